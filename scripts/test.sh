@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Installs what Tavimo needs, builds the test build (ASan + UBSan, warnings as errors),
+# makes the fixture videos and runs every test through ctest.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh
+cmake --preset test >/dev/null
+cmake --build --preset test
+tests/fixtures/make-fixtures.sh build/test/fixtures
+export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"
+export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0"
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+ctest --preset test -j2

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace tavimo {
+
+// Result of a file write. A failed write leaves the previous file untouched.
+struct WriteResult {
+    bool ok = true;
+    QString path;  // the file that was written (or not)
+    QString error; // the system's reason when !ok
+
+    explicit operator bool() const { return ok; }
+    // The message shown to the user for a failed write, naming the file.
+    QString message() const;
+};
+
+// Writes bytes to path through a temporary file in the same folder and an atomic rename,
+// so a crash or a full disk never leaves a half-written file behind.
+WriteResult writeFileAtomically(const QString& path, const QByteArray& bytes);
+
+} // namespace tavimo
