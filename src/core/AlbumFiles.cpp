@@ -1,0 +1,101 @@
+#include "core/AlbumFiles.h"
+
+#include "core/BookPaths.h"
+#include "core/DialogService.h"
+#include "core/TextFile.h"
+
+#include <QDir>
+#include <limits>
+
+namespace tavimo {
+
+namespace albumfile {
+
+std::optional<QStringList> read(const QString& path) {
+    return textfile::readLines(path);
+}
+
+WriteResult write(const QString& path, const QStringList& entries) {
+    return textfile::writeLines(path, entries);
+}
+
+} // namespace albumfile
+
+namespace {
+
+// The first bad line of a load, reported once for both files.
+struct BadLine {
+    QString path;
+    QString text;
+    int line = 0;
+};
+
+template <typename T>
+QList<T> readNumbers(const QString& path, int n, std::optional<BadLine>& bad) {
+    QList<T> values;
+    const QStringList lines = textfile::readLines(path).value_or(QStringList());
+    values.reserve(std::max<qsizetype>(n, lines.size()));
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        bool ok = false;
+        const qlonglong value = lines.at(i).trimmed().toLongLong(&ok, 10);
+        const bool fits =
+            ok && value >= std::numeric_limits<T>::min() && value <= std::numeric_limits<T>::max();
+        if (!fits && !bad)
+            bad = BadLine{path, lines.at(i), int(i) + 1};
+        values.append(fits ? T(value) : T(0));
+    }
+    while (values.size() < n)
+        values.append(T(0));
+    return values;
+}
+
+template <typename T> QStringList numberLines(const QList<T>& values, int n) {
+    QStringList lines;
+    lines.reserve(n);
+    for (int i = 0; i < n; ++i)
+        lines.append(QString::number(i < values.size() ? values.at(i) : T(0)));
+    return lines;
+}
+
+bool writeOrReport(const QString& path, const QStringList& lines, DialogService& dialogs) {
+    const WriteResult result = textfile::writeLines(path, lines);
+    if (!result)
+        dialogs.message(result.message(), DialogService::Buttons::Ok, DialogService::Icon::Error);
+    return bool(result);
+}
+
+} // namespace
+
+AlbumMarks AlbumMarks::load(const AlbumPaths& paths, int n, DialogService& dialogs) {
+    std::optional<BadLine> bad;
+    AlbumMarks marks;
+    marks.bookmarks = readNumbers<int64_t>(paths.marks, n, bad);
+    marks.counts = readNumbers<int32_t>(paths.counts, n, bad);
+    if (bad) {
+        dialogs.message(QStringLiteral("'%1' は有効な整数値ではありません。\r\n"
+                                       "%2 の %3 行目は 0 として読み込みます。")
+                            .arg(bad->text, QDir::toNativeSeparators(bad->path))
+                            .arg(bad->line),
+                        DialogService::Buttons::Ok, DialogService::Icon::Warning);
+    }
+    return marks;
+}
+
+bool AlbumMarks::save(const AlbumPaths& paths, int n, DialogService& dialogs) const {
+    const bool marksWritten = writeOrReport(paths.marks, numberLines(bookmarks, n), dialogs);
+    const bool countsWritten = writeOrReport(paths.counts, numberLines(counts, n), dialogs);
+    return marksWritten && countsWritten;
+}
+
+bool AlbumMarks::append(const AlbumPaths& paths, int64_t bookmark, int32_t count,
+                        DialogService& dialogs) {
+    QStringList marks = textfile::readLines(paths.marks).value_or(QStringList());
+    QStringList counts = textfile::readLines(paths.counts).value_or(QStringList());
+    marks.append(QString::number(bookmark));
+    counts.append(QString::number(count));
+    const bool marksWritten = writeOrReport(paths.marks, marks, dialogs);
+    const bool countsWritten = writeOrReport(paths.counts, counts, dialogs);
+    return marksWritten && countsWritten;
+}
+
+} // namespace tavimo

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "core/AtomicFile.h"
+
+#include <QList>
+#include <QStringList>
+#include <cstdint>
+#include <optional>
+
+namespace tavimo {
+
+class DialogService;
+struct AlbumPaths;
+
+// The album file: one video entry per line (a full path in normal books, a path below the
+// medium's mount point in media books). An empty album is a 0-byte file.
+namespace albumfile {
+// std::nullopt when the file is missing or cannot be read.
+std::optional<QStringList> read(const QString& path);
+WriteResult write(const QString& path, const QStringList& entries);
+} // namespace albumfile
+
+// Bookmarks (100 ns positions, 0 = none) and play counts of an album's videos, kept in the
+// marks and counts files, line n belonging to line n of the album file.
+struct AlbumMarks {
+    QList<int64_t> bookmarks;
+    QList<int32_t> counts;
+
+    // Loads both files for an album of n videos. A missing file gives zeros; a short one is
+    // padded with zeros; a longer one is kept (the next save drops the surplus). A line that is
+    // not a decimal integer reads as 0, and one message per load names the first such line.
+    static AlbumMarks load(const AlbumPaths& paths, int n, DialogService& dialogs);
+
+    // Writes exactly n lines to each file (missing values as 0). A failed write is shown and
+    // leaves that file as it was; answers whether both were written.
+    bool save(const AlbumPaths& paths, int n, DialogService& dialogs) const;
+
+    // Appends one video's line to another album's files (adding to the favourites).
+    static bool append(const AlbumPaths& paths, int64_t bookmark, int32_t count,
+                       DialogService& dialogs);
+};
+
+} // namespace tavimo

@@ -1,0 +1,42 @@
+#include "core/BookPaths.h"
+
+#include <QFileInfo>
+
+namespace tavimo {
+
+BookPaths BookPaths::of(const QString& libraryFolder, const QString& title) {
+    BookPaths paths;
+    paths.title = title;
+    paths.bookFile = libraryFolder + title + QStringLiteral(".book");
+    paths.bookFolder = libraryFolder + title + u'/';
+    paths.imagesFolder = paths.bookFolder + QStringLiteral("images/");
+    paths.pictureStore = paths.imagesFolder + title + QStringLiteral(".pjpg");
+    paths.mediaDat = paths.bookFolder + QStringLiteral("media.dat");
+    return paths;
+}
+
+AlbumPaths AlbumPaths::of(const BookPaths& book, const QString& albumName) {
+    AlbumPaths paths;
+    paths.album = book.bookFolder + albumName + QStringLiteral(".alb");
+    paths.marks = book.bookFolder + albumName + QStringLiteral(".mrk");
+    paths.counts = book.bookFolder + albumName + QStringLiteral(".cnt");
+    paths.storeBase = book.imagesFolder + albumName;
+    paths.store = paths.storeBase + QStringLiteral(".pjpg");
+    return paths;
+}
+
+QString bookTitleFromFile(const QString& path) {
+    return QFileInfo(path).fileName().remove(QStringLiteral(".book"));
+}
+
+QString bookWindowCaption(const QString& title, BookMode mode) {
+    const bool media = mode == BookMode::Media;
+    if (title.isEmpty())
+        return media ? QStringLiteral(" Tavimo　　　　* Media") : QStringLiteral(" Tavimo　　");
+    QString caption = QStringLiteral(" Tavimo　　") + title + QStringLiteral(" ブック");
+    if (media)
+        caption += QStringLiteral("　　* Media");
+    return caption;
+}
+
+} // namespace tavimo

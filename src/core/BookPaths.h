@@ -1,0 +1,42 @@
+#pragma once
+
+#include "core/BookMode.h"
+
+#include <QString>
+
+namespace tavimo {
+
+// Where a book keeps its files, all derived from the library folder and the book title.
+struct BookPaths {
+    QString title;
+    QString bookFile;     // library folder + title + ".book"
+    QString bookFolder;   // library folder + title + "/"
+    QString imagesFolder; // book folder + "images/"
+    QString pictureStore; // images folder + title + ".pjpg": one picture per album
+    QString mediaDat;     // book folder + "media.dat"
+
+    // libraryFolder ends in '/'.
+    static BookPaths of(const QString& libraryFolder, const QString& title);
+
+    // images folder + title: the picture store's path as its save operation takes it.
+    QString pictureStoreBase() const { return imagesFolder + title; }
+};
+
+// The files that belong to one album of a book.
+struct AlbumPaths {
+    QString album;     // book folder + name + ".alb"
+    QString marks;     // book folder + name + ".mrk"
+    QString counts;    // book folder + name + ".cnt"
+    QString store;     // images folder + name + ".pjpg"
+    QString storeBase; // images folder + name (the store's save path)
+
+    static AlbumPaths of(const BookPaths& book, const QString& albumName);
+};
+
+// A book's title from its book file: the file name with every ".book" taken out.
+QString bookTitleFromFile(const QString& path);
+
+// The book window's caption; an empty title is the caption with no book open.
+QString bookWindowCaption(const QString& title, BookMode mode);
+
+} // namespace tavimo

@@ -1,0 +1,77 @@
+#include "core/MediaRegistry.h"
+
+#include "core/DialogService.h"
+#include "core/MediaDat.h"
+
+#include <QDir>
+#include <QFile>
+
+namespace tavimo {
+
+MediumRecord MediaRegistry::get(int index) const {
+    return valid(index) ? records_.at(index) : MediumRecord{};
+}
+
+void MediaRegistry::set(int index, const MediumRecord& record) {
+    if (valid(index))
+        records_[index] = record;
+}
+
+void MediaRegistry::remove(int index) {
+    if (valid(index))
+        records_.removeAt(index);
+}
+
+void MediaRegistry::exchange(int i, int j) {
+    if (valid(i) && valid(j) && i != j)
+        records_.swapItemsAt(i, j);
+}
+
+void MediaRegistry::move(int from, int to) {
+    if (valid(from) && valid(to) && from != to)
+        records_.move(from, to);
+}
+
+void MediaRegistry::resize(int n) {
+    if (n < 0)
+        n = 0;
+    if (records_.size() > n)
+        records_.resize(n);
+    while (records_.size() < n)
+        records_.append(MediumRecord{});
+}
+
+bool MediaRegistry::loadFromFile(const QString& path, DialogService& dialogs) {
+    records_.clear();
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        dialogs.message(QStringLiteral("メディア情報ファイルを読み込めません。\r\n%1\r\n%2")
+                            .arg(QDir::toNativeSeparators(path), file.errorString()),
+                        DialogService::Buttons::Ok, DialogService::Icon::Warning);
+        return false;
+    }
+    mediadat::Decoded decoded = mediadat::decode(file.readAll());
+    records_ = std::move(decoded.records);
+    if (!decoded.complete) {
+        dialogs.message(QStringLiteral("メディア情報ファイルが壊れています（%1 バイト目）。"
+                                       "読み込めた %2 件の記録を使い、残りは空にします。\r\n%3")
+                            .arg(decoded.badOffset)
+                            .arg(records_.size())
+                            .arg(QDir::toNativeSeparators(path)),
+                        DialogService::Buttons::Ok, DialogService::Icon::Warning);
+    }
+    return decoded.complete;
+}
+
+WriteResult MediaRegistry::saveToFile(const QString& path) const {
+    return writeFileAtomically(path, mediadat::encode(records_));
+}
+
+void MediaRegistry::loadForBook(const QString& path, int lineCount, DialogService& dialogs) {
+    records_.clear();
+    if (QFile::exists(path))
+        loadFromFile(path, dialogs);
+    resize(lineCount);
+}
+
+} // namespace tavimo

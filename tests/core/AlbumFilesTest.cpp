@@ -1,0 +1,123 @@
+#include "core/AlbumFiles.h"
+
+#include "core/BookPaths.h"
+#include "core/NameRules.h"
+#include "support/ScriptedDialogService.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace tavimo;
+
+namespace {
+
+class AlbumFilesTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        book = BookPaths::of(dir.path() + u'/', QStringLiteral("本"));
+        QDir().mkpath(book.imagesFolder);
+        paths = AlbumPaths::of(book, QStringLiteral("アルバム"));
+    }
+
+    void write(const QString& path, const QByteArray& content) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(content);
+    }
+
+    QByteArray contents(const QString& path) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+    }
+
+    QTemporaryDir dir;
+    BookPaths book;
+    AlbumPaths paths;
+    test::ScriptedDialogService dialogs;
+};
+
+} // namespace
+
+TEST_F(AlbumFilesTest, AlbumFileReadsAnyLineBreakAndAnEmptyAlbumIsZeroBytes) {
+    write(paths.album, QByteArray("/v/a.avi\r\n\n/v/\x93\xae\x89\xe6.avi\r/v/c.avi\r\n\0junk", 38));
+    EXPECT_EQ(albumfile::read(paths.album),
+              (QStringList{"/v/a.avi", "", QStringLiteral("/v/動画.avi"), "/v/c.avi"}));
+    ASSERT_TRUE(albumfile::write(paths.album, {}));
+    EXPECT_EQ(contents(paths.album), QByteArray());
+    EXPECT_EQ(albumfile::read(paths.album), QStringList());
+    EXPECT_EQ(albumfile::read(paths.album + QStringLiteral("x")), std::nullopt);
+}
+
+TEST_F(AlbumFilesTest, MarksAndCountsArePaddedAndSavedAtTheAlbumLength) {
+    const int64_t oneHour = int64_t(3600) * 10'000'000;
+    write(paths.marks, QByteArray::number(qlonglong(oneHour)) + "\r\n");
+    AlbumMarks marks = AlbumMarks::load(paths, 3, dialogs); // no counts file at all
+    EXPECT_EQ(marks.bookmarks, (QList<int64_t>{oneHour, 0, 0}));
+    EXPECT_EQ(marks.counts, (QList<int32_t>{0, 0, 0}));
+    marks.counts[0] = 2;
+    ASSERT_TRUE(marks.save(paths, 3, dialogs));
+    EXPECT_EQ(contents(paths.marks), QByteArray("36000000000\r\n0\r\n0\r\n"));
+    EXPECT_EQ(contents(paths.counts), QByteArray("2\r\n0\r\n0\r\n"));
+
+    // Longer files are kept on loading and cut by the next save; negatives survive.
+    write(paths.marks, "-5\r\n7\r\n9\r\n");
+    marks = AlbumMarks::load(paths, 2, dialogs);
+    EXPECT_EQ(marks.bookmarks, (QList<int64_t>{-5, 7, 9}));
+    ASSERT_TRUE(marks.save(paths, 2, dialogs));
+    EXPECT_EQ(contents(paths.marks), QByteArray("-5\r\n7\r\n"));
+    EXPECT_TRUE(dialogs.asked().isEmpty());
+}
+
+TEST_F(AlbumFilesTest, BadNumbersReadAsZeroWithOneMessageAndTheRestLoads) {
+    write(paths.marks, "100\r\nabc\r\n300\r\n");
+    write(paths.counts, "1\r\n99999999999\r\n\r\n");
+    dialogs.answer(DialogService::Answer::Ok);
+    const AlbumMarks marks = AlbumMarks::load(paths, 3, dialogs);
+    EXPECT_EQ(marks.bookmarks, (QList<int64_t>{100, 0, 300}));
+    EXPECT_EQ(marks.counts, (QList<int32_t>{1, 0, 0}));
+    ASSERT_EQ(dialogs.messages().size(), 1);
+    EXPECT_TRUE(dialogs.messages().first().contains(QStringLiteral("'abc'")));
+    EXPECT_TRUE(dialogs.messages().first().contains(QStringLiteral("アルバム.mrk")));
+}
+
+TEST_F(AlbumFilesTest, AFailedSaveIsShownAndAppendingAddsOneLineToEachFile) {
+    AlbumMarks marks{{1, 2}, {3, 4}};
+    ASSERT_TRUE(marks.save(paths, 2, dialogs));
+    ASSERT_TRUE(AlbumMarks::append(paths, 50, 6, dialogs));
+    EXPECT_EQ(contents(paths.marks), QByteArray("1\r\n2\r\n50\r\n"));
+    EXPECT_EQ(contents(paths.counts), QByteArray("3\r\n4\r\n6\r\n"));
+
+    const AlbumPaths nowhere =
+        AlbumPaths::of(BookPaths::of(dir.path() + QStringLiteral("/gone/"), "x"), "y");
+    dialogs.answer(DialogService::Answer::Ok);
+    dialogs.answer(DialogService::Answer::Ok);
+    EXPECT_FALSE(marks.save(nowhere, 2, dialogs));
+    EXPECT_EQ(dialogs.messages().size(), 2); // marks and counts each named
+    EXPECT_TRUE(dialogs.messages().first().contains(QStringLiteral("y.mrk")));
+}
+
+TEST(NameRules, NamesThatCannotStayInsideTheirFolderAreRefused) {
+    for (const QString& bad :
+         {QStringLiteral("."), QStringLiteral(".."), QStringLiteral("a/b"), QStringLiteral("../x"),
+          QStringLiteral("a") + QChar(0), QStringLiteral("two\r\nlines"), QString(251, u'x'),
+          QString(84, u'映')}) {
+        EXPECT_TRUE(nameProblem(bad, NameKind::BookTitle)) << bad.toStdString();
+        EXPECT_TRUE(nameProblem(bad, NameKind::Album)) << bad.toStdString();
+    }
+    for (const QString& good :
+         {QStringLiteral("夏休み"), QStringLiteral("...."), QStringLiteral("a.b"),
+          QStringLiteral("a\\b"), QString(250, u'x'), QString(83, u'映'), QString()})
+        EXPECT_FALSE(nameProblem(good, NameKind::Album)) << good.toStdString();
+
+    // The book file cuts "-->" out of album names; titles never pass through it.
+    EXPECT_TRUE(nameProblem(QStringLiteral("a-->b"), NameKind::Album));
+    EXPECT_FALSE(nameProblem(QStringLiteral("a-->b"), NameKind::BookTitle));
+
+    test::ScriptedDialogService dialogs;
+    dialogs.answer(DialogService::Answer::Ok);
+    EXPECT_FALSE(acceptName(QStringLiteral("a/b"), NameKind::Album, dialogs));
+    EXPECT_TRUE(acceptName(QStringLiteral("ab"), NameKind::Album, dialogs));
+    EXPECT_EQ(dialogs.messages().size(), 1);
+}
