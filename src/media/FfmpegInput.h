@@ -1,0 +1,77 @@
+#pragma once
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+}
+
+#include <QString>
+#include <chrono>
+#include <memory>
+
+// Small owners of FFmpeg objects and a media file opened with bounded probing. Used by the
+// frame grabber and the stream facts reader; every object belongs to one thread.
+namespace tavimo::media::ff {
+
+struct FormatCloser {
+    void operator()(AVFormatContext* c) const { avformat_close_input(&c); }
+};
+struct CodecFreer {
+    void operator()(AVCodecContext* c) const { avcodec_free_context(&c); }
+};
+struct PacketFreer {
+    void operator()(AVPacket* p) const { av_packet_free(&p); }
+};
+struct FrameFreer {
+    void operator()(AVFrame* f) const { av_frame_free(&f); }
+};
+using FormatPtr = std::unique_ptr<AVFormatContext, FormatCloser>;
+using CodecPtr = std::unique_ptr<AVCodecContext, CodecFreer>;
+using PacketPtr = std::unique_ptr<AVPacket, PacketFreer>;
+using FramePtr = std::unique_ptr<AVFrame, FrameFreer>;
+
+// FFmpeg's text for an error code.
+QString errorText(int code);
+
+// A local media file opened for reading. Probing reads at most a few megabytes and every read
+// is abandoned once the deadline has passed, so a file that is not a video (or a stalled
+// network share) costs milliseconds to seconds, never minutes. Only the file protocol is
+// allowed: a playlist-like file cannot make FFmpeg open URLs.
+class Input {
+public:
+    Input() = default;
+    Input(const Input&) = delete;
+    Input& operator=(const Input&) = delete;
+
+    // Opens `path` and reads its stream parameters within `budget`. False with error() set
+    // when the file can't be opened or holds nothing FFmpeg can read.
+    bool open(const QString& path, std::chrono::milliseconds budget);
+    // Gives the reads that follow a new deadline (decoding after the probe).
+    void setBudget(std::chrono::milliseconds budget);
+
+    AVFormatContext* context() const { return ctx_.get(); }
+    const QString& error() const { return error_; }
+
+private:
+    static int interrupted(void* self);
+
+    FormatPtr ctx_;
+    std::chrono::steady_clock::time_point deadline_{};
+    QString error_;
+};
+
+// A single-threaded decoder for the stream, or null when FFmpeg has none for its codec.
+CodecPtr openDecoder(const AVStream* stream);
+
+// True for the streams a file is judged by: audio, and video that is not a cover picture.
+bool isPlayable(const AVStream* stream);
+bool isVideo(const AVStream* stream);
+
+// The quarter turns (0, 90, 180, 270, clockwise) the stream's display matrix asks for.
+int clockwiseRotation(const AVStream* stream);
+
+// Where positions count from, in the stream's time base: the file's start (the earliest of its
+// streams), as the player counts, else the stream's own start, else 0.
+int64_t streamStart(const AVFormatContext* ctx, const AVStream* stream);
+
+} // namespace tavimo::media::ff
