@@ -1,0 +1,114 @@
+#include "app/AppRoot.h"
+
+#include "core/DialogService.h"
+#include "core/IniFile.h"
+#include "core/VolumeTable.h"
+#include "ui/AlbumWindow.h"
+#include "ui/BookOperations.h"
+#include "ui/BookWindow.h"
+#include "ui/PlayerWindow.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+
+namespace tavimo {
+
+AppRoot::AppRoot(const QString& libraryFolder, DialogService& dialogs, const VolumeTable& volumes)
+    : dialogs_(dialogs), books_(std::make_unique<BookOperations>()) {
+    // What the book window's creation sets up for the whole application.
+    state_.initialise(libraryFolder);
+    fillDriveList(volumes);
+
+    // Window creation order: book, splash, album, loading, player.
+    form1_ = std::make_unique<TForm1>(state_, dialogs_);
+    form2_ = std::make_unique<TForm2>(state_, dialogs_);
+    form4_ = std::make_unique<TForm4>(state_, dialogs_);
+
+    form1_->setExitSequence([this] {
+        exitSequence();
+        QCoreApplication::quit();
+    });
+}
+
+AppRoot::~AppRoot() = default;
+
+void AppRoot::setBookOperations(std::unique_ptr<BookOperations> books) {
+    books_ = books ? std::move(books) : std::make_unique<BookOperations>();
+}
+
+void AppRoot::fillDriveList(const VolumeTable& volumes) {
+    state_.drives = QStringList{QString()};
+    for (const VolumeInfo& volume : volumes.volumes())
+        if (volume.kind > kMediumNone)
+            state_.drives.append(volume.root);
+    state_.selectedDrive = state_.drives.size() > 1 ? 1 : 0;
+}
+
+void AppRoot::startUp() {
+    if (QFileInfo::exists(state_.settingsPath())) {
+        readSettingsFile();
+        if (!state_.thumbnailsPacked)
+            books_->migrateThumbnails();
+        decideCurrentBook();
+        books_->buildBookList();
+        books_->loadCurrentBook();
+    }
+    if (state_.bookOpen())
+        form1_->applyBookOpenState();
+    else
+        form1_->applyNoBookState();
+    form1_->show();
+}
+
+void AppRoot::readSettingsFile() {
+    IniFile ini;
+    ini.load(state_.settingsPath());
+    readSettings(ini, state_, [this](SettingKey key) { applySetting(key); });
+}
+
+// Each value takes effect as it is read, in the order of the settings table.
+void AppRoot::applySetting(SettingKey key) {
+    form1_->applySetting(key);
+    form2_->applySetting(key);
+    form4_->applySetting(key);
+    if (key == SettingKey::TextPlName) {
+        books_->buildFavouritesMenu();
+        if (!QFileInfo(state_.videoFolder).isDir())
+            state_.videoFolder.clear();
+    }
+}
+
+void AppRoot::decideCurrentBook() {
+    const QString title = state_.book.title;
+    state_.setBook(title);
+    if (title.isEmpty())
+        return;
+    if (QFileInfo::exists(state_.book.bookFile)) {
+        const bool media = state_.mediaBooks.contains(title);
+        state_.mode = media ? BookMode::Media : BookMode::Normal;
+        (media ? form1_->i_media : form1_->i_normal)->setChecked(true);
+        return;
+    }
+    dialogs_.message(state_.book.bookFile + QStringLiteral(" が見つかりません!"),
+                     DialogService::Buttons::OkCancel, DialogService::Icon::Error);
+    state_.clearBook();
+}
+
+void AppRoot::exitSequence() {
+    if (state_.bookOpen())
+        books_->saveCurrentBook();
+    form1_->setAcceptDrops(false);
+    form2_->setAcceptDrops(false);
+    form4_->storeGeometry();
+    form1_->storeGeometry();
+    form2_->storeGeometry();
+    report(saveSettingsFile(state_));
+    report(saveUserExtensions(state_));
+}
+
+void AppRoot::report(const WriteResult& result) {
+    if (!result)
+        dialogs_.message(result.message(), DialogService::Buttons::Ok, DialogService::Icon::Error);
+}
+
+} // namespace tavimo

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "core/AppState.h"
+#include "core/Settings.h"
+
+#include <memory>
+
+namespace tavimo {
+
+class BookOperations;
+class DialogService;
+class VolumeTable;
+class TForm1;
+class TForm2;
+class TForm4;
+
+// The composition root: builds the application state and the windows in their order, runs
+// start-up, and owns the exit sequence.
+class AppRoot {
+public:
+    // libraryFolder with or without a trailing '/'. dialogs and volumes outlive the root.
+    AppRoot(const QString& libraryFolder, DialogService& dialogs, const VolumeTable& volumes);
+    ~AppRoot();
+    AppRoot(const AppRoot&) = delete;
+    AppRoot& operator=(const AppRoot&) = delete;
+
+    // Reads the settings, decides the mode, loads the current book and shows the book window.
+    void startUp();
+    // Saves the book, writes the settings file and userex.inf. Runs when the book window
+    // closes; a failed write is shown and the exit goes on.
+    void exitSequence();
+
+    AppState& state() { return state_; }
+    TForm1& bookWindow() { return *form1_; }
+    TForm2& albumWindow() { return *form2_; }
+    TForm4& playerWindow() { return *form4_; }
+    void setBookOperations(std::unique_ptr<BookOperations> books);
+
+private:
+    void fillDriveList(const VolumeTable& volumes);
+    void applySetting(SettingKey key);
+    void readSettingsFile();
+    void decideCurrentBook();
+    void report(const WriteResult& result);
+
+    AppState state_;
+    DialogService& dialogs_;
+    std::unique_ptr<BookOperations> books_;
+    std::unique_ptr<TForm1> form1_;
+    std::unique_ptr<TForm2> form2_;
+    std::unique_ptr<TForm4> form4_;
+};
+
+} // namespace tavimo

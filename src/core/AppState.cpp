@@ -1,0 +1,43 @@
+#include "core/AppState.h"
+
+#include "core/TextFile.h"
+
+namespace tavimo {
+
+QString AppState::siblingToolPath() const {
+    return libraryFolder + QStringLiteral("Pelkora");
+}
+
+QString AppState::libraryFolderPlain() const {
+    QString folder = libraryFolder;
+    if (folder.size() > 1 && folder.endsWith(u'/'))
+        folder.chop(1);
+    return folder;
+}
+
+void AppState::initialise(const QString& folder) {
+    libraryFolder = folder;
+    if (!libraryFolder.endsWith(u'/'))
+        libraryFolder += u'/';
+    clearBook();
+    mode = BookMode::Normal;
+    selectedAlbum = -1;
+    extensions.loadUserList(userExtensionsPath());
+    loadMediaBooks();
+    captureFolder = libraryFolderPlain();
+}
+
+void AppState::setBook(const QString& title) {
+    book = title.isEmpty() ? BookPaths{} : BookPaths::of(libraryFolder, title);
+}
+
+void AppState::loadMediaBooks() {
+    const auto lines = textfile::readLines(mediaBooksPath());
+    if (!lines)
+        return;
+    for (const QString& line : *lines)
+        if (!mediaBooks.contains(line))
+            mediaBooks.append(line);
+}
+
+} // namespace tavimo

@@ -1,0 +1,110 @@
+#pragma once
+
+#include "core/BookMode.h"
+#include "core/BookPaths.h"
+#include "core/VideoExtensions.h"
+
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+
+namespace tavimo {
+
+// The system button-face colour as the settings file stores it (0x8000000F, signed).
+inline constexpr int32_t kButtonFaceColor = static_cast<int32_t>(0x8000000Fu);
+
+// Values of the settings file that belong to the book window ([form]).
+struct BookWindowSettings {
+    int32_t width = 640;
+    int32_t height = 480;
+    int32_t left = 0; // written at exit, never read back
+    int32_t color = kButtonFaceColor;
+    int32_t fontColor = 0;
+    int32_t sizeMode = 0; // 0: 120 x 90 pictures, 1: 80 x 60
+    bool autoHeight = false;
+};
+
+// Values of the settings file that belong to the album window ([form2]).
+struct AlbumWindowSettings {
+    int32_t width = 640;
+    int32_t height = 640;
+    int32_t toolbarImage = 13; // 13: toolbar at the bottom, anything else at the top
+    int32_t color = kButtonFaceColor;
+    int32_t fontColor = 0;
+    int32_t sizeMode = 0;
+};
+
+// Values of the settings file that belong to the player ([form4], [value]).
+struct PlayerSettings {
+    int32_t width = 640;
+    int32_t height = 480;
+    int32_t left = 0;
+    int32_t top = 0;
+    bool playFromBookmark = false; // "常にブックマークから再生"
+    int32_t volume = 5000;         // 0..10000
+    int32_t aspect = 0;            // display aspect index; other values are kept as they are
+};
+
+// The process-wide values shared by the windows. Built at start-up, read by every window,
+// written back to the settings file at exit.
+struct AppState {
+    // Library folder, with a trailing '/'; every file of the library lives below it.
+    QString libraryFolder;
+
+    QString settingsPath() const { return libraryFolder + QStringLiteral("Tavimo.ini"); }
+    QString userExtensionsPath() const { return libraryFolder + QStringLiteral("userex.inf"); }
+    QString mediaBooksPath() const { return libraryFolder + QStringLiteral("media.inf"); }
+    QString siblingToolPath() const;
+    // The library folder without its trailing '/': first folder of dialogs and captures.
+    QString libraryFolderPlain() const;
+
+    VideoExtensions extensions;
+    QStringList mediaBooks; // titles of media-mode books, no duplicates
+    BookMode mode = BookMode::Normal;
+    // The book being shown. Start-up reads its title first and derives the paths once the
+    // book file is known to exist; no book is open while bookFile is empty.
+    BookPaths book;
+    bool bookOpen() const { return !book.bookFile.isEmpty(); }
+    int selectedAlbum = -1;
+
+    // True: thumbnails and frame capture use the player's own picture; false ("旧レンダラー"
+    // checked): they use the decoder path.
+    bool rendererCapable = true;
+    // The renderer capability the system lacks (never on Linux); it hides the renderer items.
+    bool rendererFallback = false;
+
+    // Roots of the removable volumes found at start-up (drive panel); index 0 is empty.
+    QStringList drives{QString()};
+    int selectedDrive = 0;
+
+    // Settings file values, with their defaults.
+    BookWindowSettings bookWindow;
+    AlbumWindowSettings albumWindow;
+    PlayerSettings player;
+    QString videoFolder;               // [text] videodir
+    QString lastMediaBook;             // [text] hismedia
+    QString lastNormalBook;            // [text] hisnormal
+    QString favouriteBook;             // [text] favor
+    QString otherPlayer;               // [text] plname
+    bool legacyThumbnailsJpeg = false; // [ex] version
+    bool thumbnailsPacked = false;     // [ex] packed
+    bool fixVideoDisplay = false;      // [ex] mixer, "動画表示を修正"
+    bool oldRenderer = false;          // [ex] old, "旧レンダラー"
+    bool skipUnreadable = false; // [ex] noreg, "読み込めないファイルは登録しない"
+    bool captureSilent = true;   // [capture] silent, "保存時ダイアログを表示しない"
+    bool captureOriginalSize = true; // [capture] size, "オリジナルサイズ"
+    QString captureFolder;           // [capture] dir
+    bool syncFolderAlbums = false;   // [syncro] auto
+
+    // Sets the library folder and everything derived from it; loads userex.inf and media.inf.
+    void initialise(const QString& folder);
+
+    // Makes title the current book and derives its paths; an empty title clears the book.
+    void setBook(const QString& title);
+    void clearBook() { book = BookPaths{}; }
+
+    // Reads media.inf, appending each line not yet listed (exact comparison).
+    void loadMediaBooks();
+};
+
+} // namespace tavimo

@@ -1,0 +1,175 @@
+#include "ui/BookWindow.h"
+
+#include "core/AppState.h"
+#include "core/DialogService.h"
+#include "ui/WindowFont.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMenuBar>
+#include <QScreen>
+#include <QStatusBar>
+
+namespace tavimo {
+
+TForm1::TForm1(AppState& state, DialogService& dialogs, QWidget* parent)
+    : QMainWindow(parent), state_(state), dialogs_(dialogs) {
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Tavimo"));
+    setFont(windowFont(12));
+    setAcceptDrops(true);
+    // The album grid replaces this placeholder as the central widget.
+    setCentralWidget(new QWidget(this));
+    buildMenus();
+    buildStatusBar();
+    connectOptions();
+    N39->setVisible(!state_.rendererFallback);
+    N56->setVisible(!state_.rendererFallback);
+    resize(state_.bookWindow.width, state_.bookWindow.height);
+    placeAtRightEdge();
+    applyBookLoadedItems(); // the items of normal mode, the mode every start begins in
+    applyNoBookState();
+}
+
+void TForm1::buildStatusBar() {
+    // Two panels, 320 and 310 wide; menu hints show over them while an item is highlighted.
+    auto* first = new QLabel(this);
+    auto* second = new QLabel(this);
+    first->setFixedWidth(320);
+    second->setFixedWidth(310);
+    statusBar()->addWidget(first);
+    statusBar()->addWidget(second);
+}
+
+void TForm1::connectOptions() {
+    connect(autosaizeitem, &QAction::toggled, this,
+            [this](bool on) { state_.bookWindow.autoHeight = on; });
+    connect(syncauto, &QAction::toggled, this, [this](bool on) { state_.syncFolderAlbums = on; });
+    connect(N57, &QAction::toggled, this, [this](bool on) { state_.skipUnreadable = on; });
+    connect(N33, &QAction::toggled, this, [this](bool on) { state_.captureOriginalSize = on; });
+    connect(dia, &QAction::toggled, this, [this](bool on) { state_.captureSilent = on; });
+    connect(N39, &QAction::toggled, this, [this](bool on) { state_.fixVideoDisplay = on; });
+    connect(N56, &QAction::toggled, this, [this](bool on) {
+        state_.oldRenderer = on;
+        if (state_.rendererCapable && on)
+            state_.rendererCapable = false;
+        else if (!state_.rendererFallback && !on)
+            state_.rendererCapable = true;
+        Q_EMIT rendererChanged();
+    });
+    connect(addext, &QAction::triggered, this, &TForm1::addSupportedExtension);
+}
+
+void TForm1::applySetting(SettingKey key) {
+    const BookWindowSettings& s = state_.bookWindow;
+    switch (key) {
+    case SettingKey::FormWidth:
+    case SettingKey::FormHeight:
+        resize(s.width, s.height);
+        placeAtRightEdge();
+        break;
+    case SettingKey::FormAutosize:
+        autosaizeitem->setChecked(s.autoHeight);
+        break;
+    case SettingKey::ExOld:
+        N56->setChecked(state_.oldRenderer);
+        break;
+    case SettingKey::FormMode:
+        (s.sizeMode == 1 ? smallthum : bigthum)->setChecked(true);
+        break;
+    case SettingKey::ExMixer:
+        N39->setChecked(state_.fixVideoDisplay);
+        break;
+    case SettingKey::ExNoReg:
+        N57->setChecked(state_.skipUnreadable);
+        break;
+    case SettingKey::CaptureSilent:
+        dia->setChecked(state_.captureSilent);
+        break;
+    case SettingKey::CaptureSize:
+        N33->setChecked(state_.captureOriginalSize);
+        break;
+    case SettingKey::SyncroAuto:
+        syncauto->setChecked(state_.syncFolderAlbums);
+        break;
+    default:
+        break;
+    }
+}
+
+void TForm1::placeAtRightEdge() {
+    const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    const int screenWidth = screen ? screen->geometry().width() : 0;
+    move(screenWidth - state_.bookWindow.width - 4, 0);
+}
+
+void TForm1::storeGeometry() {
+    state_.bookWindow.width = width();
+    state_.bookWindow.height = height();
+    state_.bookWindow.left = frameGeometry().x();
+}
+
+void TForm1::applyNoBookState() {
+    for (QAction* item : albumMenu->actions())
+        item->setEnabled(false);
+    for (QAction* item : albumPopup->actions())
+        item->setEnabled(false);
+    for (QAction* action : {delalbum, alb_back, alb_next, booksave, chgtitle, chgpic, alb_edit,
+                            alb_play, copypic, FileOpen2, setnext, setback, seup, setdown})
+        action->setEnabled(false);
+    favmenu->menuAction()->setEnabled(false);
+    saveItem->setEnabled(false);
+}
+
+void TForm1::applyBookOpenState() {
+    for (QAction* item : albumMenu->actions())
+        item->setEnabled(true);
+    for (QAction* item : albumPopup->actions())
+        item->setEnabled(true);
+    for (QAction* action : {delalbum, alb_back, alb_next, booksave, chgtitle, chgpic, alb_edit,
+                            alb_play, copypic, FileOpen2, setnext, setback, seup, setdown})
+        action->setEnabled(true);
+    saveItem->setEnabled(true);
+    const bool normal = state_.mode == BookMode::Normal;
+    N23->setVisible(normal);
+    N23->setEnabled(normal);
+    N26->setVisible(normal);
+    N30->setEnabled(normal);
+    mediaitem->setVisible(!normal);
+    N47->setVisible(!normal);
+    N46->setEnabled(!normal);
+    favmenu->menuAction()->setEnabled(normal);
+}
+
+void TForm1::applyBookLoadedItems() {
+    const bool normal = state_.mode == BookMode::Normal;
+    mediaitem->setVisible(!normal);
+    N47->setVisible(!normal);
+    N46->setEnabled(!normal);
+    syncro->setVisible(normal);
+    syncroSeparator->setVisible(normal);
+}
+
+void TForm1::addSupportedExtension() {
+    const auto answer = dialogs_.input(
+        QStringLiteral("対応拡張子の追加"),
+        QStringLiteral(
+            "再生可能な動画なのにアルバムに追加できない場合、その拡張子を入力してください"));
+    if (!answer || answer->isEmpty())
+        return;
+    state_.extensions.addUserExtension(*answer);
+    Q_EMIT userExtensionsChanged();
+    dialogs_.message(QStringLiteral("登録完了(^。^)"));
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    if (!exited_) {
+        exited_ = true;
+        if (exitSequence_)
+            exitSequence_();
+    }
+    event->accept();
+}
+
+} // namespace tavimo
