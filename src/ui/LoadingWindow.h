@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+
+class QLabel;
+class QProgressBar;
+
+namespace tavimo {
+
+// The small "loading" window with a progress bar, shown over the book window while a long job
+// runs (the thumbnail migration, loading an album). Borderless and above other windows.
+//
+// The job itself runs off the interface thread (or in steps between events), so the bar is
+// painted by the normal event loop; stepProgress() additionally paints at once, which keeps
+// the window current even while the caller holds the interface thread for a moment.
+class TForm5 : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int kWidth = 201;
+    static constexpr int kHeight = 33;
+
+    explicit TForm5(QWidget* bookWindow = nullptr, QWidget* albumWindow = nullptr);
+
+    void setBookWindow(QWidget* bookWindow) { bookWindow_ = bookWindow; }
+    void setAlbumWindow(QWidget* albumWindow) { albumWindow_ = albumWindow; }
+
+    // Position 0, the bar's maximum, and the window shown. A maximum below 1 shows an empty bar.
+    void BeginProgress(int maximum);
+    // Sets the bar's position (a position past the maximum shows a full bar) and paints it.
+    void StepProgress(int position);
+    // Hides the window and brings a visible but inactive album window to the front.
+    void EndProgress();
+
+    // The three operations as one, for callers that pass codes: >= 0 steps to that position,
+    // -1 begins with maximum, -2 ends, other negative codes do nothing.
+    void progress(int code, int maximum = 0);
+
+    int maximum() const { return maximum_; }
+    int position() const { return position_; }
+    QLabel* label() const { return label_; }
+    QProgressBar* progressBar() const { return bar_; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void placeOverBookWindow();
+
+    QLabel* label_;
+    QProgressBar* bar_;
+    QPointer<QWidget> bookWindow_;
+    QPointer<QWidget> albumWindow_;
+    int maximum_ = 100;
+    int position_ = 0;
+};
+
+} // namespace tavimo
