@@ -11,7 +11,7 @@ packages=(
   libmpv-dev libturbojpeg0-dev
   libgtest-dev libgmock-dev
   fonts-ipafont-gothic
-  ffmpeg ffmpegthumbnailer xvfb xauth
+  ffmpeg ffmpegthumbnailer xvfb xauth xdotool x11-utils qt6-qpa-plugins
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -46,6 +46,10 @@ bool IniFile::load(const QString& path) {
     return true;
 }
 
+void IniFile::setText(const QString& text) {
+    lines_ = textfile::splitLines(text);
+}
+
 QByteArray IniFile::toBytes() const {
     return textfile::encodeLines(lines_);
 }

@@ -24,6 +24,8 @@ public:
     // Writes the whole text atomically.
     WriteResult save(const QString& path) const;
 
+    // Takes a whole text (any line breaks).
+    void setText(const QString& text);
     const QStringList& lines() const { return lines_; }
     QByteArray toBytes() const;
 

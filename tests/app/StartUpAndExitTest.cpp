@@ -1,0 +1,182 @@
+#include "app/AppRoot.h"
+#include "core/IniFile.h"
+#include "core/TextFile.h"
+#include "support/FakeVolumeTable.h"
+#include "support/ScriptedDialogService.h"
+#include "ui/AlbumWindow.h"
+#include "ui/BookWindow.h"
+#include "ui/PlayerWindow.h"
+
+#include <QFile>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <csignal>
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+using namespace tavimo;
+using tavimo::test::ScriptedDialogService;
+
+namespace {
+
+int screenWidth() {
+    return QGuiApplication::primaryScreen()->geometry().width();
+}
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+QByteArray readFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+class StartUpAndExit : public ::testing::Test {
+protected:
+    QString lib() const { return dir.path() + u'/'; }
+    QString ini() const { return lib() + QStringLiteral("Tavimo.ini"); }
+    QString userex() const { return lib() + QStringLiteral("userex.inf"); }
+
+    QTemporaryDir dir;
+    ScriptedDialogService dialogs;
+    test::FakeVolumeTable volumes;
+};
+
+} // namespace
+
+TEST_F(StartUpAndExit, FirstRunShowsTheBookWindowAtTheRightEdgeWithNoBook) {
+    volumes.mount(kMediumRemovable, 0x1234, QStringLiteral("USB"));
+    volumes.mount(kMediumNone, 0, QString());
+    AppRoot root(lib(), dialogs, volumes);
+    root.startUp();
+
+    TForm1& form = root.bookWindow();
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_FALSE(root.albumWindow().isVisible());
+    EXPECT_FALSE(root.playerWindow().isVisible());
+    EXPECT_EQ(form.windowTitle(), QStringLiteral("Tavimo"));
+    EXPECT_EQ(form.size(), QSize(640, 480));
+    EXPECT_EQ(form.pos(), QPoint(screenWidth() - 644, 0));
+    EXPECT_EQ(root.state().drives.size(), 2);
+    EXPECT_EQ(root.state().selectedDrive, 1);
+
+    // No-book menu state: album commands and saving off; creating a book and exiting on.
+    for (QAction* off : {form.alb_edit, form.delalbum, form.booksave, form.saveItem, form.setnext,
+                         form.favmenu->menuAction()})
+        EXPECT_FALSE(off->isEnabled()) << off->text().toStdString();
+    for (QAction* on : {form.new_, form.FileExit1, form.addalbum, form.N30})
+        EXPECT_TRUE(on->isEnabled()) << on->text().toStdString();
+    for (QAction* item : form.albumMenu->actions())
+        EXPECT_FALSE(item->isEnabled());
+    EXPECT_FALSE(form.mediaitem->isVisible());
+    EXPECT_TRUE(form.i_normal->isChecked());
+
+    form.FileExit1->trigger();
+    EXPECT_FALSE(form.isVisible());
+    const QStringList lines = textfile::readLines(ini()).value_or(QStringList());
+    EXPECT_EQ(lines.size(), 50);
+    IniFile written(lines);
+    EXPECT_EQ(written.readInteger("form", "left", 0), screenWidth() - 644);
+    EXPECT_EQ(written.readString("capture", "dir", {}), dir.path());
+    EXPECT_EQ(written.readInteger("ex", "packed", 0), 1);
+    EXPECT_EQ(readFile(userex()), QByteArray());
+    EXPECT_TRUE(dialogs.asked().isEmpty());
+}
+
+TEST_F(StartUpAndExit, SettingsAreAppliedAsReadAndWrittenBackWithForeignKeys) {
+    writeFile(ini(), "[form]\r\nwidth=700\r\nheight=300\r\nautosize=1\r\nmode=1\r\n"
+                     "[text]\r\nbook=Gone\r\nvideodir=/no/such/folder\r\nplname=/usr/bin/mpv\r\n"
+                     "[form2]\r\nwidth=500\r\n"
+                     "[form4]\r\nwidth=320\r\nheight=200\r\nleft=10\r\ntop=20\r\n"
+                     "[value]\r\naspect=9\r\n[ex]\r\npacked=1\r\nmixer=1\r\n"
+                     "[capture]\r\nsilent=0\r\n[plugin]\r\nx=1\r\n");
+    dialogs.answer(DialogService::Answer::Ok);
+    AppRoot root(lib(), dialogs, volumes);
+    root.startUp();
+
+    EXPECT_EQ(dialogs.messages(),
+              QStringList{lib() + QStringLiteral("Gone.book が見つかりません!")});
+    EXPECT_FALSE(root.state().bookOpen());
+    TForm1& form = root.bookWindow();
+    EXPECT_EQ(form.pos(), QPoint(screenWidth() - 704, 0));
+    EXPECT_EQ(form.size(), QSize(700, 300));
+    EXPECT_TRUE(form.autosaizeitem->isChecked());
+    EXPECT_TRUE(form.smallthum->isChecked());
+    EXPECT_FALSE(form.bigthum->isChecked());
+    EXPECT_TRUE(form.N39->isChecked());
+    EXPECT_FALSE(form.dia->isChecked());
+    EXPECT_EQ(root.albumWindow().x(), screenWidth() - 504);
+    EXPECT_EQ(root.albumWindow().size(), QSize(500, 640));
+    EXPECT_EQ(root.playerWindow().geometry(), QRect(10, 20, 320, 200));
+    EXPECT_TRUE(root.state().videoFolder.isEmpty());
+
+    form.close();
+    IniFile written;
+    ASSERT_TRUE(written.load(ini()));
+    EXPECT_EQ(written.readString("text", "book", QStringLiteral("x")), QString());
+    EXPECT_EQ(written.readString("text", "videodir", QStringLiteral("x")), QString());
+    EXPECT_EQ(written.readString("text", "plname", {}), QStringLiteral("/usr/bin/mpv"));
+    EXPECT_EQ(written.readInteger("value", "aspect", 0), 9);
+    EXPECT_EQ(written.readInteger("form4", "left", 0), 10);
+    EXPECT_EQ(written.readInteger("form4", "height", 0), 200);
+    EXPECT_EQ(written.readInteger("form", "mode", 0), 1);
+    EXPECT_EQ(written.readInteger("capture", "silent", 1), 0);
+    EXPECT_EQ(written.readString("plugin", "x", {}), QStringLiteral("1"));
+}
+
+TEST_F(StartUpAndExit, AddedExtensionsAreListedAndSavedAtExit) {
+    writeFile(userex(), "\r\n.vob\r\n\r\n");
+    AppRoot root(lib(), dialogs, volumes);
+    root.startUp();
+    TForm1& form = root.bookWindow();
+    EXPECT_EQ(form.addext->statusTip(),
+              QStringLiteral("再生可能な動画なのにアルバムに追加できない場合、その拡張子を登録す"
+                             "れば追加可能になります"));
+
+    dialogs.answer(QStringLiteral("TS"));
+    dialogs.answer(DialogService::Answer::Ok);
+    dialogs.answer(QStringLiteral(".M2ts"));
+    dialogs.answer(DialogService::Answer::Ok);
+    dialogs.answer(QStringLiteral("ts"));
+    dialogs.answer(DialogService::Answer::Ok);
+    dialogs.answer(std::monostate{}); // cancelled: nothing added, nothing said
+    dialogs.answer(QString());        // empty: the same
+    for (int i = 0; i < 5; ++i)
+        form.addext->trigger();
+    EXPECT_TRUE(dialogs.allAnswersUsed());
+    EXPECT_EQ(dialogs.messages(), QStringList(3, QStringLiteral("登録完了(^。^)")));
+    EXPECT_EQ(dialogs.asked().first().text, QStringLiteral("対応拡張子の追加"));
+    EXPECT_TRUE(root.state().extensions.isVideo(QStringLiteral("/v/a.M2TS")));
+
+    form.close();
+    EXPECT_EQ(readFile(userex()), QByteArray(".vob\r\n.ts\r\n.m2ts\r\n.ts\r\n"));
+}
+
+TEST_F(StartUpAndExit, FailedSettingsWriteIsShownKeepsTheOldFileAndStillExits) {
+    const QByteArray old = "[form]\r\nwidth=640\r\n";
+    writeFile(ini(), old);
+    AppRoot root(lib(), dialogs, volumes);
+    root.startUp();
+    dialogs.answer(DialogService::Answer::Ok);
+
+    // A disk that fills up: the file-size limit stops the write even for root.
+    struct rlimit saved {};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    signal(SIGXFSZ, SIG_IGN);
+    struct rlimit tiny = saved;
+    tiny.rlim_cur = 64;
+    setrlimit(RLIMIT_FSIZE, &tiny);
+    root.bookWindow().close();
+    setrlimit(RLIMIT_FSIZE, &saved);
+
+    ASSERT_EQ(dialogs.messages().size(), 1);
+    EXPECT_TRUE(dialogs.messages().first().contains(QStringLiteral("Tavimo.ini")));
+    EXPECT_EQ(readFile(ini()), old);
+    EXPECT_FALSE(root.bookWindow().isVisible());
+    EXPECT_EQ(readFile(userex()), QByteArray()); // the rest of the exit went on
+}

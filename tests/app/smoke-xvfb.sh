@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# Starts the real program under Xvfb with an empty library, checks that the book window hugs
+# the right edge of the screen, closes it through "終了(&X)" (Alt+F, X) and checks the files
+# the exit writes.
+set -euo pipefail
+binary=$1
+here=$(cd "$(dirname "$0")" && pwd)
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+mkdir -p "$work/lib" "$work/run"
+chmod 700 "$work/run"
+export TAVIMO_LIBRARY="$work/lib" XDG_RUNTIME_DIR="$work/run" QT_QPA_PLATFORM=xcb
+export LSAN_OPTIONS="${LSAN_OPTIONS:-suppressions=$here/../lsan.supp:print_suppressions=0}"
+
+cat >"$work/session.sh" <<'SESSION'
+set -euo pipefail
+"$1" & pid=$!
+window=$(timeout 60 xdotool search --sync --onlyvisible --name '^Tavimo$' | head -1)
+info=$(xwininfo -id "$window")
+screen=$(xwininfo -root | awk '/Width:/ {print $2}')
+x=$(awk '/Absolute upper-left X:/ {print $4}' <<<"$info")
+y=$(awk '/Absolute upper-left Y:/ {print $4}' <<<"$info")
+width=$(awk '/Width:/ {print $2}' <<<"$info")
+echo "screen $screen, window at $x,$y, $width wide"
+if [ $((x + width + 4)) -ne "$screen" ] || [ "$y" -ne 0 ]; then
+  echo "FAIL: the book window is not at the right edge of the screen"; kill $pid; exit 1
+fi
+xdotool windowfocus --sync "$window"
+sleep 0.5
+xdotool key --delay 300 alt+f x
+for _ in $(seq 1 300); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
+if kill -0 $pid 2>/dev/null; then echo "FAIL: 終了(&X) did not end the program"; kill $pid; exit 1; fi
+wait $pid
+SESSION
+xvfb-run -a -s "-screen 0 1280x1024x24" bash "$work/session.sh" "$binary"
+
+expected=$(printf '%s\r\n' '[form]' 'width=640' 'height=480' 'left=636' 'color=-2147483633' \
+  'font=0' 'autosize=0' 'mode=0' '' '[text]' 'book=' 'videodir=' 'hismedia=' 'hisnormal=' \
+  'favor=' 'plname=' '' '[form4]' 'width=640' 'height=480' 'left=0' 'top=0' 'book=0' '' \
+  '[value]' 'volume=5000' 'aspect=0' '' '[form2]' 'width=640' 'height=640' 'toolbar=13' \
+  'color=-2147483633' 'font=0' 'mode=0' '' '[ex]' 'version=1' 'packed=1' 'mixer=0' 'old=0' \
+  'noreg=0' '' '[capture]' 'size=1' 'silent=1' "dir=$work/lib" '' '[syncro]' 'auto=0' | base64 -w0)
+actual=$(base64 -w0 <"$work/lib/Tavimo.ini")
+if [ "$actual" != "$expected" ]; then
+  echo "FAIL: Tavimo.ini differs:"; cat -A "$work/lib/Tavimo.ini"; exit 1
+fi
+if [ ! -f "$work/lib/userex.inf" ] || [ -s "$work/lib/userex.inf" ]; then
+  echo "FAIL: userex.inf missing or not empty"; exit 1
+fi
+echo "smoke test passed"
