@@ -6,7 +6,9 @@
 #include "ui/AlbumWindow.h"
 #include "ui/BookOperations.h"
 #include "ui/BookWindow.h"
+#include "ui/LoadingWindow.h"
 #include "ui/PlayerWindow.h"
+#include "ui/SplashWindow.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -20,8 +22,11 @@ AppRoot::AppRoot(const QString& libraryFolder, DialogService& dialogs, const Vol
     fillDriveList(volumes);
 
     // Window creation order: book, splash, album, loading, player.
+    // The splash window shows itself until start-up has finished.
     form1_ = std::make_unique<TForm1>(state_, dialogs_);
+    form6_ = std::make_unique<TForm6>(form1_.get());
     form2_ = std::make_unique<TForm2>(state_, dialogs_);
+    form5_ = std::make_unique<TForm5>(form1_.get(), form2_.get());
     form4_ = std::make_unique<TForm4>(state_, dialogs_);
 
     form1_->setExitSequence([this] {
@@ -57,6 +62,7 @@ void AppRoot::startUp() {
         form1_->applyBookOpenState();
     else
         form1_->applyNoBookState();
+    form6_->hide();
     form1_->show();
 }
 

@@ -13,6 +13,8 @@ class VolumeTable;
 class TForm1;
 class TForm2;
 class TForm4;
+class TForm5;
+class TForm6;
 
 // The composition root: builds the application state and the windows in their order, runs
 // start-up, and owns the exit sequence.
@@ -34,6 +36,8 @@ public:
     TForm1& bookWindow() { return *form1_; }
     TForm2& albumWindow() { return *form2_; }
     TForm4& playerWindow() { return *form4_; }
+    TForm5& loadingWindow() { return *form5_; }
+    TForm6& splashWindow() { return *form6_; }
     void setBookOperations(std::unique_ptr<BookOperations> books);
 
 private:
@@ -47,7 +51,9 @@ private:
     DialogService& dialogs_;
     std::unique_ptr<BookOperations> books_;
     std::unique_ptr<TForm1> form1_;
+    std::unique_ptr<TForm6> form6_;
     std::unique_ptr<TForm2> form2_;
+    std::unique_ptr<TForm5> form5_;
     std::unique_ptr<TForm4> form4_;
 };
 

@@ -5,7 +5,9 @@
 #include "support/ScriptedDialogService.h"
 #include "ui/AlbumWindow.h"
 #include "ui/BookWindow.h"
+#include "ui/LoadingWindow.h"
 #include "ui/PlayerWindow.h"
+#include "ui/SplashWindow.h"
 
 #include <QFile>
 #include <QGuiApplication>
@@ -53,10 +55,14 @@ TEST_F(StartUpAndExit, FirstRunShowsTheBookWindowAtTheRightEdgeWithNoBook) {
     volumes.mount(kMediumRemovable, 0x1234, QStringLiteral("USB"));
     volumes.mount(kMediumNone, 0, QString());
     AppRoot root(lib(), dialogs, volumes);
+    EXPECT_TRUE(root.splashWindow().isVisible());
+    EXPECT_FALSE(root.bookWindow().isVisible());
     root.startUp();
 
     TForm1& form = root.bookWindow();
     EXPECT_TRUE(form.isVisible());
+    EXPECT_FALSE(root.splashWindow().isVisible());
+    EXPECT_FALSE(root.loadingWindow().isVisible());
     EXPECT_FALSE(root.albumWindow().isVisible());
     EXPECT_FALSE(root.playerWindow().isVisible());
     EXPECT_EQ(form.windowTitle(), QStringLiteral("Tavimo"));

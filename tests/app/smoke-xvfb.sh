@@ -15,7 +15,16 @@ export LSAN_OPTIONS="${LSAN_OPTIONS:-suppressions=$here/../lsan.supp:print_suppr
 cat >"$work/session.sh" <<'SESSION'
 set -euo pipefail
 "$1" & pid=$!
-window=$(timeout 60 xdotool search --sync --onlyvisible --name '^Tavimo$' | head -1)
+# The book window: a visible "Tavimo" window that is not the 306 x 88 splash picture.
+window=
+for _ in $(seq 1 600); do
+  for id in $(xdotool search --onlyvisible --name '^Tavimo$' 2>/dev/null || true); do
+    w=$(xwininfo -id "$id" 2>/dev/null | awk '/Width:/ {print $2}')
+    if [ -n "$w" ] && [ "$w" != 306 ]; then window=$id; break 2; fi
+  done
+  sleep 0.1
+done
+if [ -z "$window" ]; then echo "FAIL: no book window appeared"; kill $pid; exit 1; fi
 info=$(xwininfo -id "$window")
 screen=$(xwininfo -root | awk '/Width:/ {print $2}')
 x=$(awk '/Absolute upper-left X:/ {print $4}' <<<"$info")
