@@ -19,6 +19,7 @@ AppRoot::AppRoot(const QString& libraryFolder, DialogService& dialogs, const Vol
     : dialogs_(dialogs), books_(std::make_unique<BookOperations>()) {
     // What the book window's creation sets up for the whole application.
     state_.initialise(libraryFolder);
+    state_.executableFolder = QCoreApplication::applicationDirPath() + u'/';
     fillDriveList(volumes);
 
     // Window creation order: book, splash, album, loading, player.

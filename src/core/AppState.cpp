@@ -5,7 +5,7 @@
 namespace tavimo {
 
 QString AppState::siblingToolPath() const {
-    return libraryFolder + QStringLiteral("Pelkora");
+    return executableFolder + QStringLiteral("Pelkora");
 }
 
 QString AppState::libraryFolderPlain() const {

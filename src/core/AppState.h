@@ -50,10 +50,13 @@ struct PlayerSettings {
 struct AppState {
     // Library folder, with a trailing '/'; every file of the library lives below it.
     QString libraryFolder;
+    // The folder of the running executable, with a trailing '/'.
+    QString executableFolder;
 
     QString settingsPath() const { return libraryFolder + QStringLiteral("Tavimo.ini"); }
     QString userExtensionsPath() const { return libraryFolder + QStringLiteral("userex.inf"); }
     QString mediaBooksPath() const { return libraryFolder + QStringLiteral("media.inf"); }
+    // The sibling tool "Pelkora", an executable beside ours.
     QString siblingToolPath() const;
     // The library folder without its trailing '/': first folder of dialogs and captures.
     QString libraryFolderPlain() const;

@@ -1,0 +1,120 @@
+#include "ui/BookWindow.h"
+
+#include "core/AppState.h"
+#include "support/ScriptedDialogService.h"
+
+#include <QMenu>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace tavimo;
+
+namespace {
+
+class BookWindow : public ::testing::Test {
+protected:
+    BookWindow() { state.initialise(dir.path()); }
+
+    QTemporaryDir dir;
+    AppState state;
+    test::ScriptedDialogService dialogs;
+};
+
+} // namespace
+
+TEST_F(BookWindow, MenuStatesFollowTheBookAndTheMode) {
+    TForm1 form(state, dialogs);
+    form.applyBookOpenState();
+    for (QAction* item : form.albumMenu->actions())
+        EXPECT_TRUE(item->isEnabled() || !item->isVisible()) << item->text().toStdString();
+    EXPECT_TRUE(form.N23->isVisible());
+    EXPECT_TRUE(form.N26->isVisible());
+    EXPECT_TRUE(form.N30->isEnabled());
+    EXPECT_FALSE(form.mediaitem->isVisible());
+    EXPECT_FALSE(form.N47->isVisible());
+    EXPECT_FALSE(form.N46->isEnabled());
+    EXPECT_TRUE(form.favmenu->menuAction()->isEnabled());
+    EXPECT_TRUE(form.saveItem->isEnabled());
+
+    state.mode = BookMode::Media;
+    form.applyBookOpenState();
+    form.applyBookLoadedItems();
+    EXPECT_FALSE(form.N23->isVisible());
+    EXPECT_FALSE(form.N26->isVisible());
+    EXPECT_FALSE(form.N30->isEnabled());
+    EXPECT_TRUE(form.mediaitem->isVisible());
+    EXPECT_TRUE(form.N47->isVisible());
+    EXPECT_TRUE(form.N46->isEnabled());
+    EXPECT_FALSE(form.favmenu->menuAction()->isEnabled());
+    EXPECT_FALSE(form.syncro->isVisible());
+    EXPECT_FALSE(form.syncroSeparator->isVisible());
+
+    // With no book the album commands stop; adding albums and the background popup do not.
+    state.mode = BookMode::Normal;
+    form.applyBookOpenState();
+    form.applyNoBookState();
+    for (QAction* item : form.albumPopup->actions())
+        EXPECT_FALSE(item->isEnabled());
+    EXPECT_FALSE(form.alb_edit->isEnabled());
+    EXPECT_FALSE(form.setdown->isEnabled());
+    EXPECT_TRUE(form.addalbum->isEnabled());
+    for (QAction* item : form.backgroundPopup->actions())
+        EXPECT_TRUE(item->isEnabled());
+}
+
+TEST_F(BookWindow, ShortcutsAndEntriesRunTheirCommandsOnlyWhileEnabled) {
+    TForm1 form(state, dialogs);
+    form.show();
+    QApplication::setActiveWindow(&form);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    QSignalSpy open(form.alb_edit, &QAction::triggered);
+    QSignalSpy remove(form.delalbum, &QAction::triggered);
+    QSignalSpy add(form.addalbum, &QAction::triggered);
+    QSignalSpy sort(form.albsort, &QAction::triggered);
+
+    form.applyBookOpenState();
+    QTest::keyClick(&form, Qt::Key_E, Qt::ControlModifier);
+    QTest::keyClick(&form, Qt::Key_Delete);
+    QTest::keyClick(&form, Qt::Key_Delete, Qt::ControlModifier);
+    form.albumMenu->actions().first()->trigger(); // "アルバムを追加"
+    form.albumMenu->actions().last()->trigger();  // "ソート"
+    EXPECT_EQ(open.count(), 1);
+    EXPECT_EQ(remove.count(), 2);
+    EXPECT_EQ(add.count(), 1);
+    EXPECT_EQ(sort.count(), 1);
+
+    form.applyNoBookState();
+    QTest::keyClick(&form, Qt::Key_E, Qt::ControlModifier);
+    QTest::keyClick(&form, Qt::Key_Delete);
+    form.albumMenu->actions().last()->trigger();
+    EXPECT_EQ(open.count(), 1);
+    EXPECT_EQ(remove.count(), 2);
+    EXPECT_EQ(sort.count(), 1); // the album menu's own entry is off too
+
+    int exits = 0;
+    form.setExitSequence([&exits] { ++exits; });
+    form.FileExit1->trigger();
+    form.close();
+    EXPECT_EQ(exits, 1);
+}
+
+TEST_F(BookWindow, OptionItemsKeepTheStateAndTheRendererChoice) {
+    TForm1 form(state, dialogs);
+    QSignalSpy renderer(&form, &TForm1::rendererChanged);
+    form.N57->trigger();
+    form.dia->trigger();
+    form.syncauto->trigger();
+    EXPECT_TRUE(state.skipUnreadable);
+    EXPECT_FALSE(state.captureSilent);
+    EXPECT_TRUE(state.syncFolderAlbums);
+
+    form.N56->trigger();
+    EXPECT_TRUE(state.oldRenderer);
+    EXPECT_FALSE(state.rendererCapable);
+    form.N56->trigger();
+    EXPECT_FALSE(state.oldRenderer);
+    EXPECT_TRUE(state.rendererCapable);
+    EXPECT_EQ(renderer.count(), 2);
+}
