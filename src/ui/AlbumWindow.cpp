@@ -2,9 +2,7 @@
 
 #include "core/AppState.h"
 #include "ui/WindowFont.h"
-
-#include <QGuiApplication>
-#include <QScreen>
+#include "ui/WindowPlacement.h"
 
 namespace tavimo {
 
@@ -32,9 +30,7 @@ void TForm2::applySetting(SettingKey key) {
 }
 
 void TForm2::placeAtRightEdge() {
-    const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
-    const int screenWidth = screen ? screen->geometry().width() : 0;
-    move(screenWidth - state_.albumWindow.width - 4, y());
+    move(rightEdgeLeft(*this, state_.albumWindow.width), y());
 }
 
 void TForm2::storeGeometry() {

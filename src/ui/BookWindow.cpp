@@ -3,12 +3,11 @@
 #include "core/AppState.h"
 #include "core/DialogService.h"
 #include "ui/WindowFont.h"
+#include "ui/WindowPlacement.h"
 
 #include <QCloseEvent>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QMenuBar>
-#include <QScreen>
 #include <QStatusBar>
 
 namespace tavimo {
@@ -99,9 +98,7 @@ void TForm1::applySetting(SettingKey key) {
 }
 
 void TForm1::placeAtRightEdge() {
-    const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
-    const int screenWidth = screen ? screen->geometry().width() : 0;
-    move(screenWidth - state_.bookWindow.width - 4, 0);
+    move(rightEdgeLeft(*this, state_.bookWindow.width), 0);
 }
 
 void TForm1::storeGeometry() {

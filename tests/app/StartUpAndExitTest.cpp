@@ -3,6 +3,7 @@
 #include "core/TextFile.h"
 #include "support/FakeVolumeTable.h"
 #include "support/ScriptedDialogService.h"
+#include "support/TestFiles.h"
 #include "ui/AlbumWindow.h"
 #include "ui/BookWindow.h"
 #include "ui/LoadingWindow.h"
@@ -25,17 +26,6 @@ namespace {
 
 int screenWidth() {
     return QGuiApplication::primaryScreen()->geometry().width();
-}
-
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
-QByteArray readFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
 
 class StartUpAndExit : public ::testing::Test {
@@ -90,17 +80,18 @@ TEST_F(StartUpAndExit, FirstRunShowsTheBookWindowAtTheRightEdgeWithNoBook) {
     EXPECT_EQ(written.readInteger("form", "left", 0), screenWidth() - 644);
     EXPECT_EQ(written.readString("capture", "dir", {}), dir.path());
     EXPECT_EQ(written.readInteger("ex", "packed", 0), 1);
-    EXPECT_EQ(readFile(userex()), QByteArray());
+    EXPECT_EQ(test::readTestFile(userex()), QByteArray());
     EXPECT_TRUE(dialogs.asked().isEmpty());
 }
 
 TEST_F(StartUpAndExit, SettingsAreAppliedAsReadAndWrittenBackWithForeignKeys) {
-    writeFile(ini(), "[form]\r\nwidth=700\r\nheight=300\r\nautosize=1\r\nmode=1\r\n"
-                     "[text]\r\nbook=Gone\r\nvideodir=/no/such/folder\r\nplname=/usr/bin/mpv\r\n"
-                     "[form2]\r\nwidth=500\r\n"
-                     "[form4]\r\nwidth=320\r\nheight=200\r\nleft=10\r\ntop=20\r\n"
-                     "[value]\r\naspect=9\r\n[ex]\r\npacked=1\r\nmixer=1\r\n"
-                     "[capture]\r\nsilent=0\r\n[plugin]\r\nx=1\r\n");
+    ASSERT_TRUE(test::writeTestFile(
+        ini(), "[form]\r\nwidth=700\r\nheight=300\r\nautosize=1\r\nmode=1\r\n"
+               "[text]\r\nbook=Gone\r\nvideodir=/no/such/folder\r\nplname=/usr/bin/mpv\r\n"
+               "[form2]\r\nwidth=500\r\n"
+               "[form4]\r\nwidth=320\r\nheight=200\r\nleft=10\r\ntop=20\r\n"
+               "[value]\r\naspect=9\r\n[ex]\r\npacked=1\r\nmixer=1\r\n"
+               "[capture]\r\nsilent=0\r\n[plugin]\r\nx=1\r\n"));
     dialogs.answer(DialogService::Answer::Ok);
     AppRoot root(lib(), dialogs, volumes);
     root.startUp();
@@ -136,7 +127,7 @@ TEST_F(StartUpAndExit, SettingsAreAppliedAsReadAndWrittenBackWithForeignKeys) {
 }
 
 TEST_F(StartUpAndExit, AddedExtensionsAreListedAndSavedAtExit) {
-    writeFile(userex(), "\r\n.vob\r\n\r\n");
+    ASSERT_TRUE(test::writeTestFile(userex(), "\r\n.vob\r\n\r\n"));
     AppRoot root(lib(), dialogs, volumes);
     root.startUp();
     TForm1& form = root.bookWindow();
@@ -160,29 +151,24 @@ TEST_F(StartUpAndExit, AddedExtensionsAreListedAndSavedAtExit) {
     EXPECT_TRUE(root.state().extensions.isVideo(QStringLiteral("/v/a.M2TS")));
 
     form.close();
-    EXPECT_EQ(readFile(userex()), QByteArray(".vob\r\n.ts\r\n.m2ts\r\n.ts\r\n"));
+    EXPECT_EQ(test::readTestFile(userex()), QByteArray(".vob\r\n.ts\r\n.m2ts\r\n.ts\r\n"));
 }
 
 TEST_F(StartUpAndExit, FailedSettingsWriteIsShownKeepsTheOldFileAndStillExits) {
     const QByteArray old = "[form]\r\nwidth=640\r\n";
-    writeFile(ini(), old);
+    ASSERT_TRUE(test::writeTestFile(ini(), old));
     AppRoot root(lib(), dialogs, volumes);
     root.startUp();
     dialogs.answer(DialogService::Answer::Ok);
 
-    // A disk that fills up: the file-size limit stops the write even for root.
-    struct rlimit saved {};
-    getrlimit(RLIMIT_FSIZE, &saved);
-    signal(SIGXFSZ, SIG_IGN);
-    struct rlimit tiny = saved;
-    tiny.rlim_cur = 64;
-    setrlimit(RLIMIT_FSIZE, &tiny);
-    root.bookWindow().close();
-    setrlimit(RLIMIT_FSIZE, &saved);
+    {
+        test::FileSizeLimit fullDisk(64);
+        root.bookWindow().close();
+    }
 
     ASSERT_EQ(dialogs.messages().size(), 1);
     EXPECT_TRUE(dialogs.messages().first().contains(QStringLiteral("Tavimo.ini")));
-    EXPECT_EQ(readFile(ini()), old);
+    EXPECT_EQ(test::readTestFile(ini()), old);
     EXPECT_FALSE(root.bookWindow().isVisible());
-    EXPECT_EQ(readFile(userex()), QByteArray()); // the rest of the exit went on
+    EXPECT_EQ(test::readTestFile(userex()), QByteArray()); // the rest of the exit went on
 }

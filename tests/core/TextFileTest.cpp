@@ -1,12 +1,12 @@
-#include "core/TextCodec.h"
 #include "core/TextFile.h"
+
+#include "core/TextCodec.h"
+#include "support/TestFiles.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
-#include <csignal>
-#include <sys/resource.h>
 
 using namespace tavimo;
 
@@ -47,16 +47,12 @@ TEST(TextFile, FailedWriteKeepsTheOldFileAndNamesIt) {
     EXPECT_FALSE(failed);
     EXPECT_TRUE(failed.message().contains(QStringLiteral("notafolder")));
 
-    // A full disk: the file-size limit makes the write fail even for root, who ignores
-    // folder permissions. The old file must survive whole.
-    struct rlimit old {};
-    getrlimit(RLIMIT_FSIZE, &old);
-    signal(SIGXFSZ, SIG_IGN);
-    struct rlimit tiny = old;
-    tiny.rlim_cur = 8;
-    setrlimit(RLIMIT_FSIZE, &tiny);
-    WriteResult full = textfile::writeLines(path, {QStringLiteral("a line longer than eight bytes")});
-    setrlimit(RLIMIT_FSIZE, &old);
+    // A full disk: the old file must survive whole.
+    WriteResult full;
+    {
+        test::FileSizeLimit fullDisk(8);
+        full = textfile::writeLines(path, {QStringLiteral("a line longer than eight bytes")});
+    }
     EXPECT_FALSE(full);
     EXPECT_EQ(textfile::readLines(path), QStringList{QStringLiteral("old")});
     EXPECT_EQ(QDir(dir.path()).entryList({QStringLiteral("*.book*")}, QDir::Files),

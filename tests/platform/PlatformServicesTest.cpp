@@ -1,5 +1,6 @@
 #include "platform/LinuxVolumeTable.h"
 #include "platform/SingleInstance.h"
+#include "support/TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,25 +13,19 @@ using platform::SingleInstance;
 
 namespace {
 
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
 // A block device as sysfs shows it: /sys/class/block/NAME links into the device tree, where a
 // partition's folder lies inside its disk's folder.
 void addBlock(const QString& sys, const QString& disk, const QString& partition,
               const char* removable) {
     const QString diskFolder = sys + QStringLiteral("/devices/pci0/block/") + disk;
-    writeFile(diskFolder + QStringLiteral("/removable"), removable);
+    ASSERT_TRUE(test::writeTestFile(diskFolder + QStringLiteral("/removable"), removable));
     QDir().mkpath(sys + QStringLiteral("/class/block"));
     QDir().mkpath(sys + QStringLiteral("/block"));
     QFile::link(diskFolder, sys + QStringLiteral("/block/") + disk);
     QFile::link(diskFolder, sys + QStringLiteral("/class/block/") + disk);
     if (!partition.isEmpty()) {
-        writeFile(diskFolder + u'/' + partition + QStringLiteral("/partition"), "1");
+        ASSERT_TRUE(
+            test::writeTestFile(diskFolder + u'/' + partition + QStringLiteral("/partition"), "1"));
         QFile::link(diskFolder + u'/' + partition,
                     sys + QStringLiteral("/class/block/") + partition);
     }
@@ -112,11 +107,13 @@ TEST(LinuxVolumeTable, DiscSerialPrefersTheJolietDescriptor) {
     const QByteArray primary = sector(1, "   ");
     const QByteArray joliet = sector(2, "%/E");
     const QString image = dir.filePath(QStringLiteral("disc.iso"));
-    writeFile(image, QByteArray(16 * 2048, '\0') + primary + joliet + sector(255, ""));
+    ASSERT_TRUE(test::writeTestFile(image, QByteArray(16 * 2048, '\0') + primary + joliet +
+                                               sector(255, "")));
     EXPECT_EQ(LinuxVolumeTable::discDescriptor(image), joliet);
 
     const QString plain = dir.filePath(QStringLiteral("plain.iso"));
-    writeFile(plain, QByteArray(16 * 2048, '\0') + primary + sector(255, ""));
+    ASSERT_TRUE(
+        test::writeTestFile(plain, QByteArray(16 * 2048, '\0') + primary + sector(255, "")));
     EXPECT_EQ(LinuxVolumeTable::discDescriptor(plain), primary);
     EXPECT_TRUE(LinuxVolumeTable::discDescriptor(dir.filePath(QStringLiteral("none"))).isEmpty());
     EXPECT_TRUE(LinuxVolumeTable::discDescriptor(image.left(image.size() - 4)).isEmpty());
