@@ -159,7 +159,9 @@ bool Tpackedjpg::loadFromFile(const QString& path) {
     if (!file.open(QIODevice::ReadOnly))
         return false;
     // The format addresses its data with 32-bit offsets; nothing past that belongs to it.
-    QByteArray bytes = file.read(std::numeric_limits<qint32>::max());
+    // (QFile::read(n) allocates n bytes up front, so n is the file's size, never the limit.)
+    const qint64 size = qMin<qint64>(file.size(), std::numeric_limits<qint32>::max());
+    QByteArray bytes = file.read(size);
     return loadFromBytes(std::move(bytes));
 }
 

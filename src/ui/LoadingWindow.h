@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/ProgressSink.h"
+
 #include <QPointer>
 #include <QWidget>
 
@@ -11,10 +13,10 @@ namespace tavimo {
 // The small "loading" window with a progress bar, shown over the book window while a long job
 // runs (the thumbnail migration, loading an album). Borderless and above other windows.
 //
-// The job itself runs off the interface thread (or in steps between events), so the bar is
-// painted by the normal event loop; stepProgress() additionally paints at once, which keeps
-// the window current even while the caller holds the interface thread for a moment.
-class TForm5 : public QWidget {
+// Long jobs run off the interface thread and report here through the event loop, which keeps
+// the window painted; StepProgress also repaints at once, so a caller that holds the interface
+// thread for a moment still sees the bar move.
+class TForm5 : public QWidget, public ProgressSink {
     Q_OBJECT
 public:
     static constexpr int kWidth = 201;
@@ -26,11 +28,11 @@ public:
     void setAlbumWindow(QWidget* albumWindow) { albumWindow_ = albumWindow; }
 
     // Position 0, the bar's maximum, and the window shown. A maximum below 1 shows an empty bar.
-    void BeginProgress(int maximum);
+    void BeginProgress(int maximum) override;
     // Sets the bar's position (a position past the maximum shows a full bar) and paints it.
-    void StepProgress(int position);
+    void StepProgress(int position) override;
     // Hides the window and brings a visible but inactive album window to the front.
-    void EndProgress();
+    void EndProgress() override;
 
     // The three operations as one, for callers that pass codes: >= 0 steps to that position,
     // -1 begins with maximum, -2 ends, other negative codes do nothing.
