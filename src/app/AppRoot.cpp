@@ -2,6 +2,7 @@
 
 #include "core/DialogService.h"
 #include "core/IniFile.h"
+#include "core/ThumbnailMigration.h"
 #include "core/VolumeTable.h"
 #include "ui/AlbumWindow.h"
 #include "ui/BookOperations.h"
@@ -51,14 +52,28 @@ void AppRoot::fillDriveList(const VolumeTable& volumes) {
 }
 
 void AppRoot::startUp() {
-    if (QFileInfo::exists(state_.settingsPath())) {
-        readSettingsFile();
-        if (!state_.thumbnailsPacked)
-            books_->migrateThumbnails();
+    if (!QFileInfo::exists(state_.settingsPath())) {
+        showBookWindow();
+        return;
+    }
+    readSettingsFile();
+    auto openBook = [this] {
         decideCurrentBook();
         books_->buildBookList();
         books_->loadCurrentBook();
+        showBookWindow();
+    };
+    if (state_.thumbnailsPacked) {
+        openBook();
+        return;
     }
+    // The one-time packing of the earlier version's pictures runs on a worker thread while
+    // the loading window shows its progress; start-up goes on when it is done.
+    migration::startThumbnailMigration(form1_.get(), state_.libraryFolder,
+                                       state_.legacyThumbnailsJpeg, *form5_, dialogs_, openBook);
+}
+
+void AppRoot::showBookWindow() {
     if (state_.bookOpen())
         form1_->applyBookOpenState();
     else

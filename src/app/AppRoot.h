@@ -27,6 +27,8 @@ public:
     AppRoot& operator=(const AppRoot&) = delete;
 
     // Reads the settings, decides the mode, loads the current book and shows the book window.
+    // When the earlier version's thumbnails still need packing, that runs first on a worker
+    // thread and the rest follows from the event loop once it is done.
     void startUp();
     // Saves the book, writes the settings file and userex.inf. Runs when the book window
     // closes; a failed write is shown and the exit goes on.
@@ -45,6 +47,7 @@ private:
     void applySetting(SettingKey key);
     void readSettingsFile();
     void decideCurrentBook();
+    void showBookWindow();
     void report(const WriteResult& result);
 
     AppState state_;

@@ -16,8 +16,6 @@ public:
     virtual void loadCurrentBook() {}
     // Saves the book file and then the book picture store of the open book.
     virtual void saveCurrentBook() {}
-    // Runs the one-time packing of the earlier version's thumbnail files.
-    virtual void migrateThumbnails() {}
 };
 
 } // namespace tavimo

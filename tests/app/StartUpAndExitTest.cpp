@@ -155,7 +155,7 @@ TEST_F(StartUpAndExit, AddedExtensionsAreListedAndSavedAtExit) {
 }
 
 TEST_F(StartUpAndExit, FailedSettingsWriteIsShownKeepsTheOldFileAndStillExits) {
-    const QByteArray old = "[form]\r\nwidth=640\r\n";
+    const QByteArray old = "[form]\r\nwidth=640\r\n[ex]\r\npacked=1\r\n";
     ASSERT_TRUE(test::writeTestFile(ini(), old));
     AppRoot root(lib(), dialogs, volumes);
     root.startUp();
