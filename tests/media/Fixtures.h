@@ -37,14 +37,14 @@ inline std::string rgbText(QRgb c) {
 // Checks the four quadrants: top left, top right, bottom left, bottom right.
 inline ::testing::AssertionResult showsQuadrants(const QImage& image, const QColor& tl,
                                                  const QColor& tr, const QColor& bl,
-                                                 const QColor& br) {
+                                                 const QColor& br, int tolerance = 48) {
     if (image.isNull())
         return ::testing::AssertionFailure() << "no picture";
     const QColor want[2][2] = {{tl, tr}, {bl, br}};
     for (int row = 0; row < 2; ++row)
         for (int column = 0; column < 2; ++column) {
             const QRgb got = quadrant(image, column, row);
-            if (!near(got, want[row][column]))
+            if (!near(got, want[row][column], tolerance))
                 return ::testing::AssertionFailure()
                        << "quadrant row " << row << " column " << column << " is " << rgbText(got)
                        << ", expected " << rgbText(want[row][column].rgb());

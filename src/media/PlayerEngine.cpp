@@ -1,0 +1,509 @@
+#include "media/PlayerEngine.h"
+
+#include <QMetaObject>
+#include <QStringList>
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <mpv/client.h>
+
+namespace tavimo::media {
+
+namespace {
+
+constexpr double unitsPerSecond = 10'000'000.0;
+
+enum Observed : uint64_t { TimePos = 1, Pause, EofReached };
+
+} // namespace
+
+double mpvVolume(int volume) {
+    volume = std::clamp(volume, 0, 10000);
+    if (volume == 0)
+        return 0;
+    const double attenuation = std::round(std::log(volume + 1.0) * 1085.73) - 10000.0;
+    return 100.0 * std::pow(10.0, attenuation / 6000.0);
+}
+
+PlayerEngine::PlayerEngine(Output output, QObject* parent) : QObject(parent) {
+    probePool_.setMaxThreadCount(1);
+    mpv_ = mpv_create();
+    if (!mpv_)
+        qFatal("libmpv could not be started");
+    const bool headless = output == Output::Headless;
+    const char* options[][2] = {
+        {"vo", headless ? "null" : "libmpv"},
+        {"ao", output == Output::Surface ? "pulse,alsa,jack,null" : "null"},
+        {"idle", "yes"},
+        {"keep-open", "yes"}, // at the end the last picture stays and the player pauses
+        {"pause", "yes"},
+        {"hr-seek", "yes"},
+        {"keepaspect", "no"},    // the program chooses the destination rectangle itself
+        {"audio-display", "no"}, // cover pictures of audio files are not video
+        {"input-default-bindings", "no"},
+        {"input-vo-keyboard", "no"},
+        {"load-scripts", "no"},
+        {"ytdl", "no"},
+        {"terminal", "no"},
+        {"hwdec", "no"},
+    };
+    for (const auto& [name, value] : options)
+        mpv_set_option_string(mpv_, name, value);
+    if (mpv_initialize(mpv_) < 0)
+        qFatal("libmpv could not be initialised");
+    mpv_observe_property(mpv_, TimePos, "time-pos", MPV_FORMAT_DOUBLE);
+    mpv_observe_property(mpv_, Pause, "pause", MPV_FORMAT_FLAG);
+    mpv_observe_property(mpv_, EofReached, "eof-reached", MPV_FORMAT_FLAG);
+    mpv_set_wakeup_callback(mpv_, &PlayerEngine::wakeUp, this);
+    setNumber("volume", mpvVolume(volume_));
+}
+
+PlayerEngine::~PlayerEngine() {
+    probePool_.waitForDone();
+    Q_EMIT aboutToShutDown();
+    // After this returns libmpv calls wakeUp no more; queued drains die with this object.
+    mpv_set_wakeup_callback(mpv_, nullptr, nullptr);
+    mpv_terminate_destroy(mpv_);
+}
+
+void PlayerEngine::wakeUp(void* self) {
+    auto* engine = static_cast<PlayerEngine*>(self);
+    if (!engine->drainQueued_.exchange(true))
+        QMetaObject::invokeMethod(engine, &PlayerEngine::drainEvents, Qt::QueuedConnection);
+}
+
+void PlayerEngine::drainEvents() {
+    drainQueued_ = false;
+    while (mpv_) {
+        const mpv_event* event = mpv_wait_event(mpv_, 0);
+        if (event->event_id == MPV_EVENT_NONE)
+            break;
+        handle(*event);
+    }
+}
+
+void PlayerEngine::command(std::initializer_list<const char*> args) {
+    std::vector<const char*> list(args);
+    list.push_back(nullptr);
+    mpv_command_async(mpv_, 0, list.data());
+}
+
+void PlayerEngine::setFlag(const char* name, bool value) {
+    int flag = value ? 1 : 0;
+    mpv_set_property_async(mpv_, 0, name, MPV_FORMAT_FLAG, &flag);
+}
+
+void PlayerEngine::setNumber(const char* name, double value) {
+    mpv_set_property_async(mpv_, 0, name, MPV_FORMAT_DOUBLE, &value);
+}
+
+void PlayerEngine::setActive(bool on) {
+    if (on == active_)
+        return;
+    if (!on)
+        clearGraph();
+    active_ = on;
+    if (on)
+        Q_EMIT activated();
+}
+
+void PlayerEngine::resetFile() {
+    ++generation_;
+    opening_ = false;
+    loaded_ = false;
+    stopped_ = false;
+    eof_ = false;
+    entryId_ = 0;
+    facts_ = {};
+    path_.clear();
+    timePos_ = 0;
+    duration_ = 0;
+    seekTarget_.reset();
+    stopAt_.reset();
+    audioTrack_ = 0;
+    if (source_.isValid()) {
+        source_ = {};
+        command({"vf", "remove", "@crop"});
+    }
+}
+
+void PlayerEngine::clearGraph() {
+    const bool busy = opening_ || loaded_;
+    resetFile();
+    if (busy)
+        command({"stop"});
+}
+
+void PlayerEngine::renderFile(const QString& path) {
+    clearGraph();
+    if (!active_) {
+        QMetaObject::invokeMethod(
+            this, [this] { Q_EMIT rendered(RenderPartial, QStringLiteral("not active")); },
+            Qt::QueuedConnection);
+        return;
+    }
+    opening_ = true;
+    path_ = path;
+    const quint64 generation = generation_;
+    // FFmpeg reads the tracks on a worker (bounded to a few seconds); libmpv then opens the
+    // file on its own threads. The interface thread only hears the answers.
+    probePool_.start([this, generation, path] {
+        MediaFacts facts = readMediaFacts(path);
+        QMetaObject::invokeMethod(
+            this, [this, generation, path, facts] { probed(generation, path, facts); },
+            Qt::QueuedConnection);
+    });
+}
+
+void PlayerEngine::probed(quint64 generation, const QString& path, const MediaFacts& facts) {
+    if (generation != generation_ || !opening_)
+        return; // abandoned
+    if (!facts.opened) {
+        finishRender(RenderFailed, facts.error);
+        return;
+    }
+    facts_ = facts;
+    paused_ = true;
+    setFlag("pause", true);
+    // A track without a decoder is left out, as a graph leaves an unrenderable stream
+    // unconnected; libmpv would otherwise give up on the whole file.
+    QStringList leaveOut;
+    const TrackFacts* video = facts.firstVideo();
+    if (video && !video->decodable)
+        leaveOut << QStringLiteral("vid=no");
+    for (const TrackFacts& t : facts.tracks)
+        if (t.kind == TrackFacts::Kind::Audio && t.number == 1 && !t.decodable)
+            leaveOut << QStringLiteral("aid=no");
+    const QByteArray file = path.toUtf8();
+    const QByteArray options = leaveOut.join(QLatin1Char(',')).toUtf8();
+    command({"loadfile", file.constData(), "replace", options.constData()});
+}
+
+void PlayerEngine::finishRender(int code, const QString& error) {
+    opening_ = false;
+    if (code < 0)
+        resetFile();
+    Q_EMIT rendered(code, error);
+}
+
+void PlayerEngine::handle(const mpv_event& event) {
+    switch (event.event_id) {
+    case MPV_EVENT_START_FILE:
+        if (opening_)
+            entryId_ = static_cast<const mpv_event_start_file*>(event.data)->playlist_entry_id;
+        break;
+    case MPV_EVENT_FILE_LOADED: {
+        if (!opening_)
+            break;
+        loaded_ = true;
+        stopped_ = true; // a rendered graph starts stopped
+        eof_ = false;
+        mpv_get_property(mpv_, "duration", MPV_FORMAT_DOUBLE, &duration_);
+        setNumber("speed", rate_);
+        setNumber("volume", mpvVolume(volume_));
+        audioTrack_ = facts_.audioCount() > 0 ? 1 : 0;
+        finishRender(facts_.undecodable > 0 ? RenderPartial : RenderComplete, {});
+        break;
+    }
+    case MPV_EVENT_END_FILE: {
+        const auto* end = static_cast<const mpv_event_end_file*>(event.data);
+        if (end->playlist_entry_id != static_cast<int64_t>(entryId_) || entryId_ == 0)
+            break; // an earlier file's end
+        if (end->reason == MPV_END_FILE_REASON_ERROR) {
+            const QString why = QString::fromUtf8(mpv_error_string(end->error));
+            if (opening_) {
+                finishRender(RenderFailed, why);
+            } else if (loaded_) {
+                resetFile();
+                Q_EMIT errorAbort();
+            }
+        } else if (end->reason == MPV_END_FILE_REASON_QUIT) {
+            resetFile();
+            Q_EMIT userAbort();
+        } else if (end->reason == MPV_END_FILE_REASON_EOF && loaded_) {
+            Q_EMIT graphComplete();
+        }
+        break;
+    }
+    case MPV_EVENT_PLAYBACK_RESTART:
+        if (seekTarget_) {
+            double pos = 0;
+            if (mpv_get_property(mpv_, "time-pos", MPV_FORMAT_DOUBLE, &pos) >= 0)
+                timePos_ = pos;
+            seekTarget_.reset();
+            Q_EMIT seekFinished();
+        }
+        break;
+    case MPV_EVENT_PROPERTY_CHANGE: {
+        const auto* prop = static_cast<const mpv_event_property*>(event.data);
+        if (event.reply_userdata == TimePos && prop->format == MPV_FORMAT_DOUBLE) {
+            timePos_ = *static_cast<double*>(prop->data);
+            if (stopAt_ && !paused_ && loaded_ && timePos_ >= *stopAt_) {
+                pause();
+                Q_EMIT graphComplete();
+            }
+        } else if (event.reply_userdata == Pause && prop->format == MPV_FORMAT_FLAG) {
+            paused_ = *static_cast<int*>(prop->data) != 0;
+        } else if (event.reply_userdata == EofReached && prop->format == MPV_FORMAT_FLAG) {
+            const bool eof = *static_cast<int*>(prop->data) != 0;
+            if (eof && !eof_ && loaded_ && !opening_)
+                Q_EMIT graphComplete();
+            eof_ = eof;
+        }
+        break;
+    }
+    case MPV_EVENT_SHUTDOWN:
+        if (loaded_) {
+            resetFile();
+            Q_EMIT userAbort();
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+bool PlayerEngine::play() {
+    if (!loaded_ || opening_)
+        return false;
+    stopped_ = false;
+    paused_ = false;
+    setFlag("pause", false);
+    if (eof_) // running at the end ends again at once, as a graph does
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (loaded_ && eof_)
+                    Q_EMIT graphComplete();
+            },
+            Qt::QueuedConnection);
+    return true;
+}
+
+bool PlayerEngine::pause() {
+    if (!loaded_)
+        return false;
+    stopped_ = false;
+    paused_ = true;
+    setFlag("pause", true);
+    return true;
+}
+
+bool PlayerEngine::stop() {
+    if (!loaded_)
+        return active_;
+    paused_ = true;
+    setFlag("pause", true);
+    stopped_ = true;
+    return true;
+}
+
+PlayerEngine::State PlayerEngine::state() const {
+    if (!active_)
+        return Uninitialised;
+    if (!loaded_ || stopped_)
+        return Stopped;
+    return paused_ ? Paused : Playing;
+}
+
+void PlayerEngine::setVolume(int volume) {
+    volume_ = std::clamp(volume, 0, 10000);
+    setNumber("volume", mpvVolume(volume_));
+}
+
+void PlayerEngine::setRate(double rate) {
+    if (!(rate > 0))
+        return;
+    rate_ = std::clamp(rate, 0.01, 100.0);
+    setNumber("speed", rate_);
+}
+
+qint64 PlayerEngine::durationMs() const {
+    if (!loaded_)
+        return 0;
+    if (duration_ > 0)
+        return static_cast<qint64>(std::llround(duration_ * 1000.0));
+    return facts_.durationMs;
+}
+
+bool PlayerEngine::positions(qint64* current, qint64* stopPosition) const {
+    if (!loaded_)
+        return false;
+    const double now = seekTarget_ ? *seekTarget_ : timePos_;
+    const double end = stopAt_ ? *stopAt_ : durationMs() / 1000.0;
+    if (current)
+        *current = static_cast<qint64>(std::llround(now * unitsPerSecond));
+    if (stopPosition)
+        *stopPosition = static_cast<qint64>(std::llround(end * unitsPerSecond));
+    return true;
+}
+
+bool PlayerEngine::setPositions(qint64 current, std::optional<qint64> stopPosition) {
+    if (!loaded_ || opening_)
+        return false;
+    const double length = durationMs() / 1000.0;
+    if (stopPosition)
+        stopAt_ = std::clamp(*stopPosition / unitsPerSecond, 0.0, length);
+    const double target = std::clamp(current / unitsPerSecond, 0.0, length);
+    seekTarget_ = target;
+    eof_ = eof_ && target >= length;
+    const QByteArray text = QByteArray::number(target, 'f', 6);
+    command({"seek", text.constData(), "absolute+exact"});
+    return true;
+}
+
+bool PlayerEngine::frameStep(bool forward) {
+    qint64 current = 0, end = 0;
+    const qint64 step = averageTimePerFrame();
+    if (!positions(&current, &end) || step <= 0)
+        return false;
+    pause();
+    const qint64 target =
+        forward ? std::min(current + step, end) : std::max<qint64>(current - step, 0);
+    return setPositions(target);
+}
+
+int PlayerEngine::videoWidth() const {
+    const TrackFacts* v = facts_.firstVideo();
+    if (!v || !v->decodable)
+        return 0;
+    return v->rotation % 180 ? v->size.height() : v->size.width();
+}
+
+int PlayerEngine::videoHeight() const {
+    const TrackFacts* v = facts_.firstVideo();
+    if (!v || !v->decodable)
+        return 0;
+    return v->rotation % 180 ? v->size.width() : v->size.height();
+}
+
+QSize PlayerEngine::displaySize() const {
+    const TrackFacts* v = facts_.firstVideo();
+    return v && v->decodable ? v->displaySize : QSize();
+}
+
+qint64 PlayerEngine::averageTimePerFrame() const {
+    const TrackFacts* v = facts_.firstVideo();
+    if (!v || v->frameRate <= 0)
+        return 0;
+    return static_cast<qint64>(std::llround(unitsPerSecond / v->frameRate));
+}
+
+QRect PlayerEngine::codedRect(const QRect& shown) const {
+    const TrackFacts* v = facts_.firstVideo();
+    const int w = v->size.width(), h = v->size.height();
+    switch (v->rotation) {
+    case 90:
+        return {shown.y(), h - shown.x() - shown.width(), shown.height(), shown.width()};
+    case 180:
+        return {w - shown.x() - shown.width(), h - shown.y() - shown.height(), shown.width(),
+                shown.height()};
+    case 270:
+        return {w - shown.y() - shown.height(), shown.x(), shown.height(), shown.width()};
+    default:
+        return shown;
+    }
+}
+
+bool PlayerEngine::setSourceRect(const QRect& rect) {
+    const QRect whole(0, 0, videoWidth(), videoHeight());
+    if (!loaded_ || whole.isEmpty())
+        return false;
+    if (rect.isEmpty() || rect == whole) {
+        if (source_.isValid())
+            command({"vf", "remove", "@crop"});
+        source_ = {};
+        return true;
+    }
+    if (!whole.contains(rect))
+        return false;
+    source_ = rect;
+    const QRect c = codedRect(rect);
+    const QByteArray filter = QStringLiteral("@crop:lavfi-crop=w=%1:h=%2:x=%3:y=%4")
+                                  .arg(c.width())
+                                  .arg(c.height())
+                                  .arg(c.x())
+                                  .arg(c.y())
+                                  .toLatin1();
+    command({"vf", "remove", "@crop"});
+    command({"vf", "add", filter.constData()});
+    return true;
+}
+
+void PlayerEngine::setDestinationRect(const QRect& rect) {
+    if (rect == destination_)
+        return;
+    destination_ = rect;
+    Q_EMIT destinationChanged(rect);
+}
+
+bool PlayerEngine::selectAudioTrack(int number) {
+    if (!loaded_ || number < 1 || number > audioTrackCount())
+        return false;
+    audioTrack_ = number;
+    int64_t id = number;
+    mpv_set_property_async(mpv_, 0, "aid", MPV_FORMAT_INT64, &id);
+    return true;
+}
+
+QImage PlayerEngine::screenshot() const {
+    if (!loaded_ || !facts_.firstVideo())
+        return {};
+    const char* args[] = {"screenshot-raw", "video", nullptr};
+    mpv_node result;
+    if (mpv_command_ret(mpv_, args, &result) < 0)
+        return {};
+    QImage image;
+    if (result.format == MPV_FORMAT_NODE_MAP) {
+        int64_t w = 0, h = 0, stride = 0;
+        const mpv_byte_array* data = nullptr;
+        bool bgr0 = false;
+        const mpv_node_list* map = result.u.list;
+        for (int i = 0; i < map->num; ++i) {
+            const char* key = map->keys[i];
+            const mpv_node& value = map->values[i];
+            if (!std::strcmp(key, "w"))
+                w = value.u.int64;
+            else if (!std::strcmp(key, "h"))
+                h = value.u.int64;
+            else if (!std::strcmp(key, "stride"))
+                stride = value.u.int64;
+            else if (!std::strcmp(key, "format"))
+                bgr0 = value.format == MPV_FORMAT_STRING && !std::strcmp(value.u.string, "bgr0");
+            else if (!std::strcmp(key, "data") && value.format == MPV_FORMAT_BYTE_ARRAY)
+                data = value.u.ba;
+        }
+        if (bgr0 && data && w > 0 && h > 0 && stride >= w * 4 &&
+            data->size >= static_cast<size_t>(stride * h)) {
+            image = QImage(static_cast<int>(w), static_cast<int>(h), QImage::Format_RGB32);
+            for (int y = 0; y < h && !image.isNull(); ++y) {
+                const auto* src = static_cast<const uint32_t*>(data->data) + y * (stride / 4);
+                auto* dst = reinterpret_cast<uint32_t*>(image.scanLine(y));
+                for (int x = 0; x < w; ++x)
+                    dst[x] = src[x] | 0xFF000000u; // bgr0 leaves the alpha byte 0
+            }
+        }
+    }
+    mpv_free_node_contents(&result);
+    return image;
+}
+
+QImage PlayerEngine::currentPicture() const {
+    // libmpv hands the picture stretched to its aspect; the video's own size is unstretched.
+    const QImage shown = screenshot();
+    QSize own(videoWidth(), videoHeight());
+    if (source_.isValid())
+        own = source_.size();
+    if (shown.isNull() || own.isEmpty() || shown.size() == own)
+        return shown;
+    return shown.scaled(own, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+}
+
+QImage PlayerEngine::displayedPicture() const {
+    const QImage own = currentPicture();
+    if (own.isNull() || destination_.isEmpty() || own.size() == destination_.size())
+        return own;
+    return own.scaled(destination_.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+}
+
+} // namespace tavimo::media

@@ -1,0 +1,154 @@
+#pragma once
+
+#include "media/MediaFacts.h"
+
+#include <QImage>
+#include <QObject>
+#include <QRect>
+#include <QThreadPool>
+#include <atomic>
+#include <optional>
+
+struct mpv_handle;
+struct mpv_event;
+
+namespace tavimo::media {
+
+// Plays one file at a time with libmpv, in the program's own units: positions in 100 ns,
+// durations in milliseconds, volume 0..10000. Lives on the interface thread; nothing it does
+// there waits for a file to open: RenderFile answers through rendered(), and libmpv's events
+// arrive as queued calls.
+class PlayerEngine : public QObject {
+    Q_OBJECT
+public:
+    enum class Output {
+        Headless,      // no picture, no sound (tests, thumbnail work)
+        Surface,       // pictures drawn by a VideoSurface through the render API, sound on
+        SilentSurface, // pictures drawn by a VideoSurface, no sound (window tests)
+    };
+    // Results of RenderFile, as the player and thumbnail code test them.
+    static constexpr int RenderComplete = 0; // every stream plays
+    static constexpr int RenderPartial = 1;  // opened, but a stream has no decoder
+    static constexpr int RenderFailed = -1;  // could not be opened or played
+    // State as IMediaControl reported it.
+    enum State { Uninitialised = 0, Stopped = 1, Paused = 2, Playing = 3 };
+
+    explicit PlayerEngine(Output output = Output::Headless, QObject* parent = nullptr);
+    ~PlayerEngine() override;
+
+    // Active on makes the engine ready to render files (emits activated()); off unloads the
+    // file. An inactive engine renders nothing.
+    void setActive(bool on);
+    bool isActive() const { return active_; }
+
+    // Starts opening `path` paused; rendered(code, error) follows with one of the Render codes
+    // (RenderPartial at once when inactive). A second call abandons the first.
+    void renderFile(const QString& path);
+    bool isOpening() const { return opening_; }
+    // The file rendered last and what it holds (valid from rendered() on).
+    const QString& path() const { return path_; }
+    const MediaFacts& facts() const { return facts_; }
+
+    bool play();
+    bool pause();
+    bool stop(); // holds the picture and the position, like a stopped graph
+    State state() const;
+    // Stops and unloads the file; the engine stays active.
+    void clearGraph();
+
+    // 0..10000, clamped; kept for every later file. 0 is silence.
+    void setVolume(int volume);
+    int volume() const { return volume_; }
+    // Kept for every later file.
+    void setRate(double rate);
+    double rate() const { return rate_; }
+
+    qint64 durationMs() const;
+    // Current and stop positions in 100 ns units; false without a file.
+    bool positions(qint64* current, qint64* stopPosition) const;
+    // Seeks exactly to `current` (100 ns); a stop position ends playback there (graph complete).
+    bool setPositions(qint64 current, std::optional<qint64> stopPosition = std::nullopt);
+    // One frame forward or back; leaves the engine paused.
+    bool frameStep(bool forward);
+
+    // The video's own size (coded, turned by its rotation), its displayed proportions and the
+    // average time per frame in 100 ns units; 0 without video.
+    int videoWidth() const;
+    int videoHeight() const;
+    QSize displaySize() const;
+    qint64 averageTimePerFrame() const;
+
+    // Source rectangle in video pixels (the rows cut at top and bottom); an empty or whole
+    // rectangle shows the whole picture. False when it does not lie inside the picture.
+    bool setSourceRect(const QRect& rect);
+    QRect sourceRect() const { return source_; }
+    // Where the picture is drawn inside the video surface (widget pixels).
+    void setDestinationRect(const QRect& rect);
+    QRect destinationRect() const { return destination_; }
+
+    // Audio tracks of the file (1-based numbers) and the one that plays.
+    int audioTrackCount() const { return facts_.audioCount(); }
+    bool selectAudioTrack(int number);
+    int audioTrack() const { return audioTrack_; }
+
+    // The picture on screen at the video's own size (after the crop), or at the destination
+    // rectangle's size; null without a picture.
+    QImage currentPicture() const;
+    QImage displayedPicture() const;
+
+    // For VideoSurface: the libmpv handle its render context binds to.
+    mpv_handle* handle() const { return mpv_; }
+
+Q_SIGNALS:
+    void rendered(int code, const QString& error);
+    void graphComplete(); // end of the stream (or of the stop position)
+    void errorAbort();    // playback failed after the file had opened
+    void userAbort();     // playback ended by the player itself being closed
+    void activated();
+    void seekFinished(); // the picture and position of the last seek are there
+    void destinationChanged(const QRect& rect);
+    void aboutToShutDown(); // the handle is about to go: drop render contexts now
+
+private:
+    static void wakeUp(void* self);
+    void drainEvents();
+    void handle(const mpv_event& event);
+    void probed(quint64 generation, const QString& path, const MediaFacts& facts);
+    void finishRender(int code, const QString& error);
+    void command(std::initializer_list<const char*> args);
+    void setFlag(const char* name, bool value);
+    void setNumber(const char* name, double value);
+    void applyCrop();
+    void resetFile();
+    QImage screenshot() const;
+    QRect codedRect(const QRect& shown) const;
+
+    mpv_handle* mpv_ = nullptr;
+    QThreadPool probePool_;
+    std::atomic<bool> drainQueued_{false};
+    quint64 entryId_ = 0; // libmpv's id of the file being played
+    bool active_ = false;
+    bool opening_ = false;
+    bool loaded_ = false;
+    bool stopped_ = false;
+    bool paused_ = true;
+    bool eof_ = false;
+    quint64 generation_ = 0;
+    QString path_;
+    MediaFacts facts_;
+    int volume_ = 10000;
+    double rate_ = 1.0;
+    double timePos_ = 0;               // seconds, as mpv last reported
+    double duration_ = 0;              // seconds
+    std::optional<double> seekTarget_; // reported until mpv has finished the seek
+    std::optional<double> stopAt_;     // seconds
+    QRect source_;
+    QRect destination_;
+    int audioTrack_ = 0;
+};
+
+// The mpv volume (0..100) for a volume of 0..10000: the attenuation
+// round(ln(v + 1) x 1085.73) - 10000 hundredths of a decibel, as amplitude in percent.
+double mpvVolume(int volume);
+
+} // namespace tavimo::media
