@@ -15,6 +15,7 @@
 #include <QMenu>
 #include <QScreen>
 #include <QTemporaryDir>
+#include <QTest>
 #include <csignal>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
@@ -171,4 +172,27 @@ TEST_F(StartUpAndExit, FailedSettingsWriteIsShownKeepsTheOldFileAndStillExits) {
     EXPECT_EQ(test::readTestFile(ini()), old);
     EXPECT_FALSE(root.bookWindow().isVisible());
     EXPECT_EQ(test::readTestFile(userex()), QByteArray()); // the rest of the exit went on
+}
+
+TEST_F(StartUpAndExit, MaximisedPlayerIsStoredWithItsRestoredBounds) {
+    AppRoot root(lib(), dialogs, volumes);
+    root.startUp();
+    TForm4& player = root.playerWindow();
+    player.move(30, 40);
+    player.resize(400, 300);
+    player.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&player));
+    const QRect restored = player.restoredBounds();
+    player.showMaximized();
+    QTest::qWait(50);
+    ASSERT_NE(player.size(), QSize(400, 300));
+    EXPECT_EQ(player.restoredBounds(), restored);
+
+    root.bookWindow().close();
+    IniFile written;
+    ASSERT_TRUE(written.load(ini()));
+    EXPECT_EQ(written.readInteger("form4", "width", 0), 400);
+    EXPECT_EQ(written.readInteger("form4", "height", 0), 300);
+    EXPECT_EQ(written.readInteger("form4", "left", 0), restored.x());
+    EXPECT_EQ(written.readInteger("form4", "top", 0), restored.y());
 }
