@@ -265,3 +265,24 @@ TEST(VideoExtensions, BuiltInAndUserListsDecideWhatIsAVideo) {
     list.loadUserList(path);
     EXPECT_EQ(list.user(), (QStringList{".ts", ".vob"}));
 }
+
+TEST(AppState, CreationReadsTheListsBesideTheSettings) {
+    QTemporaryDir dir;
+    QFile media(dir.filePath(QStringLiteral("media.inf")));
+    ASSERT_TRUE(media.open(QIODevice::WriteOnly));
+    media.write(textcodec::encodeFile(QStringLiteral("旅行\r\nDVD\r\n旅行\r\ndvd\r\n")));
+    media.close();
+
+    AppState state = stateIn(dir.path()); // no trailing '/'
+    EXPECT_EQ(state.libraryFolder, dir.path() + u'/');
+    EXPECT_EQ(state.mediaBooks, (QStringList{"旅行", "DVD", "dvd"}));
+    EXPECT_TRUE(state.extensions.user().isEmpty()); // no userex.inf yet
+    EXPECT_EQ(state.captureFolder, dir.path());
+    EXPECT_FALSE(state.bookOpen());
+
+    state.setBook(QStringLiteral("旅行"));
+    EXPECT_TRUE(state.bookOpen());
+    EXPECT_EQ(state.book.bookFile, dir.path() + QStringLiteral("/旅行.book"));
+    state.setBook(QString());
+    EXPECT_FALSE(state.bookOpen());
+}
