@@ -1,5 +1,7 @@
 #include "core/CellPicture.h"
 
+#include "core/JpegCodec.h"
+
 #include <QtGlobal>
 #include <algorithm>
 
@@ -19,7 +21,7 @@ private:
 class JpegPicture final : public PictureSource {
 public:
     explicit JpegPicture(const QByteArray& jpeg) : m_jpeg(jpeg) {}
-    QImage image() const override { return QImage::fromData(m_jpeg, "JPEG"); }
+    QImage image() const override { return jpeg::decode(m_jpeg); }
 
 private:
     QByteArray m_jpeg;

@@ -1,5 +1,6 @@
 #include "ui/ScrollBox.h"
 
+#include "core/Colors.h"
 #include "ui/WindowFont.h"
 
 #include <QContextMenuEvent>
@@ -56,7 +57,7 @@ ScrollBox::ScrollBox(QWidget* parent) : QAbstractScrollArea(parent) {
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     viewport()->setCursor(Qt::PointingHandCursor);
     verticalScrollBar()->setSingleStep(kLineStep);
-    m_background = palette().color(QPalette::Button);
+    m_background = colors::buttonFace();
 }
 
 ScrollBox::~ScrollBox() = default;
@@ -320,8 +321,12 @@ void ScrollBox::paintEvent(QPaintEvent* event) {
         if (!rect.intersects(dirty))
             continue;
         const TVFPanel& cell = m_cells[size_t(i)];
-        context.glyph = m_glyphs.glyph(cell.picture());
+        // Pictures are decoded only where they show.
+        const bool pictureShows =
+            cell.geometry().picture.translated(rect.topLeft()).intersects(dirty);
+        context.glyph = pictureShows ? m_glyphs.glyph(cell.picture()) : QImage();
         context.focused = focus && i == m_current;
+        context.dirty = dirty;
         cell.paint(painter, rect.topLeft(), context);
     }
 }

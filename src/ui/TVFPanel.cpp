@@ -106,11 +106,45 @@ void TVFPanel::paint(QPainter& painter, const QPoint& origin, const PaintContext
     QStyle* style = context.widget ? context.widget->style() : QApplication::style();
     const QPalette palette = context.widget ? context.widget->palette() : QApplication::palette();
 
-    painter.fillRect(QRect(origin, g.cell), QColor::fromRgb(m_cellColor));
+    const QRect dirty = context.dirty.isNull() ? QRect(origin, g.cell) : context.dirty;
+    painter.fillRect(QRect(origin, g.cell).intersected(dirty), QColor::fromRgb(m_cellColor));
 
     // The picture button: the standard face, the picture at its own size centred on it (a
     // 120 x 90 picture on the small button shows its central 80 x 60), the focus mark on top.
     const QRect button = g.picture.translated(origin);
+    if (button.intersects(dirty))
+        paintButton(painter, button, style, palette, context);
+
+    // The caption: wrapped at spaces (and inside a word too long for a line), centred, cut off
+    // at the caption's height; "&" is shown as it is.
+    const QRect captionRect = g.caption.translated(origin);
+    const QString& text = caption(painter.fontMetrics());
+    if (!text.isEmpty() && captionRect.intersects(dirty)) {
+        painter.save();
+        painter.setClipRect(captionRect, Qt::IntersectClip);
+        painter.setPen(context.focused ? focusedCaptionColor() : QColor::fromRgb(m_fontColor));
+        QTextOption option(Qt::AlignHCenter | Qt::AlignTop);
+        option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+        painter.drawText(QRectF(captionRect), text, option);
+        painter.restore();
+    }
+
+    // The folder-sync check box, always shown ticked.
+    if (m_syncMark && g.syncMark.translated(origin).intersects(dirty)) {
+        const QRect box = g.syncMark.translated(origin);
+        painter.fillRect(box, QColor::fromRgb(m_cellColor));
+        QStyleOptionButton checkOption;
+        checkOption.palette = palette;
+        checkOption.state = QStyle::State_Enabled | QStyle::State_On;
+        const int side = std::min(
+            box.height(), style->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, context.widget));
+        checkOption.rect = QRect(box.x() + 1, box.y() + (box.height() - side) / 2, side, side);
+        style->drawPrimitive(QStyle::PE_IndicatorCheckBox, &checkOption, &painter, context.widget);
+    }
+}
+
+void TVFPanel::paintButton(QPainter& painter, const QRect& button, QStyle* style,
+                           const QPalette& palette, const PaintContext& context) const {
     QStyleOptionButton buttonOption;
     buttonOption.rect = button;
     buttonOption.palette = palette;
@@ -133,33 +167,6 @@ void TVFPanel::paint(QPainter& painter, const QPoint& origin, const PaintContext
         focusOption.state = QStyle::State_Enabled | QStyle::State_HasFocus;
         focusOption.backgroundColor = QColor::fromRgb(m_cellColor);
         style->drawPrimitive(QStyle::PE_FrameFocusRect, &focusOption, &painter, context.widget);
-    }
-
-    // The caption: wrapped at spaces (and inside a word too long for a line), centred, cut off
-    // at the caption's height; "&" is shown as it is.
-    const QRect captionRect = g.caption.translated(origin);
-    const QString& text = caption(painter.fontMetrics());
-    if (!text.isEmpty()) {
-        painter.save();
-        painter.setClipRect(captionRect, Qt::IntersectClip);
-        painter.setPen(context.focused ? focusedCaptionColor() : QColor::fromRgb(m_fontColor));
-        QTextOption option(Qt::AlignHCenter | Qt::AlignTop);
-        option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-        painter.drawText(QRectF(captionRect), text, option);
-        painter.restore();
-    }
-
-    // The folder-sync check box, always shown ticked.
-    if (m_syncMark) {
-        const QRect box = g.syncMark.translated(origin);
-        painter.fillRect(box, QColor::fromRgb(m_cellColor));
-        QStyleOptionButton checkOption;
-        checkOption.palette = palette;
-        checkOption.state = QStyle::State_Enabled | QStyle::State_On;
-        const int side = std::min(
-            box.height(), style->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, context.widget));
-        checkOption.rect = QRect(box.x() + 1, box.y() + (box.height() - side) / 2, side, side);
-        style->drawPrimitive(QStyle::PE_IndicatorCheckBox, &checkOption, &painter, context.widget);
     }
 }
 

@@ -8,6 +8,8 @@
 #include <QString>
 
 class QPainter;
+class QPalette;
+class QStyle;
 class QWidget;
 
 namespace tavimo {
@@ -71,6 +73,7 @@ public:
         QWidget* widget = nullptr; // for the style and palette of the button and check box
         QImage glyph;              // the picture, transparent where it should be
         bool focused = false;      // focused look and red caption
+        QRect dirty;               // parts outside it are skipped; null paints everything
     };
     // Paints the cell with its top-left corner at `origin`, in the painter's current font.
     void paint(QPainter& painter, const QPoint& origin, const PaintContext& context) const;
@@ -81,6 +84,8 @@ public:
 private:
     friend class ScrollBox;
     void changed() const;
+    void paintButton(QPainter& painter, const QRect& button, QStyle* style, const QPalette& palette,
+                     const PaintContext& context) const;
 
     ScrollBox* m_owner = nullptr; // repainted through its grid; null for a loose cell
     QString m_title;
