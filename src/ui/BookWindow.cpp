@@ -18,11 +18,10 @@ TForm1::TForm1(AppState& state, DialogService& dialogs, QWidget* parent)
     setWindowTitle(QStringLiteral("Tavimo"));
     setFont(windowFont(12));
     setAcceptDrops(true);
-    // The album grid replaces this placeholder as the central widget.
-    setCentralWidget(new QWidget(this));
     buildMenus();
     buildStatusBar();
     connectOptions();
+    buildGrid();
     N39->setVisible(!state_.rendererFallback);
     N56->setVisible(!state_.rendererFallback);
     resize(state_.bookWindow.width, state_.bookWindow.height);
@@ -76,6 +75,11 @@ void TForm1::applySetting(SettingKey key) {
         break;
     case SettingKey::FormMode:
         (s.sizeMode == 1 ? smallthum : bigthum)->setChecked(true);
+        applyGridSetting(key);
+        break;
+    case SettingKey::FormColor:
+    case SettingKey::FormFont:
+        applyGridSetting(key);
         break;
     case SettingKey::ExMixer:
         N39->setChecked(state_.fixVideoDisplay);

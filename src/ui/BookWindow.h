@@ -2,6 +2,7 @@
 
 #include "core/Settings.h"
 
+#include <QColor>
 #include <QMainWindow>
 #include <functional>
 
@@ -12,6 +13,7 @@ namespace tavimo {
 
 struct AppState;
 class DialogService;
+class ScrollBox;
 
 // The book window: the main window with the album grid of the current book and the whole menu
 // bar. Menu entries and actions carry the names the rest of the program connects to; an entry
@@ -38,6 +40,24 @@ public:
     void applyBookOpenState();
     // The mode-dependent items that follow every book load.
     void applyBookLoadedItems();
+
+    // The album grid, the window's central widget: cell i shows album i of the book.
+    ScrollBox* scrollBox = nullptr;
+    // Makes an album from a folder dropped on the window (albums from folders). oneOfMany is
+    // true when several items were dropped together: the book window stays in front then.
+    using FolderAlbumCreator = std::function<void(const QString& folder, bool oneOfMany)>;
+    void setFolderAlbumCreator(FolderAlbumCreator creator) {
+        folderAlbumCreator_ = std::move(creator);
+    }
+    // Folders dropped on the window become albums, in the order given; other paths are ignored.
+    void dropFolders(const QStringList& paths);
+    // "120 * 90" (0) and "80 * 60" (1); choosing the size already set does nothing.
+    void chooseCellSize(int mode);
+    // "背景色" and "フォント色": the colour dialog, then the grid and the settings value.
+    void chooseBackgroundColor();
+    void chooseFontColor();
+    // With "ウィンドウサイズの自動調整" ticked: the window's height follows the grid.
+    void fitHeightToGrid();
 
     // Menus.
     QMenu* fileMenu = nullptr;
@@ -136,6 +156,8 @@ public Q_SLOTS:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     void buildMenus();
@@ -148,6 +170,8 @@ private:
     void buildToolsAndHelp();
     void connectOptions();
     void buildStatusBar();
+    void buildGrid();
+    void applyGridSetting(SettingKey key);
     QAction* command(const QString& text, const QKeySequence& key = {});
     QAction* entry(QMenu* menu, const QString& text, QAction* target);
     QAction* checkItem(QMenu* menu, const QString& text, bool checked);
@@ -158,6 +182,9 @@ private:
     bool exited_ = false;
     QActionGroup* modeGroup_ = nullptr;
     QActionGroup* sizeGroup_ = nullptr;
+    FolderAlbumCreator folderAlbumCreator_;
+    QColor lastChosenColor_; // the colour dialog is shared and starts where it was left
+    bool fittingHeight_ = false;
 };
 
 } // namespace tavimo
