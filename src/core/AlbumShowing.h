@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+namespace tavimo {
+
+class Album;
+class DialogService;
+class VideoExtensions;
+
+// What showing an album does to its videos before the window draws them.
+namespace albumshow {
+
+// A folder-synchronised album follows the folder of its first video: videos from any other
+// folder leave the album, and the folder's videos that are not in it yet join at the end,
+// sorted by name. Answers whether any video joined. Nothing happens to an empty album.
+bool synchroniseWithFolder(Album& album, const VideoExtensions& extensions);
+
+// Drops the videos whose file is gone: an entry without a file name, and a file missing from a
+// folder that still exists. A file whose folder (or whole disk) cannot be reached stays, with
+// its picture, bookmark and count, until it can be checked; in a media book whose medium is not
+// mounted nothing is checked. Answers how many were dropped. progress, when given, is told the
+// number of entries checked after every `block` entries and at the end.
+int dropMissingFiles(Album& album, const std::function<void(int)>& progress = {}, int block = 256);
+
+// The videos that have no usable picture, in album order.
+QList<int> videosWithoutPicture(const Album& album);
+
+// Sorts file names (or paths) as the file dialogs and the name sort do: by the user's locale,
+// ignoring case. Equal names keep their order.
+void sortNames(QStringList& names);
+
+} // namespace albumshow
+
+// The album window's caption: the album's name, in media books its medium, and the number of
+// videos.
+QString albumWindowCaption(const Album& album);
+
+// A file whose thumbnail could not be made: asks whether to leave it out, unless the setting
+// "読み込めないファイルは登録しない" (skipUnreadable) says so already. True: keep it with a black
+// picture. openedPartly: the file opened but could not be built whole (the question names the
+// full path); otherwise it failed outright (the question names the file).
+bool keepUnreadableFile(const QString& fullPath, bool openedPartly, bool skipUnreadable,
+                        DialogService& dialogs);
+
+} // namespace tavimo

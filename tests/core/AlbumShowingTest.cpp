@@ -1,0 +1,124 @@
+#include "core/AlbumShowing.h"
+
+#include "core/Album.h"
+#include "core/ImageFunc.h"
+#include "core/JpegCodec.h"
+#include "core/VideoExtensions.h"
+#include "support/ScriptedDialogService.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace tavimo;
+
+namespace {
+
+class AlbumShowingTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        folder = dir.path() + QStringLiteral("/videos/");
+        QDir().mkpath(folder);
+        album.setIdentity(BookPaths::of(dir.path() + u'/', QStringLiteral("本")),
+                          QStringLiteral("旅"), 0, BookMode::Normal);
+    }
+
+    QString touch(const QString& name) {
+        const QString path = folder + name;
+        QFile file(path);
+        file.open(QIODevice::WriteOnly);
+        return path;
+    }
+
+    QStringList fileNames() const {
+        QStringList names;
+        for (const QString& entry : album.entries())
+            names.append(fileNamePart(entry));
+        return names;
+    }
+
+    QTemporaryDir dir;
+    QString folder;
+    Album album;
+    VideoExtensions extensions;
+    test::ScriptedDialogService dialogs;
+    const QByteArray pictureA = jpeg::encode(imagefunc::solidBitmap(120, 90, Qt::red));
+    const QByteArray pictureC = jpeg::encode(imagefunc::solidBitmap(120, 90, Qt::blue));
+};
+
+} // namespace
+
+TEST_F(AlbumShowingTest, ASynchronisedFolderGainsNewVideosAtTheEndAndLosesTheDeletedOne) {
+    album.append(touch("a.avi"), pictureA, 11, 1);
+    album.append(folder + "b.avi", {}, 22, 2); // deleted outside the program
+    album.append(touch("c.avi"), pictureC, 33, 3);
+    album.append(dir.path() + "/elsewhere/x.avi", {}, 44, 4); // not of the album's folder
+    touch("e.mp4");
+    touch("D.avi");
+    touch("notes.txt");
+    touch("A.AVI"); // the same name as a listed video, but for letter case
+
+    EXPECT_TRUE(albumshow::synchroniseWithFolder(album, extensions));
+    EXPECT_EQ(albumshow::dropMissingFiles(album), 1);
+    EXPECT_EQ(fileNames(), (QStringList{"a.avi", "c.avi", "D.avi", "e.mp4"}));
+    EXPECT_EQ(album.pictureBytes(0), pictureA);
+    EXPECT_EQ(album.pictureBytes(1), pictureC);
+    EXPECT_EQ(album.bookmark(1), 33);
+    EXPECT_EQ(album.playCount(1), 3);
+    EXPECT_EQ(album.bookmark(2), 0);
+    EXPECT_EQ(album.playCount(3), 0);
+    EXPECT_EQ(albumshow::videosWithoutPicture(album), (QList<int>{2, 3}));
+
+    EXPECT_FALSE(albumshow::synchroniseWithFolder(album, extensions)); // nothing new
+}
+
+TEST_F(AlbumShowingTest, AMissingFileIsDroppedOnlyWhenItsFolderCanBeSeen) {
+    album.append(touch("kept.avi"), {});
+    album.append(folder + "deleted.avi", {});
+    album.append(dir.path() + "/unplugged-disk/movies/away.avi", {});
+    album.append(folder, {}); // no file name at all
+    EXPECT_EQ(albumshow::dropMissingFiles(album), 2);
+    EXPECT_EQ(fileNames(), (QStringList{"kept.avi", "away.avi"}));
+
+    // A media book whose medium is not mounted checks nothing.
+    Album media;
+    media.setIdentity(BookPaths::of(dir.path() + u'/', "本"), "旅", 0, BookMode::Media);
+    media.append("videos/deleted.avi", {});
+    media.append("videos/", {});
+    EXPECT_EQ(albumshow::dropMissingFiles(media), 0);
+    EXPECT_EQ(media.count(), 2);
+    // Once it is, its entries are checked below the mount point.
+    media.append("videos/kept.avi", {});
+    media.setMedium(MediumRecord{3, 7, "USB"}, dir.path() + u'/');
+    EXPECT_EQ(albumshow::dropMissingFiles(media), 2);
+    EXPECT_EQ(media.entries(), QStringList{"videos/kept.avi"});
+}
+
+TEST_F(AlbumShowingTest, TheExclusionQuestionNamesThePathOrTheFileAndIsSkippedBySetting) {
+    const QString path = folder + "broken.avi";
+    const QString question =
+        QStringLiteral("は縮小画像を作成できませんでした。このファイルを除外しますか？");
+    dialogs.answer(DialogService::Answer::Yes);
+    EXPECT_FALSE(keepUnreadableFile(path, true, false, dialogs));
+    dialogs.answer(DialogService::Answer::No);
+    EXPECT_TRUE(keepUnreadableFile(path, false, false, dialogs));
+    EXPECT_FALSE(keepUnreadableFile(path, false, true, dialogs));
+    EXPECT_EQ(dialogs.messages(), (QStringList{path + question, "broken.avi" + question}));
+}
+
+TEST_F(AlbumShowingTest, TheCaptionNamesTheAlbumItsMediumAndItsSize) {
+    album.append("/v/a.avi", {});
+    EXPECT_EQ(albumWindowCaption(album), QStringLiteral(" アルバム　 ～ 旅 ～　　　1 files"));
+
+    album.setIdentity(BookPaths::of(dir.path() + u'/', "本"), "旅", 0, BookMode::Media);
+    album.setMedium(MediumRecord{2, 9, "MOVIES"}, {});
+    EXPECT_EQ(albumWindowCaption(album),
+              QStringLiteral(" アルバム　 ～ 旅 ～　　　［ DVD :　MOVIES　未セット ］　　1 files"));
+    album.setMedium(MediumRecord{3, 9, "USB"}, "/media/usb/");
+    EXPECT_EQ(albumWindowCaption(album),
+              QStringLiteral(" アルバム　 ～ 旅 ～　　　［ Removable ：　USB ］　　1 files"));
+    album.setMedium(MediumRecord{}, {});
+    EXPECT_EQ(albumWindowCaption(album),
+              QStringLiteral(" アルバム　 ～ 旅 ～　　［ No Media 　未セット ］　　1 files"));
+}
