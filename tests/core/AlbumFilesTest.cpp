@@ -1,7 +1,11 @@
 #include "core/AlbumFiles.h"
 
+#include "core/AlbumContents.h"
 #include "core/BookPaths.h"
+#include "core/ImageFunc.h"
+#include "core/JpegCodec.h"
 #include "core/NameRules.h"
+#include "core/Tpackedjpg.h"
 #include "support/ScriptedDialogService.h"
 
 #include <QDir>
@@ -120,4 +124,33 @@ TEST(NameRules, NamesThatCannotStayInsideTheirFolderAreRefused) {
     EXPECT_FALSE(acceptName(QStringLiteral("a/b"), NameKind::Album, dialogs));
     EXPECT_TRUE(acceptName(QStringLiteral("ab"), NameKind::Album, dialogs));
     EXPECT_EQ(dialogs.messages().size(), 1);
+}
+
+TEST_F(AlbumFilesTest, OpeningDropsBlankEntriesWithTheirThumbnailMarkAndCount) {
+    Tpackedjpg stored;
+    for (const char* name : {"a", "blank", "c"})
+        stored.addPicture(jpeg::encode(imagefunc::solidBitmap(8, 8, QColor(name[0], 0, 0))));
+    ASSERT_TRUE(stored.saveToFile(paths.storeBase));
+    write(paths.marks, "10\r\n20\r\n30\r\n");
+    write(paths.counts, "1\r\n2\r\n");
+
+    Tpackedjpg store;
+    const AlbumContents album =
+        openAlbumContents(paths, {"/v/a.avi", "", "/v/c.avi", ""}, store, dialogs);
+    EXPECT_EQ(album.entries, (QStringList{"/v/a.avi", "/v/c.avi"}));
+    EXPECT_EQ(album.marks.bookmarks, (QList<int64_t>{10, 30}));
+    EXPECT_EQ(album.marks.counts, (QList<int32_t>{1, 0}));
+    ASSERT_EQ(store.count(), 2);
+    QByteArray first, second, expected;
+    store.getPicture(0, first);
+    store.getPicture(1, second);
+    stored.getPicture(2, expected);
+    EXPECT_EQ(second, expected);
+    EXPECT_NE(first, second);
+
+    // Without a store file every video starts without a thumbnail.
+    QFile::remove(paths.store);
+    openAlbumContents(paths, {"/v/a.avi", "/v/b.avi"}, store, dialogs);
+    EXPECT_EQ(store.count(), 2);
+    EXPECT_FALSE(store.getPicture(0, first) && !first.isEmpty());
 }

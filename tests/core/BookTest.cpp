@@ -1,0 +1,275 @@
+#include "core/Book.h"
+
+#include "core/AlbumCells.h"
+#include "core/BookFile.h"
+#include "core/ImageFunc.h"
+#include "core/JpegCodec.h"
+#include "core/MediaDat.h"
+#include "core/TextCodec.h"
+#include "core/TextFile.h"
+#include "support/ScriptedDialogService.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace tavimo;
+
+namespace {
+
+// What the grid was told, in its order.
+class RecordedCells final : public AlbumCells {
+public:
+    struct Cell {
+        QString name;
+        QByteArray jpeg;
+        bool folderSync = false;
+    };
+    QList<Cell> cells;
+    int layouts = 0;
+
+    QStringList names() const {
+        QStringList list;
+        for (const Cell& c : cells)
+            list.append(c.name);
+        return list;
+    }
+
+    void clearCells() override { cells.clear(); }
+    void appendCell(const QString& name, const QByteArray& jpeg, bool folderSync) override {
+        cells.append({name, jpeg, folderSync});
+    }
+    void removeCell(int index) override { cells.removeAt(index); }
+    void exchangeCells(int i, int j) override { cells.swapItemsAt(i, j); }
+    void setCellName(int index, const QString& name) override { cells[index].name = name; }
+    void setCellPicture(int index, const QByteArray& jpeg) override { cells[index].jpeg = jpeg; }
+    void setCellFolderSync(int index, bool on) override { cells[index].folderSync = on; }
+    void layOutCells() override { ++layouts; }
+};
+
+QByteArray picture(QRgb color) {
+    return jpeg::encode(imagefunc::solidBitmap(120, 90, QColor(color)));
+}
+
+class BookTest : public ::testing::Test {
+protected:
+    QString library() const { return dir.path() + u'/'; }
+
+    // A book on disk: its book file lines, an album file per name in `albums`, and a picture
+    // store holding `pictures`.
+    void makeBook(const QString& title, const QStringList& lines, const QStringList& albums,
+                  const QList<QByteArray>& pictures) {
+        const BookPaths paths = BookPaths::of(library(), title);
+        ASSERT_TRUE(QDir().mkpath(paths.imagesFolder));
+        ASSERT_TRUE(textfile::writeLines(paths.bookFile, lines));
+        for (const QString& album : albums)
+            ASSERT_TRUE(textfile::writeLines(AlbumPaths::of(paths, album).album,
+                                             {QStringLiteral("/videos/") + album + ".avi"}));
+        Tpackedjpg store;
+        for (const QByteArray& jpeg : pictures)
+            store.addPicture(jpeg);
+        ASSERT_TRUE(store.saveToFile(paths.pictureStoreBase()));
+    }
+
+    QByteArray contents(const QString& path) const {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+    }
+
+    QList<QByteArray> storedPictures(const QString& title) const {
+        Tpackedjpg store;
+        store.loadFromFile(BookPaths::of(library(), title).pictureStore);
+        QList<QByteArray> list;
+        for (int i = 0; i < store.count(); ++i) {
+            QByteArray jpeg;
+            store.getPicture(i, jpeg);
+            list.append(jpeg);
+        }
+        return list;
+    }
+
+    QTemporaryDir dir;
+    test::ScriptedDialogService dialogs;
+    RecordedCells cells;
+    Book book{&cells};
+    const QByteArray red = picture(0xff0000), green = picture(0x00ff00), blue = picture(0x0000ff);
+};
+
+} // namespace
+
+TEST_F(BookTest, SyncMarkersShowInNormalModeAndAreDroppedInMediaMode) {
+    makeBook("本", {"A", "B-->", "C"}, {"A", "B", "C"}, {red, green, blue});
+    ASSERT_EQ(book.load(library(), "本", BookMode::Normal, dialogs), Book::LoadResult::Loaded);
+    EXPECT_EQ(cells.names(), (QStringList{"A", "B", "C"}));
+    EXPECT_FALSE(cells.cells[0].folderSync);
+    EXPECT_TRUE(cells.cells[1].folderSync);
+    EXPECT_EQ(cells.cells[2].jpeg, blue);
+    EXPECT_EQ(book.album(1).entries, QStringList{"/videos/B.avi"});
+    EXPECT_EQ(contents(book.paths().bookFile), QByteArray("A\r\nB-->\r\nC\r\n"));
+    EXPECT_FALSE(QFile::exists(book.paths().mediaDat));
+
+    ASSERT_EQ(book.load(library(), "本", BookMode::Media, dialogs), Book::LoadResult::Loaded);
+    EXPECT_EQ(cells.names(), (QStringList{"A", "B", "C"}));
+    EXPECT_FALSE(cells.cells[1].folderSync);
+    EXPECT_EQ(contents(book.paths().bookFile), QByteArray("A\r\nB\r\nC\r\n"));
+    // No media.dat yet: one empty record per album, saved with the book.
+    EXPECT_EQ(mediadat::decode(contents(book.paths().mediaDat)).records, QList<MediumRecord>(3));
+    EXPECT_TRUE(dialogs.asked().isEmpty());
+}
+
+TEST_F(BookTest, AMissingAlbumLeavesTheBookWithItsPictureAndRecord) {
+    makeBook("本", {"A", "B", "C"}, {"A", "C"}, {red, green, blue});
+    const BookPaths paths = BookPaths::of(library(), "本");
+    const QList<MediumRecord> records{{1, 11, "one"}, {2, 22, "two"}, {3, 33, "three"}};
+    QFile media(paths.mediaDat);
+    ASSERT_TRUE(media.open(QIODevice::WriteOnly));
+    media.write(mediadat::encode(records));
+    media.close();
+
+    ASSERT_EQ(book.load(library(), "本", BookMode::Media, dialogs), Book::LoadResult::Loaded);
+    EXPECT_EQ(cells.names(), (QStringList{"A", "C"}));
+    EXPECT_EQ(cells.cells[1].jpeg, blue);
+    EXPECT_EQ(book.registry().records(), (QList<MediumRecord>{records[0], records[2]}));
+    EXPECT_EQ(contents(paths.bookFile), QByteArray("A\r\nC\r\n"));
+    EXPECT_EQ(storedPictures("本"), (QList<QByteArray>{red, blue}));
+    EXPECT_EQ(mediadat::decode(contents(paths.mediaDat)).records,
+              (QList<MediumRecord>{records[0], records[2]}));
+}
+
+TEST_F(BookTest, ShortMissingOrDamagedPictureStoresAreMendedWithPlaceholders) {
+    makeBook("本", {"A", "B", "C"}, {"A", "B", "C"}, {red});
+    ASSERT_EQ(book.load(library(), "本", BookMode::Normal, dialogs), Book::LoadResult::Loaded);
+    EXPECT_EQ(storedPictures("本"), (QList<QByteArray>{red, placeholderJpeg(), placeholderJpeg()}));
+    EXPECT_EQ(cells.cells[2].jpeg, placeholderJpeg());
+    EXPECT_FALSE(jpeg::decode(placeholderJpeg()).isNull());
+
+    QFile::remove(BookPaths::of(library(), "本").pictureStore);
+    ASSERT_EQ(book.load(library(), "本", BookMode::Normal, dialogs), Book::LoadResult::Loaded);
+    EXPECT_EQ(storedPictures("本"), QList<QByteArray>(3, placeholderJpeg()));
+
+    // An entry that is not a JPEG at all.
+    makeBook("本", {"A", "B"}, {}, {QByteArray("not a picture"), green});
+    ASSERT_EQ(book.load(library(), "本", BookMode::Normal, dialogs), Book::LoadResult::Loaded);
+    EXPECT_EQ(storedPictures("本"), (QList<QByteArray>{placeholderJpeg(), green}));
+}
+
+TEST_F(BookTest, ADeletedBookFolderIsMadeAgainAndTheBookFileKept) {
+    makeBook("本", {"A", "B-->"}, {"A", "B"}, {red, green});
+    const BookPaths paths = BookPaths::of(library(), "本");
+    ASSERT_TRUE(QDir(paths.bookFolder).removeRecursively());
+    ASSERT_EQ(book.load(library(), "本", BookMode::Normal, dialogs), Book::LoadResult::FoldersMade);
+    EXPECT_TRUE(cells.cells.isEmpty());
+    EXPECT_TRUE(QFileInfo(paths.imagesFolder).isDir());
+    EXPECT_EQ(contents(paths.bookFile), QByteArray("A\r\nB-->\r\n"));
+    EXPECT_FALSE(QFile::exists(paths.pictureStore));
+}
+
+TEST_F(BookTest, AnUnreadableBookFileIsReportedAndNeverOverwritten) {
+    makeBook("本", {}, {}, {});
+    const BookPaths paths = BookPaths::of(library(), "本");
+    QFile::remove(paths.bookFile);
+    ASSERT_TRUE(QDir().mkdir(paths.bookFile)); // a folder where the file should be
+    dialogs.answer(DialogService::Answer::Ok);
+    EXPECT_EQ(book.load(library(), "本", BookMode::Normal, dialogs), Book::LoadResult::Unreadable);
+    EXPECT_TRUE(QFileInfo(paths.bookFile).isDir());
+    EXPECT_EQ(dialogs.messages().size(), 1);
+}
+
+TEST_F(BookTest, AFolderThatCannotBeMadeIsFatal) {
+    makeBook("本", {"A"}, {"A"}, {red});
+    const BookPaths paths = BookPaths::of(library(), "本");
+    ASSERT_TRUE(QDir(paths.imagesFolder).removeRecursively());
+    QFile blocker(paths.bookFolder + "images");
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    dialogs.answer(DialogService::Answer::Ok);
+    EXPECT_EQ(book.load(library(), "本", BookMode::Normal, dialogs),
+              Book::LoadResult::FolderFailed);
+    EXPECT_EQ(dialogs.messages(), QStringList{"Can not Createdirectory!"});
+    EXPECT_EQ(contents(paths.bookFile), QByteArray("A\r\n"));
+}
+
+TEST_F(BookTest, JapaneseAndOtherScriptNamesRoundTripAndUnsafeLinesAreDropped) {
+    makeBook("旅行", {"夏休み-->", "여름", "../外", "冬"}, {"夏休み", "여름", "冬"},
+             {red, green, blue, red});
+    QFile(library() + "外.alb").open(QIODevice::WriteOnly);
+    dialogs.answer(DialogService::Answer::Ok);
+    ASSERT_EQ(book.load(library(), "旅行", BookMode::Normal, dialogs), Book::LoadResult::Loaded);
+    EXPECT_EQ(cells.names(), (QStringList{"夏休み", "여름", "冬"}));
+    EXPECT_EQ(cells.cells[2].jpeg, red);
+    ASSERT_EQ(dialogs.messages().size(), 1);
+    EXPECT_TRUE(dialogs.messages().first().contains("../外"));
+    const QByteArray stored = contents(book.paths().bookFile);
+    EXPECT_TRUE(stored.startsWith(textcodec::kUtf8Bom)); // 여름 has no CP932 form
+    EXPECT_EQ(bookfile::read(book.paths().bookFile, BookMode::Normal),
+              (QList<bookfile::Line>{{"夏休み", true}, {"여름", false}, {"冬", false}}));
+}
+
+TEST_F(BookTest, EveryChangeKeepsAlbumsPicturesRecordsAndCellsInStep) {
+    ASSERT_TRUE(book.openNew(library(), "本", BookMode::Media, dialogs));
+    EXPECT_EQ(contents(book.paths().bookFile), QByteArray());
+    EXPECT_EQ(contents(book.paths().mediaDat), QByteArray("\x02\x00", 2));
+    EXPECT_EQ(storedPictures("本"), QList<QByteArray>());
+
+    const QList<QRgb> colours{0xff0000, 0x00ff00, 0x0000ff, 0xffff00};
+    for (int i = 0; i < 4; ++i)
+        book.appendAlbum({QString(QChar(u'A' + i)), {}, false},
+                         imagefunc::solidBitmap(120, 90, QColor(colours[i])),
+                         MediumRecord{1, uint32_t(i + 1), {}});
+    book.appendAlbum({"E", {}, false}); // no picture: the placeholder
+
+    // The invariant every operation must keep: album k, cell k, picture k and record k belong
+    // together.
+    auto expectInStep = [&](const QString& order) {
+        ASSERT_EQ(book.count(), order.size());
+        ASSERT_EQ(book.pictures().count(), order.size());
+        ASSERT_EQ(book.registry().count(), order.size());
+        ASSERT_EQ(cells.cells.size(), order.size());
+        for (int k = 0; k < order.size(); ++k) {
+            const int original = order[k].unicode() - u'A';
+            EXPECT_EQ(book.album(k).name, QString(order[k]));
+            EXPECT_EQ(cells.cells[k].name, QString(order[k]));
+            EXPECT_EQ(book.registry().get(k).serial, uint32_t(original < 4 ? original + 1 : 0));
+            QByteArray jpeg;
+            book.pictures().getPicture(k, jpeg);
+            EXPECT_EQ(cells.cells[k].jpeg, jpeg) << k;
+            EXPECT_EQ(jpeg == placeholderJpeg(), original == 4) << k;
+        }
+    };
+    expectInStep("ABCDE");
+    book.exchangeAlbums(0, 3);
+    expectInStep("DBCAE");
+    book.moveAlbum(4, 0);
+    expectInStep("EDBCA");
+    book.moveAlbum(0, 3);
+    expectInStep("DBCEA");
+    book.reorder({4, 1, 2, 0, 3});
+    expectInStep("ABCDE");
+    book.reorder({0, 0, 1, 2, 3}); // not a permutation
+    expectInStep("ABCDE");
+    book.removeAlbum(1);
+    book.removeAlbum(9);
+    expectInStep("ACDE");
+
+    book.setPicture(3, {});
+    book.renameAlbum(0, "Z");
+    book.setFolderSync(0, true);
+    EXPECT_EQ(cells.cells[0].name, "Z");
+    EXPECT_TRUE(cells.cells[0].folderSync);
+    book.saveCommand(dialogs);
+    EXPECT_EQ(contents(book.paths().bookFile), QByteArray("Z\r\nC\r\nD\r\nE\r\n"));
+    EXPECT_EQ(mediadat::decode(contents(book.paths().mediaDat)).records.size(), 4);
+    EXPECT_EQ(storedPictures("本").size(), 4);
+}
+
+TEST_F(BookTest, SavingAnEmptyBookWritesNothingAndANewBookReusesAnOldFolder) {
+    const BookPaths paths = BookPaths::of(library(), "本");
+    ASSERT_TRUE(QDir().mkpath(paths.bookFolder)); // left behind, without its images folder
+    ASSERT_TRUE(book.openNew(library(), "本", BookMode::Normal, dialogs));
+    EXPECT_TRUE(QFileInfo(paths.imagesFolder).isDir());
+    EXPECT_FALSE(QFile::exists(paths.mediaDat));
+    QFile::remove(paths.bookFile);
+    book.saveCommand(dialogs);
+    EXPECT_FALSE(QFile::exists(paths.bookFile));
+}
