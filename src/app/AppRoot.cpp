@@ -6,6 +6,7 @@
 #include "core/VolumeTable.h"
 #include "ui/AlbumWindow.h"
 #include "ui/BookOperations.h"
+#include "ui/BookSession.h"
 #include "ui/BookWindow.h"
 #include "ui/LoadingWindow.h"
 #include "ui/PlayerWindow.h"
@@ -27,6 +28,7 @@ AppRoot::AppRoot(const QString& libraryFolder, DialogService& dialogs, const Vol
     // The splash window shows itself until start-up has finished.
     form1_ = std::make_unique<TForm1>(state_, dialogs_);
     form6_ = std::make_unique<TForm6>(form1_.get());
+    books_ = std::make_unique<BookSession>(state_, *form1_, *form1_->scrollBox, dialogs_);
     form2_ = std::make_unique<TForm2>(state_, dialogs_);
     form5_ = std::make_unique<TForm5>(form1_.get(), form2_.get());
     form4_ = std::make_unique<TForm4>(state_, dialogs_);

@@ -41,6 +41,7 @@ public:
     TForm5& loadingWindow() { return *form5_; }
     TForm6& splashWindow() { return *form6_; }
     void setBookOperations(std::unique_ptr<BookOperations> books);
+    BookOperations& bookOperations() { return *books_; }
 
 private:
     void fillDriveList(const VolumeTable& volumes);
