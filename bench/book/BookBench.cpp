@@ -1,0 +1,165 @@
+// Loads a book of 2,000 albums, each with its album file, marks, counts and thumbnail store,
+// into the book window and measures the time until the grid is first painted.
+#include "core/AppState.h"
+#include "core/BookPaths.h"
+#include "core/ImageFunc.h"
+#include "core/JpegCodec.h"
+#include "core/TextFile.h"
+#include "core/Tpackedjpg.h"
+#include "ui/BookSession.h"
+#include "ui/BookWindow.h"
+#include "ui/QtDialogService.h"
+#include "ui/ScrollBox.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <algorithm>
+#include <cstdio>
+
+using namespace tavimo;
+
+namespace {
+
+constexpr int kAlbums = 2000;
+constexpr int kVideosPerAlbum = 12;
+constexpr int kRuns = 5;
+
+// A few dozen distinct pictures, as varied as real thumbnails are in size.
+QList<QByteArray> makePictures() {
+    QList<QByteArray> pictures;
+    for (int i = 0; i < 48; ++i) {
+        QImage image(120, 90, QImage::Format_RGB888);
+        for (int y = 0; y < 90; ++y)
+            for (int x = 0; x < 120; ++x)
+                image.setPixel(
+                    x, y,
+                    qRgb((x * (i + 3)) & 255, (y * 7 + i * 11) & 255, ((x ^ y) * (i + 1)) & 255));
+        pictures.append(jpeg::encode(image));
+    }
+    return pictures;
+}
+
+// Setting up writes straight to the files: the program's atomic, synced writes would make the
+// 30,000 files of the book take most of a minute.
+void writeBytes(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly))
+        file.write(bytes);
+}
+
+void writeLines(const QString& path, const QStringList& lines) {
+    writeBytes(path, textfile::encodeLines(lines));
+}
+
+void writeStore(const QString& base, const Tpackedjpg& store) {
+    writeBytes(base + QStringLiteral(".pjpg"), store.saveToBytes(QFileInfo(base).fileName()));
+}
+
+void makeBook(const QString& library, const QString& title) {
+    const QList<QByteArray> pictures = makePictures();
+    const BookPaths book = BookPaths::of(library, title);
+    QDir().mkpath(book.imagesFolder);
+    QStringList lines;
+    Tpackedjpg bookPictures;
+    for (int a = 0; a < kAlbums; ++a) {
+        const QString name = QStringLiteral("アルバム %1").arg(a, 4, 10, QChar(u'0'));
+        lines.append(a % 10 == 0 ? name + QStringLiteral("-->") : name);
+        const AlbumPaths album = AlbumPaths::of(book, name);
+        QStringList entries, marks, counts;
+        Tpackedjpg thumbnails;
+        for (int v = 0; v < kVideosPerAlbum; ++v) {
+            entries.append(QStringLiteral("/home/user/ビデオ/%1/clip%2.mp4").arg(name).arg(v));
+            marks.append(QString::number(qint64(v) * 600'000'000));
+            counts.append(QString::number(v % 4));
+            thumbnails.addPicture(pictures.at((a + v) % pictures.size()));
+        }
+        writeLines(album.album, entries);
+        writeLines(album.marks, marks);
+        writeLines(album.counts, counts);
+        writeStore(album.storeBase, thumbnails);
+        bookPictures.addPicture(pictures.at(a % pictures.size()));
+    }
+    writeLines(book.bookFile, lines);
+    writeStore(book.pictureStoreBase(), bookPictures);
+}
+
+// Runs the event loop until the grid's viewport has been painted once.
+class FirstPaint : public QObject {
+public:
+    explicit FirstPaint(QWidget* viewport) : viewport_(viewport) {
+        viewport_->installEventFilter(this);
+    }
+    void wait() {
+        if (!painted_)
+            loop_.exec();
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == viewport_ && event->type() == QEvent::Paint && !painted_) {
+            painted_ = true;
+            // Quit once this paint event has been handled.
+            QTimer::singleShot(0, &loop_, &QEventLoop::quit);
+        }
+        return false;
+    }
+
+private:
+    QWidget* viewport_;
+    QEventLoop loop_;
+    bool painted_ = false;
+};
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+
+    QTemporaryDir dir;
+    const QString library = dir.path() + u'/';
+    const QString title = QStringLiteral("ベンチ");
+    QElapsedTimer setup;
+    setup.start();
+    makeBook(library, title);
+    std::printf("made a book of %d albums with %d videos each in %lld ms\n", kAlbums,
+                kVideosPerAlbum, static_cast<long long>(setup.elapsed()));
+    std::fflush(stdout);
+
+    QList<qint64> times;
+    for (int run = 0; run < kRuns; ++run) {
+        AppState state;
+        state.initialise(library);
+        QtDialogService dialogs;
+        TForm1 window(state, dialogs);
+        BookSession session(state, window, *window.albumGrid, dialogs);
+        window.show();
+        QCoreApplication::processEvents(); // the empty window is up before the clock starts
+
+        FirstPaint paint(window.albumGrid->viewport());
+        QElapsedTimer timer;
+        timer.start();
+        state.setBook(title);
+        session.loadCurrentBook();
+        const qint64 loaded = timer.elapsed();
+        window.albumGrid->viewport()->update();
+        paint.wait();
+        const qint64 painted = timer.elapsed();
+        times.append(painted);
+        std::printf("run %d: %d cells, loaded in %lld ms, first paint at %lld ms\n", run + 1,
+                    window.albumGrid->count(), static_cast<long long>(loaded),
+                    static_cast<long long>(painted));
+        std::fflush(stdout);
+    }
+    std::sort(times.begin(), times.end());
+    std::printf("book: %d albums loaded and painted in %lld ms\n", kAlbums,
+                static_cast<long long>(times.at(times.size() / 2)));
+    return 0;
+}
