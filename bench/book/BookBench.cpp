@@ -139,22 +139,22 @@ int main(int argc, char* argv[]) {
         state.initialise(library);
         QtDialogService dialogs;
         TForm1 window(state, dialogs);
-        BookSession session(state, window, *window.albumGrid, dialogs);
+        BookSession session(state, window, *window.scrollBox, dialogs);
         window.show();
         QCoreApplication::processEvents(); // the empty window is up before the clock starts
 
-        FirstPaint paint(window.albumGrid->viewport());
+        FirstPaint paint(window.scrollBox->viewport());
         QElapsedTimer timer;
         timer.start();
         state.setBook(title);
         session.loadCurrentBook();
         const qint64 loaded = timer.elapsed();
-        window.albumGrid->viewport()->update();
+        window.scrollBox->viewport()->update();
         paint.wait();
         const qint64 painted = timer.elapsed();
         times.append(painted);
         std::printf("run %d: %d cells, loaded in %lld ms, first paint at %lld ms\n", run + 1,
-                    window.albumGrid->count(), static_cast<long long>(loaded),
+                    window.scrollBox->count(), static_cast<long long>(loaded),
                     static_cast<long long>(painted));
         std::fflush(stdout);
     }
