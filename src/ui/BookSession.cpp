@@ -4,6 +4,7 @@
 #include "core/DialogService.h"
 #include "core/TextFile.h"
 #include "ui/BookWindow.h"
+#include "ui/ScrollBox.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -27,6 +28,10 @@ BookSession::BookSession(AppState& state, TForm1& window, ScrollBox& grid, Dialo
       terminate_(quitWithoutExitSequence) {
     connect(window_.booksave, &QAction::triggered, this, [this] { book_.save(dialogs_); });
     connect(window_.saveItem, &QAction::triggered, this, [this] { book_.saveCommand(dialogs_); });
+    // The window clears the clicked mark; the book must forget the album's folder sync with it,
+    // or the next save would write the marker back.
+    connect(&grid, &ScrollBox::syncMarkClicked, this,
+            [this](int index) { book_.setFolderSync(index, false); });
 }
 
 void BookSession::loadCurrentBook() {

@@ -110,6 +110,12 @@ TEST_F(BookStartUpTest, SaveCommandWritesTheBookOnlyWhenItHasAlbums) {
     root.bookWindow().saveItem->trigger();
     EXPECT_EQ(textfile::readLines(bookFile), (QStringList{"A", "B-->"}));
 
+    // Clicking the sync mark ends the album's folder sync, in the book file too.
+    Q_EMIT root.bookWindow().scrollBox->syncMarkClicked(1);
+    EXPECT_FALSE(root.bookWindow().scrollBox->cellAt(1)->syncMark());
+    root.bookWindow().saveItem->trigger();
+    EXPECT_EQ(textfile::readLines(bookFile), (QStringList{"A", "B"}));
+
     session.book().removeAlbum(1);
     session.book().removeAlbum(0);
     QFile::remove(bookFile);
