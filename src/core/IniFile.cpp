@@ -146,7 +146,14 @@ bool IniFile::readBool(const QString& section, const QString& key, bool def) con
     return readInteger(section, key, def ? 1 : 0) != 0;
 }
 
-void IniFile::writeString(const QString& section, const QString& key, const QString& value) {
+void IniFile::writeString(const QString& section, const QString& key, const QString& text) {
+    // A value is one line: a line break (possible in a Linux file name) would otherwise end the
+    // line early and let the rest be read as keys or sections of their own.
+    qsizetype end = 0;
+    while (end < text.size() && text.at(end) != u'\r' && text.at(end) != u'\n' &&
+           text.at(end) != QChar(0))
+        ++end;
+    const QString value = text.left(end);
     qsizetype header = findSection(section);
     if (header < 0) {
         // A new section goes at the end, after one blank line that keeps sections apart.

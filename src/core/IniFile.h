@@ -40,7 +40,8 @@ public:
     bool readBool(const QString& section, const QString& key, bool def) const;
 
     // Replaces the value of an existing key in place (keeping how its name was spelt), or adds
-    // the key at the end of its section, or adds the section at the end of the text.
+    // the key at the end of its section, or adds the section at the end of the text. A value
+    // ends at its first line break.
     void writeString(const QString& section, const QString& key, const QString& value);
     void writeInteger(const QString& section, const QString& key, int32_t value);
     void writeBool(const QString& section, const QString& key, bool value);

@@ -33,7 +33,7 @@ bool SingleInstance::acquire() {
     if (fd_ >= 0)
         return true;
     const QByteArray native = QFile::encodeName(path_);
-    const int fd = ::open(native.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    const int fd = ::open(native.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd < 0)
         return true; // no lock file possible (read-only runtime folder): run unguarded
     int rc;

@@ -166,6 +166,11 @@ text=a = b ;c
     EXPECT_TRUE(ini.readBool("n", "word", true));
     EXPECT_FALSE(ini.readBool("n", "missing", false));
     EXPECT_EQ(ini.readString("n", "text", {}), QStringLiteral("a = b ;c"));
+
+    // A file name with a line break cannot smuggle keys or sections into the file.
+    ini.writeString("n", "text", QStringLiteral("/videos/a\n[ex]\npacked=0"));
+    EXPECT_EQ(ini.readString("n", "text", {}), QStringLiteral("/videos/a"));
+    EXPECT_FALSE(ini.value("ex", "packed").has_value());
     EXPECT_EQ(ini.readString("n", "empty", QStringLiteral("d")), QString());
 }
 
