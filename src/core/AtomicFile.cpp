@@ -11,6 +11,10 @@ QString WriteResult::message() const {
 }
 
 WriteResult writeFileAtomically(const QString& path, const QByteArray& bytes) {
+    return writeFileAtomically(path, QList<QByteArrayView>{bytes});
+}
+
+WriteResult writeFileAtomically(const QString& path, const QList<QByteArrayView>& pieces) {
     WriteResult result;
     result.path = path;
     QSaveFile file(path);
@@ -21,11 +25,13 @@ WriteResult writeFileAtomically(const QString& path, const QByteArray& bytes) {
         result.error = file.errorString();
         return result;
     }
-    if (file.write(bytes) != bytes.size()) {
-        result.ok = false;
-        result.error = file.errorString();
-        file.cancelWriting();
-        return result;
+    for (QByteArrayView piece : pieces) {
+        if (file.write(piece.data(), piece.size()) != piece.size()) {
+            result.ok = false;
+            result.error = file.errorString();
+            file.cancelWriting();
+            return result;
+        }
     }
     if (!file.commit()) {
         result.ok = false;

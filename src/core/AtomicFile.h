@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
+#include <QList>
 #include <QString>
 
 namespace tavimo {
@@ -19,5 +21,9 @@ struct WriteResult {
 // Writes bytes to path through a temporary file in the same folder and an atomic rename,
 // so a crash or a full disk never leaves a half-written file behind.
 WriteResult writeFileAtomically(const QString& path, const QByteArray& bytes);
+
+// The same for a file made of pieces, written in order without joining them in memory first
+// (large stores are written straight from the pictures they hold).
+WriteResult writeFileAtomically(const QString& path, const QList<QByteArrayView>& pieces);
 
 } // namespace tavimo

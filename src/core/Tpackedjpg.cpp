@@ -58,6 +58,7 @@ bool Tpackedjpg::isBlank(int i) const {
 void Tpackedjpg::clear() {
     entries_.clear();
     loaded_.clear();
+    mapped_.reset();
 }
 
 void Tpackedjpg::reset(int n) {
@@ -155,21 +156,37 @@ bool Tpackedjpg::setPicture(int i, const QByteArray& jpeg) {
 }
 
 bool Tpackedjpg::loadFromFile(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    auto file = std::make_shared<QFile>(path);
+    if (!file->open(QIODevice::ReadOnly))
         return false;
     // The format addresses its data with 32-bit offsets; nothing past that belongs to it.
-    // (QFile::read(n) allocates n bytes up front, so n is the file's size, never the limit.)
-    const qint64 size = qMin<qint64>(file.size(), std::numeric_limits<qint32>::max());
-    QByteArray bytes = file.read(size);
-    return loadFromBytes(std::move(bytes));
+    const qint64 size = qMin<qint64>(file->size(), std::numeric_limits<qint32>::max());
+    uchar* map = size > 0 ? file->map(0, size) : nullptr;
+    if (map == nullptr) {
+        // Not mappable (an empty or special file): read it. QFile::read(n) allocates n bytes
+        // up front, so n is the file's size, never the limit.
+        return loadFromBytes(file->read(size));
+    }
+    const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(map), size);
+    if (!parse(bytes))
+        return false;
+    loaded_ = bytes;
+    mapped_ = std::move(file);
+    return true;
 }
 
 bool Tpackedjpg::loadFromBytes(QByteArray bytes) {
-    if (bytes.size() < 4 || std::memcmp(bytes.constData(), kSignature, 4) != 0)
-        return false;
     // Entries point into these bytes, so they must be ours alone (not raw data of a caller).
     bytes.detach();
+    if (!parse(bytes))
+        return false;
+    loaded_ = std::move(bytes);
+    return true;
+}
+
+bool Tpackedjpg::parse(const QByteArray& bytes) {
+    if (bytes.size() < 4 || std::memcmp(bytes.constData(), kSignature, 4) != 0)
+        return false;
 
     const qint64 length = bytes.size();
     const qint64 dataOffset = readInt32(bytes, kTextFieldSize);
@@ -198,42 +215,95 @@ bool Tpackedjpg::loadFromBytes(QByteArray bytes) {
             continue;
         entries_[size_t(i)] = Entry{true, QByteArray::fromRawData(start, size)};
     }
-    loaded_ = std::move(bytes);
     return true;
 }
 
-QByteArray Tpackedjpg::saveToBytes(const QString& name) const {
-    qint64 dataSize = 0;
-    for (const Entry& entry : entries_)
-        dataSize += entry.hasPicture ? entry.jpeg.size() : 0;
+QList<QByteArrayView> Tpackedjpg::pieces(const QString& name, QByteArray& head,
+                                         std::deque<QByteArray>& staged) const {
     const qint64 dataOffset = kHeaderSize + 4LL * count();
-
-    QByteArray out(dataOffset + dataSize, '\0');
-    char* p = out.data();
+    head = QByteArray(dataOffset, '\0');
+    char* p = head.data();
     std::memcpy(p, kSignatureWithSpace, sizeof(kSignatureWithSpace) - 1);
     const QByteArray nameBytes = headerName(name);
     std::memcpy(p + sizeof(kSignatureWithSpace) - 1, nameBytes.constData(),
                 size_t(nameBytes.size()));
     qToLittleEndian<qint32>(qint32(dataOffset), p + kTextFieldSize);
     qToLittleEndian<qint32>(qint32(count()), p + kTextFieldSize + 4);
-
     char* sizes = p + kHeaderSize;
-    char* data = p + dataOffset;
     for (const Entry& entry : entries_) {
-        const qint32 size = entry.hasPicture ? qint32(entry.jpeg.size()) : 0;
-        qToLittleEndian<qint32>(size, sizes);
+        qToLittleEndian<qint32>(entry.hasPicture ? qint32(entry.jpeg.size()) : 0, sizes);
         sizes += 4;
-        if (size > 0) {
-            std::memcpy(data, entry.jpeg.constData(), size_t(size));
-            data += size;
+    }
+
+    // Pictures that lie next to each other in the loaded file go out as one run; the others
+    // are gathered into staging buffers, so a store is written in a few large pieces.
+    const quintptr loadedBegin = quintptr(loaded_.constData());
+    const quintptr loadedEnd = loadedBegin + quintptr(loaded_.size());
+    auto isLoaded = [&](const QByteArray& jpeg) {
+        const quintptr data = quintptr(jpeg.constData());
+        return data >= loadedBegin && data + quintptr(jpeg.size()) <= loadedEnd;
+    };
+    qsizetype stagedLeft = 0;
+    for (const Entry& entry : entries_)
+        if (entry.hasPicture && !isLoaded(entry.jpeg))
+            stagedLeft += entry.jpeg.size();
+
+    QList<QByteArrayView> out{head};
+    QByteArrayView run;
+    QByteArray staging;
+    staging.reserve(stagedLeft); // one allocation, not a growing buffer
+    auto flushRun = [&] {
+        if (!run.isEmpty())
+            out.append(run);
+        run = {};
+    };
+    auto flushStaging = [&] {
+        if (staging.isEmpty())
+            return;
+        staged.push_back(std::move(staging));
+        out.append(staged.back());
+        staging = QByteArray();
+        staging.reserve(stagedLeft);
+    };
+    for (const Entry& entry : entries_) {
+        if (!entry.hasPicture || entry.jpeg.isEmpty())
+            continue;
+        if (!isLoaded(entry.jpeg)) {
+            flushRun();
+            staging.append(entry.jpeg);
+            stagedLeft -= entry.jpeg.size();
+        } else if (!run.isEmpty() && run.constData() + run.size() == entry.jpeg.constData()) {
+            run = QByteArrayView(run.constData(), run.size() + entry.jpeg.size());
+        } else {
+            flushStaging();
+            flushRun();
+            run = entry.jpeg;
         }
     }
+    flushRun();
+    flushStaging();
+    return out;
+}
+
+QByteArray Tpackedjpg::saveToBytes(const QString& name) const {
+    QByteArray head;
+    std::deque<QByteArray> staged;
+    const QList<QByteArrayView> parts = pieces(name, head, staged);
+    qsizetype total = 0;
+    for (QByteArrayView part : parts)
+        total += part.size();
+    QByteArray out;
+    out.reserve(total);
+    for (QByteArrayView part : parts)
+        out.append(part);
     return out;
 }
 
 WriteResult Tpackedjpg::saveToFile(const QString& pathWithoutExtension) const {
     const QString name = QFileInfo(pathWithoutExtension).fileName();
-    return writeFileAtomically(pathWithoutExtension + kExtension, saveToBytes(name));
+    QByteArray head;
+    std::deque<QByteArray> staged;
+    return writeFileAtomically(pathWithoutExtension + kExtension, pieces(name, head, staged));
 }
 
 QStringList Tpackedjpg::loadFromFiles(const QStringList& paths, DialogService& dialogs) {

@@ -3,9 +3,12 @@
 #include "core/AtomicFile.h"
 
 #include <QByteArray>
+#include <QFile>
 #include <QImage>
 #include <QString>
 #include <QStringList>
+#include <deque>
+#include <memory>
 #include <vector>
 
 namespace tavimo {
@@ -94,10 +97,19 @@ private:
         QByteArray jpeg; // empty for a blank picture; may point into loaded_
     };
 
+    // Reads the layout from bytes that stay valid while entries refer into them.
+    bool parse(const QByteArray& bytes);
+    // The file's bytes in order: header and sizes, then runs of picture data.
+    QList<QByteArrayView> pieces(const QString& name, QByteArray& head,
+                                 std::deque<QByteArray>& staged) const;
+
     std::vector<Entry> entries_;
-    // The bytes of the last loaded file. Entries loaded from it refer into it without copying,
-    // which keeps loading 10,000 thumbnails to a few milliseconds.
+    // The bytes of the last loaded file: a memory map of it, or a copy. Loaded entries refer
+    // into them without copying, so loading touches only the header and the sizes table, and
+    // an unchanged store is saved straight from the map. Files are replaced by rename, so the
+    // mapped old file stays intact while the store uses it.
     QByteArray loaded_;
+    std::shared_ptr<QFile> mapped_;
 };
 
 } // namespace tavimo

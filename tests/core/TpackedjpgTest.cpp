@@ -339,3 +339,44 @@ TEST(Tpackedjpg, LoadFromFilesKeepsJpegsConvertsBitmapsAndReportsUnreadableOnes)
     store.loadFromFiles({}, dialogs);
     EXPECT_EQ(store.count(), 5);
 }
+
+TEST(Tpackedjpg, ALoadedStoreChangedAndSavedOverItsOwnFileKeepsEveryPicture) {
+    QList<QByteArray> pictures;
+    const QColor colors[] = {Qt::red, Qt::green, Qt::blue, Qt::yellow, Qt::cyan, Qt::magenta};
+    for (QColor color : colors)
+        pictures.append(jpegOf(color));
+    Tpackedjpg original;
+    for (const QByteArray& p : pictures)
+        original.addPicture(p);
+    QTemporaryDir dir;
+    const QString base = dir.filePath(QStringLiteral("Album"));
+    const QString path = base + QStringLiteral(".pjpg");
+    ASSERT_TRUE(original.saveToFile(base));
+
+    // Mixed runs: loaded pictures moved, replaced, copied and deleted between untouched ones.
+    Tpackedjpg store;
+    ASSERT_TRUE(store.loadFromFile(path));
+    const QByteArray fresh = jpegOf(Qt::white);
+    store.exchange(0, 5);
+    store.setPicture(2, fresh);
+    store.copyEntry(3, 4);
+    store.remove(1);
+    store.addPicture(fresh);
+    const QList<QByteArray> expected{pictures[5], fresh,       pictures[4],
+                                     pictures[4], pictures[0], fresh};
+    ASSERT_TRUE(store.saveToFile(base)); // replaces the file the store was loaded from
+    for (int i = 0; i < expected.size(); ++i)
+        EXPECT_EQ(pictureAt(store, i), expected[i]) << i;
+
+    Tpackedjpg reloaded;
+    ASSERT_TRUE(reloaded.loadFromFile(path));
+    ASSERT_EQ(reloaded.count(), int(expected.size()));
+    for (int i = 0; i < expected.size(); ++i)
+        EXPECT_EQ(pictureAt(reloaded, i), expected[i]) << i;
+    // A store built in memory from the same pictures gives the same file.
+    Tpackedjpg built;
+    for (const QByteArray& p : expected)
+        built.addPicture(p);
+    EXPECT_EQ(built.saveToBytes(QStringLiteral("Album")),
+              reloaded.saveToBytes(QStringLiteral("Album")));
+}
