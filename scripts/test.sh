@@ -11,3 +11,5 @@ export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"
 export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 ctest --preset test -j2
+# The packed store reader's fuzz target (clang, build/fuzz), briefly over its seed corpus.
+scripts/fuzz.sh 10
