@@ -1,7 +1,6 @@
 #include "core/Tpackedjpg.h"
 
 #include "core/DialogService.h"
-#include "core/IntegerList.h"
 #include "core/JpegCodec.h"
 #include "core/TextCodec.h"
 
@@ -18,10 +17,6 @@ namespace {
 constexpr char kSignature[] = "PJPG";
 constexpr char kSignatureWithSpace[] = "PJPG ";
 constexpr QLatin1StringView kExtension(".pjpg");
-
-// A damaged header may claim more entries than its sizes table holds. Those entries are kept,
-// empty, so the store stays parallel to its album, but never more than an album can have.
-constexpr qint64 kMaxEntriesBeyondFile = TIntegerList::kMaxIndex + 1;
 
 // Loose picture files of the earlier version are a few kilobytes; anything past this is not one.
 constexpr qint64 kMaxLooseFileSize = 64LL * 1024 * 1024;
@@ -192,8 +187,10 @@ bool Tpackedjpg::parse(const QByteArray& bytes) {
     const qint64 dataOffset = readInt32(bytes, kTextFieldSize);
     const qint64 claimed = qMax<qint64>(readInt32(bytes, kTextFieldSize + 4), 0);
     const qint64 heldSizes = qMax<qint64>((length - kHeaderSize) / 4, 0);
-    const qint64 entryCount =
-        claimed <= heldSizes ? claimed : qMin(claimed, qMax(heldSizes, kMaxEntriesBeyondFile));
+    // A damaged header may claim more entries than its file has room for sizes; only those the
+    // file can describe are made (owners fit the store to their own list after loading), so a
+    // count never allocates more than the file's length.
+    const qint64 entryCount = qMin(claimed, heldSizes);
 
     clear();
     entries_.resize(size_t(entryCount));
