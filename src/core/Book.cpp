@@ -102,7 +102,7 @@ Book::LoadResult Book::load(const QString& libraryFolder, const QString& title, 
     else
         registry_.resize(lineCount);
 
-    QStringList refused;
+    QStringList refused, unreadable;
     albums_.reserve(lineCount);
     int dropped = 0;
     for (int j = 0; j < lineCount; ++j) {
@@ -118,8 +118,10 @@ Book::LoadResult Book::load(const QString& libraryFolder, const QString& title, 
             ++dropped;
             continue;
         }
-        BookAlbum album{line.name, albumfile::read(albumPath).value_or(QStringList()),
-                        line.folderSync};
+        auto entries = albumfile::read(albumPath);
+        if (!entries)
+            unreadable.append(albumPath);
+        BookAlbum album{line.name, entries.value_or(QStringList()), line.folderSync};
         const int index = int(albums_.size());
         albums_.append(std::move(album));
         const QByteArray jpeg = pictureOrPlaceholder(index);
@@ -131,6 +133,11 @@ Book::LoadResult Book::load(const QString& libraryFolder, const QString& title, 
             QStringLiteral("ブックの外を指す名前のアルバムはブックから外しました。\r\n%1")
                 .arg(refused.join(QStringLiteral("\r\n"))),
             DialogService::Buttons::Ok, DialogService::Icon::Warning);
+    // Kept in the book, shown empty: the album's own file stays as it is.
+    if (!unreadable.isEmpty())
+        dialogs.message(QStringLiteral("アルバムファイルを読み込めません。\r\n%1")
+                            .arg(QDir::toNativeSeparators(unreadable.join(QStringLiteral("\r\n")))),
+                        DialogService::Buttons::Ok, DialogService::Icon::Warning);
 
     save(dialogs);
     if (picturesChanged_)

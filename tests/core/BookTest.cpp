@@ -176,6 +176,19 @@ TEST_F(BookTest, AnUnreadableBookFileIsReportedAndNeverOverwritten) {
     EXPECT_EQ(dialogs.messages().size(), 1);
 }
 
+TEST_F(BookTest, AnUnreadableAlbumFileIsReportedAndTheAlbumKept) {
+    makeBook("本", {"A", "B"}, {"A"}, {red, green});
+    const BookPaths paths = BookPaths::of(library(), "本");
+    ASSERT_TRUE(QDir().mkdir(AlbumPaths::of(paths, "B").album));
+    dialogs.answer(DialogService::Answer::Ok);
+    ASSERT_EQ(book.load(library(), "本", BookMode::Normal, dialogs), Book::LoadResult::Loaded);
+    EXPECT_EQ(cells.names(), (QStringList{"A", "B"}));
+    EXPECT_TRUE(book.album(1).entries.isEmpty());
+    ASSERT_EQ(dialogs.messages().size(), 1);
+    EXPECT_TRUE(dialogs.messages().first().contains("B.alb"));
+    EXPECT_EQ(contents(paths.bookFile), QByteArray("A\r\nB\r\n"));
+}
+
 TEST_F(BookTest, AFolderThatCannotBeMadeIsFatal) {
     makeBook("本", {"A"}, {"A"}, {red});
     const BookPaths paths = BookPaths::of(library(), "本");
