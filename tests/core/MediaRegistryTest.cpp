@@ -143,31 +143,3 @@ TEST(MediaRegistry, LoadingForABookFitsTheRecordsToItsLines) {
     ASSERT_EQ(dialogs.messages().size(), 1);
     EXPECT_TRUE(dialogs.messages().first().contains(QStringLiteral("media.dat")));
 }
-
-TEST(MediaRegistry, OperationsKeepOrderAndIgnoreBadIndexes) {
-    MediaRegistry registry;
-    const auto a = record(1, 1, QStringLiteral("A"));
-    const auto b = record(2, 2, QStringLiteral("B"));
-    const auto c = record(3, 3, QStringLiteral("C"));
-    registry.add(a);
-    registry.add(b);
-    registry.add(c);
-    registry.exchange(0, 2);
-    registry.exchange(0, 3);
-    EXPECT_EQ(registry.records(), (QList<MediumRecord>{c, b, a}));
-    registry.move(2, 0);
-    EXPECT_EQ(registry.records(), (QList<MediumRecord>{a, c, b}));
-    registry.remove(1);
-    registry.remove(-1);
-    registry.set(5, c);
-    EXPECT_EQ(registry.records(), (QList<MediumRecord>{a, b}));
-    EXPECT_EQ(registry.get(2), MediumRecord{});
-
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("media.dat"));
-    registry.clear();
-    ASSERT_TRUE(registry.saveToFile(path));
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_EQ(file.readAll(), bytes({0x02, 0x00}));
-}
