@@ -1,6 +1,7 @@
 #include "core/CellPicture.h"
 
 #include "core/JpegCodec.h"
+#include "core/Tpackedjpg.h"
 
 #include <QtGlobal>
 #include <algorithm>
@@ -46,6 +47,13 @@ CellPicture CellPicture::fromJpeg(const QByteArray& jpeg) {
     if (jpeg.isEmpty())
         return {};
     return fromSource(std::make_shared<JpegPicture>(jpeg));
+}
+
+CellPicture CellPicture::fromStore(const Tpackedjpg& store, int index) {
+    QByteArray jpeg;
+    if (!store.getPicture(index, jpeg))
+        return {};
+    return fromJpeg(jpeg);
 }
 
 CellPicture CellPicture::fromSource(std::shared_ptr<const PictureSource> source) {

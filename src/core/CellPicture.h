@@ -7,6 +7,8 @@
 
 namespace tavimo {
 
+class Tpackedjpg;
+
 // Where a cell's picture comes from. Implementations decode on demand, so a grid of 100,000
 // cells holds 100,000 cheap handles and only the visible pictures as bitmaps.
 class PictureSource {
@@ -26,6 +28,9 @@ public:
     // JPEG bytes, decoded when the picture is first drawn. The bytes are shared, not copied.
     static CellPicture fromJpeg(const QByteArray& jpeg);
     static CellPicture fromSource(std::shared_ptr<const PictureSource> source);
+    // Entry `index` of a picture store, still as JPEG; no picture for an empty entry or an
+    // invalid index. The handle keeps its own bytes: the store may change afterwards.
+    static CellPicture fromStore(const Tpackedjpg& store, int index);
 
     bool isNull() const { return !m_source; }
     QImage image() const;

@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QPainter>
+#include <QPen>
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QTextOption>
@@ -161,12 +162,13 @@ void TVFPanel::paintButton(QPainter& painter, const QRect& button, QStyle* style
         painter.restore();
     }
     if (context.focused) {
-        QStyleOptionFocusRect focusOption;
-        focusOption.rect = button.adjusted(3, 3, -3, -3);
-        focusOption.palette = palette;
-        focusOption.state = QStyle::State_Enabled | QStyle::State_HasFocus;
-        focusOption.backgroundColor = QColor::fromRgb(m_cellColor);
-        style->drawPrimitive(QStyle::PE_FrameFocusRect, &focusOption, &painter, context.widget);
+        // The focus mark: an outline in the style's highlight colour around the picture, which
+        // covers the button face where a style would put its own mark.
+        painter.save();
+        painter.setPen(QPen(palette.color(QPalette::Highlight), 2));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(QRectF(button).adjusted(1, 1, -1, -1));
+        painter.restore();
     }
 }
 

@@ -1,5 +1,7 @@
 #include "core/CellPicture.h"
 
+#include "core/Tpackedjpg.h"
+
 #include <QBuffer>
 #include <gtest/gtest.h>
 
@@ -59,4 +61,17 @@ TEST(CellPicture, CacheSharesGlyphsBetweenCopiesAndStaysBounded) {
     // A picture dropped from the cache is decoded again when needed.
     EXPECT_EQ(cache.glyph(first).size(), QSize(120, 90));
     EXPECT_TRUE(cache.glyph(CellPicture()).isNull());
+}
+
+TEST(CellPicture, StoreEntriesBecomeHandlesThatOutliveTheStoresChanges) {
+    Tpackedjpg store;
+    store.addBitmap(picture(Qt::red, Qt::black));
+    store.addPicture({});
+    const CellPicture first = CellPicture::fromStore(store, 0);
+    EXPECT_TRUE(CellPicture::fromStore(store, 1).isNull());
+    EXPECT_TRUE(CellPicture::fromStore(store, 2).isNull());
+    store.clear();
+    const QImage image = first.image();
+    ASSERT_EQ(image.size(), QSize(120, 90));
+    EXPECT_GT(qRed(image.pixel(60, 45)), 200);
 }
