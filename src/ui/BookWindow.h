@@ -5,6 +5,7 @@
 #include <QColor>
 #include <QMainWindow>
 #include <functional>
+#include <optional>
 
 class QActionGroup;
 class QLabel;
@@ -158,6 +159,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
 
 private:
     void buildMenus();
@@ -172,6 +174,7 @@ private:
     void buildStatusBar();
     void buildGrid();
     void applyGridSetting(SettingKey key);
+    std::optional<QColor> askColor();
     QAction* command(const QString& text, const QKeySequence& key = {});
     QAction* entry(QMenu* menu, const QString& text, QAction* target);
     QAction* checkItem(QMenu* menu, const QString& text, bool checked);

@@ -12,6 +12,7 @@
 #include <QMenu>
 #include <QScreen>
 #include <QShowEvent>
+#include <QWheelEvent>
 
 namespace tavimo {
 
@@ -88,22 +89,26 @@ void TForm1::chooseCellSize(int mode) {
         scrollBox->setFocus();
 }
 
-void TForm1::chooseBackgroundColor() {
+// One colour dialog serves both items and starts from the colour last chosen in it.
+std::optional<QColor> TForm1::askColor() {
     const std::optional<QColor> color = dialogs_.chooseColor(lastChosenColor_);
-    if (!color)
-        return;
-    lastChosenColor_ = *color;
-    scrollBox->setBackgroundColor(*color);
-    state_.bookWindow.color = colors::toStored(*color);
+    if (color)
+        lastChosenColor_ = *color;
+    return color;
+}
+
+void TForm1::chooseBackgroundColor() {
+    if (const std::optional<QColor> color = askColor()) {
+        scrollBox->setBackgroundColor(*color);
+        state_.bookWindow.color = colors::toStored(*color);
+    }
 }
 
 void TForm1::chooseFontColor() {
-    const std::optional<QColor> color = dialogs_.chooseColor(lastChosenColor_);
-    if (!color)
-        return;
-    lastChosenColor_ = *color;
-    scrollBox->setFontColor(*color);
-    state_.bookWindow.fontColor = colors::toStored(*color);
+    if (const std::optional<QColor> color = askColor()) {
+        scrollBox->setFontColor(*color);
+        state_.bookWindow.fontColor = colors::toStored(*color);
+    }
 }
 
 void TForm1::fitHeightToGrid() {
@@ -148,6 +153,15 @@ void TForm1::showEvent(QShowEvent* event) {
         scrollBox->setCurrentIndex(-1);
     else if (scrollBox->cellAt(scrollBox->currentIndex()))
         scrollBox->select(scrollBox->currentIndex());
+}
+
+void TForm1::wheelEvent(QWheelEvent* event) {
+    // A wheel turned over the rest of the window (the status bar) scrolls the grid one line a
+    // step; over the grid, the grid handles it.
+    const int steps = event->angleDelta().y() / 120;
+    if (steps != 0)
+        scrollBox->scrollLines(-steps);
+    event->accept();
 }
 
 void TForm1::hideEvent(QHideEvent* event) {

@@ -6,9 +6,11 @@
 
 #include <QMenu>
 #include <QScreen>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWheelEvent>
 #include <gtest/gtest.h>
 
 using namespace tavimo;
@@ -109,6 +111,17 @@ TEST_F(BookWindowGrid, AutomaticHeightFitsTheGridUpToTheWorkArea) {
         grid->addCell(QStringLiteral("more %1").arg(i));
     grid->layOut();
     EXPECT_EQ(form->height() + frame, workArea);
+}
+
+TEST_F(BookWindowGrid, WheelOverTheRestOfTheWindowScrollsTheGridOneLine) {
+    fill(40);
+    form->resize(300, 400);
+    showActive();
+    ASSERT_GT(grid->verticalScrollBar()->maximum(), 0);
+    QWheelEvent wheel(QPointF(5, 5), QPointF(5, 5), QPoint(), QPoint(0, -120), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(form.get(), &wheel);
+    EXPECT_EQ(grid->verticalScrollBar()->value(), grid->verticalScrollBar()->singleStep());
 }
 
 TEST_F(BookWindowGrid, ArrowKeysMoveOnlyWhileTheAlbumCommandsAreOn) {
