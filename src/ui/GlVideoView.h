@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QOpenGLWidget>
+#include <atomic>
+#include <memory>
+
+class QOpenGLFramebufferObject;
+
+struct mpv_render_context;
+
+namespace tavimo::media {
+class PlayerEngine;
+}
+
+namespace tavimo::ui {
+
+// libmpv's OpenGL renderer in a QOpenGLWidget. The picture is drawn at the engine's
+// destination rectangle; the rest is black.
+class GlVideoView : public QOpenGLWidget {
+    Q_OBJECT
+public:
+    GlVideoView(media::PlayerEngine& engine, QWidget* parent);
+    ~GlVideoView() override;
+
+Q_SIGNALS:
+    void failed(); // libmpv can't draw with this OpenGL context
+
+protected:
+    void initializeGL() override;
+    void paintGL() override;
+
+private:
+    static void frameReady(void* self);
+    void contextGoing(); // frees the render context with the OpenGL context current
+    void release();
+
+    media::PlayerEngine& engine_;
+    mpv_render_context* context_ = nullptr;
+    std::atomic<bool> queued_{false};
+    QMetaObject::Connection contextWatch_;
+    std::unique_ptr<QOpenGLFramebufferObject> picture_; // the destination's size
+};
+
+} // namespace tavimo::ui

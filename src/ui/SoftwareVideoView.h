@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QImage>
+#include <QWidget>
+#include <atomic>
+
+struct mpv_render_context;
+
+namespace tavimo::media {
+class PlayerEngine;
+}
+
+namespace tavimo::ui {
+
+// libmpv's software renderer drawing into a QImage of the destination rectangle's size,
+// painted on black. Used where OpenGL is missing.
+class SoftwareVideoView : public QWidget {
+    Q_OBJECT
+public:
+    SoftwareVideoView(media::PlayerEngine& engine, QWidget* parent);
+    ~SoftwareVideoView() override;
+
+    // The rectangle the picture fills: the engine's destination, else the whole view.
+    QRect target() const;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    static void frameReady(void* self);
+    void renderFrame(bool force);
+    void release();
+
+    media::PlayerEngine& engine_;
+    mpv_render_context* context_ = nullptr;
+    std::atomic<bool> queued_{false};
+    QImage picture_;
+    bool haveFrame_ = false;
+};
+
+} // namespace tavimo::ui

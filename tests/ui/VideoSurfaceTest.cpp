@@ -1,0 +1,101 @@
+#include "ui/VideoSurface.h"
+
+#include "media/PlayerEngine.h"
+
+#include <QSignalSpy>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using tavimo::media::PlayerEngine;
+using tavimo::ui::VideoSurface;
+
+namespace {
+
+QString fixture(const char* name) {
+    QString dir = qEnvironmentVariable("TAVIMO_FIXTURE_DIR");
+    if (dir.isEmpty())
+        dir = QStringLiteral(TAVIMO_FIXTURE_DIR);
+    return dir + QLatin1Char('/') + QLatin1String(name);
+}
+
+bool isRed(QRgb c) {
+    return qRed(c) > 170 && qGreen(c) < 90 && qBlue(c) < 90;
+}
+bool isBlack(QRgb c) {
+    return qRed(c) < 40 && qGreen(c) < 40 && qBlue(c) < 40;
+}
+
+// Renders the test video paused at its start on `surface`.
+::testing::AssertionResult renderStart(PlayerEngine& engine) {
+    engine.setActive(true);
+    QSignalSpy rendered(&engine, &PlayerEngine::rendered);
+    engine.renderFile(fixture("mp4_h264_640x480.mp4"));
+    if (!rendered.wait(5000) || rendered.at(0).at(0).toInt() != PlayerEngine::RenderComplete)
+        return ::testing::AssertionFailure() << "not rendered";
+    return ::testing::AssertionSuccess();
+}
+
+// The software surface (the offscreen platform has no OpenGL) draws the picture into the
+// engine's destination rectangle and leaves the rest black.
+TEST(VideoSurface, DrawsThePictureIntoTheDestinationRectangle) {
+    PlayerEngine engine(PlayerEngine::Output::SilentSurface);
+    VideoSurface surface(engine, VideoSurface::Mode::Auto);
+    if (VideoSurface::openGLAvailable())
+        surface.setMode(VideoSurface::Mode::Software);
+    EXPECT_EQ(surface.mode(), VideoSurface::Mode::Software);
+    surface.resize(320, 240);
+    surface.show();
+    engine.setDestinationRect(QRect(40, 30, 240, 180));
+    ASSERT_TRUE(renderStart(engine));
+
+    // Top-left quadrant of the picture is red: its middle is at (40 + 60, 30 + 45).
+    QImage shot;
+    const bool drawn = QTest::qWaitFor(
+        [&] {
+            shot = surface.grab().toImage();
+            return isRed(shot.pixel(100, 75));
+        },
+        5000);
+    ASSERT_TRUE(drawn);
+    EXPECT_TRUE(isBlack(shot.pixel(10, 10)));   // outside the rectangle
+    EXPECT_TRUE(isBlack(shot.pixel(300, 220))); // outside the rectangle
+    EXPECT_TRUE(isBlack(shot.pixel(220, 165))); // bottom-right quadrant at the start
+
+    // The whole surface as destination: the red quadrant now covers (10, 10).
+    engine.setDestinationRect(QRect(0, 0, 320, 240));
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return isRed(surface.grab().toImage().pixel(10, 10)); }, 5000));
+
+    QSignalSpy released(&surface, &VideoSurface::mouseReleased);
+    QTest::mouseClick(&surface, Qt::LeftButton, {}, QPoint(100, 100));
+    ASSERT_EQ(released.count(), 1);
+    EXPECT_EQ(released.at(0).at(0).value<Qt::MouseButton>(), Qt::LeftButton);
+}
+
+// Where a display with OpenGL exists (run the tests under xvfb-run with QT_QPA_PLATFORM=xcb),
+// the OpenGL surface places the picture the same way; a failing driver falls back to software.
+TEST(VideoSurface, OpenGLSurfaceDrawsLikeTheSoftwareOne) {
+    if (!VideoSurface::openGLAvailable())
+        GTEST_SKIP() << "no OpenGL on this platform";
+    PlayerEngine engine(PlayerEngine::Output::SilentSurface);
+    VideoSurface surface(engine, VideoSurface::Mode::OpenGL);
+    surface.resize(320, 240);
+    surface.show();
+    engine.setDestinationRect(QRect(40, 30, 240, 180));
+    ASSERT_TRUE(renderStart(engine));
+    QImage shot;
+    const bool drawn = QTest::qWaitFor(
+        [&] {
+            shot = surface.grab().toImage();
+            return isRed(shot.pixel(100, 75));
+        },
+        5000);
+    ASSERT_TRUE(drawn) << (surface.mode() == VideoSurface::Mode::OpenGL ? "OpenGL" : "fell back");
+    EXPECT_TRUE(isBlack(shot.pixel(10, 10))) << std::hex << shot.pixel(10, 10);
+    EXPECT_TRUE(isBlack(shot.pixel(300, 220))) << std::hex << shot.pixel(300, 220);
+    // Switching at run time: the software view takes over the same engine.
+    surface.setMode(VideoSurface::Mode::Software);
+    EXPECT_EQ(surface.mode(), VideoSurface::Mode::Software);
+}
+
+} // namespace
