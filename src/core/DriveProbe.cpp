@@ -46,6 +46,11 @@ QString DriveProbe::findByFile(const QString& relativePath, MediumRecord& record
     return {};
 }
 
+QString DriveProbe::rootOf(const QString& path) const {
+    const auto volume = volumes_.volumeOf(path);
+    return volume ? volume->root : QString();
+}
+
 QStringList DriveProbe::mediumRoots() const {
     QStringList roots;
     for (const VolumeInfo& volume : volumes_.volumes())

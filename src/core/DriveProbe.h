@@ -29,6 +29,9 @@ public:
     // that volume. Empty (and record untouched) when none holds it.
     QString findByFile(const QString& relativePath, MediumRecord& record) const;
 
+    // Root of the volume holding path; empty when no volume holds it.
+    QString rootOf(const QString& path) const;
+
     // Roots of every volume that is a medium (kind > 0), in the table's order.
     QStringList mediumRoots() const;
 

@@ -1,0 +1,22 @@
+#include "core/FileTrash.h"
+
+#include <QFileInfo>
+
+namespace tavimo {
+
+bool isReadOnlyFile(const QString& path) {
+    constexpr QFileDevice::Permissions writeBits =
+        QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
+    return !(QFileInfo(path).permissions() & writeBits);
+}
+
+QString trashVideoFile(const QString& path, FileTrash& trash) {
+    const QFileInfo info(path);
+    if (path.isEmpty() || !info.exists() || info.isDir())
+        return kTrashMissingMessage;
+    if (isReadOnlyFile(path))
+        return kTrashReadOnlyMessage;
+    return trash.moveToTrash(path) ? QString() : kTrashFailedMessage;
+}
+
+} // namespace tavimo
