@@ -6,6 +6,7 @@
 #include "core/TextFile.h"
 #include "core/Tpackedjpg.h"
 #include "support/ScriptedDialogService.h"
+#include "support/TestFiles.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -89,4 +90,16 @@ TEST_F(FavouriteCopyTest, DoesNothingWithoutTheBookFolderOrTheAlbumOrWithAnUnsaf
         addToFavourite(library, QStringLiteral("無い本"), QStringLiteral("好き"), video, dialogs));
     EXPECT_FALSE(QFile::exists(paths.marks));
     EXPECT_TRUE(dialogs.asked().isEmpty());
+
+    // A full disk: the failed album file is shown and the other files are left alone.
+    ASSERT_TRUE(albumfile::write(paths.album, {"/v/a.avi"}));
+    dialogs.answer(DialogService::Answer::Ok);
+    {
+        test::FileSizeLimit full(8);
+        EXPECT_FALSE(copy());
+    }
+    EXPECT_EQ(dialogs.messages().size(), 1);
+    EXPECT_EQ(lines(paths.album), QStringList{"/v/a.avi"});
+    EXPECT_FALSE(QFile::exists(paths.marks));
+    EXPECT_FALSE(QFile::exists(paths.store));
 }

@@ -1,6 +1,7 @@
 #include "core/MediaAddition.h"
 
 #include "support/FakeVolumeTable.h"
+#include "support/TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,9 +13,7 @@ using namespace tavimo;
 namespace {
 
 QString touch(const QString& path) {
-    QDir().mkpath(path.section(u'/', 0, -2));
-    QFile file(path);
-    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+    EXPECT_TRUE(test::writeTestFile(path, {}));
     return path;
 }
 

@@ -1,5 +1,7 @@
 #include "platform/DesktopServices.h"
 
+#include "support/TestFiles.h"
+
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -31,12 +33,6 @@ private:
     bool had_;
 };
 
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
 } // namespace
 
 TEST(DesktopTrash, VideosGoToTheTrashOfTheUsersDataFolderAndCanBeRestored) {
@@ -46,7 +42,7 @@ TEST(DesktopTrash, VideosGoToTheTrashOfTheUsersDataFolderAndCanBeRestored) {
     const ScopedEnv homeEnv("HOME", home.path().toLocal8Bit());
     const ScopedEnv dataEnv("XDG_DATA_HOME", data.toLocal8Bit());
     const QString video = home.filePath(QStringLiteral("ビデオ 1.avi"));
-    writeFile(video, "frames");
+    ASSERT_TRUE(test::writeTestFile(video, "frames"));
 
     platform::DesktopTrash trash;
     EXPECT_EQ(trashVideoFile(video, trash), QString());
@@ -62,7 +58,7 @@ TEST(DesktopTrash, VideosGoToTheTrashOfTheUsersDataFolderAndCanBeRestored) {
     // the file stays where it is.
     EXPECT_EQ(trashVideoFile(video, trash), kTrashMissingMessage);
     const QString locked = home.filePath(QStringLiteral("locked.avi"));
-    writeFile(locked, "frames");
+    ASSERT_TRUE(test::writeTestFile(locked, "frames"));
     QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::ReadGroup);
     EXPECT_EQ(trashVideoFile(locked, trash), kTrashReadOnlyMessage);
     EXPECT_TRUE(QFile::exists(locked));
@@ -74,7 +70,7 @@ TEST(DesktopTrash, AFailedMoveIsReported) {
     } refusing;
     QTemporaryDir dir;
     const QString video = dir.filePath(QStringLiteral("a.avi"));
-    writeFile(video, "x");
+    ASSERT_TRUE(test::writeTestFile(video, "x"));
     EXPECT_EQ(trashVideoFile(video, refusing), kTrashFailedMessage);
     EXPECT_EQ(trashVideoFile(dir.path(), refusing), kTrashMissingMessage);
 }
@@ -84,10 +80,10 @@ TEST(DetachedLauncher, PassesThePathAsOneArgumentWithoutAShell) {
     const QString out = dir.filePath(QStringLiteral("args.txt"));
     const QString player = dir.filePath(QStringLiteral("player"));
     // The "other player" records each argument it receives on its own line.
-    writeFile(player, QStringLiteral("#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done "
-                                     "> '%1.tmp'\nmv '%1.tmp' '%1'\n")
-                          .arg(out)
-                          .toUtf8());
+    const QString script = QStringLiteral("#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; "
+                                          "done > '%1.tmp'\nmv '%1.tmp' '%1'\n")
+                               .arg(out);
+    ASSERT_TRUE(test::writeTestFile(player, script.toUtf8()));
     QFile::setPermissions(player,
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     const QString video = QStringLiteral("/videos/it's $HOME; \"quoted\" `date` ビデオ.avi");

@@ -1,0 +1,164 @@
+#include "core/VideoOperations.h"
+
+#include "core/Album.h"
+#include "core/AlbumShowing.h"
+#include "core/DialogService.h"
+#include "core/FileTrash.h"
+#include "core/MediaAddition.h"
+#include "core/MediaRegistry.h"
+#include "core/VideoExtensions.h"
+#include "core/VideoSort.h"
+
+#include <QDir>
+
+namespace tavimo {
+
+bool VideoOperations::canMoveBack(int current) const {
+    return album_.count() >= 2 && current > 0 && current <= album_.lastIndex();
+}
+
+bool VideoOperations::canMoveForward(int current) const {
+    return album_.count() >= 2 && current >= 0 && current < album_.lastIndex();
+}
+
+int VideoOperations::moveBack(int current) {
+    if (!canMoveBack(current))
+        return current;
+    album_.exchange(current, current - 1);
+    save();
+    return current - 1;
+}
+
+int VideoOperations::moveForward(int current) {
+    if (!canMoveForward(current))
+        return current;
+    album_.exchange(current, current + 1);
+    save();
+    return current + 1;
+}
+
+int VideoOperations::moveToFront(int current) {
+    if (!canMoveBack(current))
+        return current;
+    album_.move(current, 0);
+    save();
+    return 0;
+}
+
+int VideoOperations::moveToEnd(int current) {
+    if (!canMoveForward(current))
+        return current;
+    const int last = album_.lastIndex();
+    album_.move(current, last);
+    save();
+    return last;
+}
+
+bool VideoOperations::canDelete(int current) const {
+    return album_.isValidIndex(current);
+}
+
+void VideoOperations::removeVideo(int index) {
+    album_.remove(index);
+    if (album_.isMediaMode() && album_.count() == 0) {
+        // An empty media album belongs to no medium; the next files it gets decide anew.
+        album_.setMedium(MediumRecord{}, QString());
+        recordMedium();
+    }
+    save();
+}
+
+int VideoOperations::deleteFromAlbum(int current) {
+    if (!canDelete(current))
+        return current;
+    removeVideo(current);
+    return std::min(current, album_.lastIndex());
+}
+
+int VideoOperations::deleteFile(int current, FileTrash& trash) {
+    if (!canDelete(current))
+        return current;
+    const QString message = trashVideoFile(album_.fullPath(current), trash);
+    if (!message.isEmpty())
+        dialogs_.message(message);
+    return deleteFromAlbum(current);
+}
+
+bool VideoOperations::canSort() const {
+    return album_.count() >= 2;
+}
+
+void VideoOperations::sortByName(const QLocale& locale) {
+    if (!canSort())
+        return;
+    QStringList names;
+    for (const QString& entry : album_.entries())
+        names.append(fileNamePart(entry));
+    album_.reorder(nameSortOrder(names, locale));
+    save();
+}
+
+void VideoOperations::sortByPlayCount() {
+    if (!canSort())
+        return;
+    QList<int32_t> counts;
+    for (int i = 0; i < album_.count(); ++i)
+        counts.append(album_.playCount(i));
+    album_.reorder(playCountSortOrder(counts));
+    save();
+}
+
+QStringList VideoOperations::prepareAddition(const QStringList& files, const DriveProbe& probe) {
+    const AdditionPlan plan =
+        planAddition(album_.mode(), album_.entries(),
+                     CurrentMedium{album_.medium(), album_.driveRoot()}, files, probe);
+    if (!plan.refusal.isEmpty()) {
+        dialogs_.message(plan.refusal);
+        return {};
+    }
+    if (plan.mediumFound) {
+        album_.setMedium(plan.medium.record, plan.medium.root);
+        recordMedium();
+    }
+    if (plan.removeMissing) {
+        const QList<int> missing = entriesMissingFrom(plan.medium.root, album_.entries());
+        if (!missing.isEmpty()) {
+            album_.removeAll(missing);
+            save();
+        }
+    }
+    return plan.files;
+}
+
+void VideoOperations::recordMedium() {
+    if (registry_ == nullptr || !album_.isMediaMode() || album_.bookIndex() < 0 ||
+        album_.bookIndex() >= registry_->count())
+        return;
+    registry_->set(album_.bookIndex(), album_.medium());
+    // The registry is the book's; writing it now keeps a found medium across a crash.
+    const WriteResult result = registry_->saveToFile(album_.bookPaths().mediaDat);
+    if (!result)
+        dialogs_.message(result.message(), DialogService::Buttons::Ok, DialogService::Icon::Error);
+}
+
+void VideoOperations::save() {
+    album_.saveAlbum(dialogs_);
+    album_.saveMarks(dialogs_);
+}
+
+QStringList videosInFolder(const QString& folder, const VideoExtensions& extensions) {
+    if (folder.isEmpty())
+        return {};
+    const QString base = folder.endsWith(u'/') ? folder : folder + u'/';
+    const QDir dir(base);
+    QStringList videos;
+    const QStringList names =
+        dir.entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::NoSort);
+    for (const QString& name : names)
+        if (extensions.isVideo(name))
+            videos.append(base + name);
+    albumshow::sortNames(videos);
+    return videos;
+}
+
+} // namespace tavimo
