@@ -6,6 +6,7 @@
 #include "core/DialogService.h"
 #include "core/ImageFunc.h"
 #include "core/JpegCodec.h"
+#include "core/NameRules.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -60,6 +61,9 @@ Book::LoadResult Book::load(const QString& libraryFolder, const QString& title, 
                             DialogService& dialogs) {
     if (title.isEmpty())
         return LoadResult::NoTitle;
+    // A title from a hand-edited settings file must not lead outside the library folder.
+    if (!acceptName(title, NameKind::BookTitle, dialogs))
+        return LoadResult::Unreadable;
     clearAlbums();
     paths_ = BookPaths::of(libraryFolder, title);
     mode_ = mode;

@@ -38,7 +38,8 @@ public:
         Loaded,       // the albums are shown and the book saved
         NoTitle,      // nothing to load
         FoldersMade,  // the book folder was missing: made anew, book file left as it was
-        Unreadable,   // the book file could not be read: reported, nothing shown or saved
+        Unreadable,   // the book file could not be read, or the title cannot name a file in
+                      // the library folder: reported, nothing shown or saved
         FolderFailed, // a folder could not be made: reported; the program must end
     };
 

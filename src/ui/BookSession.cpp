@@ -2,6 +2,7 @@
 
 #include "core/AppState.h"
 #include "core/DialogService.h"
+#include "core/NameRules.h"
 #include "core/TextFile.h"
 #include "ui/BookWindow.h"
 #include "ui/ScrollBox.h"
@@ -82,6 +83,8 @@ void BookSession::saveCurrentBook() {
 }
 
 void BookSession::openNewBook(const QString& title) {
+    if (title.isEmpty() || !acceptName(title, NameKind::BookTitle, dialogs_))
+        return;
     const bool media = state_.mode == BookMode::Media;
     state_.setBook(title);
     window_.setWindowTitle(bookWindowCaption(title, state_.mode));

@@ -29,7 +29,8 @@ public:
     void saveCurrentBook() override;
 
     // Makes title the current book as a new, empty book (creating a book). In media mode the
-    // title joins the media-book list.
+    // title joins the media-book list. A title that cannot be a file name is refused with a
+    // message.
     void openNewBook(const QString& title);
 
     // What happens when a book or images folder cannot be made: the program ends without its

@@ -174,6 +174,15 @@ TEST_F(BookTest, AnUnreadableBookFileIsReportedAndNeverOverwritten) {
     EXPECT_EQ(book.load(library(), "本", BookMode::Normal, dialogs), Book::LoadResult::Unreadable);
     EXPECT_TRUE(QFileInfo(paths.bookFile).isDir());
     EXPECT_EQ(dialogs.messages().size(), 1);
+
+    // A title that leads out of the library folder is refused before anything is touched.
+    makeBook("外", {"A"}, {"A"}, {red});
+    QDir().mkdir(library() + "sub");
+    dialogs.answer(DialogService::Answer::Ok);
+    EXPECT_EQ(book.load(library() + "sub/", "../外", BookMode::Normal, dialogs),
+              Book::LoadResult::Unreadable);
+    EXPECT_EQ(dialogs.messages().size(), 2);
+    EXPECT_TRUE(cells.cells.isEmpty());
 }
 
 TEST_F(BookTest, AnUnreadableAlbumFileIsReportedAndTheAlbumKept) {
