@@ -25,13 +25,27 @@ bool isBlack(QRgb c) {
     return qRed(c) < 40 && qGreen(c) < 40 && qBlue(c) < 40;
 }
 
-// Renders the test video paused at its start on `surface`.
-::testing::AssertionResult renderStart(PlayerEngine& engine) {
+// Shows `surface` at 320 x 240 with the destination (40, 30, 240, 180), renders the test
+// video paused at its start and waits until its red top-left quadrant shows at the middle of
+// that quadrant, (40 + 60, 30 + 45). Returns the surface's picture then.
+::testing::AssertionResult showStart(PlayerEngine& engine, VideoSurface& surface, QImage* shot) {
+    surface.resize(320, 240);
+    surface.show();
+    engine.setDestinationRect(QRect(40, 30, 240, 180));
     engine.setActive(true);
     QSignalSpy rendered(&engine, &PlayerEngine::rendered);
     engine.renderFile(fixture("mp4_h264_640x480.mp4"));
     if (!rendered.wait(5000) || rendered.at(0).at(0).toInt() != PlayerEngine::RenderComplete)
         return ::testing::AssertionFailure() << "not rendered";
+    const bool drawn = QTest::qWaitFor(
+        [&] {
+            *shot = surface.grab().toImage();
+            return isRed(shot->pixel(100, 75));
+        },
+        5000);
+    if (!drawn)
+        return ::testing::AssertionFailure()
+               << "no picture, mode " << (surface.mode() == VideoSurface::Mode::OpenGL);
     return ::testing::AssertionSuccess();
 }
 
@@ -43,20 +57,8 @@ TEST(VideoSurface, DrawsThePictureIntoTheDestinationRectangle) {
     if (VideoSurface::openGLAvailable())
         surface.setMode(VideoSurface::Mode::Software);
     EXPECT_EQ(surface.mode(), VideoSurface::Mode::Software);
-    surface.resize(320, 240);
-    surface.show();
-    engine.setDestinationRect(QRect(40, 30, 240, 180));
-    ASSERT_TRUE(renderStart(engine));
-
-    // Top-left quadrant of the picture is red: its middle is at (40 + 60, 30 + 45).
     QImage shot;
-    const bool drawn = QTest::qWaitFor(
-        [&] {
-            shot = surface.grab().toImage();
-            return isRed(shot.pixel(100, 75));
-        },
-        5000);
-    ASSERT_TRUE(drawn);
+    ASSERT_TRUE(showStart(engine, surface, &shot));
     EXPECT_TRUE(isBlack(shot.pixel(10, 10)));   // outside the rectangle
     EXPECT_TRUE(isBlack(shot.pixel(300, 220))); // outside the rectangle
     EXPECT_TRUE(isBlack(shot.pixel(220, 165))); // bottom-right quadrant at the start
@@ -79,18 +81,8 @@ TEST(VideoSurface, OpenGLSurfaceDrawsLikeTheSoftwareOne) {
         GTEST_SKIP() << "no OpenGL on this platform";
     PlayerEngine engine(PlayerEngine::Output::SilentSurface);
     VideoSurface surface(engine, VideoSurface::Mode::OpenGL);
-    surface.resize(320, 240);
-    surface.show();
-    engine.setDestinationRect(QRect(40, 30, 240, 180));
-    ASSERT_TRUE(renderStart(engine));
     QImage shot;
-    const bool drawn = QTest::qWaitFor(
-        [&] {
-            shot = surface.grab().toImage();
-            return isRed(shot.pixel(100, 75));
-        },
-        5000);
-    ASSERT_TRUE(drawn) << (surface.mode() == VideoSurface::Mode::OpenGL ? "OpenGL" : "fell back");
+    ASSERT_TRUE(showStart(engine, surface, &shot));
     EXPECT_TRUE(isBlack(shot.pixel(10, 10))) << std::hex << shot.pixel(10, 10);
     EXPECT_TRUE(isBlack(shot.pixel(300, 220))) << std::hex << shot.pixel(300, 220);
     // Switching at run time: the software view takes over the same engine.
