@@ -32,6 +32,8 @@ AppRoot::AppRoot(const QString& libraryFolder, DialogService& dialogs, const Vol
     form2_ = std::make_unique<TForm2>(state_, dialogs_);
     form5_ = std::make_unique<TForm5>(form1_.get(), form2_.get());
     form4_ = std::make_unique<TForm4>(state_, dialogs_);
+    form2_->setLoadingWindow(form5_.get());
+    form2_->setPlayerWindow(form4_.get());
 
     form1_->setExitSequence([this] {
         exitSequence();

@@ -1,30 +1,219 @@
 #pragma once
 
+#include "core/Album.h"
 #include "core/Settings.h"
+#include "ui/GridVideoCells.h"
 
+#include <QList>
 #include <QMainWindow>
+#include <QPointer>
+#include <memory>
+
+class QAction;
+class QComboBox;
+class QLabel;
+class QMenu;
+class QProgressBar;
+class QToolBar;
+class QToolButton;
 
 namespace tavimo {
 
 struct AppState;
+class AlbumHost;
 class DialogService;
+class ScrollBox;
+class TForm5;
+class TVFPanel;
+namespace media {
+class ThumbnailPool;
+struct Thumbnail;
+} // namespace media
 
-// The album window: the grid of video cells of the open album.
+// The album window: the grid of video cells of the open album, its toolbar, status bar and
+// menus. The book window prepares the album (Album) and calls showAlbum(); closing the window
+// clears it and hands back to the book window. Thumbnails are made on worker threads and
+// applied here in file order, so the window stays responsive while they are made.
 class TForm2 : public QMainWindow {
     Q_OBJECT
 public:
     TForm2(AppState& state, DialogService& dialogs, QWidget* parent = nullptr);
+    ~TForm2() override;
+
+    // The open album, shared with the book window and the player.
+    Album& album() { return album_; }
+    const Album& album() const { return album_; }
+    ScrollBox* grid() const { return grid_; }
+
+    void setHost(AlbumHost* host) { host_ = host; }
+    void setLoadingWindow(TForm5* loading);
+    void setPlayerWindow(QWidget* player) { player_ = player; }
 
     // Applies one settings value from the state as start-up reads it.
     void applySetting(SettingKey key);
-    // Left = screen width - width - 4; the top stays where it is.
+    // Left = screen width - width - 4, top 0.
     void placeAtRightEdge();
-    // Copies the window's size into the state for the settings file.
+    // Copies the window's size, toolbar place, colours and cell size into the state.
     void storeGeometry();
 
+    // Shows the prepared album: folder synchronisation (folderSync, normal books), missing files
+    // dropped, cells built, the files saved when anything changed, the window shown; pictures
+    // missing from the store are then made in the background (busy meanwhile).
+    void showAlbum(bool folderSync);
+
+    // Adds videos given by full path, in the order given, making their thumbnails on the
+    // worker pool; files whose thumbnail cannot be made are handled by the exclusion question.
+    // Returns at once; filesAdded() follows when all are in and saved. Nothing while busy.
+    void addFiles(const QStringList& fullPaths);
+
+    bool isBusy() const { return busy_; }
+    bool isRefreshing() const { return refreshing_; }
+    // Saves the album store and file, and the marks and counts files.
+    bool saveAlbum();
+    bool saveMarks();
+
+    // The editing commands, switched together (by the player and while sorting).
+    void setEditingEnabled(bool enabled);
+    void disableEditing() { setEditingEnabled(false); }
+    void enableEditing() { setEditingEnabled(true); }
+
+    // Cell i, or null for an index outside the album.
+    TVFPanel* cellAt(int index) const;
+    // The selected video, -1 for none.
+    int currentVideo() const;
+    void setCurrentVideo(int index);
+
+    // Appearance; setting the current value again does nothing.
+    void setBackgroundColor(int32_t stored);
+    void setFontColor(int32_t stored);
+    void setCellSize(int small);
+    // Lays the grid out and, with the book window's automatic height, fits the window to it.
+    void layOutGrid();
+    void updateCaption();
+
+    // The open dialog's filter: the built-in video patterns and the user's extensions.
+    QString openDialogFilter() const;
+    void setUserExtensions();
+
+    // The thumbnail commands of the cell menu.
+    void refreshPicture();       // "画像を更新" (U)
+    void pictureFromFile();      // "画像の変更　ファイルから" (chngpic)
+    void pictureFromClipboard(); // "画像を変更　クリップボードから" (clippic)
+    void setAsAlbumPicture();    // "この画像をアルバム画像に設定" (I)
+
+    // The album's progress bar: started with a maximum, stepped (only positions 1 to 127),
+    // hidden at the end.
+    void startProgress(int maximum);
+    void stepProgress(int position);
+    void endProgress();
+    // The two status panels.
+    void setStatusTexts(const QString& first, const QString& second);
+    QLabel* statusPanel(int i) const { return panels_[i]; }
+
+    // Actions, named as the rest of the program refers to them.
+    QAction* a_del = nullptr;      // "削除" Delete
+    QAction* a_back = nullptr;     // "前へ移動" B
+    QAction* a_next = nullptr;     // "次へ移動" N
+    QAction* chngpic = nullptr;    // "画像の変更　ファイルから"
+    QAction* FileOpen1 = nullptr;  // "開く" O
+    QAction* clippic = nullptr;    // "画像を変更　クリップボードから"
+    QAction* setsortfab = nullptr; // "再生頻度順に並び替え"
+    QAction* setsort = nullptr;    // "頭文字順に並び替え" S
+    QAction* a_filedel = nullptr;  // "ファイルごと削除 （ゴミ箱へ）" Ctrl+Delete
+    QAction* a_play = nullptr;     // "プレイ" P
+    QAction* a_autoplay = nullptr; // "連続再生" A
+    QAction* setnext2 = nullptr;   // Right
+    QAction* setback2 = nullptr;   // Left
+    QAction* setup2 = nullptr;     // Up
+    QAction* setdown2 = nullptr;   // Down
+    QAction* folderOpen = nullptr; // "フォルダーを開く" Ctrl+F
+    QAction* closeItem = nullptr;  // "閉じる" Esc
+    QAction* N10 = nullptr;        // "この画像をアルバム画像に設定" I
+    QAction* N11 = nullptr;        // "画像を更新" U
+    QAction* N14 = nullptr;        // "フォルダーを開く" (grid menu)
+    QAction* N18 = nullptr;        // "一番前へ移動"
+    QAction* N19 = nullptr;        // "一番後へ移動"
+    QAction* N27 = nullptr;        // "他のプレイヤーで再生"
+    QAction* delfitem = nullptr;   // "ファイルごと削除 （ゴミ箱へ）" (cell menu)
+    QAction* bgColorButton = nullptr;
+    QAction* fontColorButton = nullptr;
+    QAction* toolbarMove = nullptr;
+    QMenu* fadd = nullptr;       // "お気に入りに追加"
+    QMenu* PopMenu = nullptr;    // the cell menu
+    QMenu* PopupMenu1 = nullptr; // the grid menu
+    QMenu* sortMenu = nullptr;   // the sort button's drop-down
+    QToolBar* ToolBar1 = nullptr;
+    QToolButton* ToolButton11 = nullptr; // open folder
+    QComboBox* sizeBox = nullptr;        // "120 * 80" / " 80 * 60"
+    QProgressBar* progre1 = nullptr;
+
+Q_SIGNALS:
+    // The album is shown and its pictures are complete (after the show-time thumbnails).
+    void albumReady();
+    // addFiles finished: the videos are in and saved.
+    void filesAdded();
+    // A refresh ("画像を更新") finished, successfully or not.
+    void pictureRefreshed();
+    // Paths dropped on the window (the drop rules decide what is added).
+    void pathsDropped(const QStringList& paths);
+
 protected:
+    void closeEvent(QCloseEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    // What the current thumbnail run is for.
+    enum class RunKind { None, Show, Add, Refresh };
+
+    void buildActions();
+    void buildMenus();
+    void buildToolBar();
+    void buildStatusBar();
+    void placeToolBar(int32_t image);
+    void moveToolBar();
+    void chooseColor(bool background);
+    QAction* command(const QString& text, const QKeySequence& key = {});
+
+    void startThumbnails(RunKind kind, const QStringList& paths);
+    void thumbnailMade(int run, int index, const media::Thumbnail& thumbnail);
+    void thumbnailsFinished(int run);
+    void showMade(int index, const media::Thumbnail& thumbnail);
+    void addMade(int index, const media::Thumbnail& thumbnail);
+    void finishShow();
+    void finishAdd();
+    void afterAlbumChange();
+    void applyEmptyMediumRule();
+    bool keepUnreadable(const QString& fullPath, const media::Thumbnail& thumbnail);
+    // Fits a picture and makes it the current video's; false when there is none to take.
+    bool replaceCurrentPicture(const QImage& picture);
+
     AppState& state_;
     DialogService& dialogs_;
+    AlbumHost* host_ = nullptr;
+    QPointer<TForm5> loading_;
+    QPointer<QWidget> player_;
+    ScrollBox* grid_ = nullptr;
+    GridVideoCells cells_;
+    Album album_;
+    std::unique_ptr<media::ThumbnailPool> pool_;
+    QLabel* panels_[2] = {nullptr, nullptr};
+    QList<QAction*> editing_;
+
+    int32_t backgroundStored_;
+    int32_t fontStored_ = 0;
+    int32_t toolbarImage_ = 13; // the toolbar-move button's image: 13 bottom, else top
+    bool busy_ = false;
+    bool refreshing_ = false;
+
+    // The thumbnail run in progress.
+    RunKind runKind_ = RunKind::None;
+    int run_ = 0;
+    QList<int> runVideos_;  // Show/Refresh: the video of each file of the run
+    QStringList runPaths_;  // the run's full paths
+    QList<int> runDropped_; // Show: videos left out
+    int runDone_ = 0;
+    bool runChanged_ = false; // Show/Add: something to save at the end
 };
 
 } // namespace tavimo
