@@ -19,6 +19,7 @@
 #include <csignal>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 using namespace tavimo;
 using tavimo::test::ScriptedDialogService;
@@ -195,4 +196,23 @@ TEST_F(StartUpAndExit, MaximisedPlayerIsStoredWithItsRestoredBounds) {
     EXPECT_EQ(written.readInteger("form4", "height", 0), 300);
     EXPECT_EQ(written.readInteger("form4", "left", 0), restored.x());
     EXPECT_EQ(written.readInteger("form4", "top", 0), restored.y());
+}
+
+TEST_F(StartUpAndExit, ReadOnlyLibraryFolderKeepsTheOldFilesAndSaysSo) {
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root writes into read-only folders; the full-disk test covers root";
+    const QByteArray old = "[form]\r\nwidth=640\r\n[ex]\r\npacked=1\r\n";
+    ASSERT_TRUE(test::writeTestFile(ini(), old));
+    AppRoot root(lib(), dialogs, volumes);
+    root.startUp();
+    dialogs.answer(DialogService::Answer::Ok);
+    dialogs.answer(DialogService::Answer::Ok);
+    QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    root.bookWindow().close();
+    QFile::setPermissions(dir.path(),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    ASSERT_EQ(dialogs.messages().size(), 2);
+    EXPECT_TRUE(dialogs.messages().at(0).contains(QStringLiteral("Tavimo.ini")));
+    EXPECT_TRUE(dialogs.messages().at(1).contains(QStringLiteral("userex.inf")));
+    EXPECT_EQ(test::readTestFile(ini()), old);
 }
