@@ -34,10 +34,14 @@ echo "screen $screen, window at $x,$y, $width wide"
 if [ $((x + width + 4)) -ne "$screen" ] || [ "$y" -ne 0 ]; then
   echo "FAIL: the book window is not at the right edge of the screen"; kill $pid; exit 1
 fi
-xdotool windowfocus --sync "$window"
-sleep 0.5
-xdotool key --delay 300 alt+f x
-for _ in $(seq 1 300); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
+# A loaded machine can swallow the first key presses while the window settles: try again.
+for _ in 1 2 3 4 5; do
+  xdotool windowfocus --sync "$window" 2>/dev/null || true
+  sleep 1
+  xdotool key --delay 300 alt+f x 2>/dev/null || true
+  for _ in $(seq 1 100); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
+  kill -0 $pid 2>/dev/null || break
+done
 if kill -0 $pid 2>/dev/null; then echo "FAIL: 終了(&X) did not end the program"; kill $pid; exit 1; fi
 wait $pid
 SESSION
