@@ -4,6 +4,8 @@
 #include "core/IniFile.h"
 #include "core/ThumbnailMigration.h"
 #include "core/VolumeTable.h"
+#include "platform/DesktopServices.h"
+#include "ui/AlbumCommands.h"
 #include "ui/AlbumWindow.h"
 #include "ui/BookOperations.h"
 #include "ui/BookSession.h"
@@ -34,6 +36,10 @@ AppRoot::AppRoot(const QString& libraryFolder, DialogService& dialogs, const Vol
     form4_ = std::make_unique<TForm4>(state_, dialogs_);
     form2_->setLoadingWindow(form5_.get());
     form2_->setPlayerWindow(form4_.get());
+    trash_ = std::make_unique<platform::DesktopTrash>();
+    launcher_ = std::make_unique<platform::DetachedLauncher>();
+    albumCommands_ = new AlbumCommands(*form2_, state_, dialogs_, volumes, *trash_, *launcher_);
+    albumCommands_->setPlayerWindow(form4_.get());
 
     form1_->setExitSequence([this] {
         exitSequence();

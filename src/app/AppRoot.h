@@ -7,7 +7,10 @@
 
 namespace tavimo {
 
+class AlbumCommands;
 class BookOperations;
+class FileTrash;
+class ProgramLauncher;
 class DialogService;
 class VolumeTable;
 class TForm1;
@@ -37,6 +40,7 @@ public:
     AppState& state() { return state_; }
     TForm1& bookWindow() { return *form1_; }
     TForm2& albumWindow() { return *form2_; }
+    AlbumCommands& albumCommands() { return *albumCommands_; }
     TForm4& playerWindow() { return *form4_; }
     TForm5& loadingWindow() { return *form5_; }
     TForm6& splashWindow() { return *form6_; }
@@ -59,6 +63,9 @@ private:
     std::unique_ptr<TForm2> form2_;
     std::unique_ptr<TForm5> form5_;
     std::unique_ptr<TForm4> form4_;
+    std::unique_ptr<FileTrash> trash_;
+    std::unique_ptr<ProgramLauncher> launcher_;
+    AlbumCommands* albumCommands_ = nullptr; // owned by the album window
 };
 
 } // namespace tavimo

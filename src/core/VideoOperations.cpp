@@ -5,7 +5,6 @@
 #include "core/DialogService.h"
 #include "core/FileTrash.h"
 #include "core/MediaAddition.h"
-#include "core/MediaRegistry.h"
 #include "core/VideoExtensions.h"
 #include "core/VideoSort.h"
 
@@ -131,14 +130,8 @@ QStringList VideoOperations::prepareAddition(const QStringList& files, const Dri
 }
 
 void VideoOperations::recordMedium() {
-    if (registry_ == nullptr || !album_.isMediaMode() || album_.bookIndex() < 0 ||
-        album_.bookIndex() >= registry_->count())
-        return;
-    registry_->set(album_.bookIndex(), album_.medium());
-    // The registry is the book's; writing it now keeps a found medium across a crash.
-    const WriteResult result = registry_->saveToFile(album_.bookPaths().mediaDat);
-    if (!result)
-        dialogs_.message(result.message(), DialogService::Buttons::Ok, DialogService::Icon::Error);
+    if (mediumRecorded_ && album_.isMediaMode())
+        mediumRecorded_(album_.medium());
 }
 
 void VideoOperations::save() {

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "core/MediumRecord.h"
+
 #include <QLocale>
 #include <QStringList>
+#include <functional>
 
 namespace tavimo {
 
@@ -9,7 +12,6 @@ class Album;
 class DialogService;
 class DriveProbe;
 class FileTrash;
-class MediaRegistry;
 class VideoExtensions;
 
 // The commands of the album window that change the open album, each followed by the saves
@@ -20,9 +22,11 @@ class VideoOperations {
 public:
     VideoOperations(Album& album, DialogService& dialogs) : album_(album), dialogs_(dialogs) {}
 
-    // Media books: the book's registry, where an album's medium is recorded (and written to the
-    // book's media.dat at once).
-    void setRegistry(MediaRegistry* registry) { registry_ = registry; }
+    // Media books: told the album's medium whenever it is found, chosen or forgotten, for the
+    // book's media registry.
+    void setMediumRecorded(std::function<void(const MediumRecord&)> recorded) {
+        mediumRecorded_ = std::move(recorded);
+    }
 
     bool canMoveBack(int current) const;
     bool canMoveForward(int current) const;
@@ -57,7 +61,7 @@ private:
 
     Album& album_;
     DialogService& dialogs_;
-    MediaRegistry* registry_ = nullptr;
+    std::function<void(const MediumRecord&)> mediumRecorded_;
 };
 
 // The videos directly inside folder (no subfolders), sorted by name as paths: what adding a
