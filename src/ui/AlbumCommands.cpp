@@ -25,8 +25,8 @@ AlbumCommands::AlbumCommands(TForm2& window, AppState& state, DialogService& dia
     : QObject(&window), window_(window), state_(state), dialogs_(dialogs), probe_(volumes),
       trash_(trash), launcher_(launcher), ops_(window.album(), dialogs) {
     ops_.setMediumRecorded([this](const MediumRecord& record) {
-        if (host_ != nullptr)
-            host_->albumRecordChanged(window_.album().bookIndex(), record);
+        if (AlbumHost* host = window_.host())
+            host->albumRecordChanged(window_.album().bookIndex(), record);
     });
     const auto on = [this](QAction* action, void (AlbumCommands::*command)()) {
         connect(action, &QAction::triggered, this, command);
@@ -222,8 +222,8 @@ void AlbumCommands::addToFavourite(int albumIndex, const QString& albumName) {
     const auto entries = tavimo::addToFavourite(state_.libraryFolder, state_.favouriteBook,
                                                 albumName, video, dialogs_);
     // The book window holds its own copy of the entries of the book it shows.
-    if (entries && host_ != nullptr && state_.book.title == state_.favouriteBook)
-        host_->albumEntriesSaved(albumIndex, *entries);
+    if (entries && window_.host() != nullptr && state_.book.title == state_.favouriteBook)
+        window_.host()->albumEntriesSaved(albumIndex, *entries);
 }
 
 } // namespace tavimo

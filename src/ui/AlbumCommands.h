@@ -9,7 +9,6 @@
 namespace tavimo {
 
 struct AppState;
-class AlbumHost;
 class DialogService;
 class FileTrash;
 class ProgramLauncher;
@@ -26,7 +25,6 @@ public:
     AlbumCommands(TForm2& window, AppState& state, DialogService& dialogs,
                   const VolumeTable& volumes, FileTrash& trash, ProgramLauncher& launcher);
 
-    void setHost(AlbumHost* host) { host_ = host; }
     void setPlayerWindow(QWidget* player) { player_ = player; }
 
     // The commands, also reached by the window's actions.
@@ -63,7 +61,6 @@ private:
     FileTrash& trash_;
     ProgramLauncher& launcher_;
     VideoOperations ops_;
-    AlbumHost* host_ = nullptr;
     QWidget* player_ = nullptr;
 };
 

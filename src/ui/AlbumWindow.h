@@ -46,6 +46,7 @@ public:
     ScrollBox* grid() const { return grid_; }
 
     void setHost(AlbumHost* host) { host_ = host; }
+    AlbumHost* host() const { return host_; }
     void setLoadingWindow(TForm5* loading);
     void setPlayerWindow(QWidget* player) { player_ = player; }
 
