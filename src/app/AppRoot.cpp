@@ -6,6 +6,7 @@
 #include "core/VolumeTable.h"
 #include "platform/DesktopServices.h"
 #include "ui/AlbumCommands.h"
+#include "ui/AlbumOpener.h"
 #include "ui/AlbumWindow.h"
 #include "ui/BookOperations.h"
 #include "ui/BookSession.h"
@@ -30,8 +31,10 @@ AppRoot::AppRoot(const QString& libraryFolder, DialogService& dialogs, const Vol
     // The splash window shows itself until start-up has finished.
     form1_ = std::make_unique<TForm1>(state_, dialogs_);
     form6_ = std::make_unique<TForm6>(form1_.get());
-    books_ = std::make_unique<BookSession>(state_, *form1_, *form1_->scrollBox, dialogs_);
+    auto session = std::make_unique<BookSession>(state_, *form1_, *form1_->scrollBox, dialogs_);
     form2_ = std::make_unique<TForm2>(state_, dialogs_);
+    opener_ = std::make_unique<AlbumOpener>(&session->book(), *form1_, *form2_, volumes, dialogs_);
+    books_ = std::move(session);
     form5_ = std::make_unique<TForm5>(form1_.get(), form2_.get());
     form4_ = std::make_unique<TForm4>(state_, dialogs_);
     form2_->setLoadingWindow(form5_.get());
@@ -51,6 +54,8 @@ AppRoot::~AppRoot() = default;
 
 void AppRoot::setBookOperations(std::unique_ptr<BookOperations> books) {
     books_ = books ? std::move(books) : std::make_unique<BookOperations>();
+    auto* session = dynamic_cast<BookSession*>(books_.get());
+    opener_->setBook(session != nullptr ? &session->book() : nullptr);
 }
 
 void AppRoot::fillDriveList(const VolumeTable& volumes) {

@@ -8,6 +8,7 @@
 namespace tavimo {
 
 class AlbumCommands;
+class AlbumOpener;
 class BookOperations;
 class FileTrash;
 class ProgramLauncher;
@@ -58,6 +59,7 @@ private:
     AppState state_;
     DialogService& dialogs_;
     std::unique_ptr<BookOperations> books_;
+    std::unique_ptr<AlbumOpener> opener_;
     std::unique_ptr<TForm1> form1_;
     std::unique_ptr<TForm6> form6_;
     std::unique_ptr<TForm2> form2_;

@@ -85,8 +85,10 @@ int dropMissingFiles(Album& album, const std::function<void(int)>& progress, int
 
 QList<int> videosWithoutPicture(const Album& album) {
     QList<int> missing;
+    if (album.rootUnknown())
+        return missing;
     for (int i = 0; i < album.count(); ++i)
-        if (album.needsThumbnail(i))
+        if (album.needsThumbnail(i) && QFileInfo::exists(album.fullPath(i)))
             missing.append(i);
     return missing;
 }

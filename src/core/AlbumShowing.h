@@ -26,7 +26,9 @@ bool synchroniseWithFolder(Album& album, const VideoExtensions& extensions);
 // number of entries checked after every `block` entries and at the end.
 int dropMissingFiles(Album& album, const std::function<void(int)>& progress = {}, int block = 256);
 
-// The videos that have no usable picture, in album order.
+// The videos that have no usable picture and whose file is there to make one from, in album
+// order. A file that cannot be reached (its medium or folder away) is not tried: that would
+// only ask whether to leave out a video that is merely absent.
 QList<int> videosWithoutPicture(const Album& album);
 
 // Sorts file names (or paths) as the file dialogs and the name sort do: by the user's locale,

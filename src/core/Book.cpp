@@ -315,6 +315,14 @@ void Book::setPicture(int i, const QImage& picture) {
     showPicture(i);
 }
 
+void Book::setPictureJpeg(int i, const QByteArray& jpeg) {
+    if (!isValidIndex(i))
+        return;
+    pictures_.setPicture(i, jpeg::readSize(jpeg) ? jpeg : placeholderJpeg());
+    picturesChanged_ = true;
+    showPicture(i);
+}
+
 void Book::setRecord(int i, const MediumRecord& record) {
     registry_.set(i, record);
 }

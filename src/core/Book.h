@@ -91,6 +91,9 @@ public:
     void setFolderSync(int i, bool folderSync);
     // The album's picture; a null bitmap gives the placeholder.
     void setPicture(int i, const QImage& picture);
+    // The album's picture as JPEG bytes, kept as they are (an unreadable one gives the
+    // placeholder).
+    void setPictureJpeg(int i, const QByteArray& jpeg);
     void setRecord(int i, const MediumRecord& record);
 
     // Opening album i of a media book whose entries (blank ones removed) are lines: where its

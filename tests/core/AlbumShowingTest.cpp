@@ -80,6 +80,7 @@ TEST_F(AlbumShowingTest, AMissingFileIsDroppedOnlyWhenItsFolderCanBeSeen) {
     album.append(folder, {}); // no file name at all
     EXPECT_EQ(albumshow::dropMissingFiles(album), 2);
     EXPECT_EQ(fileNames(), (QStringList{"kept.avi", "away.avi"}));
+    EXPECT_EQ(albumshow::videosWithoutPicture(album), QList<int>{0}); // away.avi is not tried
 
     // A media book whose medium is not mounted checks nothing.
     Album media;
