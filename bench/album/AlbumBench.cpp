@@ -1,0 +1,234 @@
+// Opens an album of 10,000 videos (real files, stored thumbnails) from the book window and
+// measures the time until the album grid is first painted; then adds 200 videos to an empty
+// album and measures how long that takes against the grabber working alone, and the longest
+// time the interface thread did not answer a 5 ms timer meanwhile.
+#include "core/AlbumFiles.h"
+#include "core/AppState.h"
+#include "core/Book.h"
+#include "core/BookPaths.h"
+#include "core/DialogService.h"
+#include "core/ImageFunc.h"
+#include "core/JpegCodec.h"
+#include "core/TextFile.h"
+#include "core/Tpackedjpg.h"
+#include "core/VolumeTable.h"
+#include "media/ThumbnailPool.h"
+#include "ui/AlbumOpener.h"
+#include "ui/AlbumWindow.h"
+#include "ui/BookWindow.h"
+#include "ui/GridAlbumCells.h"
+#include "ui/ScrollBox.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QTimer>
+#include <algorithm>
+#include <cstdio>
+#include <unistd.h>
+
+using namespace tavimo;
+
+namespace {
+
+constexpr int kVideos = 10000;
+constexpr int kAdded = 200;
+constexpr int kProbeMs = 5;
+
+QString fixture(const QString& name) {
+    QString dir = qEnvironmentVariable("TAVIMO_FIXTURE_DIR");
+    if (dir.isEmpty())
+        dir = QStringLiteral("build/bench/fixtures");
+    return dir + u'/' + name;
+}
+
+// Answers every question with No (keep the file) and reports nothing.
+class QuietDialogs final : public DialogService {
+public:
+    Answer message(const QString&, Buttons, Icon, const QString&) override { return Answer::No; }
+    std::optional<QString> input(const QString&, const QString&, const QString&) override {
+        return std::nullopt;
+    }
+    std::optional<QString> openFile(const QString&, const QString&, const QString&) override {
+        return std::nullopt;
+    }
+    QStringList openFiles(const QString&, const QString&, const QString&) override { return {}; }
+    std::optional<QString> saveFile(const QString&, const QString&, const QString&,
+                                    const QString&) override {
+        return std::nullopt;
+    }
+    std::optional<QString> selectFolder(const QString&, const QString&) override {
+        return std::nullopt;
+    }
+    std::optional<QColor> chooseColor(const QColor&) override { return std::nullopt; }
+};
+
+class NoVolumes final : public VolumeTable {
+public:
+    QList<VolumeInfo> volumes() const override { return {}; }
+};
+
+// A hard link (a copy where links are refused): a real video file under its own name.
+void linkVideo(const QString& from, const QString& to) {
+    if (::link(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) != 0)
+        QFile::copy(from, to);
+}
+
+void writeBytes(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly))
+        file.write(bytes);
+}
+
+// Runs the event loop until the widget has been painted once.
+class FirstPaint : public QObject {
+public:
+    explicit FirstPaint(QWidget* widget) : widget_(widget) { widget_->installEventFilter(this); }
+    void wait() {
+        if (!painted_)
+            loop_.exec();
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == widget_ && event->type() == QEvent::Paint && !painted_) {
+            painted_ = true;
+            QTimer::singleShot(0, &loop_, &QEventLoop::quit);
+        }
+        return false;
+    }
+
+private:
+    QWidget* widget_;
+    QEventLoop loop_;
+    bool painted_ = false;
+};
+
+const QStringList kSources{"mp4_h264_640x480.mp4", "avi_mpeg4_640x480.avi", "mkv_h264_1280x720.mkv",
+                           "wmv_wmv2_640x480.wmv", "mpeg1_640x480.mpg",     "mov_mpeg4_640x480.mov",
+                           "flv_flv1_640x480.flv", "mp4_h264_720x480.mp4"};
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    for (const QString& source : kSources)
+        if (!QFileInfo::exists(fixture(source))) {
+            std::fprintf(stderr, "fixture missing: %s\n", qPrintable(fixture(source)));
+            return 1;
+        }
+
+    QTemporaryDir dir;
+    const QString library = dir.path() + u'/';
+    const QString videos = dir.path() + QStringLiteral("/videos/");
+    const QString added = dir.path() + QStringLiteral("/added/");
+    QDir().mkpath(videos);
+    QDir().mkpath(added);
+
+    // The book: album "大きい" of 10,000 videos with thumbnails, and the empty album "追加".
+    const BookPaths book = BookPaths::of(library, QStringLiteral("本"));
+    QDir().mkpath(book.imagesFolder);
+    QStringList entries, marks, counts;
+    Tpackedjpg store;
+    QList<QByteArray> pictures;
+    for (int i = 0; i < 32; ++i)
+        pictures.append(
+            jpeg::encode(imagefunc::solidBitmap(120, 90, QColor::fromHsv(i * 11, 200, 200))));
+    for (int i = 0; i < kVideos; ++i) {
+        const QString path = videos + QStringLiteral("clip%1.mp4").arg(i, 5, 10, QChar(u'0'));
+        linkVideo(fixture(kSources.at(0)), path);
+        entries.append(path);
+        marks.append(QString::number(qint64(i) * 10'000'000));
+        counts.append(QString::number(i % 5));
+        store.addPicture(pictures.at(i % pictures.size()));
+    }
+    const AlbumPaths big = AlbumPaths::of(book, QStringLiteral("大きい"));
+    writeBytes(big.album, textfile::encodeLines(entries));
+    writeBytes(big.marks, textfile::encodeLines(marks));
+    writeBytes(big.counts, textfile::encodeLines(counts));
+    writeBytes(big.store, store.saveToBytes(QStringLiteral("大きい")));
+    writeBytes(AlbumPaths::of(book, QStringLiteral("追加")).album, {});
+    writeBytes(book.bookFile,
+               textfile::encodeLines({QStringLiteral("大きい"), QStringLiteral("追加")}));
+
+    QStringList toAdd;
+    for (int i = 0; i < kAdded; ++i) {
+        const QString& source = kSources.at(i % kSources.size());
+        const QString path = added + QStringLiteral("new%1.").arg(i, 3, 10, QChar(u'0')) +
+                             QFileInfo(source).suffix();
+        linkVideo(fixture(source), path);
+        toAdd.append(path);
+    }
+
+    AppState state;
+    state.libraryFolder = library;
+    QuietDialogs dialogs;
+    NoVolumes volumes;
+    TForm1 bookWindow(state, dialogs);
+    TForm2 albumWindow(state, dialogs);
+    GridAlbumCells cells(*bookWindow.scrollBox);
+    Book opened(&cells);
+    opened.load(library, QStringLiteral("本"), BookMode::Normal, dialogs);
+    state.book = opened.paths();
+    AlbumOpener opener(&opened, bookWindow, albumWindow, volumes, dialogs);
+    bookWindow.show();
+
+    // Opening: from the command to the first paint of the album grid.
+    FirstPaint painted(albumWindow.grid()->viewport());
+    QElapsedTimer clock;
+    clock.start();
+    opener.open(0);
+    painted.wait();
+    const qint64 openMs = clock.elapsed();
+    std::printf("opened %d videos (%d cells) to the first painted grid: %lld ms\n",
+                albumWindow.album().count(), albumWindow.grid()->count(),
+                static_cast<long long>(openMs));
+    albumWindow.close();
+
+    // The grabber alone, one file after another on this thread.
+    const auto point = media::GrabPoint::HalfSecond;
+    clock.restart();
+    for (const QString& path : toAdd)
+        media::ThumbnailPool::make(path, point);
+    const double singleSeconds = clock.elapsed() / 1000.0;
+    const int cores = std::max(1, QThread::idealThreadCount());
+    std::printf("grabber alone: %d files in %.2f s (%.1f ms each), %d cores: goal %.2f s\n", kAdded,
+                singleSeconds, singleSeconds * 1000.0 / kAdded, cores, 1.2 * singleSeconds / cores);
+
+    // Adding 200 to the empty album, with a timer probing the interface thread.
+    opener.open(1);
+    QElapsedTimer probeClock;
+    qint64 lastTick = 0;
+    qint64 longestGap = 0;
+    QTimer probe;
+    probe.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&probe, &QTimer::timeout, [&] {
+        const qint64 now = probeClock.elapsed();
+        longestGap = std::max(longestGap, now - lastTick);
+        lastTick = now;
+    });
+    QEventLoop loop;
+    QObject::connect(&albumWindow, &TForm2::filesAdded, &loop, &QEventLoop::quit);
+    clock.restart();
+    probeClock.start();
+    probe.start(kProbeMs);
+    albumWindow.addFiles(toAdd);
+    loop.exec();
+    probe.stop();
+    const double addSeconds = clock.elapsed() / 1000.0;
+    const qint64 stallMs = std::max<qint64>(0, longestGap - kProbeMs);
+    std::printf("added %d videos in %.2f s (goal %.2f s); longest stall %lld ms (goal 100)\n",
+                albumWindow.album().count(), addSeconds, 1.2 * singleSeconds / cores,
+                static_cast<long long>(stallMs));
+    std::printf("album: %d opened in %lld ms, %d added in %.2f s, longest stall %lld ms\n", kVideos,
+                static_cast<long long>(openMs), kAdded, addSeconds,
+                static_cast<long long>(stallMs));
+    return 0;
+}
