@@ -26,7 +26,11 @@ void AlbumOpener::open(int index) {
     Album& album = albumWindow_.album();
     // The cells are built once, when the window shows the album.
     album.setCells(nullptr);
+    const MediumRecord before = book_->registry().get(index);
     openAlbum(album, *book_, index, probe_, dialogs_);
+    // Opening may identify the album's medium by its files: keep what was learnt.
+    if (book_->mode() == BookMode::Media && book_->registry().get(index) != before)
+        book_->save(dialogs_);
     bookWindow_.hide();
     albumWindow_.showAlbum(book_->album(index).folderSync);
 }
@@ -37,8 +41,14 @@ void AlbumOpener::albumEntriesSaved(int albumIndex, const QStringList& entries) 
 }
 
 void AlbumOpener::albumRecordChanged(int albumIndex, const MediumRecord& record) {
-    if (book_ != nullptr)
-        book_->setRecord(albumIndex, record);
+    if (book_ == nullptr || !book_->isValidIndex(albumIndex) ||
+        book_->registry().get(albumIndex) == record)
+        return;
+    book_->setRecord(albumIndex, record);
+    // The medium an album belongs to is written at once, so a crash before the next book
+    // save does not tie the album to no medium again.
+    if (book_->mode() == BookMode::Media)
+        book_->save(dialogs_);
 }
 
 bool AlbumOpener::setAlbumPicture(int albumIndex, const QByteArray& jpeg) {

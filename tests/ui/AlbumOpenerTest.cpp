@@ -113,6 +113,11 @@ TEST_F(AlbumOpenerTest, AMediaAlbumFindsItsMediumByItsFirstFile) {
     EXPECT_EQ(album.driveRoot(), root);
     EXPECT_EQ(album.medium().serial, 0x1234abcdu);
     EXPECT_EQ(book.registry().get(0).serial, 0x1234abcdu);
+    // What was learnt is on disk at once, not only at the next book save.
+    MediaRegistry onDisk;
+    onDisk.loadFromFile(state.book.bookFolder + QStringLiteral("media.dat"), dialogs);
+    ASSERT_EQ(onDisk.count(), 1);
+    EXPECT_EQ(onDisk.get(0).serial, 0x1234abcdu);
     EXPECT_EQ(album.entries(), QStringList{QStringLiteral("動画/a.mp4")});
     EXPECT_EQ(albumWindow.windowTitle(),
               QStringLiteral(" アルバム　 ～ 旅 ～　　　［ Removable ：　USB ］　　1 files"));
