@@ -51,13 +51,13 @@ QStringList videosIn(const QString& folder) {
 // Larger files than the fixtures, closer to what a library holds: made once, then kept.
 QStringList makeLargerCorpus(const QString& folder) {
     QDir().mkpath(folder);
-    struct Spec {
+    struct CorpusFile {
         const char* name;
         QStringList args;
     };
     const QString hd = QStringLiteral("testsrc2=s=1920x1080:r=25:d=12");
     const QString hdr = QStringLiteral("testsrc2=s=1280x720:r=25:d=20");
-    const QList<Spec> specs = {
+    const QList<CorpusFile> corpus = {
         {"h264_1080p.mp4",
          {"-f", "lavfi", "-i", hd, "-c:v", "libx264", "-preset", "veryfast", "-g", "250",
           "-pix_fmt", "yuv420p"}},
@@ -70,7 +70,7 @@ QStringList makeLargerCorpus(const QString& folder) {
         {"theora_720p.ogg", {"-f", "lavfi", "-i", hdr, "-c:v", "libtheora", "-q:v", "6"}},
     };
     QStringList made;
-    for (const Spec& s : specs) {
+    for (const CorpusFile& s : corpus) {
         const QString path = folder + "/" + s.name;
         if (!QFileInfo::exists(path)) {
             std::printf("making %s ...\n", s.name);
