@@ -9,6 +9,7 @@
 #include "core/DialogService.h"
 #include "core/ImageFunc.h"
 #include "core/JpegCodec.h"
+#include "core/MessageOnlyDialogs.h"
 #include "core/TextFile.h"
 #include "core/Tpackedjpg.h"
 #include "core/VolumeTable.h"
@@ -48,24 +49,9 @@ QString fixture(const QString& name) {
 }
 
 // Answers every question with No (keep the file) and reports nothing.
-class QuietDialogs final : public DialogService {
+class QuietDialogs final : public MessageOnlyDialogs {
 public:
     Answer message(const QString&, Buttons, Icon, const QString&) override { return Answer::No; }
-    std::optional<QString> input(const QString&, const QString&, const QString&) override {
-        return std::nullopt;
-    }
-    std::optional<QString> openFile(const QString&, const QString&, const QString&) override {
-        return std::nullopt;
-    }
-    QStringList openFiles(const QString&, const QString&, const QString&) override { return {}; }
-    std::optional<QString> saveFile(const QString&, const QString&, const QString&,
-                                    const QString&) override {
-        return std::nullopt;
-    }
-    std::optional<QString> selectFolder(const QString&, const QString&) override {
-        return std::nullopt;
-    }
-    std::optional<QColor> chooseColor(const QColor&) override { return std::nullopt; }
 };
 
 class NoVolumes final : public VolumeTable {

@@ -2,6 +2,7 @@
 
 #include "core/BookPaths.h"
 #include "core/DialogService.h"
+#include "core/MessageOnlyDialogs.h"
 #include "core/NameRules.h"
 #include "core/ProgressSink.h"
 #include "core/TextFile.h"
@@ -143,7 +144,7 @@ private:
 
 // Messages from the worker, shown on the interface thread; the worker waits for the answer.
 // The migration asks nothing but messages.
-class BlockingDialogs final : public DialogService {
+class BlockingDialogs final : public MessageOnlyDialogs {
 public:
     BlockingDialogs(QObject* context, DialogService& target) : context_(context), target_(target) {}
     Answer message(const QString& text, Buttons buttons, Icon icon,
@@ -154,21 +155,6 @@ public:
             Qt::BlockingQueuedConnection);
         return answer;
     }
-    std::optional<QString> input(const QString&, const QString&, const QString&) override {
-        return std::nullopt;
-    }
-    std::optional<QString> openFile(const QString&, const QString&, const QString&) override {
-        return std::nullopt;
-    }
-    QStringList openFiles(const QString&, const QString&, const QString&) override { return {}; }
-    std::optional<QString> saveFile(const QString&, const QString&, const QString&,
-                                    const QString&) override {
-        return std::nullopt;
-    }
-    std::optional<QString> selectFolder(const QString&, const QString&) override {
-        return std::nullopt;
-    }
-    std::optional<QColor> chooseColor(const QColor&) override { return std::nullopt; }
 
 private:
     QObject* context_;

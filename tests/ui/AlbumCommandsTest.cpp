@@ -5,6 +5,7 @@
 #include "core/BookFile.h"
 #include "core/FileTrash.h"
 #include "core/MediaAddition.h"
+#include "media/Fixtures.h"
 #include "support/FakeVolumeTable.h"
 #include "support/ScriptedDialogService.h"
 #include "support/TestFiles.h"
@@ -20,17 +21,11 @@
 #include <gtest/gtest.h>
 
 using namespace tavimo;
+using tavimo::media::test::fixture;
 using tavimo::test::readTestFile;
 using tavimo::test::writeTestFile;
 
 namespace {
-
-QString fixture(const QString& name) {
-    QString dir = qEnvironmentVariable("TAVIMO_FIXTURE_DIR");
-    if (dir.isEmpty())
-        dir = QStringLiteral(TAVIMO_FIXTURE_DIR);
-    return dir + u'/' + name;
-}
 
 struct RemovingTrash final : FileTrash {
     QStringList moved;

@@ -4,6 +4,7 @@
 #include "core/Colors.h"
 #include "core/ImageFunc.h"
 #include "core/JpegCodec.h"
+#include "media/Fixtures.h"
 #include "support/ScriptedDialogService.h"
 #include "support/TestFiles.h"
 #include "ui/AlbumHost.h"
@@ -21,17 +22,11 @@
 #include <gtest/gtest.h>
 
 using namespace tavimo;
+using tavimo::media::test::fixture;
 using tavimo::test::readTestFile;
 using tavimo::test::writeTestFile;
 
 namespace {
-
-QString fixture(const QString& name) {
-    QString dir = qEnvironmentVariable("TAVIMO_FIXTURE_DIR");
-    if (dir.isEmpty())
-        dir = QStringLiteral(TAVIMO_FIXTURE_DIR);
-    return dir + u'/' + name;
-}
 
 class RecordingHost final : public AlbumHost {
 public:

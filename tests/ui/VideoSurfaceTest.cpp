@@ -1,5 +1,6 @@
 #include "ui/VideoSurface.h"
 
+#include "media/Fixtures.h"
 #include "media/PlayerEngine.h"
 
 #include <QSignalSpy>
@@ -7,16 +8,10 @@
 #include <gtest/gtest.h>
 
 using tavimo::media::PlayerEngine;
+using tavimo::media::test::fixture;
 using tavimo::ui::VideoSurface;
 
 namespace {
-
-QString fixture(const char* name) {
-    QString dir = qEnvironmentVariable("TAVIMO_FIXTURE_DIR");
-    if (dir.isEmpty())
-        dir = QStringLiteral(TAVIMO_FIXTURE_DIR);
-    return dir + QLatin1Char('/') + QLatin1String(name);
-}
 
 bool isRed(QRgb c) {
     return qRed(c) > 170 && qGreen(c) < 90 && qBlue(c) < 90;
