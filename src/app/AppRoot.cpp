@@ -2,13 +2,13 @@
 
 #include "core/DialogService.h"
 #include "core/IniFile.h"
+#include "core/LibrarySession.h"
 #include "core/ThumbnailMigration.h"
 #include "core/VolumeTable.h"
 #include "platform/DesktopServices.h"
 #include "ui/AlbumCommands.h"
 #include "ui/AlbumOpener.h"
 #include "ui/AlbumWindow.h"
-#include "ui/BookOperations.h"
 #include "ui/BookSession.h"
 #include "ui/BookWindow.h"
 #include "ui/LoadingWindow.h"
@@ -21,27 +21,27 @@
 namespace tavimo {
 
 AppRoot::AppRoot(const QString& libraryFolder, DialogService& dialogs, const VolumeTable& volumes)
-    : dialogs_(dialogs), books_(std::make_unique<BookOperations>()) {
+    : dialogs_(dialogs) {
     // What the book window's creation sets up for the whole application.
     state_.initialise(libraryFolder);
     state_.executableFolder = QCoreApplication::applicationDirPath() + u'/';
     fillDriveList(volumes);
+    session_ = std::make_unique<LibrarySession>(state_.libraryFolder, dialogs_, volumes);
+    trash_ = std::make_unique<platform::DesktopTrash>();
+    launcher_ = std::make_unique<platform::DetachedLauncher>();
 
     // Window creation order: book, splash, album, loading, player.
     // The splash window shows itself until start-up has finished.
-    form1_ = std::make_unique<TForm1>(state_, dialogs_);
+    form1_ = std::make_unique<TForm1>(*session_, state_, dialogs_);
     form6_ = std::make_unique<TForm6>(form1_.get());
-    auto session = std::make_unique<BookSession>(state_, *form1_, *form1_->scrollBox, dialogs_);
-    form2_ = std::make_unique<TForm2>(state_, dialogs_);
-    opener_ = std::make_unique<AlbumOpener>(&session->book(), *form1_, *form2_, volumes, dialogs_);
-    books_ = std::move(session);
+    bookSession_ = new BookSession(*session_, state_, *form1_);
+    form2_ = std::make_unique<TForm2>(*session_, state_, dialogs_);
+    opener_ = new AlbumOpener(*session_, *form1_, *form2_);
     form5_ = std::make_unique<TForm5>(form1_.get(), form2_.get());
     form4_ = std::make_unique<TForm4>(state_, dialogs_);
     form2_->setLoadingWindow(form5_.get());
     form2_->setPlayerWindow(form4_.get());
-    trash_ = std::make_unique<platform::DesktopTrash>();
-    launcher_ = std::make_unique<platform::DetachedLauncher>();
-    albumCommands_ = new AlbumCommands(*form2_, state_, dialogs_, volumes, *trash_, *launcher_);
+    albumCommands_ = new AlbumCommands(*form2_, *session_, state_, *trash_, *launcher_);
     albumCommands_->setPlayerWindow(form4_.get());
 
     form1_->setExitSequence([this] {
@@ -51,12 +51,6 @@ AppRoot::AppRoot(const QString& libraryFolder, DialogService& dialogs, const Vol
 }
 
 AppRoot::~AppRoot() = default;
-
-void AppRoot::setBookOperations(std::unique_ptr<BookOperations> books) {
-    books_ = books ? std::move(books) : std::make_unique<BookOperations>();
-    auto* session = dynamic_cast<BookSession*>(books_.get());
-    opener_->setBook(session != nullptr ? &session->book() : nullptr);
-}
 
 void AppRoot::fillDriveList(const VolumeTable& volumes) {
     state_.drives = QStringList{QString()};
@@ -74,8 +68,7 @@ void AppRoot::startUp() {
     readSettingsFile();
     auto openBook = [this] {
         decideCurrentBook();
-        books_->buildBookList();
-        books_->loadCurrentBook();
+        bookSession_->loadCurrentBook();
         showBookWindow();
     };
     if (state_.thumbnailsPacked) {
@@ -89,7 +82,7 @@ void AppRoot::startUp() {
 }
 
 void AppRoot::showBookWindow() {
-    if (state_.bookOpen())
+    if (session_->bookOpen())
         form1_->applyBookOpenState();
     else
         form1_->applyNoBookState();
@@ -109,31 +102,29 @@ void AppRoot::applySetting(SettingKey key) {
     form2_->applySetting(key);
     form4_->applySetting(key);
     if (key == SettingKey::TextPlName) {
-        books_->buildFavouritesMenu();
         if (!QFileInfo(state_.videoFolder).isDir())
             state_.videoFolder.clear();
     }
 }
 
 void AppRoot::decideCurrentBook() {
-    const QString title = state_.book.title;
-    state_.setBook(title);
+    const QString title = state_.bookTitle;
     if (title.isEmpty())
         return;
-    if (QFileInfo::exists(state_.book.bookFile)) {
+    const QString bookFile = BookPaths::of(state_.libraryFolder, title).bookFile;
+    if (QFileInfo::exists(bookFile)) {
         const bool media = state_.mediaBooks.contains(title);
-        state_.mode = media ? BookMode::Media : BookMode::Normal;
+        session_->setMode(media ? BookMode::Media : BookMode::Normal);
         (media ? form1_->i_media : form1_->i_normal)->setChecked(true);
         return;
     }
-    dialogs_.message(state_.book.bookFile + QStringLiteral(" が見つかりません!"),
+    dialogs_.message(bookFile + QStringLiteral(" が見つかりません!"),
                      DialogService::Buttons::OkCancel, DialogService::Icon::Error);
-    state_.clearBook();
+    state_.bookTitle.clear();
 }
 
 void AppRoot::exitSequence() {
-    if (state_.bookOpen())
-        books_->saveCurrentBook();
+    bookSession_->saveCurrentBook();
     form1_->setAcceptDrops(false);
     form2_->setAcceptDrops(false);
     form4_->storeGeometry();

@@ -9,8 +9,9 @@ namespace tavimo {
 
 class AlbumCommands;
 class AlbumOpener;
-class BookOperations;
+class BookSession;
 class FileTrash;
+class LibrarySession;
 class ProgramLauncher;
 class DialogService;
 class VolumeTable;
@@ -39,14 +40,14 @@ public:
     void exitSequence();
 
     AppState& state() { return state_; }
+    LibrarySession& session() { return *session_; }
+    BookSession& bookSession() { return *bookSession_; }
     TForm1& bookWindow() { return *form1_; }
     TForm2& albumWindow() { return *form2_; }
     AlbumCommands& albumCommands() { return *albumCommands_; }
     TForm4& playerWindow() { return *form4_; }
     TForm5& loadingWindow() { return *form5_; }
     TForm6& splashWindow() { return *form6_; }
-    void setBookOperations(std::unique_ptr<BookOperations> books);
-    BookOperations& bookOperations() { return *books_; }
 
 private:
     void fillDriveList(const VolumeTable& volumes);
@@ -56,17 +57,20 @@ private:
     void showBookWindow();
     void report(const WriteResult& result);
 
+    // Members are destroyed from the bottom up: the windows (and the command objects they
+    // own, which refer to everything above them) go first, the data last.
     AppState state_;
     DialogService& dialogs_;
-    std::unique_ptr<BookOperations> books_;
-    std::unique_ptr<AlbumOpener> opener_;
+    std::unique_ptr<LibrarySession> session_;
+    std::unique_ptr<FileTrash> trash_;
+    std::unique_ptr<ProgramLauncher> launcher_;
     std::unique_ptr<TForm1> form1_;
     std::unique_ptr<TForm6> form6_;
     std::unique_ptr<TForm2> form2_;
     std::unique_ptr<TForm5> form5_;
     std::unique_ptr<TForm4> form4_;
-    std::unique_ptr<FileTrash> trash_;
-    std::unique_ptr<ProgramLauncher> launcher_;
+    BookSession* bookSession_ = nullptr;     // owned by the book window
+    AlbumOpener* opener_ = nullptr;          // owned by the book window
     AlbumCommands* albumCommands_ = nullptr; // owned by the album window
 };
 

@@ -1,7 +1,10 @@
 #include "core/Album.h"
 
-#include "core/DialogService.h"
+#include "core/CellRoles.h"
+#include "core/DriveProbe.h"
 #include "core/JpegCodec.h"
+#include "core/RowOrder.h"
+#include "core/Tpackedjpg.h"
 
 #include <algorithm>
 
@@ -11,20 +14,13 @@ QString fileNamePart(const QString& path) {
     return path.mid(path.lastIndexOf(u'/') + 1);
 }
 
-void Album::setCells(VideoCells* cells) {
-    cells_ = cells;
-    if (cells_ == nullptr)
-        return;
-    cells_->clearCells();
-    for (int i = 0; i < count(); ++i)
-        appendCell(i);
-}
+Album::Album() = default;
+Album::~Album() = default;
 
-void Album::setIdentity(const BookPaths& book, const QString& name, int bookIndex, BookMode mode) {
+void Album::setIdentity(const BookPaths& book, const QString& name, BookMode mode) {
     book_ = book;
     name_ = name;
     paths_ = AlbumPaths::of(book, name);
-    bookIndex_ = bookIndex;
     mode_ = mode;
 }
 
@@ -33,16 +29,37 @@ void Album::setMedium(const MediumRecord& record, const QString& root) {
     driveRoot_ = root;
 }
 
+QStringList Album::entries() const {
+    QStringList list;
+    list.reserve(rows_.size());
+    for (const VideoRow& row : rows_)
+        list.append(row.entry);
+    return list;
+}
+
+int Album::indexOf(quint64 id, int hint) const {
+    if (isValidIndex(hint) && rows_.at(hint).id == id)
+        return hint;
+    for (int i = 0; i < count(); ++i)
+        if (rows_.at(i).id == id)
+            return i;
+    return -1;
+}
+
 QString Album::fullPath(int i) const {
     if (!isValidIndex(i))
         return {};
-    return isMediaMode() ? driveRoot_ + entries_.at(i) : entries_.at(i);
+    return isMediaMode() ? driveRoot_ + mediaEntryPath(rows_.at(i).entry) : rows_.at(i).entry;
 }
 
 QString Album::entryFor(const QString& fullPath) const {
     if (isMediaMode() && !driveRoot_.isEmpty() && fullPath.startsWith(driveRoot_))
         return fullPath.mid(driveRoot_.size());
     return fullPath;
+}
+
+bool Album::isLocalFile(int i) const {
+    return fullPath(i).startsWith(u'/');
 }
 
 bool Album::containsFile(const QString& fullPath) const {
@@ -53,134 +70,136 @@ bool Album::containsFile(const QString& fullPath) const {
 }
 
 bool Album::needsThumbnail(int i) const {
-    QByteArray jpeg;
-    if (!store_.getPicture(i, jpeg))
+    if (!isValidIndex(i))
         return true;
+    const QByteArray& jpeg = rows_.at(i).jpeg;
     return !jpeg::looksLikeJpeg(jpeg) || !jpeg::readSize(jpeg);
 }
 
 QByteArray Album::pictureBytes(int i) const {
-    QByteArray jpeg;
-    store_.getPicture(i, jpeg);
-    return jpeg;
+    // A real copy: the row's bytes may point into the mapped store, which goes with the album.
+    if (!isValidIndex(i))
+        return {};
+    const QByteArray& held = rows_.at(i).jpeg;
+    return QByteArray(held.constData(), held.size());
+}
+
+VideoRow Album::makeRow(const QString& entry, const QByteArray& jpeg, int64_t bookmark,
+                        int32_t count) {
+    VideoRow row;
+    row.id = nextId_++;
+    row.entry = entry;
+    row.jpeg = jpeg;
+    if (!jpeg.isEmpty())
+        row.picture = CellPicture::fromJpeg(jpeg);
+    row.bookmark = bookmark;
+    row.count = count;
+    return row;
 }
 
 void Album::assign(const QStringList& entries, const AlbumMarks& marks, Tpackedjpg store) {
-    entries_ = entries;
-    const int n = count();
-    marks_ = marks;
-    fitted_ = marks_.bookmarks.size() != n || marks_.counts.size() != n || store.count() != n;
-    marks_.bookmarks.resize(n, 0);
-    marks_.counts.resize(n, 0);
-    store_ = std::move(store);
-    store_.resize(n);
-    setCells(cells_);
+    const int n = int(entries.size());
+    fitted_ = marks.bookmarks.size() != n || marks.counts.size() != n || store.count() != n;
+    auto loaded = std::make_shared<const Tpackedjpg>(std::move(store));
+    beginResetModel();
+    rows_.clear();
+    rows_.reserve(n);
+    for (int i = 0; i < n; ++i)
+        rows_.append(makeRow(entries.at(i), loaded->sharedPicture(i), marks.bookmarks.value(i),
+                             marks.counts.value(i)));
+    loaded_ = std::move(loaded);
+    endResetModel();
 }
 
 void Album::clear() {
-    entries_.clear();
-    marks_ = AlbumMarks{};
-    store_.clear();
+    beginResetModel();
+    rows_.clear();
+    loaded_.reset();
     fitted_ = false;
     book_ = BookPaths{};
     paths_ = AlbumPaths{};
     name_.clear();
-    bookIndex_ = -1;
     mode_ = BookMode::Normal;
     medium_ = MediumRecord{};
     driveRoot_.clear();
-    if (cells_ != nullptr)
-        cells_->clearCells();
-}
-
-void Album::appendCell(int i) {
-    cells_->appendCell(fileNamePart(entries_.at(i)), pictureBytes(i), marks_.bookmarks.at(i),
-                       marks_.counts.at(i));
+    endResetModel();
 }
 
 void Album::append(const QString& entry, const QByteArray& jpeg, int64_t bookmark, int32_t count) {
-    entries_.append(entry);
-    marks_.bookmarks.append(bookmark);
-    marks_.counts.append(count);
-    store_.addPicture(jpeg);
-    if (cells_ != nullptr)
-        appendCell(lastIndex());
+    beginInsertRows({}, this->count(), this->count());
+    rows_.append(makeRow(entry, jpeg, bookmark, count));
+    endInsertRows();
+    Q_EMIT rowsChanged();
 }
 
 void Album::remove(int i) {
     if (!isValidIndex(i))
         return;
-    entries_.removeAt(i);
-    marks_.bookmarks.removeAt(i);
-    marks_.counts.removeAt(i);
-    store_.remove(i);
-    if (cells_ != nullptr)
-        cells_->removeCell(i);
+    beginRemoveRows({}, i, i);
+    rows_.removeAt(i);
+    endRemoveRows();
+    Q_EMIT rowsChanged();
 }
 
 void Album::removeAll(QList<int> indexes) {
     // From the back, so that every index still names the video it named.
     std::sort(indexes.begin(), indexes.end(), std::greater<>());
     indexes.erase(std::unique(indexes.begin(), indexes.end()), indexes.end());
+    // A few go one by one; many (a synchronised folder, a disk of missing files) in one pass.
+    constexpr qsizetype kOneByOne = 16;
+    if (indexes.size() <= kOneByOne) {
+        for (int i : indexes)
+            remove(i);
+        return;
+    }
+    QList<bool> gone(count(), false);
     for (int i : indexes)
-        remove(i);
+        if (isValidIndex(i))
+            gone[i] = true;
+    beginResetModel();
+    QList<VideoRow> kept;
+    kept.reserve(rows_.size());
+    for (int i = 0; i < count(); ++i)
+        if (!gone.at(i))
+            kept.append(std::move(rows_[i]));
+    rows_ = std::move(kept);
+    endResetModel();
+    Q_EMIT rowsChanged();
 }
 
 void Album::exchange(int i, int j) {
     if (!isValidIndex(i) || !isValidIndex(j) || i == j)
         return;
-    entries_.swapItemsAt(i, j);
-    marks_.bookmarks.swapItemsAt(i, j);
-    marks_.counts.swapItemsAt(i, j);
-    store_.exchange(i, j);
-    if (cells_ != nullptr)
-        cells_->exchangeCells(i, j);
+    rows_.swapItemsAt(i, j);
+    rowUpdated(i, {});
+    rowUpdated(j, {});
+    Q_EMIT rowsChanged();
 }
 
 void Album::move(int from, int to) {
-    if (!isValidIndex(from) || !isValidIndex(to))
+    if (!isValidIndex(from) || !isValidIndex(to) || from == to)
         return;
-    for (int k = from; k < to; ++k)
-        exchange(k, k + 1);
-    for (int k = from; k > to; --k)
-        exchange(k, k - 1);
+    rows_.move(from, to);
+    Q_EMIT dataChanged(index(std::min(from, to)), index(std::max(from, to)));
+    Q_EMIT rowsChanged();
 }
 
 void Album::reorder(const QList<int>& order) {
-    const int n = count();
-    if (order.size() != n)
+    if (!reorderRows(rows_, order))
         return;
-    QList<bool> seen(n, false);
-    for (int old : order) {
-        if (old < 0 || old >= n || seen.at(old))
-            return;
-        seen[old] = true;
-    }
-    // Applied by exchanges: position k takes the video that belongs there; `where` follows the
-    // videos as they move.
-    QList<int> where(n);  // where[old] = current position of the video that was at old
-    QList<int> holder(n); // holder[pos] = old index of the video now at pos
-    for (int k = 0; k < n; ++k)
-        where[k] = holder[k] = k;
-    for (int k = 0; k < n; ++k) {
-        const int from = where.at(order.at(k));
-        if (from == k)
-            continue;
-        exchange(k, from);
-        const int displaced = holder.at(k);
-        holder[from] = displaced;
-        where[displaced] = from;
-        holder[k] = order.at(k);
-        where[order.at(k)] = k;
-    }
+    if (!rows_.isEmpty())
+        Q_EMIT dataChanged(index(0), index(lastIndex()));
+    Q_EMIT rowsChanged();
 }
 
 void Album::setPicture(int i, const QByteArray& jpeg) {
     if (!isValidIndex(i))
         return;
-    store_.setPicture(i, jpeg);
-    if (cells_ != nullptr)
-        cells_->setCellPicture(i, pictureBytes(i));
+    VideoRow& row = rows_[i];
+    row.jpeg = QByteArray(jpeg.constData(), jpeg.size());
+    row.picture = jpeg.isEmpty() ? CellPicture() : CellPicture::fromJpeg(row.jpeg);
+    rowUpdated(i, {PictureRole});
+    Q_EMIT rowsChanged();
 }
 
 bool Album::setBitmap(int i, const QImage& bitmap) {
@@ -194,40 +213,52 @@ bool Album::setBitmap(int i, const QImage& bitmap) {
 }
 
 void Album::setBookmark(int i, int64_t position) {
-    if (!isValidIndex(i))
+    if (!isValidIndex(i) || rows_.at(i).bookmark == position)
         return;
-    marks_.bookmarks[i] = position;
-    if (cells_ != nullptr)
-        cells_->setCellMarks(i, position, marks_.counts.at(i));
+    rows_[i].bookmark = position;
+    rowUpdated(i, {BookmarkRole});
+    Q_EMIT marksChanged();
 }
 
 void Album::setPlayCount(int i, int32_t count) {
-    if (!isValidIndex(i))
+    if (!isValidIndex(i) || rows_.at(i).count == count)
         return;
-    marks_.counts[i] = count;
-    if (cells_ != nullptr)
-        cells_->setCellMarks(i, marks_.bookmarks.at(i), count);
+    rows_[i].count = count;
+    rowUpdated(i, {PlayCountRole});
+    Q_EMIT marksChanged();
 }
 
-bool Album::saveStore(DialogService& dialogs) const {
-    const WriteResult result = store_.saveToFile(paths_.storeBase);
-    if (!result)
-        dialogs.message(result.message(), DialogService::Buttons::Ok, DialogService::Icon::Error);
-    return bool(result);
+Tpackedjpg Album::store() const {
+    Tpackedjpg store;
+    for (const VideoRow& row : rows_)
+        store.addSharedPicture(row.jpeg);
+    return store;
 }
 
-bool Album::saveAlbum(DialogService& dialogs) {
-    const bool storeWritten = saveStore(dialogs);
-    if (entriesSaved_)
-        entriesSaved_(entries_);
-    const WriteResult result = albumfile::write(paths_.album, entries_);
-    if (!result)
-        dialogs.message(result.message(), DialogService::Buttons::Ok, DialogService::Icon::Error);
-    return storeWritten && bool(result);
+void Album::rowUpdated(int i, const QList<int>& roles) {
+    Q_EMIT dataChanged(index(i), index(i), roles);
 }
 
-bool Album::saveMarks(DialogService& dialogs) const {
-    return marks_.save(paths_, count(), dialogs);
+int Album::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : count();
+}
+
+QVariant Album::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || !isValidIndex(index.row()))
+        return {};
+    const VideoRow& row = rows_.at(index.row());
+    switch (role) {
+    case Qt::DisplayRole:
+        return fileNamePart(row.entry);
+    case PictureRole:
+        return QVariant::fromValue(row.picture);
+    case BookmarkRole:
+        return qint64(row.bookmark);
+    case PlayCountRole:
+        return qint32(row.count);
+    default:
+        return {};
+    }
 }
 
 } // namespace tavimo

@@ -7,6 +7,7 @@
 #include <QCollator>
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
 #include <QSet>
 #include <algorithm>
 
@@ -63,6 +64,7 @@ int dropMissingFiles(Album& album, const std::function<void(int)>& progress, int
         return 0;
     }
     QList<int> gone;
+    QHash<QString, bool> reachable; // folder -> whether it can tell that a file is gone
     for (int i = 0; i < album.count(); ++i) {
         if (progress && i > 0 && i % std::max(block, 1) == 0)
             progress(i);
@@ -71,10 +73,24 @@ int dropMissingFiles(Album& album, const std::function<void(int)>& progress, int
             gone.append(i);
             continue;
         }
-        // A folder that exists but cannot be searched cannot tell either.
+        // A path written on Windows cannot be checked here; it stays as it is.
+        if (!album.isLocalFile(i))
+            continue;
         const QFileInfo file(path);
-        const QFileInfo folder(file.path());
-        if (!file.exists() && folder.isDir() && folder.isExecutable())
+        if (file.exists())
+            continue;
+        // A folder that cannot be searched cannot tell, and neither can an empty one: an
+        // unmounted disk often leaves its mount point behind as an empty folder.
+        const QString folderPath = file.path();
+        auto known = reachable.constFind(folderPath);
+        if (known == reachable.cend()) {
+            const QFileInfo folder(folderPath);
+            const bool canTell = folder.isDir() && folder.isExecutable() &&
+                                 !QDir(folderPath).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot |
+                                                           QDir::Hidden | QDir::System);
+            known = reachable.insert(folderPath, canTell);
+        }
+        if (*known)
             gone.append(i);
     }
     if (progress)
@@ -88,7 +104,7 @@ QList<int> videosWithoutPicture(const Album& album) {
     if (album.rootUnknown())
         return missing;
     for (int i = 0; i < album.count(); ++i)
-        if (album.needsThumbnail(i) && QFileInfo::exists(album.fullPath(i)))
+        if (album.needsThumbnail(i) && album.isLocalFile(i) && QFileInfo::exists(album.fullPath(i)))
             missing.append(i);
     return missing;
 }

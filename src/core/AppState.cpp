@@ -19,16 +19,10 @@ void AppState::initialise(const QString& folder) {
     libraryFolder = folder;
     if (!libraryFolder.endsWith(u'/'))
         libraryFolder += u'/';
-    clearBook();
-    mode = BookMode::Normal;
-    selectedAlbum = -1;
+    bookTitle.clear();
     extensions.loadUserList(userExtensionsPath());
     loadMediaBooks();
     captureFolder = libraryFolderPlain();
-}
-
-void AppState::setBook(const QString& title) {
-    book = title.isEmpty() ? BookPaths{} : BookPaths::of(libraryFolder, title);
 }
 
 void AppState::loadMediaBooks() {

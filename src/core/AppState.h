@@ -1,7 +1,5 @@
 #pragma once
 
-#include "core/BookMode.h"
-#include "core/BookPaths.h"
 #include "core/VideoExtensions.h"
 
 #include <QString>
@@ -63,12 +61,9 @@ struct AppState {
 
     VideoExtensions extensions;
     QStringList mediaBooks; // titles of media-mode books, no duplicates
-    BookMode mode = BookMode::Normal;
-    // The book being shown. Start-up reads its title first and derives the paths once the
-    // book file is known to exist; no book is open while bookFile is empty.
-    BookPaths book;
-    bool bookOpen() const { return !book.bookFile.isEmpty(); }
-    int selectedAlbum = -1;
+    // [text] book: the book shown last, opened at start. The open book itself, and its mode,
+    // are the library session's.
+    QString bookTitle;
 
     // True: thumbnails and frame capture use the player's own picture; false ("旧レンダラー"
     // checked): they use the decoder path.
@@ -101,10 +96,6 @@ struct AppState {
 
     // Sets the library folder and everything derived from it; loads userex.inf and media.inf.
     void initialise(const QString& folder);
-
-    // Makes title the current book and derives its paths; an empty title clears the book.
-    void setBook(const QString& title);
-    void clearBook() { book = BookPaths{}; }
 
     // Reads media.inf, appending each line not yet listed (exact comparison).
     void loadMediaBooks();

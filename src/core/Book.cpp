@@ -1,12 +1,16 @@
 #include "core/Book.h"
 
-#include "core/AlbumCells.h"
 #include "core/AlbumFiles.h"
 #include "core/BookFile.h"
+#include "core/CellRoles.h"
+#include "core/DamagedFiles.h"
 #include "core/DialogService.h"
 #include "core/ImageFunc.h"
 #include "core/JpegCodec.h"
+#include "core/MediaRegistry.h"
 #include "core/NameRules.h"
+#include "core/RowOrder.h"
+#include "core/Tpackedjpg.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -33,6 +37,9 @@ const QByteArray& placeholderJpeg() {
     return jpeg;
 }
 
+Book::Book() = default;
+Book::~Book() = default;
+
 bool Book::makeFolder(const QString& path, DialogService& dialogs) {
     if (QFileInfo(path).isDir() || QDir().mkdir(path))
         return true;
@@ -42,96 +49,104 @@ bool Book::makeFolder(const QString& path, DialogService& dialogs) {
 }
 
 void Book::clearAlbums() {
+    beginResetModel();
     albums_.clear();
-    pictures_.clear();
-    registry_.clear();
-    if (cells_)
-        cells_->clearCells();
+    loaded_.reset();
+    endResetModel();
+    picturesChanged_ = false;
+    registryDamaged_ = false;
+    registryChanged_ = false;
 }
 
 void Book::close() {
     clearAlbums();
     paths_ = BookPaths{};
-    picturesChanged_ = false;
-    if (cells_)
-        cells_->layOutCells();
+}
+
+int Book::indexOfAlbum(const QString& name) const {
+    for (int i = 0; i < count(); ++i)
+        if (albums_.at(i).name == name)
+            return i;
+    return -1;
 }
 
 Book::LoadResult Book::load(const QString& libraryFolder, const QString& title, BookMode mode,
                             DialogService& dialogs) {
     if (title.isEmpty())
         return LoadResult::NoTitle;
+    close();
     // A title from a hand-edited settings file must not lead outside the library folder.
     if (!acceptName(title, NameKind::BookTitle, dialogs))
         return LoadResult::Unreadable;
-    clearAlbums();
-    paths_ = BookPaths::of(libraryFolder, title);
-    mode_ = mode;
-    picturesChanged_ = false;
+    const BookPaths paths = BookPaths::of(libraryFolder, title);
 
-    // An unreadable book file must not be taken for an empty book: the save at the end of the
-    // load would then write its albums away.
-    const auto lines = bookfile::read(paths_.bookFile, mode);
+    // An unreadable book file must not be taken for an empty book: a later save would write
+    // its albums away. The book stays closed until it is read.
+    const auto lines = bookfile::read(paths.bookFile, mode);
     if (!lines) {
         dialogs.message(QStringLiteral("ブックファイルを読み込めません。\r\n%1")
-                            .arg(QDir::toNativeSeparators(paths_.bookFile)),
+                            .arg(QDir::toNativeSeparators(paths.bookFile)),
                         DialogService::Buttons::Ok, DialogService::Icon::Error);
-        if (cells_)
-            cells_->layOutCells();
         return LoadResult::Unreadable;
     }
+    paths_ = paths;
+    mode_ = mode;
 
     const QString bookFolder = libraryFolder + title;
     const QString imagesFolder = paths_.bookFolder + QStringLiteral("images");
     if (!QFileInfo(bookFolder).isDir()) {
         const bool made = makeFolder(bookFolder, dialogs) && makeFolder(imagesFolder, dialogs);
-        if (cells_)
-            cells_->layOutCells();
         return made ? LoadResult::FoldersMade : LoadResult::FolderFailed;
     }
-    if (!makeFolder(imagesFolder, dialogs)) {
-        if (cells_)
-            cells_->layOutCells();
+    if (!makeFolder(imagesFolder, dialogs))
         return LoadResult::FolderFailed;
-    }
 
     const int lineCount = int(lines->size());
-    if (!QFileInfo::exists(paths_.pictureStore) || !pictures_.loadFromFile(paths_.pictureStore)) {
-        pictures_.reset(lineCount);
+    auto pictures = std::make_shared<Tpackedjpg>();
+    if (!QFileInfo::exists(paths_.pictureStore) || !pictures->loadFromFile(paths_.pictureStore))
         picturesChanged_ = true;
-    }
-    pictures_.resize(lineCount);
-    if (mode == BookMode::Media)
-        registry_.loadForBook(paths_.mediaDat, lineCount, dialogs);
-    else
-        registry_.resize(lineCount);
+    if (pictures->count() != lineCount)
+        picturesChanged_ = true;
+    MediaRegistry registry;
+    if (mode == BookMode::Media && QFileInfo::exists(paths_.mediaDat))
+        registryDamaged_ = !registry.loadFromFile(paths_.mediaDat, dialogs);
+    registryChanged_ = mode == BookMode::Media && registry.count() != lineCount;
 
     QStringList refused, unreadable;
-    albums_.reserve(lineCount);
-    int dropped = 0;
+    QList<BookAlbum> albums;
+    albums.reserve(lineCount);
     for (int j = 0; j < lineCount; ++j) {
         const bookfile::Line& line = lines->at(j);
-        const QString albumPath = AlbumPaths::of(paths_, line.name).album;
         const bool unsafe = escapesBookFolder(line.name);
-        if (unsafe || !QFileInfo::exists(albumPath)) {
+        if (unsafe || !QFileInfo::exists(AlbumPaths::of(paths_, line.name).album)) {
             if (unsafe)
                 refused.append(line.name);
-            pictures_.remove(j - dropped);
-            registry_.remove(j - dropped);
             picturesChanged_ = true;
-            ++dropped;
+            registryChanged_ = registryChanged_ || mode == BookMode::Media;
             continue;
         }
+        const QString albumPath = AlbumPaths::of(paths_, line.name).album;
         auto entries = albumfile::read(albumPath);
         if (!entries)
             unreadable.append(albumPath);
         BookAlbum album{line.name, entries.value_or(QStringList()), line.folderSync};
-        const int index = int(albums_.size());
-        albums_.append(std::move(album));
-        const QByteArray jpeg = pictureOrPlaceholder(index);
-        if (cells_)
-            cells_->appendCell(line.name, jpeg, line.folderSync);
+        album.readable = entries.has_value();
+        album.jpeg = pictures->sharedPicture(j);
+        // The header tells an empty, blank or garbage entry from a picture without decoding
+        // it; the grid decodes only the cells it draws.
+        if (!jpeg::readSize(album.jpeg)) {
+            album.jpeg = placeholderJpeg();
+            picturesChanged_ = true;
+        }
+        album.picture = CellPicture::fromJpeg(album.jpeg);
+        album.record = registry.get(j);
+        albums.append(std::move(album));
     }
+    beginResetModel();
+    albums_ = std::move(albums);
+    loaded_ = std::move(pictures);
+    endResetModel();
+
     if (!refused.isEmpty())
         dialogs.message(
             QStringLiteral("ブックの外を指す名前のアルバムはブックから外しました。\r\n%1")
@@ -146,8 +161,6 @@ Book::LoadResult Book::load(const QString& libraryFolder, const QString& title, 
     save(dialogs);
     if (picturesChanged_)
         savePictures(dialogs);
-    if (cells_)
-        cells_->layOutCells();
     return LoadResult::Loaded;
 }
 
@@ -156,19 +169,17 @@ bool Book::openNew(const QString& libraryFolder, const QString& title, BookMode 
     clearAlbums();
     paths_ = BookPaths::of(libraryFolder, title);
     mode_ = mode;
-    picturesChanged_ = false;
     // A book folder left behind without its images folder is reused, not fatal.
     if (!makeFolder(libraryFolder + title, dialogs) ||
         !makeFolder(paths_.bookFolder + QStringLiteral("images"), dialogs))
         return false;
+    registryChanged_ = true;
     save(dialogs);
     savePictures(dialogs);
-    if (cells_)
-        cells_->layOutCells();
     return true;
 }
 
-bool Book::save(DialogService& dialogs) const {
+bool Book::save(DialogService& dialogs) {
     if (!isOpen())
         return false;
     QList<bookfile::Line> lines;
@@ -177,120 +188,105 @@ bool Book::save(DialogService& dialogs) const {
         lines.append({album.name, album.folderSync});
     const WriteResult book = bookfile::write(paths_.bookFile, lines, mode_);
     report(book, dialogs);
-    if (mode_ != BookMode::Media)
+    // A damaged media.dat stays as it was until a record changes; then it is kept beside.
+    if (mode_ != BookMode::Media || (registryDamaged_ && !registryChanged_))
         return bool(book);
-    const WriteResult media = registry_.saveToFile(paths_.mediaDat);
+    if (registryDamaged_ && !keepDamagedCopy(paths_.mediaDat))
+        return false;
+    const WriteResult media = registry().saveToFile(paths_.mediaDat);
     report(media, dialogs);
+    if (media)
+        registryDamaged_ = registryChanged_ = false;
     return book && media;
 }
 
 bool Book::savePictures(DialogService& dialogs) {
     if (!isOpen())
         return false;
-    const WriteResult result = pictures_.saveToFile(paths_.pictureStoreBase());
+    const WriteResult result = pictures().saveToFile(paths_.pictureStoreBase());
     report(result, dialogs);
     if (result)
         picturesChanged_ = false;
     return bool(result);
 }
 
-void Book::saveCommand(DialogService& dialogs) {
-    if (albums_.isEmpty())
-        return;
-    save(dialogs);
-    savePictures(dialogs);
+Tpackedjpg Book::pictures() const {
+    Tpackedjpg store;
+    for (const BookAlbum& album : albums_)
+        store.addSharedPicture(album.jpeg);
+    return store;
 }
 
-QByteArray Book::pictureOrPlaceholder(int i) {
-    QByteArray jpeg;
-    // The header tells an empty, blank or garbage entry from a picture without decoding it;
-    // the grid decodes only the cells it draws.
-    if (pictures_.getPicture(i, jpeg) && jpeg::readSize(jpeg))
-        return jpeg;
-    pictures_.setPicture(i, placeholderJpeg());
+MediaRegistry Book::registry() const {
+    MediaRegistry registry;
+    for (const BookAlbum& album : albums_)
+        registry.add(album.record);
+    return registry;
+}
+
+void Book::appendAlbum(const BookAlbum& album, const QImage& picture) {
+    BookAlbum row = album;
+    if (!picture.isNull())
+        row.jpeg = jpeg::encode(picture);
+    if (!jpeg::readSize(row.jpeg))
+        row.jpeg = placeholderJpeg();
+    row.picture = CellPicture::fromJpeg(row.jpeg);
+    beginInsertRows({}, count(), count());
+    albums_.append(std::move(row));
+    endInsertRows();
     picturesChanged_ = true;
-    return placeholderJpeg();
-}
-
-void Book::showPicture(int i) {
-    QByteArray jpeg;
-    pictures_.getPicture(i, jpeg);
-    if (cells_)
-        cells_->setCellPicture(i, jpeg);
-}
-
-void Book::appendAlbum(const BookAlbum& album, const QImage& picture, const MediumRecord& record) {
-    QByteArray jpeg = picture.isNull() ? QByteArray() : jpeg::encode(picture);
-    if (jpeg.isEmpty())
-        jpeg = placeholderJpeg();
-    albums_.append(album);
-    pictures_.addPicture(jpeg);
-    registry_.add(record);
-    picturesChanged_ = true;
-    if (cells_)
-        cells_->appendCell(album.name, jpeg, album.folderSync);
+    registryChanged_ = true;
+    Q_EMIT bookChanged();
 }
 
 void Book::removeAlbum(int i) {
     if (!isValidIndex(i))
         return;
+    beginRemoveRows({}, i, i);
     albums_.removeAt(i);
-    pictures_.remove(i);
-    registry_.remove(i);
+    endRemoveRows();
     picturesChanged_ = true;
-    if (cells_)
-        cells_->removeCell(i);
+    registryChanged_ = true;
+    Q_EMIT bookChanged();
 }
 
 void Book::exchangeAlbums(int i, int j) {
     if (!isValidIndex(i) || !isValidIndex(j) || i == j)
         return;
     albums_.swapItemsAt(i, j);
-    pictures_.exchange(i, j);
-    registry_.exchange(i, j);
+    rowUpdated(i);
+    rowUpdated(j);
     picturesChanged_ = true;
-    if (cells_)
-        cells_->exchangeCells(i, j);
+    registryChanged_ = true;
+    Q_EMIT bookChanged();
 }
 
 void Book::moveAlbum(int from, int to) {
-    if (!isValidIndex(from) || !isValidIndex(to))
+    if (!isValidIndex(from) || !isValidIndex(to) || from == to)
         return;
-    for (int k = from; k < to; ++k)
-        exchangeAlbums(k, k + 1);
-    for (int k = from; k > to; --k)
-        exchangeAlbums(k, k - 1);
+    albums_.move(from, to);
+    Q_EMIT dataChanged(index(std::min(from, to)), index(std::max(from, to)));
+    picturesChanged_ = true;
+    registryChanged_ = true;
+    Q_EMIT bookChanged();
 }
 
 void Book::reorder(const QList<int>& order) {
-    if (order.size() != albums_.size())
+    if (!reorderRows(albums_, order))
         return;
-    QList<int> slotOf(order.size(), -1); // where each old album stands now
-    for (int k = 0; k < order.size(); ++k) {
-        if (!isValidIndex(order[k]) || slotOf[order[k]] != -1)
-            return;
-        slotOf[order[k]] = k;
-    }
-    QList<int> albumAt(order.size()); // old index of the album in each slot
-    for (int k = 0; k < order.size(); ++k)
-        slotOf[k] = albumAt[k] = k;
-    for (int k = 0; k < order.size(); ++k) {
-        const int from = slotOf[order[k]];
-        if (from == k)
-            continue;
-        exchangeAlbums(k, from);
-        std::swap(albumAt[k], albumAt[from]);
-        slotOf[albumAt[k]] = k;
-        slotOf[albumAt[from]] = from;
-    }
+    if (!albums_.isEmpty())
+        Q_EMIT dataChanged(index(0), index(count() - 1));
+    picturesChanged_ = true;
+    registryChanged_ = true;
+    Q_EMIT bookChanged();
 }
 
 void Book::renameAlbum(int i, const QString& name) {
     if (!isValidIndex(i))
         return;
     albums_[i].name = name;
-    if (cells_)
-        cells_->setCellName(i, name);
+    rowUpdated(i, {Qt::DisplayRole});
+    Q_EMIT bookChanged();
 }
 
 void Book::setEntries(int i, const QStringList& entries) {
@@ -299,38 +295,72 @@ void Book::setEntries(int i, const QStringList& entries) {
 }
 
 void Book::setFolderSync(int i, bool folderSync) {
-    if (!isValidIndex(i))
+    if (!isValidIndex(i) || albums_.at(i).folderSync == folderSync)
         return;
     albums_[i].folderSync = folderSync;
-    if (cells_)
-        cells_->setCellFolderSync(i, folderSync);
+    rowUpdated(i, {SyncMarkRole});
+    Q_EMIT bookChanged();
+}
+
+void Book::setJpeg(int i, const QByteArray& jpeg) {
+    BookAlbum& album = albums_[i];
+    album.jpeg = jpeg::readSize(jpeg) ? QByteArray(jpeg.constData(), jpeg.size())
+                                      : placeholderJpeg();
+    album.picture = CellPicture::fromJpeg(album.jpeg);
+    picturesChanged_ = true;
+    rowUpdated(i, {PictureRole});
+    Q_EMIT bookChanged();
 }
 
 void Book::setPicture(int i, const QImage& picture) {
-    if (!isValidIndex(i))
-        return;
-    if (picture.isNull() || !pictures_.setBitmap(i, picture))
-        pictures_.setPicture(i, placeholderJpeg());
-    picturesChanged_ = true;
-    showPicture(i);
+    if (isValidIndex(i))
+        setJpeg(i, picture.isNull() ? QByteArray() : jpeg::encode(picture));
 }
 
 void Book::setPictureJpeg(int i, const QByteArray& jpeg) {
-    if (!isValidIndex(i))
-        return;
-    pictures_.setPicture(i, jpeg::readSize(jpeg) ? jpeg : placeholderJpeg());
-    picturesChanged_ = true;
-    showPicture(i);
+    if (isValidIndex(i))
+        setJpeg(i, jpeg);
 }
 
 void Book::setRecord(int i, const MediumRecord& record) {
-    registry_.set(i, record);
+    if (!isValidIndex(i) || albums_.at(i).record == record)
+        return;
+    albums_[i].record = record;
+    registryChanged_ = true;
+    Q_EMIT bookChanged();
 }
 
 CurrentMedium Book::findMedium(int i, const QStringList& lines, const DriveProbe& probe) {
     if (!isValidIndex(i))
         return {};
-    return determineCurrentMedium(registry_, i, lines, probe);
+    MediumRecord record = albums_.at(i).record;
+    const CurrentMedium current = determineCurrentMedium(record, lines, probe);
+    setRecord(i, record);
+    return current;
+}
+
+void Book::rowUpdated(int i, const QList<int>& roles) {
+    Q_EMIT dataChanged(index(i), index(i), roles);
+}
+
+int Book::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : count();
+}
+
+QVariant Book::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || !isValidIndex(index.row()))
+        return {};
+    const BookAlbum& album = albums_.at(index.row());
+    switch (role) {
+    case Qt::DisplayRole:
+        return album.name;
+    case PictureRole:
+        return QVariant::fromValue(album.picture);
+    case SyncMarkRole:
+        return album.folderSync;
+    default:
+        return {};
+    }
 }
 
 } // namespace tavimo

@@ -2,36 +2,42 @@
 
 #include "core/BookMode.h"
 #include "core/BookPaths.h"
+#include "core/CellPicture.h"
 #include "core/DriveProbe.h"
-#include "core/MediaRegistry.h"
-#include "core/Tpackedjpg.h"
+#include "core/MediumRecord.h"
 
+#include <QAbstractListModel>
 #include <QImage>
 #include <QList>
 #include <QStringList>
+#include <memory>
 
 namespace tavimo {
 
-class AlbumCells;
 class DialogService;
+class MediaRegistry;
+class Tpackedjpg;
 
-// One album as the book holds it in memory.
+// One album as the book holds it: its name (the stem of its files), the lines of its album
+// file, its folder-sync mark, its picture in the book's picture store and, in media books, its
+// medium. They move together, so no change can leave one of them behind.
 struct BookAlbum {
-    QString name;        // also the stem of the album's files
-    QStringList entries; // the lines of its album file
+    QString name;
+    QStringList entries;
     bool folderSync = false;
+    QByteArray jpeg; // the picture as stored; may point into the loaded store
+    CellPicture picture;
+    MediumRecord record;
+    bool readable = true; // false: its album file could not be read, so it is never written
 };
 
-// The open book: its albums with, at the same index, the album's cell, its picture in the
-// book picture store and its media record. Every change goes through this class, which applies
-// it to all of them at once, so no operation can leave one sequence out of step. (The registry
-// runs in step in normal books too, where it stays empty records and is never saved.)
-class Book {
+// The open book, one row per album. Every change goes through this class and is announced as a
+// model change, so the grid drawing it and the session saving it follow on their own.
+class Book : public QAbstractListModel {
+    Q_OBJECT
 public:
-    // cells may be null (no window, as in tests of the data alone); it must outlive the book.
-    explicit Book(AlbumCells* cells = nullptr) : cells_(cells) {}
-    Book(const Book&) = delete;
-    Book& operator=(const Book&) = delete;
+    Book();
+    ~Book() override;
 
     // How a load ended.
     enum class LoadResult {
@@ -39,7 +45,7 @@ public:
         NoTitle,      // nothing to load
         FoldersMade,  // the book folder was missing: made anew, book file left as it was
         Unreadable,   // the book file could not be read, or the title cannot name a file in
-                      // the library folder: reported, nothing shown or saved
+                      // the library folder: reported; no book is open, nothing is saved
         FolderFailed, // a folder could not be made: reported; the program must end
     };
 
@@ -54,13 +60,11 @@ public:
                  DialogService& dialogs);
 
     // Writes the book file, and in media mode media.dat. A failed write is shown; false then.
-    bool save(DialogService& dialogs) const;
+    bool save(DialogService& dialogs);
     // Writes the book picture store; a failed write is shown.
     bool savePictures(DialogService& dialogs);
-    // "上書き保存": the book and its pictures, only when it has albums.
-    void saveCommand(DialogService& dialogs);
 
-    // Forgets the open book (no title) and clears every sequence and the cells.
+    // Forgets the open book (no title) and clears every row.
     void close();
 
     bool isOpen() const { return !paths_.title.isEmpty(); }
@@ -71,14 +75,18 @@ public:
     const QList<BookAlbum>& albums() const { return albums_; }
     const BookAlbum& album(int i) const { return albums_.at(i); }
     AlbumPaths albumPaths(int i) const { return AlbumPaths::of(paths_, albums_.at(i).name); }
-    const Tpackedjpg& pictures() const { return pictures_; }
-    const MediaRegistry& registry() const { return registry_; }
+    // The album named so (exact comparison), -1 for none.
+    int indexOfAlbum(const QString& name) const;
+    MediumRecord record(int i) const { return isValidIndex(i) ? albums_.at(i).record : MediumRecord{}; }
+    // The pictures as one store and the media records as one registry, in album order.
+    Tpackedjpg pictures() const;
+    MediaRegistry registry() const;
+    // True when the picture store differs from the file: saved with the book.
     bool picturesChanged() const { return picturesChanged_; }
 
     // Changes. Invalid indexes do nothing. None of them writes a file.
     // Appends an album; a null picture gives the placeholder.
-    void appendAlbum(const BookAlbum& album, const QImage& picture = {},
-                     const MediumRecord& record = {});
+    void appendAlbum(const BookAlbum& album, const QImage& picture = {});
     void removeAlbum(int i);
     void exchangeAlbums(int i, int j);
     // Moves album `from` to index `to`; the albums between shift by one.
@@ -98,24 +106,34 @@ public:
 
     // Opening album i of a media book whose entries (blank ones removed) are lines: where its
     // medium is mounted now. An unidentified medium is identified by the first entry and
-    // remembered in the registry.
+    // remembered in the album's record.
     CurrentMedium findMedium(int i, const QStringList& lines, const DriveProbe& probe);
+
+    // QAbstractListModel.
+    int rowCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+
+Q_SIGNALS:
+    // Something that the book file, media.dat or the picture store hold changed.
+    void bookChanged();
 
 private:
     void clearAlbums();
     // Reports a folder that cannot be made; false then.
     static bool makeFolder(const QString& path, DialogService& dialogs);
-    // The JPEG of entry i, mending an empty or unreadable entry with the placeholder.
-    QByteArray pictureOrPlaceholder(int i);
-    void showPicture(int i);
+    void setJpeg(int i, const QByteArray& jpeg);
+    void rowUpdated(int i, const QList<int>& roles = {});
 
-    AlbumCells* cells_;
     BookPaths paths_;
     BookMode mode_ = BookMode::Normal;
     QList<BookAlbum> albums_;
-    Tpackedjpg pictures_;
-    MediaRegistry registry_;
+    // The loaded picture store whose mapped file the rows' bytes may point into.
+    std::shared_ptr<const Tpackedjpg> loaded_;
     bool picturesChanged_ = false;
+    // media.dat could not be read whole: it stays as it is until a record changes, and is
+    // then kept beside the new one.
+    bool registryDamaged_ = false;
+    bool registryChanged_ = false;
 };
 
 // The placeholder album picture as the store keeps it (encoded once).

@@ -38,7 +38,7 @@ QString DriveProbe::findByFile(const QString& relativePath, MediumRecord& record
     if (relativePath.isEmpty())
         return {};
     for (const VolumeInfo& volume : volumes_.volumes()) {
-        if (volume.kind > kMediumNone && QFileInfo(volume.root + relativePath).isFile()) {
+        if (volume.kind > kMediumNone && QFileInfo(volume.root + mediaEntryPath(relativePath)).isFile()) {
             record = fillRecord(volume.root);
             return volume.root;
         }
@@ -59,17 +59,17 @@ QStringList DriveProbe::mediumRoots() const {
     return roots;
 }
 
-CurrentMedium determineCurrentMedium(MediaRegistry& registry, int index,
-                                     const QStringList& albumLines, const DriveProbe& probe) {
+CurrentMedium determineCurrentMedium(MediumRecord& recorded, const QStringList& albumLines,
+                                     const DriveProbe& probe) {
     CurrentMedium current;
-    current.record = registry.get(index);
+    current.record = recorded;
     if (albumLines.isEmpty()) {
         current.record = MediumRecord{};
-        registry.set(index, current.record);
+        recorded = current.record;
     } else if (isUnidentified(current.record)) {
         current.root = probe.findByFile(albumLines.first(), current.record);
         if (!current.root.isEmpty())
-            registry.set(index, current.record);
+            recorded = current.record;
     } else {
         // The refreshed kind and label describe the medium as inserted now; the registry keeps
         // what was recorded.

@@ -40,15 +40,21 @@ private:
 };
 
 // The medium of the album open in media mode and where it is mounted now (empty when absent).
+// A media entry as a path below the medium's root: entries written on Windows separate their
+// folders with '\\', which names no folder here.
+inline QString mediaEntryPath(QString entry) {
+    return entry.replace(u'\\', u'/');
+}
+
 struct CurrentMedium {
     MediumRecord record;
     QString root;
 };
 
-// Opening album `index` of a media book whose lines are albumLines: finds its medium and, when
-// the medium had to be identified by its files, stores what was found in the registry. An
-// empty album's record is reset.
-CurrentMedium determineCurrentMedium(MediaRegistry& registry, int index,
-                                     const QStringList& albumLines, const DriveProbe& probe);
+// Opening an album of a media book whose lines are albumLines and whose medium is `recorded`:
+// finds its medium and, when the medium had to be identified by its files, updates `recorded`
+// with what was found. An empty album's record is reset.
+CurrentMedium determineCurrentMedium(MediumRecord& recorded, const QStringList& albumLines,
+                                     const DriveProbe& probe);
 
 } // namespace tavimo

@@ -39,7 +39,7 @@ void readSettings(const IniFile& ini, AppState& s, const SettingApplied& applied
 
     integer(kForm, "width", s.bookWindow.width, SettingKey::FormWidth);
     integer(kForm, "height", s.bookWindow.height, SettingKey::FormHeight);
-    text(kText, "book", s.book.title, SettingKey::TextBook);
+    text(kText, "book", s.bookTitle, SettingKey::TextBook);
     text(kText, "videodir", s.videoFolder, SettingKey::TextVideoDir);
     boolean(kForm, "autosize", s.bookWindow.autoHeight, SettingKey::FormAutosize);
     if (!s.rendererFallback) {
@@ -95,7 +95,7 @@ void writeSettings(IniFile& ini, const AppState& s) {
     integer(kForm, "font", s.bookWindow.fontColor);
     boolean(kForm, "autosize", s.bookWindow.autoHeight);
 
-    text(kText, "book", s.book.title);
+    text(kText, "book", s.bookTitle);
     text(kText, "videodir", s.videoFolder);
     text(kText, "hismedia", s.lastMediaBook);
     text(kText, "hisnormal", s.lastNormalBook);

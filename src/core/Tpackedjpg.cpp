@@ -1,5 +1,7 @@
 #include "core/Tpackedjpg.h"
 
+#include "core/StagedFiles.h"
+
 #include "core/DialogService.h"
 #include "core/JpegCodec.h"
 #include "core/TextCodec.h"
@@ -73,6 +75,13 @@ void Tpackedjpg::resize(int n) {
     entries_.resize(size_t(n), Entry{true, {}});
 }
 
+void Tpackedjpg::addSharedPicture(const QByteArray& jpeg) {
+    Entry entry;
+    entry.hasPicture = !jpeg.isEmpty();
+    entry.jpeg = jpeg;
+    entries_.push_back(std::move(entry));
+}
+
 void Tpackedjpg::addPicture(const QByteArray& jpeg) {
     Entry entry;
     if (!jpeg.isEmpty()) {
@@ -131,6 +140,12 @@ bool Tpackedjpg::getPicture(int i, QByteArray& jpeg) const {
     // A real copy: held may point into the loaded file, which the store may drop.
     jpeg = QByteArray(held.constData(), held.size());
     return true;
+}
+
+QByteArray Tpackedjpg::sharedPicture(int i) const {
+    if (!isValidIndex(i) || !entries_[size_t(i)].hasPicture)
+        return {};
+    return entries_[size_t(i)].jpeg;
 }
 
 bool Tpackedjpg::setBitmap(int i, const QImage& bitmap) {
@@ -301,6 +316,13 @@ WriteResult Tpackedjpg::saveToFile(const QString& pathWithoutExtension) const {
     QByteArray head;
     std::deque<QByteArray> staged;
     return writeFileAtomically(pathWithoutExtension + kExtension, pieces(name, head, staged));
+}
+
+bool Tpackedjpg::stageTo(StagedFiles& files, const QString& pathWithoutExtension) const {
+    const QString name = QFileInfo(pathWithoutExtension).fileName();
+    QByteArray head;
+    std::deque<QByteArray> staged;
+    return files.stage(pathWithoutExtension + kExtension, pieces(name, head, staged));
 }
 
 QStringList Tpackedjpg::loadFromFiles(const QStringList& paths, DialogService& dialogs) {

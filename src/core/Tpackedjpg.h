@@ -14,6 +14,7 @@
 namespace tavimo {
 
 class DialogService;
+class StagedFiles;
 
 // An ordered collection of small JPEG pictures saved together in one ".pjpg" file: the book's
 // album pictures, or an album's video thumbnails. It runs index-parallel to its owner's list:
@@ -50,6 +51,9 @@ public:
 
     // Appends a copy of the JPEG bytes, or an empty entry for empty bytes.
     void addPicture(const QByteArray& jpeg);
+    // Appends the bytes without copying them: they must stay valid while the store holds them
+    // (a picture of another store that is kept alive, as the open album's rows are).
+    void addSharedPicture(const QByteArray& jpeg);
     // Appends the bitmap as JPEG of quality 90, or an empty entry for a null bitmap.
     void addBitmap(const QImage& bitmap);
 
@@ -66,6 +70,9 @@ public:
     // A copy of entry i's JPEG bytes (empty for a blank picture). False when i is invalid or the
     // entry is empty.
     bool getPicture(int i, QByteArray& jpeg) const;
+    // Entry i's JPEG bytes without a copy: they may point into the loaded file and are valid
+    // while this store lives. Empty for an empty or blank entry or an invalid index.
+    QByteArray sharedPicture(int i) const;
     // Stores the bitmap as JPEG of quality 90 in entry i. False when i is invalid or encoding
     // fails (the entry is then unchanged).
     bool setBitmap(int i, const QImage& bitmap);
@@ -78,6 +85,9 @@ public:
     bool loadFromFile(const QString& path);
     // Writes path + ".pjpg" atomically, named after the file-name part of path.
     WriteResult saveToFile(const QString& pathWithoutExtension) const;
+
+    // Stages the file path + ".pjpg" among files that are renamed into place together.
+    bool stageTo(StagedFiles& files, const QString& pathWithoutExtension) const;
 
     // Loading and saving in memory; see loadFromFile. The store keeps a reference to the bytes.
     bool loadFromBytes(QByteArray bytes);

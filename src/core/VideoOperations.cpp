@@ -4,6 +4,7 @@
 #include "core/AlbumShowing.h"
 #include "core/DialogService.h"
 #include "core/FileTrash.h"
+#include "core/LibrarySession.h"
 #include "core/MediaAddition.h"
 #include "core/VideoExtensions.h"
 #include "core/VideoSort.h"
@@ -11,6 +12,9 @@
 #include <QDir>
 
 namespace tavimo {
+
+VideoOperations::VideoOperations(LibrarySession& session)
+    : session_(session), album_(session.album()), dialogs_(session.dialogs()) {}
 
 bool VideoOperations::canMoveBack(int current) const {
     return album_.count() >= 2 && current > 0 && current <= album_.lastIndex();
@@ -24,7 +28,6 @@ int VideoOperations::moveBack(int current) {
     if (!canMoveBack(current))
         return current;
     album_.exchange(current, current - 1);
-    save();
     return current - 1;
 }
 
@@ -32,7 +35,6 @@ int VideoOperations::moveForward(int current) {
     if (!canMoveForward(current))
         return current;
     album_.exchange(current, current + 1);
-    save();
     return current + 1;
 }
 
@@ -40,7 +42,6 @@ int VideoOperations::moveToFront(int current) {
     if (!canMoveBack(current))
         return current;
     album_.move(current, 0);
-    save();
     return 0;
 }
 
@@ -49,7 +50,6 @@ int VideoOperations::moveToEnd(int current) {
         return current;
     const int last = album_.lastIndex();
     album_.move(current, last);
-    save();
     return last;
 }
 
@@ -57,20 +57,10 @@ bool VideoOperations::canDelete(int current) const {
     return album_.isValidIndex(current);
 }
 
-void VideoOperations::removeVideo(int index) {
-    album_.remove(index);
-    if (album_.isMediaMode() && album_.count() == 0) {
-        // An empty media album belongs to no medium; the next files it gets decide anew.
-        album_.setMedium(MediumRecord{}, QString());
-        recordMedium();
-    }
-    save();
-}
-
 int VideoOperations::deleteFromAlbum(int current) {
     if (!canDelete(current))
         return current;
-    removeVideo(current);
+    album_.remove(current);
     return std::min(current, album_.lastIndex());
 }
 
@@ -94,7 +84,6 @@ void VideoOperations::sortByName(const QLocale& locale) {
     for (const QString& entry : album_.entries())
         names.append(fileNamePart(entry));
     album_.reorder(nameSortOrder(names, locale));
-    save();
 }
 
 void VideoOperations::sortByPlayCount() {
@@ -104,7 +93,6 @@ void VideoOperations::sortByPlayCount() {
     for (int i = 0; i < album_.count(); ++i)
         counts.append(album_.playCount(i));
     album_.reorder(playCountSortOrder(counts));
-    save();
 }
 
 QStringList VideoOperations::prepareAddition(const QStringList& files, const DriveProbe& probe) {
@@ -115,28 +103,15 @@ QStringList VideoOperations::prepareAddition(const QStringList& files, const Dri
         dialogs_.message(plan.refusal);
         return {};
     }
-    if (plan.mediumFound) {
-        album_.setMedium(plan.medium.record, plan.medium.root);
-        recordMedium();
-    }
+    if (plan.mediumFound)
+        session_.recordMedium(plan.medium.record, plan.medium.root);
     if (plan.removeMissing) {
         const QList<int> missing = entriesMissingFrom(plan.medium.root, album_.entries());
         if (!missing.isEmpty()) {
             album_.removeAll(missing);
-            save();
-        }
+                }
     }
     return plan.files;
-}
-
-void VideoOperations::recordMedium() {
-    if (mediumRecorded_ && album_.isMediaMode())
-        mediumRecorded_(album_.medium());
-}
-
-void VideoOperations::save() {
-    album_.saveAlbum(dialogs_);
-    album_.saveMarks(dialogs_);
 }
 
 QStringList videosInFolder(const QString& folder, const VideoExtensions& extensions) {

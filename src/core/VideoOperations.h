@@ -10,23 +10,17 @@ namespace tavimo {
 
 class Album;
 class DialogService;
+class LibrarySession;
 class DriveProbe;
 class FileTrash;
 class VideoExtensions;
 
-// The commands of the album window that change the open album, each followed by the saves
-// that keep its files in step: the album file and store, then the marks and counts files.
-// Indexes are the album window's current video; every command checks its own guard and does
-// nothing when it does not hold. Commands answer the current video afterwards.
+// The commands of the album window that change the open album (the session saves what they
+// change). Indexes are the album window's current video; every command checks its own guard
+// and does nothing when it does not hold. Commands answer the current video afterwards.
 class VideoOperations {
 public:
-    VideoOperations(Album& album, DialogService& dialogs) : album_(album), dialogs_(dialogs) {}
-
-    // Media books: told the album's medium whenever it is found, chosen or forgotten, for the
-    // book's media registry.
-    void setMediumRecorded(std::function<void(const MediumRecord&)> recorded) {
-        mediumRecorded_ = std::move(recorded);
-    }
+    explicit VideoOperations(LibrarySession& session);
 
     bool canMoveBack(int current) const;
     bool canMoveForward(int current) const;
@@ -52,16 +46,10 @@ public:
     // medium lacks. Answers the files still to be added (their thumbnails are the caller's).
     QStringList prepareAddition(const QStringList& files, const DriveProbe& probe);
 
-    // Saves album file and store, then marks and counts.
-    void save();
-
 private:
-    void recordMedium();
-    void removeVideo(int index);
-
+    LibrarySession& session_;
     Album& album_;
     DialogService& dialogs_;
-    std::function<void(const MediumRecord&)> mediumRecorded_;
 };
 
 // The videos directly inside folder (no subfolders), sorted by name as paths: what adding a

@@ -6,7 +6,7 @@
 #include "core/DialogService.h"
 #include "core/FavouriteCopy.h"
 #include "core/FileTrash.h"
-#include "ui/AlbumHost.h"
+#include "core/LibrarySession.h"
 #include "ui/AlbumWindow.h"
 
 #include <QAction>
@@ -19,15 +19,10 @@ namespace {
 const QString kSorting = QStringLiteral("ソート実行中・・・・・・");
 } // namespace
 
-AlbumCommands::AlbumCommands(TForm2& window, AppState& state, DialogService& dialogs,
-                             const VolumeTable& volumes, FileTrash& trash,
-                             ProgramLauncher& launcher)
-    : QObject(&window), window_(window), state_(state), dialogs_(dialogs), probe_(volumes),
-      trash_(trash), launcher_(launcher), ops_(window.album(), dialogs) {
-    ops_.setMediumRecorded([this](const MediumRecord& record) {
-        if (AlbumHost* host = window_.host())
-            host->albumRecordChanged(window_.album().bookIndex(), record);
-    });
+AlbumCommands::AlbumCommands(TForm2& window, LibrarySession& session, AppState& state,
+                             FileTrash& trash, ProgramLauncher& launcher)
+    : QObject(&window), window_(window), session_(session), state_(state),
+      dialogs_(session.dialogs()), trash_(trash), launcher_(launcher), ops_(session) {
     const auto on = [this](QAction* action, void (AlbumCommands::*command)()) {
         connect(action, &QAction::triggered, this, command);
     };
@@ -151,7 +146,7 @@ void AlbumCommands::addFiles(const QStringList& fullPaths) {
     if (window_.isBusy())
         return;
     const int before = window_.album().count();
-    const QStringList files = ops_.prepareAddition(fullPaths, probe_);
+    const QStringList files = ops_.prepareAddition(fullPaths, session_.probe());
     if (window_.album().count() != before) {
         // The album's medium was found and the videos it lacks are gone.
         window_.updateCaption();
@@ -202,17 +197,17 @@ void AlbumCommands::rebuildFavourites() {
     const auto lines = bookfile::read(book.bookFile, BookMode::Normal);
     if (!lines)
         return;
-    for (int i = 0; i < lines->size(); ++i) {
-        const QString name = lines->at(i).name;
+    for (const bookfile::Line& line : *lines) {
+        const QString& name = line.name;
         if (name.isEmpty())
             continue;
         QAction* item = menu->addAction(name);
         item->setEnabled(name != window_.album().name());
-        connect(item, &QAction::triggered, this, [this, i, name] { addToFavourite(i, name); });
+        connect(item, &QAction::triggered, this, [this, name] { addToFavourite(name); });
     }
 }
 
-void AlbumCommands::addToFavourite(int albumIndex, const QString& albumName) {
+void AlbumCommands::addToFavourite(const QString& albumName) {
     const Album& album = window_.album();
     const int current = window_.currentVideo();
     if (album.isMediaMode() || !album.isValidIndex(current))
@@ -221,9 +216,11 @@ void AlbumCommands::addToFavourite(int albumIndex, const QString& albumName) {
                                album.playCount(current), album.pictureBytes(current)};
     const auto entries = tavimo::addToFavourite(state_.libraryFolder, state_.favouriteBook,
                                                 albumName, video, dialogs_);
-    // The book window holds its own copy of the entries of the book it shows.
-    if (entries && window_.host() != nullptr && state_.book.title == state_.favouriteBook)
-        window_.host()->albumEntriesSaved(albumIndex, *entries);
+    // The open book keeps the entries of its albums: the favourite album may be one of them.
+    // It is found by name, since albums may have moved since the book file was written.
+    Book& book = session_.book();
+    if (entries && book.isOpen() && book.paths().title == state_.favouriteBook)
+        book.setEntries(book.indexOfAlbum(albumName), *entries);
 }
 
 } // namespace tavimo

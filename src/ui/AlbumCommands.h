@@ -1,6 +1,5 @@
 #pragma once
 
-#include "core/DriveProbe.h"
 #include "core/VideoOperations.h"
 
 #include <QObject>
@@ -11,9 +10,9 @@ namespace tavimo {
 struct AppState;
 class DialogService;
 class FileTrash;
+class LibrarySession;
 class ProgramLauncher;
 class TForm2;
-class VolumeTable;
 
 // The video commands of the album window: moving, deleting, sorting, adding files and folders
 // (by dialog or by dropping them), copying to a favourite album and handing a video to the
@@ -22,8 +21,8 @@ class VolumeTable;
 class AlbumCommands : public QObject {
     Q_OBJECT
 public:
-    AlbumCommands(TForm2& window, AppState& state, DialogService& dialogs,
-                  const VolumeTable& volumes, FileTrash& trash, ProgramLauncher& launcher);
+    AlbumCommands(TForm2& window, LibrarySession& session, AppState& state, FileTrash& trash,
+                  ProgramLauncher& launcher);
 
     void setPlayerWindow(QWidget* player) { player_ = player; }
 
@@ -46,7 +45,7 @@ public:
     void dropPaths(QStringList paths);
     // Rebuilds "お気に入りに追加" from the favourite book.
     void rebuildFavourites();
-    void addToFavourite(int albumIndex, const QString& albumName);
+    void addToFavourite(const QString& albumName);
 
 private:
     bool playerShown() const;
@@ -55,9 +54,9 @@ private:
     void sort(bool byName);
 
     TForm2& window_;
+    LibrarySession& session_;
     AppState& state_;
     DialogService& dialogs_;
-    DriveProbe probe_;
     FileTrash& trash_;
     ProgramLauncher& launcher_;
     VideoOperations ops_;

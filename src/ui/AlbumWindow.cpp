@@ -5,8 +5,8 @@
 #include "core/CellGeometry.h"
 #include "core/Colors.h"
 #include "core/DialogService.h"
-#include "media/ThumbnailPool.h"
-#include "ui/AlbumHost.h"
+#include "core/LibrarySession.h"
+#include "ui/GridBinding.h"
 #include "ui/LoadingWindow.h"
 #include "ui/ScrollBox.h"
 #include "ui/WindowFont.h"
@@ -40,10 +40,9 @@ constexpr int kChromeHeight = 76;
 
 } // namespace
 
-TForm2::TForm2(AppState& state, DialogService& dialogs, QWidget* parent)
-    : QMainWindow(parent), state_(state), dialogs_(dialogs), grid_(new ScrollBox(this)),
-      cells_(*grid_), album_(&cells_), pool_(std::make_unique<media::ThumbnailPool>()),
-      backgroundStored_(colors::kButtonFace) {
+TForm2::TForm2(LibrarySession& session, AppState& state, DialogService& dialogs, QWidget* parent)
+    : QMainWindow(parent), session_(session), state_(state), dialogs_(dialogs),
+      grid_(new ScrollBox(this)), backgroundStored_(colors::kButtonFace) {
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QStringLiteral("Tavimo"));
     setFont(windowFont(12));
@@ -51,34 +50,44 @@ TForm2::TForm2(AppState& state, DialogService& dialogs, QWidget* parent)
     // Closing the album window returns to the book window; it never ends the program.
     setAttribute(Qt::WA_QuitOnClose, false);
     grid_->setObjectName(QStringLiteral("ScrollBox"));
+    grid_->setWheelScrollsTwice(false);
     setCentralWidget(grid_);
     buildActions();
     buildMenus();
     buildToolBar();
     buildStatusBar();
-    album_.setEntriesSaved([this](const QStringList& entries) {
-        if (host_ != nullptr)
-            host_->albumEntriesSaved(album_.bookIndex(), entries);
-    });
-    connect(pool_.get(), &media::ThumbnailPool::made, this, &TForm2::thumbnailMade);
-    connect(pool_.get(), &media::ThumbnailPool::finished, this, &TForm2::thumbnailsFinished);
+    binding_ = new GridBinding(session_.album(), *grid_, this);
+    thumbnails_ = new ThumbnailRun(session_.album(), state_, dialogs_, this);
+    connect(thumbnails_, &ThumbnailRun::started, this, &TForm2::runStarted);
+    connect(thumbnails_, &ThumbnailRun::stepped, this, &TForm2::stepProgress);
+    connect(thumbnails_, &ThumbnailRun::finished, this, &TForm2::runFinished);
     connect(grid_, &ScrollBox::cellActivated, this, [this] {
-        if (!busy_)
+        if (!isBusy())
             a_play->trigger();
     });
     connect(grid_, &ScrollBox::pathsDropped, this, [this](const QStringList& paths) {
-        if (!busy_)
+        if (!isBusy())
             Q_EMIT pathsDropped(paths);
     });
     resize(state_.albumWindow.width, state_.albumWindow.height);
     placeAtRightEdge();
-    setUserExtensions();
 }
 
 TForm2::~TForm2() {
-    // The pool's workers post to it; it goes before the album they might be applied to.
-    pool_.reset();
-    album_.setCells(nullptr);
+    // The pool's workers post to the run; it stops before the album it applies to goes.
+    thumbnails_->cancel();
+}
+
+Album& TForm2::album() {
+    return session_.album();
+}
+
+const Album& TForm2::album() const {
+    return session_.album();
+}
+
+bool TForm2::isBusy() const {
+    return thumbnails_->isAddingFiles();
 }
 
 void TForm2::setLoadingWindow(TForm5* loading) {
@@ -120,14 +129,19 @@ void TForm2::buildActions() {
     // Menu entries of their own, so that each can be switched apart from its command.
     N14 = new QAction(QStringLiteral("フォルダーを開く"), this);
     connect(N14, &QAction::triggered, folderOpen, &QAction::trigger);
+    // The menu copies show their commands' keys; the window's own actions answer the keys.
+    N14->setShortcut(folderOpen->shortcut());
+    N14->setShortcutContext(Qt::WidgetShortcut);
     delfitem = new QAction(QStringLiteral("ファイルごと削除 （ゴミ箱へ）"), this);
+    delfitem->setShortcut(a_filedel->shortcut());
+    delfitem->setShortcutContext(Qt::WidgetShortcut);
     connect(delfitem, &QAction::triggered, a_filedel, &QAction::trigger);
 
     // Arrow keys move the selection; none of it while files are being added.
-    connect(setnext2, &QAction::triggered, this, [this] { busy_ || grid_->selectNext(); });
-    connect(setback2, &QAction::triggered, this, [this] { busy_ || grid_->selectPrevious(); });
-    connect(setup2, &QAction::triggered, this, [this] { busy_ || grid_->selectUp(); });
-    connect(setdown2, &QAction::triggered, this, [this] { busy_ || grid_->selectDown(); });
+    connect(setnext2, &QAction::triggered, this, [this] { isBusy() || grid_->selectNext(); });
+    connect(setback2, &QAction::triggered, this, [this] { isBusy() || grid_->selectPrevious(); });
+    connect(setup2, &QAction::triggered, this, [this] { isBusy() || grid_->selectUp(); });
+    connect(setdown2, &QAction::triggered, this, [this] { isBusy() || grid_->selectDown(); });
     connect(closeItem, &QAction::triggered, this, [this] {
         if (player_ != nullptr && player_->isVisible())
             player_->close();
@@ -179,7 +193,7 @@ void TForm2::buildMenus() {
     connect(PopMenu, &QMenu::aboutToShow, this, [this] {
         // Enabled with a picture while the player is hidden; with the player shown it stays.
         const int current = currentVideo();
-        const bool picture = current >= 0 && !album_.needsThumbnail(current);
+        const bool picture = current >= 0 && !album().needsThumbnail(current);
         if (!picture)
             N10->setEnabled(false);
         else if (player_ == nullptr || !player_->isVisible())
@@ -382,7 +396,9 @@ void TForm2::layOutGrid() {
         return;
     const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
     const int workArea = screen ? screen->availableGeometry().height() : height();
-    resize(width(), fittedWindowHeight(grid_->contentBottom(), kChromeHeight, workArea));
+    // The fitted height is the outer one; resize() takes the height inside the frame.
+    const int frame = frameGeometry().height() - geometry().height();
+    resize(width(), fittedWindowHeight(grid_->contentBottom(), kChromeHeight, workArea) - frame);
 }
 
 void TForm2::resizeEvent(QResizeEvent* event) {
@@ -392,7 +408,7 @@ void TForm2::resizeEvent(QResizeEvent* event) {
 }
 
 void TForm2::updateCaption() {
-    setWindowTitle(albumWindowCaption(album_));
+    setWindowTitle(albumWindowCaption(album()));
 }
 
 QString TForm2::openDialogFilter() const {
@@ -400,10 +416,6 @@ QString TForm2::openDialogFilter() const {
     for (const QString& pattern : state_.extensions.userPatterns())
         patterns += u' ' + pattern;
     return QStringLiteral("ビデオファイル (") + patterns + u')';
-}
-
-void TForm2::setUserExtensions() {
-    // The dialog is built from openDialogFilter() each time it opens; nothing is cached.
 }
 
 TVFPanel* TForm2::cellAt(int index) const {
@@ -424,14 +436,6 @@ void TForm2::setCurrentVideo(int index) {
 void TForm2::setEditingEnabled(bool enabled) {
     for (QAction* action : editing_)
         action->setEnabled(enabled);
-}
-
-bool TForm2::saveAlbum() {
-    return album_.saveAlbum(dialogs_);
-}
-
-bool TForm2::saveMarks() {
-    return album_.saveMarks(dialogs_);
 }
 
 void TForm2::setStatusTexts(const QString& first, const QString& second) {
@@ -462,11 +466,11 @@ void TForm2::endProgress() {
 }
 
 void TForm2::closeEvent(QCloseEvent* event) {
-    if (busy_) {
+    if (isBusy()) {
         event->ignore();
         return;
     }
-    pool_->cancel();
+    thumbnails_->cancel();
     if (player_ != nullptr && player_->isVisible())
         player_->hide();
     event->accept();
@@ -476,9 +480,9 @@ void TForm2::hideEvent(QHideEvent* event) {
     QMainWindow::hideEvent(event);
     if (event->spontaneous())
         return; // minimised, not closed
-    album_.clear();
-    if (host_ != nullptr)
-        host_->albumWindowClosed();
+    thumbnails_->cancel();
+    session_.closeAlbum();
+    Q_EMIT closed();
 }
 
 } // namespace tavimo

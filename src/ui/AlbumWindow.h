@@ -2,7 +2,7 @@
 
 #include "core/Album.h"
 #include "core/Settings.h"
-#include "ui/GridVideoCells.h"
+#include "ui/ThumbnailRun.h"
 
 #include <QList>
 #include <QMainWindow>
@@ -20,33 +20,31 @@ class QToolButton;
 namespace tavimo {
 
 struct AppState;
-class AlbumHost;
 class DialogService;
+class GridBinding;
+class LibrarySession;
 class ScrollBox;
 class TForm5;
 class TVFPanel;
-namespace media {
-class ThumbnailPool;
-struct Thumbnail;
-} // namespace media
 
-// The album window: the grid of video cells of the open album, its toolbar, status bar and
-// menus. The book window prepares the album (Album) and calls showAlbum(); closing the window
-// clears it and hands back to the book window. Thumbnails are made on worker threads and
-// applied here in file order, so the window stays responsive while they are made.
+// The album window: the grid of video cells of the session's open album, its toolbar, status
+// bar and menus. The session opens the album and the window shows it (showAlbum()); closing the
+// window closes the album and hands back to the book window. Thumbnails are made by a
+// ThumbnailRun on worker threads, so the window stays responsive while they are made.
 class TForm2 : public QMainWindow {
     Q_OBJECT
 public:
-    TForm2(AppState& state, DialogService& dialogs, QWidget* parent = nullptr);
+    TForm2(LibrarySession& session, AppState& state, DialogService& dialogs,
+           QWidget* parent = nullptr);
     ~TForm2() override;
 
-    // The open album, shared with the book window and the player.
-    Album& album() { return album_; }
-    const Album& album() const { return album_; }
+    // The open album, owned by the session.
+    Album& album();
+    const Album& album() const;
+    LibrarySession& session() { return session_; }
     ScrollBox* grid() const { return grid_; }
+    ThumbnailRun& thumbnails() { return *thumbnails_; }
 
-    void setHost(AlbumHost* host) { host_ = host; }
-    AlbumHost* host() const { return host_; }
     void setLoadingWindow(TForm5* loading);
     void setPlayerWindow(QWidget* player) { player_ = player; }
 
@@ -57,21 +55,19 @@ public:
     // Copies the window's size, toolbar place, colours and cell size into the state.
     void storeGeometry();
 
-    // Shows the prepared album: folder synchronisation (folderSync, normal books), missing files
-    // dropped, cells built, the files saved when anything changed, the window shown; pictures
-    // missing from the store are then made in the background (busy meanwhile).
+    // Shows the session's open album: folder synchronisation (folderSync, normal books),
+    // missing files dropped, the window shown; pictures missing from the store are then made
+    // in the background while the user works.
     void showAlbum(bool folderSync);
 
     // Adds videos given by full path, in the order given, making their thumbnails on the
     // worker pool; files whose thumbnail cannot be made are handled by the exclusion question.
-    // Returns at once; filesAdded() follows when all are in and saved. Nothing while busy.
+    // Returns at once; filesAdded() follows when all are in. Nothing while busy.
     void addFiles(const QStringList& fullPaths);
 
-    bool isBusy() const { return busy_; }
-    bool isRefreshing() const { return refreshing_; }
-    // Saves the album store and file, and the marks and counts files.
-    bool saveAlbum();
-    bool saveMarks();
+    // Files are being added: the album refuses other changes until they are in.
+    bool isBusy() const;
+    bool isRefreshing() const { return thumbnails_->kind() == ThumbnailRun::Kind::Refresh; }
 
     // The editing commands, switched together (by the player and while sorting).
     void setEditingEnabled(bool enabled);
@@ -94,7 +90,6 @@ public:
 
     // The open dialog's filter: the built-in video patterns and the user's extensions.
     QString openDialogFilter() const;
-    void setUserExtensions();
 
     // The thumbnail commands of the cell menu.
     void refreshPicture();       // "画像を更新" (U)
@@ -157,6 +152,8 @@ Q_SIGNALS:
     void pictureRefreshed();
     // Paths dropped on the window (the drop rules decide what is added).
     void pathsDropped(const QStringList& paths);
+    // The window was closed and the album with it: the book window comes back.
+    void closed();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -164,9 +161,6 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    // What the current thumbnail run is for.
-    enum class RunKind { None, Show, Add, Refresh };
-
     void buildActions();
     void buildMenus();
     void buildToolBar();
@@ -176,45 +170,25 @@ private:
     void chooseColor(bool background);
     QAction* command(const QString& text, const QKeySequence& key = {});
 
-    void startThumbnails(RunKind kind, const QStringList& paths);
-    void thumbnailMade(int run, int index, const media::Thumbnail& thumbnail);
-    void thumbnailsFinished(int run);
-    void showMade(int index, const media::Thumbnail& thumbnail);
-    void addMade(int index, const media::Thumbnail& thumbnail);
-    void finishShow();
-    void finishAdd();
-    void afterAlbumChange();
-    void applyEmptyMediumRule();
-    bool keepUnreadable(const QString& fullPath, const media::Thumbnail& thumbnail);
+    void runStarted(ThumbnailRun::Kind kind, int files);
+    void runFinished(ThumbnailRun::Kind kind);
     // Fits a picture and makes it the current video's; false when there is none to take.
     bool replaceCurrentPicture(const QImage& picture);
 
+    LibrarySession& session_;
     AppState& state_;
     DialogService& dialogs_;
-    AlbumHost* host_ = nullptr;
     QPointer<TForm5> loading_;
     QPointer<QWidget> player_;
     ScrollBox* grid_ = nullptr;
-    GridVideoCells cells_;
-    Album album_;
-    std::unique_ptr<media::ThumbnailPool> pool_;
+    GridBinding* binding_ = nullptr;
+    ThumbnailRun* thumbnails_ = nullptr;
     QLabel* panels_[2] = {nullptr, nullptr};
     QList<QAction*> editing_;
 
     int32_t backgroundStored_;
     int32_t fontStored_ = 0;
     int32_t toolbarImage_ = 13; // the toolbar-move button's image: 13 bottom, else top
-    bool busy_ = false;
-    bool refreshing_ = false;
-
-    // The thumbnail run in progress.
-    RunKind runKind_ = RunKind::None;
-    int run_ = 0;
-    QList<int> runVideos_;  // Show/Refresh: the video of each file of the run
-    QStringList runPaths_;  // the run's full paths
-    QList<int> runDropped_; // Show: videos left out
-    int runDone_ = 0;
-    bool runChanged_ = false; // Show/Add: something to save at the end
 };
 
 } // namespace tavimo

@@ -2,6 +2,7 @@
 
 #include "core/AppState.h"
 #include "core/DialogService.h"
+#include "core/LibrarySession.h"
 #include "core/NameRules.h"
 #include "core/TextFile.h"
 #include "ui/BookWindow.h"
@@ -24,24 +25,25 @@ void quitWithoutExitSequence() {
 }
 } // namespace
 
-BookSession::BookSession(AppState& state, TForm1& window, ScrollBox& grid, DialogService& dialogs)
-    : state_(state), window_(window), dialogs_(dialogs), cells_(grid), book_(&cells_),
+BookSession::BookSession(LibrarySession& session, AppState& state, TForm1& window)
+    : QObject(&window), session_(session), state_(state), window_(window),
       terminate_(quitWithoutExitSequence) {
-    connect(window_.booksave, &QAction::triggered, this, [this] { book_.save(dialogs_); });
-    connect(window_.saveItem, &QAction::triggered, this, [this] { book_.saveCommand(dialogs_); });
-    // The window clears the clicked mark; the book must forget the album's folder sync with it,
-    // or the next save would write the marker back.
-    connect(&grid, &ScrollBox::syncMarkClicked, this,
-            [this](int index) { book_.setFolderSync(index, false); });
+    connect(window_.booksave, &QAction::triggered, this, [this] {
+        session_.flush();
+        session_.book().save(session_.dialogs());
+    });
+    connect(window_.saveItem, &QAction::triggered, this, [this] {
+        if (session_.book().count() > 0)
+            saveCurrentBook();
+    });
 }
 
 void BookSession::loadCurrentBook() {
-    const QString title = state_.book.title;
+    const QString title = state_.bookTitle;
     if (title.isEmpty())
         return;
-    switch (book_.load(state_.libraryFolder, title, state_.mode, dialogs_)) {
+    switch (session_.loadBook(title)) {
     case Book::LoadResult::Loaded:
-        state_.book = book_.paths();
         afterLoad();
         break;
     case Book::LoadResult::FolderFailed:
@@ -50,15 +52,17 @@ void BookSession::loadCurrentBook() {
     case Book::LoadResult::NoTitle:
     case Book::LoadResult::FoldersMade:
     case Book::LoadResult::Unreadable:
-        state_.book = book_.paths();
         break;
     }
+    // Start-up ends with the first album current, so that the keys work at once.
+    if (session_.book().count() > 0)
+        window_.scrollBox->select(0);
 }
 
 void BookSession::afterLoad() {
-    const bool media = state_.mode == BookMode::Media;
-    window_.setWindowTitle(bookWindowCaption(state_.book.title, state_.mode));
-    (media ? state_.lastMediaBook : state_.lastNormalBook) = state_.book.title;
+    const QString& title = session_.bookPaths().title;
+    window_.setWindowTitle(bookWindowCaption(title, session_.mode()));
+    (session_.isMediaMode() ? state_.lastMediaBook : state_.lastNormalBook) = title;
     window_.applyBookLoadedItems();
     markBookEntries();
 }
@@ -71,32 +75,36 @@ void BookSession::markBookEntries() {
             continue;
         }
         if (inList && item->isCheckable())
-            item->setChecked(state_.libraryFolder + item->text() == state_.book.bookFile);
+            item->setChecked(state_.libraryFolder + item->text() == session_.bookPaths().bookFile);
     }
 }
 
 void BookSession::saveCurrentBook() {
-    if (!book_.isOpen())
+    session_.flush();
+    Book& book = session_.book();
+    if (!book.isOpen())
         return;
-    book_.save(dialogs_);
-    book_.savePictures(dialogs_);
+    book.save(session_.dialogs());
+    if (book.picturesChanged())
+        book.savePictures(session_.dialogs());
 }
 
 void BookSession::openNewBook(const QString& title) {
-    if (title.isEmpty() || !acceptName(title, NameKind::BookTitle, dialogs_))
+    DialogService& dialogs = session_.dialogs();
+    if (title.isEmpty() || !acceptName(title, NameKind::BookTitle, dialogs))
         return;
-    const bool media = state_.mode == BookMode::Media;
-    state_.setBook(title);
-    window_.setWindowTitle(bookWindowCaption(title, state_.mode));
+    const bool media = session_.isMediaMode();
+    state_.bookTitle = title;
+    window_.setWindowTitle(bookWindowCaption(title, session_.mode()));
     if (media && !state_.mediaBooks.contains(title)) {
         state_.mediaBooks.append(title);
         const WriteResult written =
             textfile::writeLines(state_.mediaBooksPath(), state_.mediaBooks);
         if (!written)
-            dialogs_.message(written.message(), DialogService::Buttons::Ok,
-                             DialogService::Icon::Error);
+            dialogs.message(written.message(), DialogService::Buttons::Ok,
+                            DialogService::Icon::Error);
     }
-    if (!book_.openNew(state_.libraryFolder, title, state_.mode, dialogs_)) {
+    if (!session_.createBook(title)) {
         terminate_();
         return;
     }

@@ -1,32 +1,26 @@
 #pragma once
 
-#include "core/Book.h"
-#include "ui/BookOperations.h"
-#include "ui/GridAlbumCells.h"
-
 #include <QObject>
 #include <functional>
 
 namespace tavimo {
 
 struct AppState;
-class DialogService;
-class ScrollBox;
+class LibrarySession;
 class TForm1;
 
-// The open book in the book window: loads the book named by the application state into the
-// album grid, saves it, and serves the book commands of the File menu ("上書き保存(&S)" and
-// `booksave`). The Book it owns is the one every album operation changes.
-class BookSession final : public QObject, public BookOperations {
+// The book window's side of the current book: loads the book the settings name through the
+// library session, shows its caption and checks it in the book list, serves the File menu's
+// save commands ("上書き保存(&S)" and `booksave`), and creates new books.
+class BookSession final : public QObject {
     Q_OBJECT
 public:
-    BookSession(AppState& state, TForm1& window, ScrollBox& grid, DialogService& dialogs);
+    BookSession(LibrarySession& session, AppState& state, TForm1& window);
 
-    Book& book() { return book_; }
-
-    // BookOperations.
-    void loadCurrentBook() override;
-    void saveCurrentBook() override;
+    // Loads the book AppState::bookTitle names; no title, no load.
+    void loadCurrentBook();
+    // Writes everything pending, then the book file and, when they changed, its pictures.
+    void saveCurrentBook();
 
     // Makes title the current book as a new, empty book (creating a book). In media mode the
     // title joins the media-book list. A title that cannot be a file name is refused with a
@@ -41,11 +35,9 @@ private:
     void afterLoad();
     void markBookEntries();
 
+    LibrarySession& session_;
     AppState& state_;
     TForm1& window_;
-    DialogService& dialogs_;
-    GridAlbumCells cells_;
-    Book book_;
     std::function<void()> terminate_;
 };
 

@@ -2,6 +2,7 @@
 
 #include "core/AppState.h"
 #include "core/DialogService.h"
+#include "core/LibrarySession.h"
 #include "ui/WindowFont.h"
 #include "ui/WindowPlacement.h"
 
@@ -12,8 +13,8 @@
 
 namespace tavimo {
 
-TForm1::TForm1(AppState& state, DialogService& dialogs, QWidget* parent)
-    : QMainWindow(parent), state_(state), dialogs_(dialogs) {
+TForm1::TForm1(LibrarySession& session, AppState& state, DialogService& dialogs, QWidget* parent)
+    : QMainWindow(parent), session_(session), state_(state), dialogs_(dialogs) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Tavimo"));
     setFont(windowFont(12));
@@ -54,7 +55,6 @@ void TForm1::connectOptions() {
             state_.rendererCapable = false;
         else if (!state_.rendererFallback && !on)
             state_.rendererCapable = true;
-        Q_EMIT rendererChanged();
     });
     connect(addext, &QAction::triggered, this, &TForm1::addSupportedExtension);
 }
@@ -132,7 +132,7 @@ void TForm1::applyBookOpenState() {
                             alb_play, copypic, FileOpen2, setnext, setback, seup, setdown})
         action->setEnabled(true);
     saveItem->setEnabled(true);
-    const bool normal = state_.mode == BookMode::Normal;
+    const bool normal = !session_.isMediaMode();
     N23->setVisible(normal);
     N23->setEnabled(normal);
     N26->setVisible(normal);
@@ -144,7 +144,7 @@ void TForm1::applyBookOpenState() {
 }
 
 void TForm1::applyBookLoadedItems() {
-    const bool normal = state_.mode == BookMode::Normal;
+    const bool normal = !session_.isMediaMode();
     mediaitem->setVisible(!normal);
     N47->setVisible(!normal);
     N46->setEnabled(!normal);
@@ -160,7 +160,6 @@ void TForm1::addSupportedExtension() {
     if (!answer || answer->isEmpty())
         return;
     state_.extensions.addUserExtension(*answer);
-    Q_EMIT userExtensionsChanged();
     dialogs_.message(QStringLiteral("登録完了(^。^)"));
 }
 

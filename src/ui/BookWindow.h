@@ -13,6 +13,7 @@ class QLabel;
 namespace tavimo {
 
 struct AppState;
+class LibrarySession;
 class DialogService;
 class ScrollBox;
 
@@ -22,7 +23,8 @@ class ScrollBox;
 class TForm1 : public QMainWindow {
     Q_OBJECT
 public:
-    TForm1(AppState& state, DialogService& dialogs, QWidget* parent = nullptr);
+    TForm1(LibrarySession& session, AppState& state, DialogService& dialogs,
+           QWidget* parent = nullptr);
 
     // Runs once when the window closes (close button or "終了(&X)"); closing is never refused.
     void setExitSequence(std::function<void()> exitSequence) {
@@ -145,12 +147,6 @@ public:
     QAction* pelkora = nullptr;
     QAction* helpitem = nullptr;
 
-Q_SIGNALS:
-    // The user extension list grew: the album window rebuilds its file filter.
-    void userExtensionsChanged();
-    // "旧レンダラー" changed the renderer capability: the renderer choice is applied again.
-    void rendererChanged();
-
 public Q_SLOTS:
     // "対応拡張子の追加".
     void addSupportedExtension();
@@ -179,6 +175,7 @@ private:
     QAction* entry(QMenu* menu, const QString& text, QAction* target);
     QAction* checkItem(QMenu* menu, const QString& text, bool checked);
 
+    LibrarySession& session_;
     AppState& state_;
     DialogService& dialogs_;
     std::function<void()> exitSequence_;

@@ -2,7 +2,9 @@
 #include "core/AppState.h"
 #include "core/Colors.h"
 #include "core/DialogService.h"
+#include "core/LibrarySession.h"
 #include "ui/BookWindow.h"
+#include "ui/GridBinding.h"
 #include "ui/ScrollBox.h"
 
 #include <QAction>
@@ -31,14 +33,13 @@ void TForm1::buildGrid() {
     scrollBox->setFontColor(colors::fromStored(state_.bookWindow.fontColor));
     scrollBox->setSizeMode(state_.bookWindow.sizeMode);
 
-    connect(scrollBox, &ScrollBox::currentChanged, this,
-            [this](int index) { state_.selectedAlbum = index; });
+    new GridBinding(session_.book(), *scrollBox, this);
     // A left click or Enter/Space on an album opens it, as "開く" does.
     connect(scrollBox, &ScrollBox::cellActivated, this, [this] { alb_edit->trigger(); });
     // Clicking the sync mark ends the album's folder sync.
     connect(scrollBox, &ScrollBox::syncMarkClicked, this, [this](int index) {
         scrollBox->select(index);
-        scrollBox->cellAt(index)->SetSyncMark(false);
+        session_.book().setFolderSync(index, false);
     });
     connect(scrollBox, &ScrollBox::pathsDropped, this, &TForm1::dropFolders);
     connect(scrollBox, &ScrollBox::laidOut, this, [this] {
@@ -46,10 +47,10 @@ void TForm1::buildGrid() {
             fitHeightToGrid();
     });
     connect(albumPopup, &QMenu::aboutToShow, this, [this] {
-        if (state_.mode == BookMode::Normal) {
-            const TVFPanel* cell = scrollBox->cellAt(scrollBox->currentIndex());
-            syncro->setChecked(cell && cell->syncMark());
-        }
+        const Book& book = session_.book();
+        const int current = scrollBox->currentIndex();
+        if (!session_.isMediaMode())
+            syncro->setChecked(book.isValidIndex(current) && book.album(current).folderSync);
     });
 
     connect(setnext, &QAction::triggered, scrollBox, &ScrollBox::selectNext);
@@ -141,7 +142,7 @@ void TForm1::dropFolders(const QStringList& paths) {
     setAcceptDrops(true);
     scrollBox->setAcceptDrops(true);
     // The commands come back as they were: a drop without an open book enables nothing.
-    if (state_.bookOpen())
+    if (session_.bookOpen())
         applyBookOpenState();
 }
 

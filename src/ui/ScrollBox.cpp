@@ -55,7 +55,8 @@ ScrollBox::ScrollBox(QWidget* parent) : QAbstractScrollArea(parent) {
     viewport()->setAcceptDrops(true);
     viewport()->setAutoFillBackground(false);
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
-    viewport()->setCursor(Qt::PointingHandCursor);
+    // The hand belongs to the cells; the empty area between and after them keeps the arrow.
+    viewport()->setMouseTracking(true);
     verticalScrollBar()->setSingleStep(kLineStep);
     m_background = colors::buttonFace();
 }
@@ -405,12 +406,20 @@ void ScrollBox::wheelEvent(QWheelEvent* event) {
     m_wheelRemainder += event->angleDelta().y();
     const int steps = m_wheelRemainder / 120;
     m_wheelRemainder -= steps * 120;
-    // With the focus in the grid a step reaches both the grid and its window, each scrolling a
-    // line; otherwise only the window scrolls.
-    const int linesPerStep = hasFocus() ? 2 : 1;
+    // In the book window, with the focus in the grid, a step reaches both the grid and its
+    // window, each scrolling a line; otherwise only one of them scrolls.
+    const int linesPerStep = hasFocus() && m_wheelScrollsTwice ? 2 : 1;
     if (steps != 0)
         scrollLines(-steps * linesPerStep);
     event->accept();
+}
+
+void ScrollBox::mouseMoveEvent(QMouseEvent* event) {
+    const bool overCell = hitTest(event->position().toPoint()).part != Part::None;
+    const Qt::CursorShape shape = overCell ? Qt::PointingHandCursor : Qt::ArrowCursor;
+    if (viewport()->cursor().shape() != shape)
+        viewport()->setCursor(shape);
+    QAbstractScrollArea::mouseMoveEvent(event);
 }
 
 void ScrollBox::contextMenuEvent(QContextMenuEvent* event) {

@@ -80,6 +80,9 @@ public:
     // Rectangle of cell `index` in viewport coordinates; empty for a cell not placed.
     QRect cellRect(int index) const;
 
+    // Whether a wheel notch over the focused grid scrolls two lines (the book window) or one.
+    void setWheelScrollsTwice(bool twice) { m_wheelScrollsTwice = twice; }
+
     // Scrolls by wheel-step lines: positive scrolls down.
     void scrollLines(int lines);
 
@@ -112,6 +115,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
@@ -143,6 +147,7 @@ private:
     bool m_activationKeyDown = false; // Enter or Space went down while the grid had focus
     bool m_bulkChange = false;        // cells change together: one repaint at the end
     int m_wheelRemainder = 0;
+    bool m_wheelScrollsTwice = true;
 };
 
 } // namespace tavimo

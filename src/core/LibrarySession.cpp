@@ -1,0 +1,192 @@
+#include "core/LibrarySession.h"
+
+#include "core/AlbumContents.h"
+#include "core/AlbumFiles.h"
+#include "core/AlbumSaving.h"
+#include "core/DialogService.h"
+#include "core/Tpackedjpg.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace tavimo {
+
+namespace {
+constexpr int kDefaultSaveDelay = 300;
+
+// An album named like its book would share the book's picture store.
+bool namedLikeBook(const QString& album, const QString& title) {
+    return album.compare(title, Qt::CaseInsensitive) == 0;
+}
+} // namespace
+
+LibrarySession::LibrarySession(const QString& libraryFolder, DialogService& dialogs,
+                               const VolumeTable& volumes)
+    : libraryFolder_(libraryFolder.endsWith(u'/') ? libraryFolder : libraryFolder + u'/'),
+      dialogs_(dialogs), probe_(volumes) {
+    saveTimer_.setSingleShot(true);
+    saveTimer_.setInterval(kDefaultSaveDelay);
+    connect(&saveTimer_, &QTimer::timeout, this, &LibrarySession::flush);
+    connect(&album_, &Album::rowsChanged, this, &LibrarySession::albumRowsChanged);
+    connect(&album_, &Album::marksChanged, this, [this] {
+        albumMarksDirty_ = true;
+        scheduleSave();
+    });
+    connect(&book_, &Book::bookChanged, this, [this] {
+        bookDirty_ = true;
+        scheduleSave();
+    });
+}
+
+// Nothing pending is lost when the session goes (a test, an exit that skipped its sequence).
+LibrarySession::~LibrarySession() {
+    flush();
+}
+
+Book::LoadResult LibrarySession::loadBook(const QString& title) {
+    closeBook();
+    const Book::LoadResult result = book_.load(libraryFolder_, title, mode_, dialogs_);
+    QStringList sharing;
+    for (const BookAlbum& album : book_.albums())
+        if (namedLikeBook(album.name, book_.paths().title))
+            sharing.append(album.name);
+    if (!sharing.isEmpty())
+        dialogs_.message(
+            QStringLiteral("ブックと同じ名前のアルバムがあります。このアルバムは保存されません。\r\n%1")
+                .arg(sharing.join(QStringLiteral("\r\n"))),
+            DialogService::Buttons::Ok, DialogService::Icon::Warning);
+    Q_EMIT bookReplaced();
+    return result;
+}
+
+bool LibrarySession::createBook(const QString& title) {
+    closeBook();
+    const bool made = book_.openNew(libraryFolder_, title, mode_, dialogs_);
+    Q_EMIT bookReplaced();
+    return made;
+}
+
+void LibrarySession::closeBook() {
+    closeAlbum();
+    flush();
+    book_.close();
+    bookDirty_ = false;
+}
+
+bool LibrarySession::openAlbum(int index) {
+    if (albumOpen() || !book_.isValidIndex(index))
+        return false;
+    const BookAlbum& listed = book_.album(index);
+    const AlbumPaths paths = book_.albumPaths(index);
+    // The book read the album file when it loaded; one that failed then is read again, and
+    // stays unwritable while it cannot be read.
+    QStringList entries = listed.entries;
+    albumReadOnly_ = !listed.readable;
+    if (albumReadOnly_) {
+        if (auto lines = albumfile::read(paths.album)) {
+            entries = *lines;
+            albumReadOnly_ = false;
+            book_.setEntries(index, entries);
+        }
+    }
+    if (albumReadOnly_)
+        dialogs_.message(QStringLiteral("アルバムファイルを読み込めません。読み取り専用で開きます。\r\n%1")
+                             .arg(QDir::toNativeSeparators(paths.album)),
+                         DialogService::Buttons::Ok, DialogService::Icon::Warning);
+    albumReadOnly_ = albumReadOnly_ || namedLikeBook(listed.name, book_.paths().title);
+
+    Tpackedjpg store;
+    const AlbumContents contents = openAlbumContents(paths, entries, store, dialogs_);
+    const bool blanksDropped = contents.entries.size() != entries.size();
+    albumIndex_ = index;
+    album_.setIdentity(book_.paths(), listed.name, book_.mode());
+    album_.assign(contents.entries, contents.marks, std::move(store));
+    if (blanksDropped)
+        album_.setFittedOnAssign(true);
+    if (book_.mode() == BookMode::Media) {
+        const CurrentMedium medium = book_.findMedium(index, contents.entries, probe_);
+        album_.setMedium(medium.record, medium.root);
+        // Opening may identify the album's medium by its files: keep what was learnt at once.
+        if (bookDirty_)
+            flush();
+    } else {
+        album_.setMedium(MediumRecord{}, QString());
+    }
+    albumRowsDirty_ = albumMarksDirty_ = false;
+    return true;
+}
+
+void LibrarySession::closeAlbum() {
+    if (!albumOpen())
+        return;
+    flush();
+    album_.clear();
+    albumIndex_ = -1;
+    albumReadOnly_ = false;
+    albumRowsDirty_ = albumMarksDirty_ = false;
+}
+
+void LibrarySession::albumRowsChanged() {
+    if (!albumOpen())
+        return;
+    applyEmptyMediumRule();
+    albumRowsDirty_ = true;
+    scheduleSave();
+}
+
+void LibrarySession::applyEmptyMediumRule() {
+    if (!album_.isMediaMode() || album_.count() > 0 || album_.medium() == MediumRecord{})
+        return;
+    recordMedium(MediumRecord{}, album_.driveRoot());
+}
+
+void LibrarySession::recordMedium(const MediumRecord& record, const QString& root) {
+    album_.setMedium(record, root);
+    if (!albumOpen() || !album_.isMediaMode() || book_.record(albumIndex_) == record)
+        return;
+    book_.setRecord(albumIndex_, record);
+    book_.save(dialogs_);
+}
+
+void LibrarySession::setAlbumPicture(const QByteArray& jpeg) {
+    if (albumOpen())
+        book_.setPictureJpeg(albumIndex_, jpeg);
+}
+
+void LibrarySession::scheduleSave() {
+    saveTimer_.start();
+}
+
+bool LibrarySession::hasPendingSaves() const {
+    return albumRowsDirty_ || albumMarksDirty_ || bookDirty_;
+}
+
+void LibrarySession::flush() {
+    saveTimer_.stop();
+    if (albumOpen() && !albumReadOnly_) {
+        // A failed write was shown and stays due: the next change or flush tries again.
+        if (albumRowsDirty_) {
+            book_.setEntries(albumIndex_, album_.entries());
+            albumRowsDirty_ = albumMarksDirty_ = !saveAlbumFiles(album_, dialogs_);
+        } else if (albumMarksDirty_) {
+            albumMarksDirty_ = !saveAlbumMarks(album_, dialogs_);
+        }
+    } else {
+        albumRowsDirty_ = albumMarksDirty_ = false;
+    }
+    if (bookDirty_ && book_.isOpen()) {
+        const bool saved = book_.save(dialogs_);
+        bookDirty_ = !saved || (book_.picturesChanged() && !book_.savePictures(dialogs_));
+    } else {
+        bookDirty_ = false;
+    }
+}
+
+void LibrarySession::markAlbumChanged() {
+    if (!albumOpen())
+        return;
+    albumRowsDirty_ = true;
+    scheduleSave();
+}
+
+} // namespace tavimo

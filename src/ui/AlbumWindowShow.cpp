@@ -1,0 +1,149 @@
+// The album window's showing of an album, its thumbnail runs as the window reports them, and
+// the picture commands of the cell menu.
+#include "core/AlbumShowing.h"
+#include "core/AppState.h"
+#include "core/DialogService.h"
+#include "core/ImageFunc.h"
+#include "core/JpegCodec.h"
+#include "core/LibrarySession.h"
+#include "ui/AlbumWindow.h"
+#include "ui/LoadingWindow.h"
+#include "ui/ScrollBox.h"
+
+#include <QClipboard>
+#include <QFile>
+#include <QGuiApplication>
+#include <QMenu>
+
+namespace tavimo {
+
+namespace {
+
+const QString kMakingThumbnails = QStringLiteral(" 縮小画像作成中・・・・・・");
+
+// Entries are checked in blocks of this many between steps of the loading window.
+constexpr int kProgressBlock = 256;
+
+} // namespace
+
+void TForm2::showAlbum(bool folderSync) {
+    Album& album = this->album();
+    const bool hasVideos = album.count() > 0;
+    // Files that differ from the album (fitted on opening), and an empty album's files, are
+    // written anew; every change below is saved by the session as it happens.
+    if (album.fittedOnAssign() || !hasVideos)
+        session_.markAlbumChanged();
+    if (hasVideos) {
+        if (!album.isMediaMode() && folderSync)
+            albumshow::synchroniseWithFolder(album, state_.extensions);
+        if (loading_ != nullptr)
+            loading_->BeginProgress(album.count() - 1);
+        const auto progress = [this](int done) {
+            if (loading_ != nullptr)
+                loading_->StepProgress(done);
+        };
+        albumshow::dropMissingFiles(album, progress, kProgressBlock);
+    }
+    fadd->menuAction()->setEnabled(!album.isMediaMode());
+    fadd->menuAction()->setVisible(true);
+
+    placeAtRightEdge();
+    show();
+    layOutGrid();
+    if (loading_ != nullptr && hasVideos)
+        loading_->EndProgress();
+    updateCaption();
+    raise();
+    activateWindow();
+    setCurrentVideo(album.count() > 0 ? 0 : -1);
+    grid_->setFocus();
+
+    // Pictures the store could not give are made now; the window stays usable meanwhile. The
+    // album shows from its top, so the visible cells come first.
+    thumbnails_->startShow();
+}
+
+void TForm2::addFiles(const QStringList& fullPaths) {
+    if (!isBusy() && !fullPaths.isEmpty())
+        thumbnails_->startAdd(fullPaths);
+}
+
+void TForm2::refreshPicture() {
+    if (!isBusy())
+        thumbnails_->startRefresh(currentVideo());
+}
+
+void TForm2::runStarted(ThumbnailRun::Kind kind, int files) {
+    if (kind == ThumbnailRun::Kind::Show && files == 0)
+        return;
+    const QString count = kind == ThumbnailRun::Kind::Refresh ? QString() : QString::number(files);
+    setStatusTexts(QString(), count + kMakingThumbnails);
+    if (kind != ThumbnailRun::Kind::Refresh)
+        startProgress(files - 1);
+}
+
+void TForm2::runFinished(ThumbnailRun::Kind kind) {
+    const int current = currentVideo();
+    layOutGrid();
+    updateCaption();
+    endProgress();
+    setStatusTexts(QString(), QString());
+    switch (kind) {
+    case ThumbnailRun::Kind::Show:
+        setCurrentVideo(std::min(std::max(current, 0), album().lastIndex()));
+        Q_EMIT albumReady();
+        break;
+    case ThumbnailRun::Kind::Add:
+        setCurrentVideo(album().lastIndex());
+        Q_EMIT filesAdded();
+        break;
+    case ThumbnailRun::Kind::Refresh:
+        Q_EMIT pictureRefreshed();
+        break;
+    case ThumbnailRun::Kind::None:
+        break;
+    }
+}
+
+bool TForm2::replaceCurrentPicture(const QImage& picture) {
+    const int current = currentVideo();
+    QImage thumbnail;
+    if (!album().isValidIndex(current) || !imagefunc::fitThumbnail(picture, thumbnail))
+        return false;
+    return album().setBitmap(current, thumbnail);
+}
+
+void TForm2::pictureFromFile() {
+    if (isBusy() || !album().isValidIndex(currentVideo()))
+        return;
+    const auto path = dialogs_.openFile(QString(), album().bookPaths().imagesFolder,
+                                        QStringLiteral("JPEG(*jpg (*.jpg)"));
+    if (!path)
+        return;
+    QFile file(*path);
+    const QImage picture = file.open(QIODevice::ReadOnly) ? jpeg::decode(file.readAll()) : QImage();
+    if (picture.isNull()) {
+        // The cell and the store keep the old picture.
+        dialogs_.message(*path + QStringLiteral(" は読み込めません"), DialogService::Buttons::Ok,
+                         DialogService::Icon::Error);
+        return;
+    }
+    replaceCurrentPicture(picture);
+}
+
+void TForm2::pictureFromClipboard() {
+    if (isBusy() || !album().isValidIndex(currentVideo()))
+        return;
+    const QImage picture = QGuiApplication::clipboard()->image();
+    if (!picture.isNull())
+        replaceCurrentPicture(picture);
+}
+
+void TForm2::setAsAlbumPicture() {
+    const int current = currentVideo();
+    if (!album().isValidIndex(current) || album().needsThumbnail(current))
+        return;
+    session_.setAlbumPicture(album().pictureBytes(current));
+}
+
+} // namespace tavimo
