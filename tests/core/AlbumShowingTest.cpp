@@ -21,7 +21,7 @@ protected:
         folder = dir.path() + QStringLiteral("/videos/");
         QDir().mkpath(folder);
         album.setIdentity(BookPaths::of(dir.path() + u'/', QStringLiteral("本")),
-                          QStringLiteral("旅"), 0, BookMode::Normal);
+                          QStringLiteral("旅"), BookMode::Normal);
     }
 
     QString touch(const QString& name) {
@@ -84,7 +84,7 @@ TEST_F(AlbumShowingTest, AMissingFileIsDroppedOnlyWhenItsFolderCanBeSeen) {
 
     // A media book whose medium is not mounted checks nothing.
     Album media;
-    media.setIdentity(BookPaths::of(dir.path() + u'/', "本"), "旅", 0, BookMode::Media);
+    media.setIdentity(BookPaths::of(dir.path() + u'/', "本"), "旅", BookMode::Media);
     media.append("videos/deleted.avi", {});
     media.append("videos/", {});
     EXPECT_EQ(albumshow::dropMissingFiles(media), 0);
@@ -112,7 +112,7 @@ TEST_F(AlbumShowingTest, TheCaptionNamesTheAlbumItsMediumAndItsSize) {
     album.append("/v/a.avi", {});
     EXPECT_EQ(albumWindowCaption(album), QStringLiteral(" アルバム　 ～ 旅 ～　　　1 files"));
 
-    album.setIdentity(BookPaths::of(dir.path() + u'/', "本"), "旅", 0, BookMode::Media);
+    album.setIdentity(BookPaths::of(dir.path() + u'/', "本"), "旅", BookMode::Media);
     album.setMedium(MediumRecord{2, 9, "MOVIES"}, {});
     EXPECT_EQ(albumWindowCaption(album),
               QStringLiteral(" アルバム　 ～ 旅 ～　　　［ DVD :　MOVIES　未セット ］　　1 files"));
@@ -122,4 +122,27 @@ TEST_F(AlbumShowingTest, TheCaptionNamesTheAlbumItsMediumAndItsSize) {
     album.setMedium(MediumRecord{}, {});
     EXPECT_EQ(albumWindowCaption(album),
               QStringLiteral(" アルバム　 ～ 旅 ～　　［ No Media 　未セット ］　　1 files"));
+}
+
+TEST_F(AlbumShowingTest, AnUnreachableFolderOrAWindowsPathKeepsItsVideosWhole) {
+    // An unmounted disk often leaves its mount point as an empty folder: it cannot tell that a
+    // file is gone.
+    const QString mountPoint = dir.path() + QStringLiteral("/mnt/nas/");
+    ASSERT_TRUE(QDir().mkpath(mountPoint));
+    album.append(mountPoint + "film.avi", {}, 1234, 5);
+    album.append(QStringLiteral("C:\\Videos\\clip.avi"), {}, 77, 3);
+    album.append(touch("here.avi"), {});
+    EXPECT_EQ(albumshow::dropMissingFiles(album), 0);
+    EXPECT_EQ(album.count(), 3);
+    EXPECT_EQ(album.bookmark(0), 1234);
+    EXPECT_EQ(album.playCount(1), 3);
+    // Neither is tried for a picture, so a failed thumbnail cannot remove it either.
+    EXPECT_EQ(albumshow::videosWithoutPicture(album), QList<int>{2});
+
+    // Once the folder holds something, a missing file in it is really gone.
+    QFile other(mountPoint + "other.avi");
+    ASSERT_TRUE(other.open(QIODevice::WriteOnly));
+    other.close();
+    EXPECT_EQ(albumshow::dropMissingFiles(album), 1);
+    EXPECT_EQ(album.entry(0), QStringLiteral("C:\\Videos\\clip.avi"));
 }

@@ -1,5 +1,9 @@
 #include "core/Album.h"
 
+#include "core/AlbumSaving.h"
+#include "core/CellRoles.h"
+#include "core/Tpackedjpg.h"
+
 #include "core/ImageFunc.h"
 #include "core/JpegCodec.h"
 #include "support/ScriptedDialogService.h"
@@ -13,31 +17,6 @@ using namespace tavimo;
 
 namespace {
 
-// The cells as a plain list, so every test can check that they follow the album.
-class RecordedCells final : public VideoCells {
-public:
-    struct Cell {
-        QString title;
-        QByteArray jpeg;
-        int64_t bookmark = 0;
-        int32_t count = 0;
-    };
-    QList<Cell> cells;
-
-    void clearCells() override { cells.clear(); }
-    void appendCell(const QString& title, const QByteArray& jpeg, int64_t bookmark,
-                    int32_t count) override {
-        cells.append({title, jpeg, bookmark, count});
-    }
-    void removeCell(int index) override { cells.removeAt(index); }
-    void exchangeCells(int i, int j) override { cells.swapItemsAt(i, j); }
-    void setCellPicture(int index, const QByteArray& jpeg) override { cells[index].jpeg = jpeg; }
-    void setCellMarks(int index, int64_t bookmark, int32_t count) override {
-        cells[index].bookmark = bookmark;
-        cells[index].count = count;
-    }
-};
-
 QByteArray pictureOf(int shade) {
     return jpeg::encode(imagefunc::solidBitmap(120, 90, QColor(shade, shade, shade)));
 }
@@ -47,7 +26,7 @@ protected:
     void SetUp() override {
         book = BookPaths::of(dir.path() + u'/', QStringLiteral("本"));
         QDir().mkpath(book.imagesFolder);
-        album.setIdentity(book, QStringLiteral("旅"), 2, BookMode::Normal);
+        album.setIdentity(book, QStringLiteral("旅"), BookMode::Normal);
     }
 
     // Videos v0..v(n-1): bookmark 100*i, count i, a picture of shade 20*i.
@@ -56,20 +35,21 @@ protected:
             album.append(QStringLiteral("/v/v%1.avi").arg(i), pictures.at(i), 100 * i, i);
     }
 
-    // Which original video stands at each index, checked across all four sequences and cells.
+    // Which original video stands at each index, checked across the row and what the model
+    // tells a grid.
     QList<int> order() {
         QList<int> result;
-        EXPECT_EQ(cells.cells.size(), album.count());
+        EXPECT_EQ(album.rowCount(), album.count());
         for (int i = 0; i < album.count(); ++i) {
             const int v = album.entry(i).mid(4).chopped(4).toInt();
             EXPECT_EQ(album.bookmark(i), 100 * v) << i;
             EXPECT_EQ(album.playCount(i), v) << i;
             EXPECT_EQ(album.pictureBytes(i), pictures.at(v)) << i;
-            if (i < cells.cells.size()) {
-                EXPECT_EQ(cells.cells.at(i).title, QStringLiteral("v%1.avi").arg(v)) << i;
-                EXPECT_EQ(cells.cells.at(i).jpeg, pictures.at(v)) << i;
-                EXPECT_EQ(cells.cells.at(i).bookmark, 100 * v) << i;
-            }
+            const QModelIndex index = album.index(i);
+            EXPECT_EQ(album.data(index, Qt::DisplayRole).toString(),
+                      QStringLiteral("v%1.avi").arg(v))
+                << i;
+            EXPECT_EQ(album.data(index, BookmarkRole).toLongLong(), 100 * v) << i;
             result.append(v);
         }
         return result;
@@ -82,8 +62,7 @@ protected:
 
     QTemporaryDir dir;
     BookPaths book;
-    RecordedCells cells;
-    Album album{&cells};
+    Album album;
     test::ScriptedDialogService dialogs;
     const QList<QByteArray> pictures{pictureOf(0),  pictureOf(20), pictureOf(40),
                                      pictureOf(60), pictureOf(80), pictureOf(100)};
@@ -107,9 +86,8 @@ TEST_F(AlbumTest, AssignFitsMarksAndStoreToTheEntries) {
     EXPECT_EQ(album.bookmark(2), 7);
     EXPECT_EQ(album.playCount(0), 1);
     EXPECT_EQ(album.playCount(2), 0);
-    ASSERT_EQ(cells.cells.size(), 3);
-    EXPECT_EQ(cells.cells.at(1).title, "b.avi");
-    EXPECT_EQ(cells.cells.at(1).jpeg, pictures.at(1));
+    EXPECT_EQ(album.data(album.index(1), Qt::DisplayRole).toString(), "b.avi");
+    EXPECT_EQ(album.pictureBytes(1), pictures.at(1));
 
     album.append("/v/d.avi", {}); // a new video never inherits the dropped surplus
     EXPECT_EQ(album.bookmark(3), 0);
@@ -144,12 +122,12 @@ TEST_F(AlbumTest, EveryReorderingKeepsTheSequencesAndCellsInStep) {
 
     album.setBookmark(1, 123);
     album.setPlayCount(1, 9);
-    EXPECT_EQ(cells.cells.at(1).bookmark, 123);
-    EXPECT_EQ(cells.cells.at(1).count, 9);
+    EXPECT_EQ(album.data(album.index(1), BookmarkRole).toLongLong(), 123);
+    EXPECT_EQ(album.data(album.index(1), PlayCountRole).toInt(), 9);
 }
 
 TEST_F(AlbumTest, MediaEntriesAreFoundBelowTheDriveRoot) {
-    album.setIdentity(book, QStringLiteral("旅"), 0, BookMode::Media);
+    album.setIdentity(book, QStringLiteral("旅"), BookMode::Media);
     album.append(QStringLiteral("動画/a.avi"), {});
     EXPECT_TRUE(album.rootUnknown());
     EXPECT_EQ(album.fullPath(0), QStringLiteral("動画/a.avi"));
@@ -160,34 +138,51 @@ TEST_F(AlbumTest, MediaEntriesAreFoundBelowTheDriveRoot) {
     EXPECT_EQ(album.entryFor(QStringLiteral("/media/f/動画/b.avi")), QStringLiteral("動画/b.avi"));
     EXPECT_TRUE(album.containsFile(QStringLiteral("/media/f/動画/A.AVI")));
     EXPECT_FALSE(album.containsFile(QStringLiteral("/media/g/動画/a.avi")));
-    EXPECT_EQ(cells.cells.at(0).title, "a.avi");
+    EXPECT_TRUE(album.isLocalFile(0));
+
+    // Written on Windows: the folders are separated by '\\' below the medium's root.
+    album.append(QStringLiteral("動画\\b.avi"), {});
+    EXPECT_EQ(album.fullPath(1), QStringLiteral("/media/f/動画/b.avi"));
+    album.setMedium(MediumRecord{3, 0x1234, "USB"}, QString());
+    EXPECT_FALSE(album.isLocalFile(1)); // its medium is away
 }
 
-TEST_F(AlbumTest, SavesWriteTheStoreThenTheAlbumAndOneMarksLinePerVideo) {
-    QStringList bookCopy;
-    album.setEntriesSaved([&](const QStringList& entries) { bookCopy = entries; });
+TEST_F(AlbumTest, SavesWriteAllFilesTogetherOrNoneOfThem) {
     fill(2);
     album.setBookmark(1, 4242);
-    ASSERT_TRUE(album.saveAlbum(dialogs));
-    ASSERT_TRUE(album.saveMarks(dialogs));
-    EXPECT_EQ(bookCopy, album.entries());
+    ASSERT_TRUE(saveAlbumFiles(album, dialogs));
     EXPECT_EQ(contents(album.paths().album), "/v/v0.avi\r\n/v/v1.avi\r\n");
     EXPECT_EQ(contents(album.paths().marks), "0\r\n4242\r\n");
     EXPECT_EQ(contents(album.paths().counts), "0\r\n1\r\n");
     Tpackedjpg stored;
     ASSERT_TRUE(stored.loadFromFile(album.paths().store));
-    EXPECT_EQ(stored.count(), 2);
+    ASSERT_EQ(stored.count(), 2);
+    QByteArray second;
+    stored.getPicture(1, second);
+    EXPECT_EQ(second, pictures.at(1));
 
-    album.removeAll({0, 1});
-    ASSERT_TRUE(album.saveAlbum(dialogs));
+    album.setPlayCount(0, 7);
+    ASSERT_TRUE(saveAlbumMarks(album, dialogs));
+    EXPECT_EQ(contents(album.paths().counts), "7\r\n1\r\n");
+
+    // The store cannot be written (a folder stands where its file would go): nothing is, so
+    // the album file never lists videos the store has no pictures for.
+    const QByteArray albumBefore = contents(album.paths().album);
+    const QByteArray marksBefore = contents(album.paths().marks);
+    fill(3);
+    ASSERT_TRUE(QFile::remove(album.paths().store));
+    ASSERT_TRUE(QDir().mkdir(album.paths().store));
+    dialogs.answer(DialogService::Answer::Ok);
+    EXPECT_FALSE(saveAlbumFiles(album, dialogs));
+    ASSERT_EQ(dialogs.messages().size(), 1);
+    EXPECT_TRUE(dialogs.messages().at(0).contains(QStringLiteral("旅.pjpg")));
+    EXPECT_EQ(contents(album.paths().album), albumBefore);
+    EXPECT_EQ(contents(album.paths().marks), marksBefore);
+    EXPECT_TRUE(QDir(book.bookFolder).entryList({QStringLiteral("*.??????")}, QDir::Files).isEmpty())
+        << "no temporary file is left behind";
+
+    ASSERT_TRUE(QDir().rmdir(album.paths().store));
+    album.removeAll({0, 1, 2, 3, 4});
+    ASSERT_TRUE(saveAlbumFiles(album, dialogs));
     EXPECT_EQ(contents(album.paths().album), QByteArray()); // an empty album is 0 bytes
-
-    // A write that fails is shown and leaves the old file whole.
-    fill(1);
-    QDir(book.bookFolder).removeRecursively();
-    QFile(book.bookFolder.chopped(1)).open(QIODevice::WriteOnly); // a file where the folder was
-    dialogs.answer(DialogService::Answer::Ok);
-    dialogs.answer(DialogService::Answer::Ok);
-    EXPECT_FALSE(album.saveMarks(dialogs));
-    EXPECT_EQ(dialogs.messages().size(), 2); // both files named
 }

@@ -1,12 +1,14 @@
 #include "core/Book.h"
 
-#include "core/AlbumCells.h"
+#include "core/MediaRegistry.h"
+#include "core/Tpackedjpg.h"
 #include "core/BookFile.h"
 #include "core/ImageFunc.h"
 #include "core/JpegCodec.h"
 #include "core/MediaDat.h"
 #include "core/TextCodec.h"
 #include "core/TextFile.h"
+#include "support/ModelMirror.h"
 #include "support/ScriptedDialogService.h"
 
 #include <QDir>
@@ -17,36 +19,6 @@
 using namespace tavimo;
 
 namespace {
-
-// What the grid was told, in its order.
-class RecordedCells final : public AlbumCells {
-public:
-    struct Cell {
-        QString name;
-        QByteArray jpeg;
-        bool folderSync = false;
-    };
-    QList<Cell> cells;
-    int layouts = 0;
-
-    QStringList names() const {
-        QStringList list;
-        for (const Cell& c : cells)
-            list.append(c.name);
-        return list;
-    }
-
-    void clearCells() override { cells.clear(); }
-    void appendCell(const QString& name, const QByteArray& jpeg, bool folderSync) override {
-        cells.append({name, jpeg, folderSync});
-    }
-    void removeCell(int index) override { cells.removeAt(index); }
-    void exchangeCells(int i, int j) override { cells.swapItemsAt(i, j); }
-    void setCellName(int index, const QString& name) override { cells[index].name = name; }
-    void setCellPicture(int index, const QByteArray& jpeg) override { cells[index].jpeg = jpeg; }
-    void setCellFolderSync(int index, bool on) override { cells[index].folderSync = on; }
-    void layOutCells() override { ++layouts; }
-};
 
 QByteArray picture(QRgb color) {
     return jpeg::encode(imagefunc::solidBitmap(120, 90, QColor(color)));
@@ -91,8 +63,8 @@ protected:
 
     QTemporaryDir dir;
     test::ScriptedDialogService dialogs;
-    RecordedCells cells;
-    Book book{&cells};
+    Book book;
+    test::ModelMirror cells{book};
     const QByteArray red = picture(0xff0000), green = picture(0x00ff00), blue = picture(0x0000ff);
 };
 
@@ -104,7 +76,7 @@ TEST_F(BookTest, SyncMarkersShowInNormalModeAndAreDroppedInMediaMode) {
     EXPECT_EQ(cells.names(), (QStringList{"A", "B", "C"}));
     EXPECT_FALSE(cells.cells[0].folderSync);
     EXPECT_TRUE(cells.cells[1].folderSync);
-    EXPECT_EQ(cells.cells[2].jpeg, blue);
+    EXPECT_EQ(book.album(2).jpeg, blue);
     EXPECT_EQ(book.album(1).entries, QStringList{"/videos/B.avi"});
     EXPECT_EQ(contents(book.paths().bookFile), QByteArray("A\r\nB-->\r\nC\r\n"));
     EXPECT_FALSE(QFile::exists(book.paths().mediaDat));
@@ -129,7 +101,7 @@ TEST_F(BookTest, AMissingAlbumLeavesTheBookWithItsPictureAndRecord) {
 
     ASSERT_EQ(book.load(library(), "本", BookMode::Media, dialogs), Book::LoadResult::Loaded);
     EXPECT_EQ(cells.names(), (QStringList{"A", "C"}));
-    EXPECT_EQ(cells.cells[1].jpeg, blue);
+    EXPECT_EQ(book.album(1).jpeg, blue);
     EXPECT_EQ(book.registry().records(), (QList<MediumRecord>{records[0], records[2]}));
     EXPECT_EQ(contents(paths.bookFile), QByteArray("A\r\nC\r\n"));
     EXPECT_EQ(storedPictures("本"), (QList<QByteArray>{red, blue}));
@@ -141,7 +113,7 @@ TEST_F(BookTest, ShortMissingOrDamagedPictureStoresAreMendedWithPlaceholders) {
     makeBook("本", {"A", "B", "C"}, {"A", "B", "C"}, {red});
     ASSERT_EQ(book.load(library(), "本", BookMode::Normal, dialogs), Book::LoadResult::Loaded);
     EXPECT_EQ(storedPictures("本"), (QList<QByteArray>{red, placeholderJpeg(), placeholderJpeg()}));
-    EXPECT_EQ(cells.cells[2].jpeg, placeholderJpeg());
+    EXPECT_EQ(book.album(2).jpeg, placeholderJpeg());
     EXPECT_FALSE(jpeg::decode(placeholderJpeg()).isNull());
 
     QFile::remove(BookPaths::of(library(), "本").pictureStore);
@@ -219,7 +191,7 @@ TEST_F(BookTest, JapaneseAndOtherScriptNamesRoundTripAndUnsafeLinesAreDropped) {
     dialogs.answer(DialogService::Answer::Ok);
     ASSERT_EQ(book.load(library(), "旅行", BookMode::Normal, dialogs), Book::LoadResult::Loaded);
     EXPECT_EQ(cells.names(), (QStringList{"夏休み", "여름", "冬"}));
-    EXPECT_EQ(cells.cells[2].jpeg, red);
+    EXPECT_EQ(book.album(2).jpeg, red);
     ASSERT_EQ(dialogs.messages().size(), 1);
     EXPECT_TRUE(dialogs.messages().first().contains("../外"));
     const QByteArray stored = contents(book.paths().bookFile);
@@ -236,9 +208,8 @@ TEST_F(BookTest, EveryChangeKeepsAlbumsPicturesRecordsAndCellsInStep) {
 
     const QList<QRgb> colours{0xff0000, 0x00ff00, 0x0000ff, 0xffff00};
     for (int i = 0; i < 4; ++i)
-        book.appendAlbum({QString(QChar(u'A' + i)), {}, false},
-                         imagefunc::solidBitmap(120, 90, QColor(colours[i])),
-                         MediumRecord{1, uint32_t(i + 1), {}});
+        book.appendAlbum({QString(QChar(u'A' + i)), {}, false, {}, {}, MediumRecord{1, uint32_t(i + 1), {}}},
+                         imagefunc::solidBitmap(120, 90, QColor(colours[i])));
     book.appendAlbum({"E", {}, false}); // no picture: the placeholder
 
     // The invariant every operation must keep: album k, cell k, picture k and record k belong
@@ -255,7 +226,7 @@ TEST_F(BookTest, EveryChangeKeepsAlbumsPicturesRecordsAndCellsInStep) {
             EXPECT_EQ(book.registry().get(k).serial, uint32_t(original < 4 ? original + 1 : 0));
             QByteArray jpeg;
             book.pictures().getPicture(k, jpeg);
-            EXPECT_EQ(cells.cells[k].jpeg, jpeg) << k;
+            EXPECT_EQ(book.album(k).jpeg, jpeg) << k;
             EXPECT_EQ(jpeg == placeholderJpeg(), original == 4) << k;
         }
     };
@@ -279,19 +250,17 @@ TEST_F(BookTest, EveryChangeKeepsAlbumsPicturesRecordsAndCellsInStep) {
     book.setFolderSync(0, true);
     EXPECT_EQ(cells.cells[0].name, "Z");
     EXPECT_TRUE(cells.cells[0].folderSync);
-    book.saveCommand(dialogs);
+    book.save(dialogs);
+    book.savePictures(dialogs);
     EXPECT_EQ(contents(book.paths().bookFile), QByteArray("Z\r\nC\r\nD\r\nE\r\n"));
     EXPECT_EQ(mediadat::decode(contents(book.paths().mediaDat)).records.size(), 4);
     EXPECT_EQ(storedPictures("本").size(), 4);
 }
 
-TEST_F(BookTest, SavingAnEmptyBookWritesNothingAndANewBookReusesAnOldFolder) {
+TEST_F(BookTest, ANewBookReusesAnOldFolder) {
     const BookPaths paths = BookPaths::of(library(), "本");
     ASSERT_TRUE(QDir().mkpath(paths.bookFolder)); // left behind, without its images folder
     ASSERT_TRUE(book.openNew(library(), "本", BookMode::Normal, dialogs));
     EXPECT_TRUE(QFileInfo(paths.imagesFolder).isDir());
     EXPECT_FALSE(QFile::exists(paths.mediaDat));
-    QFile::remove(paths.bookFile);
-    book.saveCommand(dialogs);
-    EXPECT_FALSE(QFile::exists(paths.bookFile));
 }

@@ -53,15 +53,14 @@ TEST(DriveProbe, OpeningAnAlbumIdentifiesItsMediumOnceAndFollowsItToAnotherDrive
     const QString first = volumes.mount(kMediumRemovable, 0xABCD0001, QStringLiteral("CAM"));
     touch(first + QStringLiteral("動画/a.avi"));
     DriveProbe probe(volumes);
-    MediaRegistry registry;
-    registry.resize(2);
+    MediumRecord recorded, other;
     const QStringList lines{QStringLiteral("動画/a.avi")};
 
     // Unidentified: found by the first entry, and the registry learns the medium.
-    CurrentMedium current = determineCurrentMedium(registry, 0, lines, probe);
+    CurrentMedium current = determineCurrentMedium(recorded, lines, probe);
     EXPECT_EQ(current.root, first);
     const MediumRecord cam{kMediumRemovable, 0xABCD0001, QStringLiteral("CAM")};
-    EXPECT_EQ(registry.get(0), cam);
+    EXPECT_EQ(recorded, cam);
     EXPECT_EQ(current.record, cam);
 
     // The medium comes back in another drive under a new label: found by its serial, entries
@@ -69,23 +68,30 @@ TEST(DriveProbe, OpeningAnAlbumIdentifiesItsMediumOnceAndFollowsItToAnotherDrive
     volumes.eject(first);
     const QString second = volumes.mount(kMediumRemovable, 0xABCD0001, QStringLiteral("CAM2"));
     touch(second + QStringLiteral("動画/a.avi"));
-    current = determineCurrentMedium(registry, 0, lines, probe);
+    current = determineCurrentMedium(recorded, lines, probe);
     EXPECT_EQ(current.root, second);
     EXPECT_TRUE(QFile::exists(current.root + lines.first()));
     EXPECT_EQ(current.record.label, QStringLiteral("CAM2"));
-    EXPECT_EQ(registry.get(0), cam);
+    EXPECT_EQ(recorded, cam);
 
     // Not inserted: no root.
     volumes.eject(second);
-    EXPECT_EQ(determineCurrentMedium(registry, 0, lines, probe).root, QString());
+    EXPECT_EQ(determineCurrentMedium(recorded, lines, probe).root, QString());
 
     // An empty album forgets its medium.
-    EXPECT_EQ(determineCurrentMedium(registry, 0, {}, probe).record, MediumRecord{});
-    EXPECT_EQ(registry.get(0), MediumRecord{});
+    EXPECT_EQ(determineCurrentMedium(recorded, {}, probe).record, MediumRecord{});
+    EXPECT_EQ(recorded, MediumRecord{});
+
+    // An entry written on Windows finds its medium by the same reading as the album does.
+    MediumRecord windows;
+    EXPECT_EQ(determineCurrentMedium(windows, {QStringLiteral("動画\\a.avi")}, probe).root,
+              QString()); // nothing mounted yet
 
     // A volume without a label stays unidentified and is found by its files every time.
     const QString unlabelled = volumes.mount(kMediumCd, 0x5, QString());
     touch(unlabelled + QStringLiteral("動画/a.avi"));
-    EXPECT_EQ(determineCurrentMedium(registry, 1, lines, probe).root, unlabelled);
-    EXPECT_TRUE(isUnidentified(registry.get(1)));
+    EXPECT_EQ(determineCurrentMedium(other, lines, probe).root, unlabelled);
+    EXPECT_TRUE(isUnidentified(other));
+    EXPECT_EQ(determineCurrentMedium(windows, {QStringLiteral("動画\\a.avi")}, probe).root,
+              unlabelled);
 }

@@ -119,7 +119,7 @@ book=旅行
     AppState state = stateIn(QStringLiteral("/lib/"));
     readSettings(ini, state);
     EXPECT_EQ(state.bookWindow.width, 700);
-    EXPECT_EQ(state.book.title, QStringLiteral("旅行"));
+    EXPECT_EQ(state.bookTitle, QStringLiteral("旅行"));
     writeSettings(ini, state);
     const QStringList& lines = ini.lines();
     EXPECT_EQ(lines.mid(0, 4),
@@ -221,7 +221,7 @@ packed=0
 TEST(Settings, TitlesAndExtensionsOutsideCp932SurviveTheFiles) {
     QTemporaryDir dir;
     AppState state = stateIn(dir.path());
-    state.book.title = QStringLiteral("Café 한국");
+    state.bookTitle = QStringLiteral("Café 한국");
     state.extensions.addUserExtension(QStringLiteral("é한"));
     ASSERT_TRUE(saveSettingsFile(state));
     ASSERT_TRUE(saveUserExtensions(state));
@@ -230,7 +230,7 @@ TEST(Settings, TitlesAndExtensionsOutsideCp932SurviveTheFiles) {
     IniFile ini;
     ASSERT_TRUE(ini.load(back.settingsPath()));
     readSettings(ini, back);
-    EXPECT_EQ(back.book.title, QStringLiteral("Café 한국"));
+    EXPECT_EQ(back.bookTitle, QStringLiteral("Café 한국"));
     EXPECT_EQ(back.extensions.user(), QStringList{QStringLiteral(".é한")});
     EXPECT_TRUE(back.extensions.isVideo(QStringLiteral("/v/clip.É한")));
 }
@@ -283,11 +283,4 @@ TEST(AppState, CreationReadsTheListsBesideTheSettings) {
     EXPECT_EQ(state.mediaBooks, (QStringList{"旅行", "DVD", "dvd"}));
     EXPECT_TRUE(state.extensions.user().isEmpty()); // no userex.inf yet
     EXPECT_EQ(state.captureFolder, dir.path());
-    EXPECT_FALSE(state.bookOpen());
-
-    state.setBook(QStringLiteral("旅行"));
-    EXPECT_TRUE(state.bookOpen());
-    EXPECT_EQ(state.book.bookFile, dir.path() + QStringLiteral("/旅行.book"));
-    state.setBook(QString());
-    EXPECT_FALSE(state.bookOpen());
 }

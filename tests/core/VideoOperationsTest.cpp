@@ -1,5 +1,7 @@
 #include "core/VideoOperations.h"
 
+#include "core/LibrarySession.h"
+
 #include "core/Album.h"
 #include "core/DriveProbe.h"
 #include "core/MediaAddition.h"
@@ -26,10 +28,16 @@ QString touch(const QString& path) {
 
 class VideoOperationsTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        book = BookPaths::of(dir.path() + u'/', QStringLiteral("本"));
-        QDir().mkpath(book.imagesFolder);
-        album.setIdentity(book, QStringLiteral("旅"), 0, BookMode::Normal);
+    void SetUp() override { open(BookMode::Normal); }
+
+    // A book "本" of one album "旅", open in the session.
+    void open(BookMode mode) {
+        session.closeBook();
+        session.setMode(mode);
+        ASSERT_TRUE(session.createBook(QStringLiteral("本")));
+        session.book().appendAlbum({QStringLiteral("旅")});
+        ASSERT_TRUE(session.openAlbum(0));
+        book = session.bookPaths();
     }
 
     QStringList lines(const QString& path) {
@@ -37,10 +45,12 @@ protected:
     }
 
     QTemporaryDir dir;
-    BookPaths book;
-    Album album;
+    test::FakeVolumeTable volumes;
     test::ScriptedDialogService dialogs;
-    VideoOperations ops{album, dialogs};
+    LibrarySession session{dir.path(), dialogs, volumes};
+    Album& album = session.album();
+    BookPaths book;
+    VideoOperations ops{session};
 };
 
 } // namespace
@@ -62,19 +72,15 @@ TEST_F(VideoOperationsTest, AFolderAddsItsVideosSortedAndNothingElse) {
 }
 
 TEST_F(VideoOperationsTest, AMediaAlbumRecordsItsMediumAndForgetsItWhenEmptied) {
-    test::FakeVolumeTable volumes;
     const QString e = volumes.mount(kMediumRemovable, 0xE, QStringLiteral("E"));
     const QString f = volumes.mount(kMediumRemovable, 0xF, QStringLiteral("F"));
-    DriveProbe probe(volumes);
-    MediaRegistry registry;
-    registry.resize(2);
-    album.setIdentity(book, QStringLiteral("旅"), 1, BookMode::Media);
-    ops.setMediumRecorded([&](const MediumRecord& record) { registry.set(1, record); });
+    const DriveProbe& probe = session.probe();
+    open(BookMode::Media);
 
     const QString onE = touch(e + QStringLiteral("a.avi"));
     EXPECT_EQ(ops.prepareAddition({onE}, probe), QStringList{onE});
     EXPECT_EQ(album.driveRoot(), e);
-    EXPECT_EQ(registry.get(1).serial, 0xEu);
+    EXPECT_EQ(session.book().record(0).serial, 0xEu);
     album.append(album.entryFor(onE), {});
 
     dialogs.answer(DialogService::Answer::Ok);
@@ -83,23 +89,19 @@ TEST_F(VideoOperationsTest, AMediaAlbumRecordsItsMediumAndForgetsItWhenEmptied) 
     EXPECT_TRUE(ops.prepareAddition({onE}, probe).isEmpty()); // already there: nothing said
     EXPECT_EQ(dialogs.messages().size(), 1);
 
-    // Emptied, the album belongs to no medium and takes the next one.
+    // Emptied, the album belongs to no medium; the medium in its drive is still the one it
+    // takes, as when an empty album is shown.
     EXPECT_EQ(ops.deleteFromAlbum(0), -1);
-    EXPECT_EQ(registry.get(1), MediumRecord{});
-    EXPECT_EQ(album.driveRoot(), QString());
-    const QString onF = f + QStringLiteral("b.avi");
-    EXPECT_EQ(ops.prepareAddition({onF}, probe), QStringList{onF});
-    EXPECT_EQ(registry.get(1).serial, 0xFu);
+    EXPECT_EQ(session.book().record(0), MediumRecord{});
+    EXPECT_EQ(album.driveRoot(), e);
+    session.flush();
+    EXPECT_EQ(lines(album.paths().album), QStringList{});
 }
 
 TEST_F(VideoOperationsTest, AnUnmountedMediumFoundByTheAlbumsFilesDropsWhatItLacks) {
-    test::FakeVolumeTable volumes;
     const QString cd = volumes.mount(kMediumCd, 0xC, QStringLiteral("CD"));
-    DriveProbe probe(volumes);
-    MediaRegistry registry;
-    registry.resize(1);
-    album.setIdentity(book, QStringLiteral("旅"), 0, BookMode::Media);
-    ops.setMediumRecorded([&](const MediumRecord& record) { registry.set(0, record); });
+    const DriveProbe& probe = session.probe();
+    open(BookMode::Media);
     album.append(QStringLiteral("lost.avi"), {}, 5, 5);
     album.append(QStringLiteral("kept.avi"), {}, 7, 7);
     touch(cd + QStringLiteral("kept.avi"));
@@ -108,6 +110,7 @@ TEST_F(VideoOperationsTest, AnUnmountedMediumFoundByTheAlbumsFilesDropsWhatItLac
     EXPECT_EQ(ops.prepareAddition({added}, probe), QStringList{added});
     EXPECT_EQ(album.entries(), QStringList{"kept.avi"});
     EXPECT_EQ(album.bookmark(0), 7);
+    session.flush();
     EXPECT_EQ(lines(album.paths().album), QStringList{"kept.avi"});
-    EXPECT_EQ(registry.get(0).kind, kMediumCd);
+    EXPECT_EQ(session.book().record(0).kind, kMediumCd);
 }
