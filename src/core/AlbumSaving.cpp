@@ -36,11 +36,12 @@ bool saveAlbumFiles(const Album& album, DialogService& dialogs) {
     if (!album.isOpen())
         return false;
     StagedFiles files;
-    // The store goes first: a crash after its rename leaves an album file whose opening fits
-    // the store to it again.
-    album.store().stageTo(files, album.paths().storeBase) &&
-        files.stage(album.paths().album, textfile::encodeLines(album.entries()));
+    // The album file is renamed last: a crash between the renames leaves it as it was, with
+    // companions that hold at least its rows (opening drops their surplus), so videos added
+    // since are lost whole rather than joined to the wrong picture or count.
+    album.store().stageTo(files, album.paths().storeBase);
     stageMarks(album, files);
+    files.stage(album.paths().album, textfile::encodeLines(album.entries()));
     return commitOrReport(files, dialogs);
 }
 

@@ -110,7 +110,8 @@ Book::LoadResult Book::load(const QString& libraryFolder, const QString& title, 
     MediaRegistry registry;
     if (mode == BookMode::Media && QFileInfo::exists(paths_.mediaDat))
         registryDamaged_ = !registry.loadFromFile(paths_.mediaDat, dialogs);
-    registryChanged_ = mode == BookMode::Media && registry.count() != lineCount;
+    // A registry that is merely short is written fitted; a damaged one stays as it is.
+    registryChanged_ = mode == BookMode::Media && !registryDamaged_ && registry.count() != lineCount;
 
     QStringList refused, unreadable;
     QList<BookAlbum> albums;
