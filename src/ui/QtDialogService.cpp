@@ -4,13 +4,27 @@
 #include <QColorDialog>
 #include <QFileDialog>
 #include <QInputDialog>
+#include <QMainWindow>
 #include <QMessageBox>
 
 namespace tavimo {
 
+QWidget* QtDialogService::owner() const {
+    if (QWidget* modal = QApplication::activeModalWidget())
+        return modal;
+    if (QWidget* active = QApplication::activeWindow())
+        return active;
+    if (parent_ != nullptr && parent_->isVisible())
+        return parent_;
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (window->isVisible() && window->isWindow() && qobject_cast<QMainWindow*>(window))
+            return window;
+    return parent_;
+}
+
 DialogService::Answer QtDialogService::message(const QString& text, Buttons buttons, Icon icon,
                                                const QString& caption) {
-    QMessageBox box(parent_);
+    QMessageBox box(owner());
     box.setWindowTitle(caption.isEmpty() ? QApplication::applicationName() : caption);
     box.setText(text);
     switch (icon) {
@@ -39,7 +53,7 @@ DialogService::Answer QtDialogService::message(const QString& text, Buttons butt
 std::optional<QString> QtDialogService::input(const QString& caption, const QString& prompt,
                                               const QString& initial) {
     bool ok = false;
-    QString text = QInputDialog::getText(parent_, caption, prompt, QLineEdit::Normal, initial, &ok);
+    QString text = QInputDialog::getText(owner(), caption, prompt, QLineEdit::Normal, initial, &ok);
     if (!ok)
         return std::nullopt;
     return text;
@@ -47,7 +61,7 @@ std::optional<QString> QtDialogService::input(const QString& caption, const QStr
 
 std::optional<QString> QtDialogService::openFile(const QString& caption, const QString& folder,
                                                  const QString& filter) {
-    QString path = QFileDialog::getOpenFileName(parent_, caption, folder, filter, nullptr,
+    QString path = QFileDialog::getOpenFileName(owner(), caption, folder, filter, nullptr,
                                                 QFileDialog::DontUseNativeDialog);
     if (path.isEmpty())
         return std::nullopt;
@@ -56,7 +70,7 @@ std::optional<QString> QtDialogService::openFile(const QString& caption, const Q
 
 QStringList QtDialogService::openFiles(const QString& caption, const QString& folder,
                                        const QString& filter) {
-    return QFileDialog::getOpenFileNames(parent_, caption, folder, filter, nullptr,
+    return QFileDialog::getOpenFileNames(owner(), caption, folder, filter, nullptr,
                                          QFileDialog::DontUseNativeDialog);
 }
 
@@ -64,7 +78,7 @@ std::optional<QString> QtDialogService::saveFile(const QString& caption, const Q
                                                  const QString& fileName,
                                                  const QString& filter) {
     const QString start = fileName.isEmpty() ? folder : folder + u'/' + fileName;
-    QString path = QFileDialog::getSaveFileName(parent_, caption, start, filter, nullptr,
+    QString path = QFileDialog::getSaveFileName(owner(), caption, start, filter, nullptr,
                                                 QFileDialog::DontUseNativeDialog);
     if (path.isEmpty())
         return std::nullopt;
@@ -74,14 +88,14 @@ std::optional<QString> QtDialogService::saveFile(const QString& caption, const Q
 std::optional<QString> QtDialogService::selectFolder(const QString& caption,
                                                      const QString& folder) {
     QString path = QFileDialog::getExistingDirectory(
-        parent_, caption, folder, QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
+        owner(), caption, folder, QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
     if (path.isEmpty())
         return std::nullopt;
     return path;
 }
 
 std::optional<QColor> QtDialogService::chooseColor(const QColor& initial) {
-    QColor color = QColorDialog::getColor(initial, parent_);
+    QColor color = QColorDialog::getColor(initial, owner());
     if (!color.isValid())
         return std::nullopt;
     return color;

@@ -9,8 +9,13 @@ namespace tavimo {
 // The dialog service of the running program: Qt's message, input, file and colour dialogs.
 class QtDialogService final : public DialogService {
 public:
-    explicit QtDialogService(QWidget* parent = nullptr) : parent_(parent) {}
-    void setParent(QWidget* parent) { parent_ = parent; }
+    // fallback: the window that owns a dialog when no window of the program is active or shown.
+    explicit QtDialogService(QWidget* fallback = nullptr) : parent_(fallback) {}
+    void setParent(QWidget* fallback) { parent_ = fallback; }
+
+    // The window a dialog belongs to: the one that asks, which is the active (or else the shown)
+    // window of the program, not always the book window, which hides while an album is open.
+    QWidget* owner() const;
 
     Answer message(const QString& text, Buttons buttons, Icon icon,
                    const QString& caption) override;
