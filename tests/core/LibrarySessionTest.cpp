@@ -1,6 +1,8 @@
 #include "core/LibrarySession.h"
 
 #include "core/AlbumContents.h"
+#include "core/AlbumShowing.h"
+#include "core/VideoExtensions.h"
 #include "core/ImageFunc.h"
 #include "core/JpegCodec.h"
 #include "core/TextFile.h"
@@ -250,4 +252,44 @@ TEST_F(LibrarySessionTest, AKilledSaveLeavesFilesThatOpenWithEveryRowWhole) {
             ASSERT_EQ(jpeg, pictureOf(k)) << "kill " << round << " row " << i;
         }
     }
+}
+
+TEST_F(LibrarySessionTest, AFolderSyncThatOnlyLosesVideosIsSavedWithAllItsFiles) {
+    const QString folder = dir.path() + QStringLiteral("/videos/");
+    const QString other = dir.path() + QStringLiteral("/elsewhere/");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    ASSERT_TRUE(QDir().mkpath(other));
+    for (const QString& path : {folder + "a.avi", other + "b.avi"}) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    ASSERT_TRUE(session.openAlbum(0));
+    session.album().append(folder + "a.avi", pictureOf(1), 100, 1);
+    session.album().append(other + "b.avi", pictureOf(2), 200, 2);
+    session.closeAlbum();
+
+    ASSERT_TRUE(session.openAlbum(0));
+    VideoExtensions extensions;
+    EXPECT_FALSE(albumshow::synchroniseWithFolder(session.album(), extensions)); // none joined
+    session.closeAlbum();
+    const AlbumPaths paths = session.book().albumPaths(0);
+    EXPECT_EQ(textfile::readLines(paths.album).value_or(QStringList()),
+              QStringList{folder + "a.avi"});
+    Tpackedjpg store;
+    ASSERT_TRUE(store.loadFromFile(paths.store));
+    EXPECT_EQ(store.count(), 1) << "the store follows the album file";
+    EXPECT_EQ(contents(paths.marks), "100\r\n");
+}
+
+TEST_F(LibrarySessionTest, AnAlbumNamedLikeItsBookIsReportedAndNeverWritesTheBooksPictures) {
+    addAlbum(QStringLiteral("本"));
+    session.flush();
+    const QByteArray bookPictures = contents(session.bookPaths().pictureStore);
+    dialogs.answer(DialogService::Answer::Ok);
+    ASSERT_EQ(session.loadBook(QStringLiteral("本")), Book::LoadResult::Loaded);
+    EXPECT_TRUE(dialogs.messages().last().contains(QStringLiteral("本")));
+    ASSERT_TRUE(session.openAlbum(3));
+    appendVideo(1);
+    session.closeAlbum();
+    EXPECT_EQ(contents(session.bookPaths().pictureStore), bookPictures);
 }
