@@ -55,6 +55,10 @@ void GridBinding::inserted(int first, int last) {
         grid_.addCell(QString());
         fill(row);
     }
+    // Videos added one by one show as they come, without laying the grid out for each.
+    const int count = grid_.count();
+    if (count == 1 || count % 16 == 0 || last > first)
+        grid_.layOut();
 }
 
 void GridBinding::removed(int first, int last) {
