@@ -22,9 +22,9 @@ class Tpackedjpg;
 // One video of the open album: its line of the album file, its thumbnail, its bookmark and its
 // play count. They move together, so no change can leave one of them behind.
 struct VideoRow {
-    quint64 id = 0;  // stable for the album's time open: thumbnail results find their row by it
-    QString entry;   // the album file's line
-    QByteArray jpeg; // the thumbnail as stored (empty: none); may point into the loaded store
+    quint64 id = 0;      // stable for the album's time open: thumbnail results find their row by it
+    QString entry;       // the album file's line
+    QByteArray jpeg;     // the thumbnail as stored (empty: none); may point into the loaded store
     CellPicture picture; // the same bytes as the grid draws them
     int64_t bookmark = 0;
     int32_t count = 0;
@@ -128,8 +128,7 @@ Q_SIGNALS:
     void marksChanged();
 
 private:
-    VideoRow makeRow(const QString& entry, const QByteArray& jpeg, int64_t bookmark,
-                     int32_t count);
+    VideoRow makeRow(const QString& entry, const QByteArray& jpeg, int64_t bookmark, int32_t count);
     void rowUpdated(int i, const QList<int>& roles);
 
     BookPaths book_;

@@ -86,8 +86,9 @@ int dropMissingFiles(Album& album, const std::function<void(int)>& progress, int
         if (known == reachable.cend()) {
             const QFileInfo folder(folderPath);
             const bool canTell = folder.isDir() && folder.isExecutable() &&
-                                 !QDir(folderPath).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot |
-                                                           QDir::Hidden | QDir::System);
+                                 !QDir(folderPath)
+                                      .isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot |
+                                               QDir::Hidden | QDir::System);
             known = reachable.insert(folderPath, canTell);
         }
         if (*known)

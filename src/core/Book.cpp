@@ -111,7 +111,8 @@ Book::LoadResult Book::load(const QString& libraryFolder, const QString& title, 
     if (mode == BookMode::Media && QFileInfo::exists(paths_.mediaDat))
         registryDamaged_ = !registry.loadFromFile(paths_.mediaDat, dialogs);
     // A registry that is merely short is written fitted; a damaged one stays as it is.
-    registryChanged_ = mode == BookMode::Media && !registryDamaged_ && registry.count() != lineCount;
+    registryChanged_ =
+        mode == BookMode::Media && !registryDamaged_ && registry.count() != lineCount;
 
     QStringList refused, unreadable;
     QList<BookAlbum> albums;
@@ -305,8 +306,8 @@ void Book::setFolderSync(int i, bool folderSync) {
 
 void Book::setJpeg(int i, const QByteArray& jpeg) {
     BookAlbum& album = albums_[i];
-    album.jpeg = jpeg::readSize(jpeg) ? QByteArray(jpeg.constData(), jpeg.size())
-                                      : placeholderJpeg();
+    album.jpeg =
+        jpeg::readSize(jpeg) ? QByteArray(jpeg.constData(), jpeg.size()) : placeholderJpeg();
     album.picture = CellPicture::fromJpeg(album.jpeg);
     picturesChanged_ = true;
     rowUpdated(i, {PictureRole});

@@ -77,7 +77,9 @@ public:
     AlbumPaths albumPaths(int i) const { return AlbumPaths::of(paths_, albums_.at(i).name); }
     // The album named so (exact comparison), -1 for none.
     int indexOfAlbum(const QString& name) const;
-    MediumRecord record(int i) const { return isValidIndex(i) ? albums_.at(i).record : MediumRecord{}; }
+    MediumRecord record(int i) const {
+        return isValidIndex(i) ? albums_.at(i).record : MediumRecord{};
+    }
     // The pictures as one store and the media records as one registry, in album order.
     Tpackedjpg pictures() const;
     MediaRegistry registry() const;

@@ -38,7 +38,8 @@ QString DriveProbe::findByFile(const QString& relativePath, MediumRecord& record
     if (relativePath.isEmpty())
         return {};
     for (const VolumeInfo& volume : volumes_.volumes()) {
-        if (volume.kind > kMediumNone && QFileInfo(volume.root + mediaEntryPath(relativePath)).isFile()) {
+        if (volume.kind > kMediumNone &&
+            QFileInfo(volume.root + mediaEntryPath(relativePath)).isFile()) {
             record = fillRecord(volume.root);
             return volume.root;
         }

@@ -52,7 +52,8 @@ Book::LoadResult LibrarySession::loadBook(const QString& title) {
             sharing.append(album.name);
     if (!sharing.isEmpty())
         dialogs_.message(
-            QStringLiteral("ブックと同じ名前のアルバムがあります。このアルバムは保存されません。\r\n%1")
+            QStringLiteral(
+                "ブックと同じ名前のアルバムがあります。このアルバムは保存されません。\r\n%1")
                 .arg(sharing.join(QStringLiteral("\r\n"))),
             DialogService::Buttons::Ok, DialogService::Icon::Warning);
     Q_EMIT bookReplaced();
@@ -90,9 +91,10 @@ bool LibrarySession::openAlbum(int index) {
         }
     }
     if (albumReadOnly_)
-        dialogs_.message(QStringLiteral("アルバムファイルを読み込めません。読み取り専用で開きます。\r\n%1")
-                             .arg(QDir::toNativeSeparators(paths.album)),
-                         DialogService::Buttons::Ok, DialogService::Icon::Warning);
+        dialogs_.message(
+            QStringLiteral("アルバムファイルを読み込めません。読み取り専用で開きます。\r\n%1")
+                .arg(QDir::toNativeSeparators(paths.album)),
+            DialogService::Buttons::Ok, DialogService::Icon::Warning);
     albumReadOnly_ = albumReadOnly_ || namedLikeBook(listed.name, book_.paths().title);
 
     Tpackedjpg store;

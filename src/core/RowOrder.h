@@ -21,8 +21,7 @@ inline bool isPermutation(const QList<int>& order, qsizetype n) {
 // Puts rows in the order given: order[k] is the old index of the row that goes to index k.
 // Rows move whole, so nothing that belongs to a row can stay behind. False, and the rows
 // untouched, unless order is a permutation of the rows.
-template <class Row>
-bool reorderRows(QList<Row>& rows, const QList<int>& order) {
+template <class Row> bool reorderRows(QList<Row>& rows, const QList<int>& order) {
     if (!isPermutation(order, rows.size()))
         return false;
     QList<Row> sorted;

@@ -1,9 +1,8 @@
 #include "core/Tpackedjpg.h"
 
-#include "core/StagedFiles.h"
-
 #include "core/DialogService.h"
 #include "core/JpegCodec.h"
+#include "core/StagedFiles.h"
 #include "core/TextCodec.h"
 
 #include <QFile>

@@ -109,7 +109,7 @@ QStringList VideoOperations::prepareAddition(const QStringList& files, const Dri
         const QList<int> missing = entriesMissingFrom(plan.medium.root, album_.entries());
         if (!missing.isEmpty()) {
             album_.removeAll(missing);
-                }
+        }
     }
     return plan.files;
 }

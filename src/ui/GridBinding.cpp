@@ -16,10 +16,9 @@ GridBinding::GridBinding(const QAbstractItemModel& model, ScrollBox& grid, QObje
     connect(&model_, &QAbstractItemModel::rowsRemoved, this,
             [this](const QModelIndex&, int first, int last) { removed(first, last); });
     connect(&model_, &QAbstractItemModel::rowsMoved, this, &GridBinding::rebuild);
-    connect(&model_, &QAbstractItemModel::dataChanged, this,
-            [this](const QModelIndex& from, const QModelIndex& to) {
-                changed(from.row(), to.row());
-            });
+    connect(
+        &model_, &QAbstractItemModel::dataChanged, this,
+        [this](const QModelIndex& from, const QModelIndex& to) { changed(from.row(), to.row()); });
     rebuild();
 }
 

@@ -63,9 +63,9 @@ private:
     int run_ = 0;
     int done_ = 0;
     QStringList paths_;
-    QList<quint64> ids_;     // Show and Refresh: the row each file belongs to
-    QList<int> hints_;       // where each row stood when the run began
-    QList<quint64> dropped_; // Show: rows whose files could not be read and are left out
+    QList<quint64> ids_;       // Show and Refresh: the row each file belongs to
+    QList<int> hints_;         // where each row stood when the run began
+    QList<quint64> dropped_;   // Show: rows whose files could not be read and are left out
     bool showPending_ = false; // a show run gave way to another: it runs again afterwards
 };
 

@@ -2,10 +2,9 @@
 
 #include "core/AlbumSaving.h"
 #include "core/CellRoles.h"
-#include "core/Tpackedjpg.h"
-
 #include "core/ImageFunc.h"
 #include "core/JpegCodec.h"
+#include "core/Tpackedjpg.h"
 #include "support/ScriptedDialogService.h"
 
 #include <QDir>
@@ -178,7 +177,8 @@ TEST_F(AlbumTest, SavesWriteAllFilesTogetherOrNoneOfThem) {
     EXPECT_TRUE(dialogs.messages().at(0).contains(QStringLiteral("旅.pjpg")));
     EXPECT_EQ(contents(album.paths().album), albumBefore);
     EXPECT_EQ(contents(album.paths().marks), marksBefore);
-    EXPECT_TRUE(QDir(book.bookFolder).entryList({QStringLiteral("*.??????")}, QDir::Files).isEmpty())
+    EXPECT_TRUE(
+        QDir(book.bookFolder).entryList({QStringLiteral("*.??????")}, QDir::Files).isEmpty())
         << "no temporary file is left behind";
 
     ASSERT_TRUE(QDir().rmdir(album.paths().store));

@@ -1,13 +1,13 @@
 #include "core/Book.h"
 
-#include "core/MediaRegistry.h"
-#include "core/Tpackedjpg.h"
 #include "core/BookFile.h"
 #include "core/ImageFunc.h"
 #include "core/JpegCodec.h"
 #include "core/MediaDat.h"
+#include "core/MediaRegistry.h"
 #include "core/TextCodec.h"
 #include "core/TextFile.h"
+#include "core/Tpackedjpg.h"
 #include "support/ModelMirror.h"
 #include "support/ScriptedDialogService.h"
 
@@ -208,8 +208,9 @@ TEST_F(BookTest, EveryChangeKeepsAlbumsPicturesRecordsAndCellsInStep) {
 
     const QList<QRgb> colours{0xff0000, 0x00ff00, 0x0000ff, 0xffff00};
     for (int i = 0; i < 4; ++i)
-        book.appendAlbum({QString(QChar(u'A' + i)), {}, false, {}, {}, MediumRecord{1, uint32_t(i + 1), {}}},
-                         imagefunc::solidBitmap(120, 90, QColor(colours[i])));
+        book.appendAlbum(
+            {QString(QChar(u'A' + i)), {}, false, {}, {}, MediumRecord{1, uint32_t(i + 1), {}}},
+            imagefunc::solidBitmap(120, 90, QColor(colours[i])));
     book.appendAlbum({"E", {}, false}); // no picture: the placeholder
 
     // The invariant every operation must keep: album k, cell k, picture k and record k belong

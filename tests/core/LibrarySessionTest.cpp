@@ -2,11 +2,11 @@
 
 #include "core/AlbumContents.h"
 #include "core/AlbumShowing.h"
-#include "core/VideoExtensions.h"
 #include "core/ImageFunc.h"
 #include "core/JpegCodec.h"
 #include "core/TextFile.h"
 #include "core/Tpackedjpg.h"
+#include "core/VideoExtensions.h"
 #include "support/FakeVolumeTable.h"
 #include "support/ScriptedDialogService.h"
 
@@ -16,8 +16,8 @@
 #include <QFile>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 #include <csignal>
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -46,7 +46,8 @@ protected:
     // An album as making one leaves it: in the book, with its empty album file.
     void addAlbum(const QString& name) {
         session.book().appendAlbum({name});
-        ASSERT_TRUE(textfile::writeLines(session.book().albumPaths(session.book().count() - 1).album, {}));
+        ASSERT_TRUE(
+            textfile::writeLines(session.book().albumPaths(session.book().count() - 1).album, {}));
     }
 
     // Video k of the album: entry "/v/k.avi", bookmark 100 k, count k, picture k.

@@ -1,9 +1,8 @@
 #include "core/VideoOperations.h"
 
-#include "core/LibrarySession.h"
-
 #include "core/Album.h"
 #include "core/DriveProbe.h"
+#include "core/LibrarySession.h"
 #include "core/MediaAddition.h"
 #include "core/MediaRegistry.h"
 #include "core/TextFile.h"

@@ -1,0 +1,254 @@
+#include "core/Playback.h"
+
+#include "core/LibrarySession.h"
+#include "core/MediaEngine.h"
+#include "core/TextFile.h"
+#include "core/VolumeTable.h"
+#include "support/FakeVolumeTable.h"
+#include "support/ScriptedDialogService.h"
+#include "support/TestFiles.h"
+
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace tavimo;
+
+namespace {
+
+// An engine that opens what it is told at once (or fails the paths listed in `broken`) and
+// keeps a position the tests move by hand.
+class FakeEngine final : public MediaEngine {
+public:
+    void open(const QString& path) override {
+        opens.append(path);
+        loaded_ = !broken.contains(path);
+        playing_ = false;
+        current = 0;
+        if (answerAtOnce)
+            Q_EMIT opened(loaded_);
+    }
+    void close() override {
+        loaded_ = playing_ = false;
+        ++closes;
+    }
+    bool isLoaded() const override { return loaded_; }
+    bool play() override { return loaded_ && (playing_ = true); }
+    bool pause() override {
+        playing_ = false;
+        return loaded_;
+    }
+    bool isPlaying() const override { return playing_; }
+    qint64 durationMs() const override { return loaded_ ? duration / 10000 : 0; }
+    bool positions(qint64* c, qint64* s) const override {
+        *c = current;
+        *s = duration;
+        return loaded_;
+    }
+    bool seek(qint64 position) override {
+        seeks.append(position);
+        current = position;
+        return loaded_;
+    }
+    bool frameStep(bool forward) override {
+        playing_ = false;
+        current =
+            forward ? std::min(current + 400000, duration) : std::max<qint64>(current - 400000, 0);
+        return loaded_;
+    }
+
+    QStringList opens, broken;
+    QList<qint64> seeks;
+    qint64 current = 0;
+    qint64 duration = 20 * Playback::kOneMinute;
+    int closes = 0;
+    bool answerAtOnce = true;
+
+private:
+    bool loaded_ = false;
+    bool playing_ = false;
+};
+
+class PlaybackTest : public ::testing::Test {
+protected:
+    // A book "本" with one album of `videos` files, open in the session.
+    void openAlbum(const QStringList& videos, BookMode mode = BookMode::Normal) {
+        session.setMode(mode);
+        ASSERT_TRUE(session.createBook(QStringLiteral("本")));
+        session.book().appendAlbum({QStringLiteral("旅")});
+        ASSERT_TRUE(textfile::writeLines(session.book().albumPaths(0).album, videos));
+        session.book().setEntries(0, videos);
+        ASSERT_TRUE(session.openAlbum(0));
+    }
+    QString video(const QString& name) {
+        const QString path = dir.path() + u'/' + name;
+        EXPECT_TRUE(test::writeTestFile(path, {}));
+        return path;
+    }
+
+    QTemporaryDir dir;
+    test::FakeVolumeTable volumes;
+    test::ScriptedDialogService dialogs;
+    LibrarySession session{dir.path(), dialogs, volumes};
+    FakeEngine engine;
+    Playback playback{session, engine};
+    QSignalSpy closing{&playback, &Playback::closeRequested};
+};
+
+} // namespace
+
+TEST_F(PlaybackTest, OpeningPlaysCountsAndStartsAtTheBookmarkWhenAsked) {
+    openAlbum({video("a.avi"), video("b.avi")});
+    session.album().setBookmark(1, 3 * Playback::kOneMinute);
+    QSignalSpy playing(&playback, &Playback::playing);
+    playback.setIndex(1);
+    playback.openAndPlay();
+    EXPECT_TRUE(engine.isPlaying());
+    EXPECT_EQ(session.album().playCount(1), 1);
+    ASSERT_EQ(playing.size(), 1);
+    EXPECT_EQ(playing.at(0).at(1).toLongLong(), 3 * Playback::kOneMinute);
+    EXPECT_TRUE(engine.seeks.isEmpty()) << "from the start unless asked";
+
+    playback.setPlayFromBookmark(true);
+    playback.openAndPlay();
+    EXPECT_EQ(engine.seeks, QList<qint64>{3 * Playback::kOneMinute});
+    EXPECT_EQ(session.album().playCount(1), 2);
+
+    // A bookmark of 0 is none: the video starts at its beginning.
+    playback.setIndex(0);
+    playback.openAndPlay();
+    EXPECT_EQ(engine.seeks.size(), 1);
+}
+
+TEST_F(PlaybackTest, AVideoThatWillNotOpenClosesThePlayerAtTheStartIndex) {
+    openAlbum({video("a.avi"), video("b.avi")});
+    engine.broken = {session.album().fullPath(1)};
+    QSignalSpy current(&playback, &Playback::currentVideoChanged);
+    playback.setIndex(1);
+    playback.openAndPlay();
+    EXPECT_EQ(closing.size(), 1);
+    EXPECT_FALSE(playback.isOpening());
+    EXPECT_EQ(current.last().at(0).toInt(), 1);
+    EXPECT_EQ(session.album().playCount(1), 0);
+}
+
+TEST_F(PlaybackTest, TheEndOfAVideoReplaysItOrGoesOnWrappingAround) {
+    openAlbum({video("a.avi"), video("b.avi")});
+    playback.setIndex(1);
+    playback.openAndPlay();
+    Q_EMIT engine.endOfMedia();
+    EXPECT_EQ(playback.index(), 1);
+    EXPECT_EQ(session.album().playCount(1), 2);
+
+    playback.setContinuous(true);
+    Q_EMIT engine.endOfMedia();
+    EXPECT_EQ(playback.index(), 0);
+    EXPECT_EQ(engine.opens.last(), session.album().fullPath(0));
+
+    playback.previous();
+    EXPECT_EQ(playback.index(), 1);
+    playback.next();
+    EXPECT_EQ(playback.index(), 0);
+}
+
+TEST_F(PlaybackTest, AnAlbumOfOneVideoReplaysItAndOneWithNoneLeftClosesThePlayer) {
+    openAlbum({video("a.avi")});
+    playback.setContinuous(true);
+    playback.openAndPlay();
+    Q_EMIT engine.endOfMedia();
+    playback.next();
+    playback.previous();
+    EXPECT_EQ(engine.opens.size(), 4);
+    EXPECT_EQ(playback.index(), 0);
+
+    session.album().remove(0);
+    playback.next();
+    EXPECT_EQ(closing.size(), 1);
+}
+
+TEST_F(PlaybackTest, JumpsStayInsideTheVideoAndFrameStepsStopAtItsEdges) {
+    openAlbum({video("a.avi")});
+    playback.openAndPlay();
+    engine.current = 3 * Playback::kOneMinute;
+    playback.jump(-Playback::kTenMinutes);
+    EXPECT_EQ(engine.current, 0);
+
+    // One minute on with 30 seconds left starts again from the beginning, playing.
+    engine.current = engine.duration - Playback::kOneMinute / 2;
+    playback.jump(Playback::kOneMinute);
+    EXPECT_EQ(engine.current, 0);
+    EXPECT_TRUE(engine.isPlaying());
+
+    // Ten minutes on with five left goes to the end.
+    engine.current = engine.duration - 5 * Playback::kOneMinute;
+    playback.jump(Playback::kTenMinutes);
+    EXPECT_EQ(engine.current, engine.duration);
+
+    engine.current = 0;
+    playback.frameStep(false);
+    EXPECT_EQ(engine.current, 0);
+    EXPECT_FALSE(engine.isPlaying());
+}
+
+TEST_F(PlaybackTest, ABookmarkIsWrittenAtOnceAndTheMarkerFollowsTheFormula) {
+    openAlbum({video("a.avi"), video("b.avi")});
+    playback.setIndex(1);
+    playback.openAndPlay();
+    engine.current = 12345678;
+    playback.setBookmark();
+    EXPECT_EQ(textfile::readLines(session.album().paths().marks).value_or(QStringList()),
+              (QStringList{"0", "12345678"}));
+    engine.current = 0;
+    playback.goToBookmark();
+    EXPECT_EQ(engine.current, 12345678);
+
+    EXPECT_EQ(Playback::markerLeft(616, 6'000'000'000, 1'200'000),
+              (616 - 16) * 6'000'000'000 / 1'200'000 / 10000 + 7);
+    EXPECT_EQ(Playback::markerLeft(616, 0, 1'200'000), -1);
+    EXPECT_EQ(Playback::markerLeft(616, 5, 0), -1) << "no scale without a duration";
+    EXPECT_EQ(Playback::timeText(0), "00.00");
+    EXPECT_EQ(Playback::timeText(65'000), "01.05");
+    EXPECT_EQ(Playback::timeText(7'507'000), "125.07");
+    EXPECT_EQ(Playback::timeText(3'660'000), "61.00");
+}
+
+TEST_F(PlaybackTest, CommandsWaitWhileAVideoOpens) {
+    openAlbum({video("a.avi"), video("b.avi")});
+    engine.answerAtOnce = false;
+    playback.openAndPlay();
+    EXPECT_TRUE(playback.isOpening());
+    playback.next();
+    playback.jump(Playback::kOneMinute);
+    playback.setBookmark();
+    EXPECT_EQ(engine.opens.size(), 1);
+    EXPECT_TRUE(engine.seeks.isEmpty());
+    Q_EMIT engine.opened(true);
+    EXPECT_FALSE(playback.isOpening());
+    EXPECT_TRUE(engine.isPlaying());
+}
+
+TEST_F(PlaybackTest, AMediaAlbumFindsItsMediumOrAsksForItByItsLabel) {
+    const QString usb = volumes.mount(kMediumRemovable, 0xAB, QStringLiteral("CAM"));
+    ASSERT_TRUE(test::writeTestFile(usb + QStringLiteral("b.avi"), {}));
+    openAlbum({QStringLiteral("a.avi"), QStringLiteral("b.avi")}, BookMode::Media);
+    volumes.eject(usb);
+    session.recordMedium(MediumRecord{kMediumRemovable, 0xAB, QStringLiteral("CAM")}, QString());
+
+    dialogs.answer(DialogService::Answer::Ok);
+    playback.setIndex(1);
+    playback.openAndPlay();
+    EXPECT_EQ(dialogs.messages(),
+              QStringList{QStringLiteral(
+                  "ボリュームラベル　”CAM” の リムーバルディスクをセットしてください")});
+    EXPECT_TRUE(engine.opens.isEmpty());
+
+    // Back in a drive: found by its serial, the video it lacks leaves the album, and the one
+    // asked for plays where it now stands, with its own count.
+    const QString again = volumes.mount(kMediumRemovable, 0xAB, QStringLiteral("CAM"));
+    ASSERT_TRUE(test::writeTestFile(again + QStringLiteral("b.avi"), {}));
+    playback.openAndPlay();
+    ASSERT_EQ(engine.opens, QStringList{again + QStringLiteral("b.avi")});
+    EXPECT_EQ(session.album().count(), 1);
+    EXPECT_EQ(playback.index(), 0);
+    EXPECT_EQ(session.album().playCount(0), 1);
+}
