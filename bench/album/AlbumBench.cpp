@@ -1,25 +1,31 @@
 // Opens an album of 10,000 videos (real files, stored thumbnails) from the book window and
-// measures the time until the album grid is first painted; then adds 200 videos to an empty
-// album and measures how long that takes against the grabber working alone, and the longest
-// time the interface thread did not answer a 5 ms timer meanwhile.
+// measures the time until the album grid is first painted; moves one video 100 places with the
+// "次へ移動" key and measures the time and the bytes written until the album is saved; then adds
+// 200 videos to an empty album and measures how long that takes against the grabber working
+// alone, and the longest time the interface thread did not answer a 5 ms timer meanwhile.
+// Last, an album of 100,000 videos is opened to its first painted grid, with the memory the
+// process holds then.
 #include "core/AlbumFiles.h"
 #include "core/AppState.h"
 #include "core/Book.h"
 #include "core/BookPaths.h"
 #include "core/DialogService.h"
+#include "core/FileTrash.h"
 #include "core/ImageFunc.h"
 #include "core/JpegCodec.h"
+#include "core/LibrarySession.h"
 #include "core/MessageOnlyDialogs.h"
 #include "core/TextFile.h"
 #include "core/Tpackedjpg.h"
 #include "core/VolumeTable.h"
 #include "media/ThumbnailPool.h"
+#include "ui/AlbumCommands.h"
 #include "ui/AlbumOpener.h"
 #include "ui/AlbumWindow.h"
 #include "ui/BookWindow.h"
-#include "ui/GridAlbumCells.h"
 #include "ui/ScrollBox.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -38,7 +44,9 @@ using namespace tavimo;
 namespace {
 
 constexpr int kVideos = 10000;
+constexpr int kHugeVideos = 100000;
 constexpr int kAdded = 200;
+constexpr int kMoves = 100;
 constexpr int kProbeMs = 5;
 
 QString fixture(const QString& name) {
@@ -58,6 +66,37 @@ class NoVolumes final : public VolumeTable {
 public:
     QList<VolumeInfo> volumes() const override { return {}; }
 };
+
+// Nothing is deleted or started here; the commands only need somewhere to send it.
+class NoTrash final : public FileTrash {
+public:
+    bool moveToTrash(const QString&) override { return false; }
+};
+class NoLauncher final : public ProgramLauncher {
+public:
+    bool startDetached(const QString&, const QStringList&) override { return false; }
+};
+
+// A figure of /proc/self: the number after `key` on its line, 0 when it is not there.
+qint64 procFigure(const char* file, const QByteArray& key) {
+    QFile proc(QString::fromLatin1(file));
+    if (!proc.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : proc.readAll().split('\n'))
+        if (line.startsWith(key))
+            return line.mid(key.size()).trimmed().split(' ').value(0).toLongLong();
+    return 0;
+}
+
+// Bytes this process handed to write() so far (page cache included, as every save goes there).
+qint64 bytesWritten() {
+    return procFigure("/proc/self/io", "wchar:");
+}
+
+// Resident memory in MB: VmRSS now, or VmHWM for the peak.
+double residentMb(const char* key) {
+    return procFigure("/proc/self/status", key) / 1024.0;
+}
 
 // A hard link (a copy where links are refused): a real video file under its own name.
 void linkVideo(const QString& from, const QString& to) {
@@ -99,6 +138,31 @@ const QStringList kSources{"mp4_h264_640x480.mp4", "avi_mpeg4_640x480.avi", "mkv
                            "wmv_wmv2_640x480.wmv", "mpeg1_640x480.mpg",     "mov_mpeg4_640x480.mov",
                            "flv_flv1_640x480.flv", "mp4_h264_720x480.mp4"};
 
+// Album `name` of `book`: `count` videos linked under `folder` from the sources in turn (so that
+// no file gets more links than the file system allows), each with a stored picture, a bookmark
+// and a play count. Written straight, as the program's synced writes would take minutes here.
+void writeAlbum(const BookPaths& book, const QString& name, const QString& folder, int count,
+                const QStringList& sources, const QList<QByteArray>& pictures) {
+    QDir().mkpath(folder);
+    QStringList entries, marks, counts;
+    Tpackedjpg store;
+    for (int i = 0; i < count; ++i) {
+        const QString& source = sources.at(i % sources.size());
+        const QString path = folder + QStringLiteral("clip%1.").arg(i, 6, 10, QChar(u'0')) +
+                             QFileInfo(source).suffix();
+        linkVideo(fixture(source), path);
+        entries.append(path);
+        marks.append(QString::number(qint64(i) * 10'000'000));
+        counts.append(QString::number(i % 5));
+        store.addPicture(pictures.at(i % pictures.size()));
+    }
+    const AlbumPaths album = AlbumPaths::of(book, name);
+    writeBytes(album.album, textfile::encodeLines(entries));
+    writeBytes(album.marks, textfile::encodeLines(marks));
+    writeBytes(album.counts, textfile::encodeLines(counts));
+    writeBytes(album.store, store.saveToBytes(name));
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -118,31 +182,21 @@ int main(int argc, char** argv) {
     QDir().mkpath(videos);
     QDir().mkpath(added);
 
-    // The book: album "大きい" of 10,000 videos with thumbnails, and the empty album "追加".
+    // The book: album "大きい" of 10,000 videos with thumbnails, the empty album "追加" and
+    // album "巨大" of 100,000 videos.
     const BookPaths book = BookPaths::of(library, QStringLiteral("本"));
     QDir().mkpath(book.imagesFolder);
-    QStringList entries, marks, counts;
-    Tpackedjpg store;
     QList<QByteArray> pictures;
     for (int i = 0; i < 32; ++i)
         pictures.append(
             jpeg::encode(imagefunc::solidBitmap(120, 90, QColor::fromHsv(i * 11, 200, 200))));
-    for (int i = 0; i < kVideos; ++i) {
-        const QString path = videos + QStringLiteral("clip%1.mp4").arg(i, 5, 10, QChar(u'0'));
-        linkVideo(fixture(kSources.at(0)), path);
-        entries.append(path);
-        marks.append(QString::number(qint64(i) * 10'000'000));
-        counts.append(QString::number(i % 5));
-        store.addPicture(pictures.at(i % pictures.size()));
-    }
-    const AlbumPaths big = AlbumPaths::of(book, QStringLiteral("大きい"));
-    writeBytes(big.album, textfile::encodeLines(entries));
-    writeBytes(big.marks, textfile::encodeLines(marks));
-    writeBytes(big.counts, textfile::encodeLines(counts));
-    writeBytes(big.store, store.saveToBytes(QStringLiteral("大きい")));
+    writeAlbum(book, QStringLiteral("大きい"), videos, kVideos, {kSources.at(0)}, pictures);
     writeBytes(AlbumPaths::of(book, QStringLiteral("追加")).album, {});
+    writeAlbum(book, QStringLiteral("巨大"), dir.path() + QStringLiteral("/huge/"), kHugeVideos,
+               kSources, pictures);
     writeBytes(book.bookFile,
-               textfile::encodeLines({QStringLiteral("大きい"), QStringLiteral("追加")}));
+               textfile::encodeLines(
+                   {QStringLiteral("大きい"), QStringLiteral("追加"), QStringLiteral("巨大")}));
 
     QStringList toAdd;
     for (int i = 0; i < kAdded; ++i) {
@@ -157,13 +211,14 @@ int main(int argc, char** argv) {
     state.libraryFolder = library;
     QuietDialogs dialogs;
     NoVolumes volumes;
-    TForm1 bookWindow(state, dialogs);
-    TForm2 albumWindow(state, dialogs);
-    GridAlbumCells cells(*bookWindow.scrollBox);
-    Book opened(&cells);
-    opened.load(library, QStringLiteral("本"), BookMode::Normal, dialogs);
-    state.book = opened.paths();
-    AlbumOpener opener(&opened, bookWindow, albumWindow, volumes, dialogs);
+    NoTrash trash;
+    NoLauncher launcher;
+    LibrarySession session(library, dialogs, volumes);
+    session.loadBook(QStringLiteral("本"));
+    TForm1 bookWindow(session, state, dialogs);
+    TForm2 albumWindow(session, state, dialogs);
+    AlbumOpener opener(session, bookWindow, albumWindow);
+    new AlbumCommands(albumWindow, session, state, trash, launcher); // owned by the window
     bookWindow.show();
 
     // Opening: from the command to the first paint of the album grid.
@@ -176,6 +231,18 @@ int main(int argc, char** argv) {
     std::printf("opened %d videos (%d cells) to the first painted grid: %lld ms\n",
                 albumWindow.album().count(), albumWindow.grid()->count(),
                 static_cast<long long>(openMs));
+
+    // Moving the first video 100 places, one key press at a time, and saving what it left.
+    albumWindow.setCurrentVideo(0);
+    const qint64 writtenBefore = bytesWritten();
+    clock.restart();
+    for (int i = 0; i < kMoves; ++i)
+        albumWindow.a_next->trigger();
+    session.flush();
+    const qint64 movesMs = clock.elapsed();
+    const double movesMb = (bytesWritten() - writtenBefore) / 1e6;
+    std::printf("moved video 0 to %d in %d presses and saved: %lld ms, %.1f MB written\n",
+                albumWindow.currentVideo(), kMoves, static_cast<long long>(movesMs), movesMb);
     albumWindow.close();
 
     // The grabber alone, one file after another on this thread.
@@ -213,8 +280,27 @@ int main(int argc, char** argv) {
     std::printf("added %d videos in %.2f s (goal %.2f s); longest stall %lld ms (goal 100)\n",
                 albumWindow.album().count(), addSeconds, 1.2 * singleSeconds / cores,
                 static_cast<long long>(stallMs));
-    std::printf("album: %d opened in %lld ms, %d added in %.2f s, longest stall %lld ms\n", kVideos,
-                static_cast<long long>(openMs), kAdded, addSeconds,
-                static_cast<long long>(stallMs));
+    albumWindow.close();
+
+    // The album of 100,000: to its first painted grid, and the memory held with it open.
+    const double residentBefore = residentMb("VmRSS:");
+    FirstPaint hugePainted(albumWindow.grid()->viewport());
+    clock.restart();
+    opener.open(2);
+    hugePainted.wait();
+    const qint64 hugeOpenMs = clock.elapsed();
+    const double resident = residentMb("VmRSS:");
+    std::printf("opened %d videos to the first painted grid: %lld ms; resident %.0f MB (%.0f MB "
+                "before opening, peak %.0f MB)\n",
+                albumWindow.album().count(), static_cast<long long>(hugeOpenMs), resident,
+                residentBefore, residentMb("VmHWM:"));
+    albumWindow.close();
+
+    std::printf("album: %d opened in %lld ms, resident %.0f MB\n", kHugeVideos,
+                static_cast<long long>(hugeOpenMs), resident);
+    std::printf("album: %d opened in %lld ms, %d added in %.2f s, longest stall %lld ms, %d moves "
+                "%lld ms writing %.1f MB\n",
+                kVideos, static_cast<long long>(openMs), kAdded, addSeconds,
+                static_cast<long long>(stallMs), kMoves, static_cast<long long>(movesMs), movesMb);
     return 0;
 }

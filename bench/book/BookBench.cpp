@@ -4,8 +4,10 @@
 #include "core/BookPaths.h"
 #include "core/ImageFunc.h"
 #include "core/JpegCodec.h"
+#include "core/LibrarySession.h"
 #include "core/TextFile.h"
 #include "core/Tpackedjpg.h"
+#include "core/VolumeTable.h"
 #include "ui/BookSession.h"
 #include "ui/BookWindow.h"
 #include "ui/QtDialogService.h"
@@ -89,6 +91,11 @@ void makeBook(const QString& library, const QString& title) {
     writeStore(book.pictureStoreBase(), bookPictures);
 }
 
+class NoVolumes final : public VolumeTable {
+public:
+    QList<VolumeInfo> volumes() const override { return {}; }
+};
+
 // Runs the event loop until the grid's viewport has been painted once.
 class FirstPaint : public QObject {
 public:
@@ -138,16 +145,18 @@ int main(int argc, char* argv[]) {
         AppState state;
         state.initialise(library);
         QtDialogService dialogs;
-        TForm1 window(state, dialogs);
-        BookSession session(state, window, *window.scrollBox, dialogs);
+        NoVolumes volumes;
+        LibrarySession books(state.libraryFolder, dialogs, volumes);
+        TForm1 window(books, state, dialogs);
+        auto* session = new BookSession(books, state, window); // owned by the window
         window.show();
         QCoreApplication::processEvents(); // the empty window is up before the clock starts
 
         FirstPaint paint(window.scrollBox->viewport());
         QElapsedTimer timer;
         timer.start();
-        state.setBook(title);
-        session.loadCurrentBook();
+        state.bookTitle = title;
+        session->loadCurrentBook();
         const qint64 loaded = timer.elapsed();
         window.scrollBox->viewport()->update();
         paint.wait();

@@ -2,6 +2,7 @@
 #include "core/BookPaths.h"
 #include "core/ImageFunc.h"
 #include "core/JpegCodec.h"
+#include "core/LibrarySession.h"
 #include "core/TextFile.h"
 #include "core/Tpackedjpg.h"
 #include "support/FakeVolumeTable.h"
@@ -72,6 +73,9 @@ TEST_F(BookStartUpTest, StartUpLoadsTheBookOfTheSettingsIntoTheGrid) {
     EXPECT_EQ(root.state().lastNormalBook, "旅行");
     EXPECT_TRUE(root.bookWindow().saveItem->isEnabled());
     EXPECT_TRUE(dialogs.asked().isEmpty());
+    // The keys work at once: the first album is current and the grid has the focus.
+    EXPECT_EQ(grid.currentIndex(), 0);
+    EXPECT_EQ(root.bookWindow().focusWidget(), &grid);
 }
 
 TEST_F(BookStartUpTest, AMissingBookIsReportedAndLeavesTheGridEmpty) {
@@ -104,8 +108,8 @@ TEST_F(BookStartUpTest, SaveCommandWritesTheBookOnlyWhenItHasAlbums) {
     AppRoot root(library(), dialogs, volumes);
     root.startUp();
     const QString bookFile = library() + "本.book";
-    auto& session = dynamic_cast<BookSession&>(root.bookOperations());
-    session.book().setFolderSync(1, true);
+    Book& book = root.session().book();
+    book.setFolderSync(1, true);
     EXPECT_TRUE(root.bookWindow().scrollBox->cellAt(1)->syncMark());
     root.bookWindow().saveItem->trigger();
     EXPECT_EQ(textfile::readLines(bookFile), (QStringList{"A", "B-->"}));
@@ -116,8 +120,8 @@ TEST_F(BookStartUpTest, SaveCommandWritesTheBookOnlyWhenItHasAlbums) {
     root.bookWindow().saveItem->trigger();
     EXPECT_EQ(textfile::readLines(bookFile), (QStringList{"A", "B"}));
 
-    session.book().removeAlbum(1);
-    session.book().removeAlbum(0);
+    book.removeAlbum(1);
+    book.removeAlbum(0);
     QFile::remove(bookFile);
     root.bookWindow().saveItem->trigger();
     EXPECT_FALSE(QFile::exists(bookFile));
@@ -129,9 +133,8 @@ TEST_F(BookStartUpTest, AnImagesFolderThatCannotBeMadeEndsTheProgram) {
     QFile(library() + "本/images").open(QIODevice::WriteOnly);
     writeSettings("本");
     AppRoot root(library(), dialogs, volumes);
-    auto& session = dynamic_cast<BookSession&>(root.bookOperations());
     int terminated = 0;
-    session.setTerminate([&] { ++terminated; });
+    root.bookSession().setTerminate([&] { ++terminated; });
     dialogs.answer(DialogService::Answer::Cancel);
     root.startUp();
     EXPECT_EQ(terminated, 1);

@@ -1,5 +1,6 @@
 #include "app/AppRoot.h"
 #include "core/IniFile.h"
+#include "core/LibrarySession.h"
 #include "core/TextFile.h"
 #include "support/FakeVolumeTable.h"
 #include "support/ScriptedDialogService.h"
@@ -100,7 +101,7 @@ TEST_F(StartUpAndExit, SettingsAreAppliedAsReadAndWrittenBackWithForeignKeys) {
 
     EXPECT_EQ(dialogs.messages(),
               QStringList{lib() + QStringLiteral("Gone.book が見つかりません!")});
-    EXPECT_FALSE(root.state().bookOpen());
+    EXPECT_FALSE(root.session().bookOpen());
     TForm1& form = root.bookWindow();
     EXPECT_EQ(form.pos(), QPoint(screenWidth() - 704, 0));
     EXPECT_EQ(form.size(), QSize(700, 300));

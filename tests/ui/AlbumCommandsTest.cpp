@@ -4,6 +4,7 @@
 #include "core/AppState.h"
 #include "core/BookFile.h"
 #include "core/FileTrash.h"
+#include "core/LibrarySession.h"
 #include "core/MediaAddition.h"
 #include "media/Fixtures.h"
 #include "support/FakeVolumeTable.h"
@@ -47,11 +48,21 @@ class AlbumCommandsTest : public ::testing::Test {
 protected:
     void SetUp() override {
         state.libraryFolder = dir.path() + u'/';
-        state.setBook(QStringLiteral("本"));
-        QDir().mkpath(state.book.imagesFolder);
         videos = dir.path() + QStringLiteral("/videos/");
         QDir().mkpath(videos);
-        form.album().setIdentity(state.book, QStringLiteral("旅"), 0, BookMode::Normal);
+        // The book "本" with its one album "旅", empty and open.
+        const BookPaths book = BookPaths::of(state.libraryFolder, QStringLiteral("本"));
+        QDir().mkpath(book.imagesFolder);
+        ASSERT_TRUE(bookfile::write(book.bookFile, {{"旅"}}, BookMode::Normal));
+        ASSERT_TRUE(albumfile::write(AlbumPaths::of(book, "旅").album, {}));
+        ASSERT_EQ(session.loadBook(QStringLiteral("本")), Book::LoadResult::Loaded);
+        ASSERT_TRUE(session.openAlbum(0));
+    }
+
+    // A file of the open album, once the session wrote what is pending.
+    QByteArray saved(const QString& path) {
+        session.flush();
+        return readTestFile(path);
     }
 
     QString video(const QString& name) {
@@ -88,9 +99,10 @@ protected:
     test::FakeVolumeTable volumes;
     RemovingTrash trash;
     RecordingLauncher launcher;
-    TForm2 form{state, dialogs};
+    LibrarySession session{dir.path(), dialogs, volumes};
+    TForm2 form{session, state, dialogs};
     AlbumCommands* commands =
-        new AlbumCommands(form, state, dialogs, volumes, trash, launcher); // owned by form
+        new AlbumCommands(form, session, state, trash, launcher); // owned by form
     QString videos;
 };
 
@@ -104,7 +116,7 @@ TEST_F(AlbumCommandsTest, MovesAndDeletionsFollowTheSelectionAndSave) {
     EXPECT_EQ(form.currentVideo(), 0);
     EXPECT_EQ(form.cellAt(0)->bookmark(), 300);
     EXPECT_EQ(form.cellAt(0)->playCount(), 3);
-    EXPECT_EQ(readTestFile(form.album().paths().counts), "3\r\n0\r\n1\r\n2\r\n");
+    EXPECT_EQ(saved(form.album().paths().counts), "3\r\n0\r\n1\r\n2\r\n");
     form.a_next->trigger();
     EXPECT_EQ(form.currentVideo(), 1);
     form.N19->trigger();
@@ -123,7 +135,7 @@ TEST_F(AlbumCommandsTest, MovesAndDeletionsFollowTheSelectionAndSave) {
     EXPECT_EQ(form.currentVideo(), 1);
     EXPECT_EQ(titles(), (QStringList{"a.mp4", "b.mp4"}));
     EXPECT_TRUE(QFile::exists(videos + "c.mp4"));
-    EXPECT_EQ(readTestFile(form.album().paths().album),
+    EXPECT_EQ(saved(form.album().paths().album),
               (videos + "a.mp4\r\n" + videos + "b.mp4\r\n").toUtf8());
     EXPECT_EQ(form.windowTitle(), QStringLiteral(" アルバム　 ～ 旅 ～　　　2 files"));
 

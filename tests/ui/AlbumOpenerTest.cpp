@@ -4,13 +4,15 @@
 #include "core/Book.h"
 #include "core/ImageFunc.h"
 #include "core/JpegCodec.h"
+#include "core/LibrarySession.h"
+#include "core/MediaRegistry.h"
 #include "core/TextFile.h"
+#include "core/Tpackedjpg.h"
 #include "support/FakeVolumeTable.h"
 #include "support/ScriptedDialogService.h"
 #include "support/TestFiles.h"
 #include "ui/AlbumWindow.h"
 #include "ui/BookWindow.h"
-#include "ui/GridAlbumCells.h"
 #include "ui/ScrollBox.h"
 
 #include <QAction>
@@ -34,10 +36,8 @@ protected:
         QDir().mkpath(book.imagesFolder);
         ASSERT_TRUE(textfile::writeLines(book.bookFile, {QStringLiteral("旅")}));
         ASSERT_TRUE(textfile::writeLines(book.bookFolder + QStringLiteral("旅.alb"), lines));
-        ASSERT_EQ(this->book.load(state.libraryFolder, QStringLiteral("本"), mode, dialogs),
-                  Book::LoadResult::Loaded);
-        state.mode = mode;
-        state.book = this->book.paths();
+        session.setMode(mode);
+        ASSERT_EQ(session.loadBook(QStringLiteral("本")), Book::LoadResult::Loaded);
         bookWindow.applyBookOpenState();
     }
 
@@ -60,11 +60,11 @@ protected:
     AppState state;
     test::ScriptedDialogService dialogs;
     test::FakeVolumeTable volumes;
-    TForm1 bookWindow{state, dialogs};
-    TForm2 albumWindow{state, dialogs};
-    GridAlbumCells cells{*bookWindow.scrollBox};
-    Book book{&cells};
-    AlbumOpener opener{&book, bookWindow, albumWindow, volumes, dialogs};
+    LibrarySession session{dir.path(), dialogs, volumes};
+    Book& book = session.book();
+    TForm1 bookWindow{session, state, dialogs};
+    TForm2 albumWindow{session, state, dialogs};
+    AlbumOpener opener{session, bookWindow, albumWindow};
 };
 
 } // namespace
@@ -73,11 +73,11 @@ TEST_F(AlbumOpenerTest, OpeningHandsTheAlbumOverWithoutItsBlankLinesAndClosingRe
     const QString folder = dir.path() + "/videos/";
     const QString a = video(folder, "a.mp4"), b = video(folder, "b.mp4");
     makeBook(BookMode::Normal, {a, "", b});
-    writeTestFile(state.book.bookFolder + QStringLiteral("旅.mrk"),
+    writeTestFile(session.bookPaths().bookFolder + QStringLiteral("旅.mrk"),
                   "10\r\n20\r\n30\r\n40\r\n"); // one too many
     Tpackedjpg store;
     store.addBitmap(imagefunc::solidBitmap(120, 90, Qt::red));
-    ASSERT_TRUE(store.saveToFile(state.book.imagesFolder + QStringLiteral("旅")));
+    ASSERT_TRUE(store.saveToFile(session.bookPaths().imagesFolder + QStringLiteral("旅")));
 
     openAndWait();
     EXPECT_FALSE(bookWindow.isVisible());
@@ -86,10 +86,12 @@ TEST_F(AlbumOpenerTest, OpeningHandsTheAlbumOverWithoutItsBlankLinesAndClosingRe
     EXPECT_EQ(album.entries(), (QStringList{a, b}));
     EXPECT_EQ(album.bookmark(1), 30); // the blank line's mark went with it
     EXPECT_EQ(album.playCount(1), 0);
+    session.flush();
     EXPECT_EQ(book.album(0).entries, (QStringList{a, b}));
-    EXPECT_EQ(textfile::readLines(state.book.bookFolder + QStringLiteral("旅.alb")),
+    EXPECT_EQ(textfile::readLines(session.bookPaths().bookFolder + QStringLiteral("旅.alb")),
               (QStringList{a, b}));
-    EXPECT_EQ(readTestFile(state.book.bookFolder + QStringLiteral("旅.mrk")), "10\r\n30\r\n");
+    EXPECT_EQ(readTestFile(session.bookPaths().bookFolder + QStringLiteral("旅.mrk")),
+              "10\r\n30\r\n");
 
     // "この画像をアルバム画像に設定" puts the video's own JPEG into the book.
     albumWindow.setCurrentVideo(0);
@@ -115,7 +117,7 @@ TEST_F(AlbumOpenerTest, AMediaAlbumFindsItsMediumByItsFirstFile) {
     EXPECT_EQ(book.registry().get(0).serial, 0x1234abcdu);
     // What was learnt is on disk at once, not only at the next book save.
     MediaRegistry onDisk;
-    onDisk.loadFromFile(state.book.bookFolder + QStringLiteral("media.dat"), dialogs);
+    onDisk.loadFromFile(session.bookPaths().bookFolder + QStringLiteral("media.dat"), dialogs);
     ASSERT_EQ(onDisk.count(), 1);
     EXPECT_EQ(onDisk.get(0).serial, 0x1234abcdu);
     EXPECT_EQ(album.entries(), QStringList{QStringLiteral("動画/a.mp4")});

@@ -1,13 +1,17 @@
 #include "ui/AlbumWindow.h"
 
 #include "core/AppState.h"
+#include "core/CellGeometry.h"
 #include "core/Colors.h"
 #include "core/ImageFunc.h"
 #include "core/JpegCodec.h"
+#include "core/LibrarySession.h"
+#include "core/TextFile.h"
+#include "core/Tpackedjpg.h"
 #include "media/Fixtures.h"
+#include "support/FakeVolumeTable.h"
 #include "support/ScriptedDialogService.h"
 #include "support/TestFiles.h"
-#include "ui/AlbumHost.h"
 #include "ui/ScrollBox.h"
 
 #include <QClipboard>
@@ -15,10 +19,14 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QProgressBar>
+#include <QScreen>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QToolBar>
 #include <QToolButton>
+#include <QWheelEvent>
 #include <gtest/gtest.h>
 
 using namespace tavimo;
@@ -28,32 +36,15 @@ using tavimo::test::writeTestFile;
 
 namespace {
 
-class RecordingHost final : public AlbumHost {
-public:
-    QStringList entries;
-    QByteArray albumPicture;
-    int closed = 0;
-    QList<MediumRecord> records;
-
-    void albumEntriesSaved(int, const QStringList& saved) override { entries = saved; }
-    void albumRecordChanged(int, const MediumRecord& record) override { records.append(record); }
-    bool setAlbumPicture(int, const QByteArray& jpeg) override {
-        albumPicture = jpeg;
-        return true;
-    }
-    void albumWindowClosed() override { ++closed; }
-};
-
 class AlbumWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
         state.libraryFolder = dir.path() + u'/';
-        state.setBook(QStringLiteral("本"));
-        QDir().mkpath(state.book.imagesFolder);
+        book = BookPaths::of(state.libraryFolder, QStringLiteral("本"));
+        QDir().mkpath(book.imagesFolder);
         videos = dir.path() + QStringLiteral("/videos/");
         QDir().mkpath(videos);
-        paths = AlbumPaths::of(state.book, QStringLiteral("旅"));
-        form.setHost(&host);
+        paths = AlbumPaths::of(book, QStringLiteral("旅"));
     }
 
     // A copy of a fixture under a name of the test's own.
@@ -62,15 +53,13 @@ protected:
         return videos + name;
     }
 
-    // What the book window's open does: the album's files read and fitted to its entries.
+    // A book "本" whose one album "旅" holds these entries, opened by the session as the book
+    // window's open does.
     void prepare(const QStringList& entries) {
-        Album& album = form.album();
-        album.setIdentity(state.book, QStringLiteral("旅"), 0, BookMode::Normal);
-        Tpackedjpg store;
-        if (!store.loadFromFile(paths.store))
-            store.reset(int(entries.size()));
-        album.assign(entries, AlbumMarks::load(paths, int(entries.size()), dialogs),
-                     std::move(store));
+        ASSERT_TRUE(textfile::writeLines(book.bookFile, {QStringLiteral("旅")}));
+        ASSERT_TRUE(textfile::writeLines(paths.album, entries));
+        ASSERT_EQ(session.loadBook(QStringLiteral("本")), Book::LoadResult::Loaded);
+        ASSERT_TRUE(session.openAlbum(0));
     }
 
     // Shows the album and waits until its pictures are complete.
@@ -78,6 +67,7 @@ protected:
         prepare(entries);
         QSignalSpy ready(&form, &TForm2::albumReady);
         form.showAlbum(folderSync);
+        EXPECT_FALSE(form.isBusy()); // pictures made at show time leave the album usable
         ASSERT_TRUE(ready.count() > 0 || ready.wait(30000));
         EXPECT_FALSE(form.isBusy());
     }
@@ -97,7 +87,14 @@ protected:
         ASSERT_TRUE(store.saveToFile(paths.storeBase));
     }
 
+    // The saved files, once the session wrote what is pending.
+    QByteArray saved(const QString& path) {
+        session.flush();
+        return readTestFile(path);
+    }
+
     Tpackedjpg savedStore() {
+        session.flush();
         Tpackedjpg store;
         EXPECT_TRUE(store.loadFromFile(paths.store));
         return store;
@@ -113,8 +110,10 @@ protected:
     QTemporaryDir dir;
     AppState state;
     test::ScriptedDialogService dialogs;
-    RecordingHost host;
-    TForm2 form{state, dialogs};
+    test::FakeVolumeTable volumes;
+    LibrarySession session{dir.path(), dialogs, volumes};
+    TForm2 form{session, state, dialogs};
+    BookPaths book;
     QString videos;
     AlbumPaths paths;
     const QImage redPicture = imagefunc::solidBitmap(120, 90, Qt::red);
@@ -161,7 +160,7 @@ TEST_F(AlbumWindowTest, StoredPicturesAreShownAndMissingOnesAreMadeAtShowTime) {
     QByteArray kept;
     ASSERT_TRUE(store.getPicture(2, kept));
     EXPECT_TRUE(nearColour(centre(kept), Qt::blue));
-    EXPECT_EQ(readTestFile(paths.marks), "5\r\n6\r\n7\r\n");
+    EXPECT_EQ(saved(paths.marks), "5\r\n6\r\n7\r\n");
     EXPECT_TRUE(dialogs.asked().isEmpty());
 }
 
@@ -175,10 +174,10 @@ TEST_F(AlbumWindowTest, ADeletedFileIsDroppedButAnUnreachableFolderIsKept) {
     show(entries);
     EXPECT_EQ(titles(), (QStringList{"a.mp4", "c.mp4", "movie.mp4"}));
     const QStringList left{entries.at(0), entries.at(2), away};
-    EXPECT_EQ(host.entries, left);
-    EXPECT_EQ(readTestFile(paths.album), left.join("\r\n").toUtf8() + "\r\n");
-    EXPECT_EQ(readTestFile(paths.marks), "1\r\n3\r\n4\r\n");
-    EXPECT_EQ(readTestFile(paths.counts), "0\r\n0\r\n0\r\n");
+    EXPECT_EQ(saved(paths.album), left.join("\r\n").toUtf8() + "\r\n");
+    EXPECT_EQ(saved(paths.marks), "1\r\n3\r\n4\r\n");
+    EXPECT_EQ(saved(paths.counts), "0\r\n0\r\n0\r\n");
+    EXPECT_EQ(session.book().album(0).entries, left);
     Tpackedjpg store = savedStore();
     ASSERT_EQ(store.count(), 3);
     QByteArray picture;
@@ -227,7 +226,7 @@ TEST_F(AlbumWindowTest, TheExclusionQuestionDecidesWhetherAnUnreadableFileIsAdde
     EXPECT_EQ(form.album().count(), 3);
     EXPECT_TRUE(dialogs.asked().isEmpty());
 
-    EXPECT_EQ(readTestFile(paths.counts), "0\r\n0\r\n0\r\n");
+    EXPECT_EQ(saved(paths.counts), "0\r\n0\r\n0\r\n");
     EXPECT_EQ(savedStore().count(), 3);
     EXPECT_FALSE(form.progre1->isVisible());
 }
@@ -287,7 +286,7 @@ TEST_F(AlbumWindowTest, PicturesComeFromFilesTheClipboardAndGoToTheBook) {
     EXPECT_TRUE(nearColour(centre(form.album().pictureBytes(0)), Qt::blue));
 
     form.N10->trigger();
-    EXPECT_EQ(host.albumPicture, form.album().pictureBytes(0));
+    EXPECT_EQ(session.book().album(0).jpeg, form.album().pictureBytes(0));
 }
 
 TEST_F(AlbumWindowTest, TheProgressBarStopsAt127AndClosingWaitsForTheWork) {
@@ -305,15 +304,62 @@ TEST_F(AlbumWindowTest, TheProgressBarStopsAt127AndClosingWaitsForTheWork) {
     form.endProgress();
 
     QSignalSpy added(&form, &TForm2::filesAdded);
+    QSignalSpy closed(&form, &TForm2::closed);
     form.addFiles({video("b.mp4")});
     EXPECT_FALSE(form.close()); // busy: refused
     EXPECT_TRUE(form.isVisible());
     ASSERT_TRUE(added.wait(30000));
     EXPECT_TRUE(form.close());
     EXPECT_FALSE(form.isVisible());
-    EXPECT_EQ(host.closed, 1);
+    EXPECT_EQ(closed.count(), 1);
+    EXPECT_FALSE(session.albumOpen());
     EXPECT_EQ(form.grid()->count(), 0);
     EXPECT_EQ(form.album().count(), 0);
+}
+
+TEST_F(AlbumWindowTest, AWheelNotchOverTheFocusedGridScrollsOneLine) {
+    prepare({});
+    for (int i = 0; i < 60; ++i)
+        form.album().append(videos + QStringLiteral("%1.mp4").arg(i), {});
+    form.resize(500, 400);
+    form.show();
+    form.layOutGrid();
+    ASSERT_GT(form.grid()->verticalScrollBar()->maximum(), 0);
+    QApplication::setActiveWindow(&form);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    form.grid()->setFocus();
+    ASSERT_TRUE(form.grid()->hasFocus());
+    QWheelEvent wheel(QPointF(50, 50), QPointF(50, 50), QPoint(), QPoint(0, -120), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(form.grid()->viewport(), &wheel);
+    EXPECT_EQ(form.grid()->verticalScrollBar()->value(),
+              form.grid()->verticalScrollBar()->singleStep());
+}
+
+TEST_F(AlbumWindowTest, TheCellMenuShowsTheKeysThatTheWindowStillAnswers) {
+    show({video("a.mp4")});
+    EXPECT_EQ(form.delfitem->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Delete));
+    EXPECT_EQ(form.N14->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_F));
+    QApplication::setActiveWindow(&form);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    QSignalSpy deleted(form.a_filedel, &QAction::triggered);
+    QSignalSpy opened(form.folderOpen, &QAction::triggered);
+    QTest::keyClick(form.grid(), Qt::Key_Delete, Qt::ControlModifier);
+    QTest::keyClick(form.grid(), Qt::Key_F, Qt::ControlModifier);
+    EXPECT_EQ(deleted.count(), 1);
+    EXPECT_EQ(opened.count(), 1);
+}
+
+TEST_F(AlbumWindowTest, WithTheAutomaticHeightTheOuterHeightIsTheFittedOne) {
+    state.bookWindow.autoHeight = true;
+    show({video("a.mp4"), video("b.mp4"), video("c.mp4")});
+    const int frame = form.frameGeometry().height() - form.geometry().height();
+    if (frame == 0)
+        GTEST_SKIP() << "the platform draws no window frame";
+    const int workArea = form.screen()->availableGeometry().height();
+    // 76: the menu, toolbar and status bar around the grid.
+    EXPECT_EQ(form.frameGeometry().height(),
+              fittedWindowHeight(form.grid()->contentBottom(), 76, workArea));
 }
 
 TEST_F(AlbumWindowTest, EditingCommandsSwitchTogetherAndSettingsApply) {

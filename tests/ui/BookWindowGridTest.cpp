@@ -1,5 +1,7 @@
 #include "core/AppState.h"
 #include "core/Colors.h"
+#include "core/LibrarySession.h"
+#include "support/FakeVolumeTable.h"
 #include "support/ScriptedDialogService.h"
 #include "ui/BookWindow.h"
 #include "ui/ScrollBox.h"
@@ -21,12 +23,13 @@ class BookWindowGrid : public ::testing::Test {
 protected:
     BookWindowGrid() {
         state.initialise(dir.path());
-        form = std::make_unique<TForm1>(state, dialogs);
+        form = std::make_unique<TForm1>(session, state, dialogs);
         grid = form->scrollBox;
     }
-    void fill(int n) {
+    // n albums more in the book; the grid shows them.
+    void fill(int n, const QString& name = QStringLiteral("album %1")) {
         for (int i = 0; i < n; ++i)
-            grid->addCell(QStringLiteral("album %1").arg(i));
+            session.book().appendAlbum(BookAlbum{.name = name.arg(i)});
         grid->layOut();
     }
     void showActive() {
@@ -38,6 +41,8 @@ protected:
     QTemporaryDir dir;
     AppState state;
     test::ScriptedDialogService dialogs;
+    test::FakeVolumeTable volumes;
+    LibrarySession session{dir.path(), dialogs, volumes};
     std::unique_ptr<TForm1> form;
     ScrollBox* grid = nullptr;
 };
@@ -107,9 +112,7 @@ TEST_F(BookWindowGrid, AutomaticHeightFitsTheGridUpToTheWorkArea) {
     ASSERT_TRUE(state.bookWindow.autoHeight);
     EXPECT_EQ(form->frameGeometry().height(), std::min(workArea, grid->contentBottom() + 70));
 
-    for (int i = 0; i < 200; ++i)
-        grid->addCell(QStringLiteral("more %1").arg(i));
-    grid->layOut();
+    fill(200, QStringLiteral("more %1"));
     EXPECT_EQ(form->height() + frame, workArea);
 }
 
@@ -121,7 +124,13 @@ TEST_F(BookWindowGrid, WheelOverTheRestOfTheWindowScrollsTheGridOneLine) {
     QWheelEvent wheel(QPointF(5, 5), QPointF(5, 5), QPoint(), QPoint(0, -120), Qt::NoButton,
                       Qt::NoModifier, Qt::NoScrollPhase, false);
     QApplication::sendEvent(form.get(), &wheel);
-    EXPECT_EQ(grid->verticalScrollBar()->value(), grid->verticalScrollBar()->singleStep());
+    const int line = grid->verticalScrollBar()->singleStep();
+    EXPECT_EQ(grid->verticalScrollBar()->value(), line);
+
+    // Over the focused grid a notch reaches the grid and the window: two lines.
+    grid->setFocus();
+    QApplication::sendEvent(grid->viewport(), &wheel);
+    EXPECT_EQ(grid->verticalScrollBar()->value(), 3 * line);
 }
 
 TEST_F(BookWindowGrid, ArrowKeysMoveOnlyWhileTheAlbumCommandsAreOn) {
@@ -145,7 +154,8 @@ TEST_F(BookWindowGrid, ArrowKeysMoveOnlyWhileTheAlbumCommandsAreOn) {
 
 TEST_F(BookWindowGrid, OpeningAndTheSyncMark) {
     fill(3);
-    grid->cellAt(2)->SetSyncMark(true);
+    session.book().setFolderSync(2, true);
+    ASSERT_TRUE(grid->cellAt(2)->syncMark());
     showActive();
     form->applyBookOpenState();
     QSignalSpy open(form->alb_edit, &QAction::triggered);
@@ -161,6 +171,7 @@ TEST_F(BookWindowGrid, OpeningAndTheSyncMark) {
     grid->select(0);
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, box);
     EXPECT_FALSE(grid->cellAt(2)->syncMark());
+    EXPECT_FALSE(session.book().album(2).folderSync);
     EXPECT_EQ(grid->currentIndex(), 2);
     EXPECT_EQ(open.count(), 1);
     Q_EMIT form->albumPopup->aboutToShow();
@@ -178,7 +189,7 @@ TEST_F(BookWindowGrid, DroppedFoldersBecomeAlbumsAndFilesAreIgnored) {
         created.emplace_back(path, oneOfMany);
         commandsOffMeanwhile = commandsOffMeanwhile && !form->delalbum->isEnabled();
     });
-    state.setBook(QStringLiteral("book"));
+    ASSERT_TRUE(session.createBook(QStringLiteral("book")));
     form->applyBookOpenState();
 
     form->dropFolders({file.fileName()});

