@@ -6,10 +6,13 @@
 
 #include <QCollator>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QSet>
 #include <algorithm>
+#include <cstring>
+#include <dirent.h>
 
 namespace tavimo::albumshow {
 
@@ -57,6 +60,33 @@ bool synchroniseWithFolder(Album& album, const VideoExtensions& extensions) {
     return !joining.isEmpty();
 }
 
+namespace {
+
+// What a folder holds, as far as it can tell whether a file is gone: one that cannot be read
+// cannot, and neither can an empty one, since an unmounted disk often leaves its mount point
+// behind as an empty folder.
+struct FolderListing {
+    bool canTell = false;
+    QSet<QString> names;
+};
+
+FolderListing listFolder(const QString& folder) {
+    FolderListing listing;
+    DIR* dir = ::opendir(QFile::encodeName(folder).constData());
+    if (dir == nullptr)
+        return listing;
+    while (const dirent* entry = ::readdir(dir)) {
+        const char* name = entry->d_name;
+        if (std::strcmp(name, ".") != 0 && std::strcmp(name, "..") != 0)
+            listing.names.insert(QFile::decodeName(name));
+    }
+    ::closedir(dir);
+    listing.canTell = !listing.names.isEmpty();
+    return listing;
+}
+
+} // namespace
+
 int dropMissingFiles(Album& album, const std::function<void(int)>& progress, int block) {
     if (album.rootUnknown()) {
         if (progress)
@@ -64,34 +94,26 @@ int dropMissingFiles(Album& album, const std::function<void(int)>& progress, int
         return 0;
     }
     QList<int> gone;
-    QHash<QString, bool> reachable; // folder -> whether it can tell that a file is gone
+    // Each folder is read once: one directory listing costs far less than a look-up per video
+    // in an album of many thousands.
+    QHash<QString, FolderListing> folders;
     for (int i = 0; i < album.count(); ++i) {
         if (progress && i > 0 && i % std::max(block, 1) == 0)
             progress(i);
         const QString path = album.fullPath(i);
-        if (fileNamePart(path).isEmpty()) {
+        const QString name = fileNamePart(path);
+        if (name.isEmpty()) {
             gone.append(i);
             continue;
         }
         // A path written on Windows cannot be checked here; it stays as it is.
         if (!album.isLocalFile(i))
             continue;
-        const QFileInfo file(path);
-        if (file.exists())
-            continue;
-        // A folder that cannot be searched cannot tell, and neither can an empty one: an
-        // unmounted disk often leaves its mount point behind as an empty folder.
-        const QString folderPath = file.path();
-        auto known = reachable.constFind(folderPath);
-        if (known == reachable.cend()) {
-            const QFileInfo folder(folderPath);
-            const bool canTell = folder.isDir() && folder.isExecutable() &&
-                                 !QDir(folderPath)
-                                      .isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot |
-                                               QDir::Hidden | QDir::System);
-            known = reachable.insert(folderPath, canTell);
-        }
-        if (*known)
+        const QString folder = path.left(path.size() - name.size());
+        auto listing = folders.constFind(folder);
+        if (listing == folders.cend())
+            listing = folders.insert(folder, listFolder(folder));
+        if (listing->canTell && !listing->names.contains(name))
             gone.append(i);
     }
     if (progress)
