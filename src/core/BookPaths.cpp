@@ -7,7 +7,7 @@ namespace tavimo {
 BookPaths BookPaths::of(const QString& libraryFolder, const QString& title) {
     BookPaths paths;
     paths.title = title;
-    paths.bookFile = libraryFolder + title + QStringLiteral(".book");
+    paths.bookFile = libraryFolder + title + kBookExtension;
     paths.bookFolder = libraryFolder + title + u'/';
     paths.imagesFolder = paths.bookFolder + QStringLiteral("images/");
     paths.pictureStore = paths.imagesFolder + title + QStringLiteral(".pjpg");
@@ -26,7 +26,12 @@ AlbumPaths AlbumPaths::of(const BookPaths& book, const QString& albumName) {
 }
 
 QString bookTitleFromFile(const QString& path) {
-    return QFileInfo(path).fileName().remove(QStringLiteral(".book"));
+    const QString name = QFileInfo(path).fileName();
+    // Only the book file's own extension goes: "a.book.b.book" is the book "a.book.b", and
+    // "Old.BOOK" (a library copied from Windows) the book "Old".
+    if (name.endsWith(kBookExtension, Qt::CaseInsensitive))
+        return name.chopped(kBookExtension.size());
+    return name;
 }
 
 QString bookWindowCaption(const QString& title, BookMode mode) {

@@ -33,7 +33,11 @@ struct AlbumPaths {
     static AlbumPaths of(const BookPaths& book, const QString& albumName);
 };
 
-// A book's title from its book file: the file name with every ".book" taken out.
+// The extension of a book file, after the book's title.
+inline constexpr QLatin1String kBookExtension(".book");
+
+// A book's title from its book file: the file name less its extension ".book" (in any letter
+// case, as Windows matched it).
 QString bookTitleFromFile(const QString& path);
 
 // The book window's caption; an empty title is the caption with no book open.

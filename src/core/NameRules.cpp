@@ -7,10 +7,47 @@
 namespace tavimo {
 
 namespace {
-// ".pjpg" and ".book" are the longest extensions a name gets; file names on Linux file
-// systems hold at most 255 bytes.
+
+// ".pjpg" and ".book" are the longest extensions a name gets.
 constexpr qsizetype kLongestExtension = 5;
+// An atomic write (QSaveFile) that replaces a file goes through a temporary file named
+// "<file name>.XXXXXX" beside it, so a name that fits only without those 7 bytes is saved once
+// and never again.
+constexpr qsizetype kTemporarySuffix = 7;
+// File names on Linux file systems hold at most 255 bytes.
 constexpr qsizetype kMaxFileNameBytes = 255;
+
+// Files of the library folder that are not books. A book of such a title could not make its
+// folder beside them (compared without case, as a library copied to or from Windows meets it).
+const QLatin1String kLibraryFiles[] = {QLatin1String("Tavimo.ini"), QLatin1String("media.inf"),
+                                       QLatin1String("userex.inf")};
+
+bool holdsLoneSurrogate(const QString& name) {
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        const QChar c = name.at(i);
+        if (c.isHighSurrogate() && i + 1 < name.size() && name.at(i + 1).isLowSurrogate()) {
+            ++i;
+            continue;
+        }
+        if (c.isSurrogate())
+            return true;
+    }
+    return false;
+}
+
+std::optional<QString> titleProblem(const QString& title, const QString& head) {
+    if (title.endsWith(QLatin1String(".book"), Qt::CaseInsensitive))
+        return head +
+               QStringLiteral("「.book」で終わるタイトルは、ほかのブックのファイルと重なるため"
+                              "使えません。");
+    for (QLatin1String file : kLibraryFiles)
+        if (title.compare(file, Qt::CaseInsensitive) == 0)
+            return head +
+                   QStringLiteral("ライブラリのファイル「%1」と重なるため、タイトルに使えません。")
+                       .arg(file);
+    return std::nullopt;
+}
+
 } // namespace
 
 std::optional<QString> nameProblem(const QString& name, NameKind kind) {
@@ -25,9 +62,17 @@ std::optional<QString> nameProblem(const QString& name, NameKind kind) {
         if (c.category() == QChar::Other_Control)
             return head + QStringLiteral("改行などの制御文字は名前に使えません。");
     }
+    if (holdsLoneSurrogate(name))
+        return head + QStringLiteral(
+                          "対になっていないサロゲート（文字にならない符号）は名前に使えません。");
+    if (name.startsWith(QChar(0xFEFF)))
+        return head + QStringLiteral("先頭のバイトオーダーマーク（U+FEFF）は名前に使えません。");
     if (kind == NameKind::Album && name.contains(QStringLiteral("-->")))
         return head + QStringLiteral("「-->」はアルバム名に使えません。");
-    if (QFile::encodeName(name).size() + kLongestExtension > kMaxFileNameBytes)
+    if (kind == NameKind::BookTitle)
+        if (auto problem = titleProblem(name, head))
+            return problem;
+    if (QFile::encodeName(name).size() + kLongestExtension + kTemporarySuffix > kMaxFileNameBytes)
         return head + QStringLiteral("名前が長すぎます。");
     return std::nullopt;
 }
@@ -37,6 +82,33 @@ bool acceptName(const QString& name, NameKind kind, DialogService& dialogs) {
     if (problem)
         dialogs.message(*problem, DialogService::Buttons::Ok, DialogService::Icon::Warning);
     return !problem;
+}
+
+bool albumNamedLikeBook(const QString& albumName, const QString& bookTitle) {
+    return !bookTitle.isEmpty() && albumName.compare(bookTitle, Qt::CaseInsensitive) == 0;
+}
+
+std::optional<QString> albumNameProblem(const QString& name, const QString& bookTitle) {
+    if (auto problem = nameProblem(name, NameKind::Album))
+        return problem;
+    if (albumNamedLikeBook(name, bookTitle))
+        return QStringLiteral("「%1」は名前に使えません。\r\n"
+                              "ブックと同じ名前はアルバム名に使えません。")
+            .arg(name);
+    return std::nullopt;
+}
+
+bool acceptAlbumName(const QString& name, const QString& bookTitle, DialogService& dialogs) {
+    const auto problem = albumNameProblem(name, bookTitle);
+    if (problem)
+        dialogs.message(*problem, DialogService::Buttons::Ok, DialogService::Icon::Warning);
+    return !problem;
+}
+
+QString albumNamedLikeBookReport(const QString& albumName) {
+    return QStringLiteral("アルバム「%1」はブックと同じ名前のため、縮小画像を保存しません。\r\n"
+                          "アルバム名を変更してください。")
+        .arg(albumName);
 }
 
 } // namespace tavimo

@@ -9,8 +9,12 @@ class DialogService;
 
 // Album names and book titles become file and folder names as they stand, so a name must name
 // one file inside its book folder: no "/", no NUL or other control character, not "." or
-// "..", short enough for the file system with its longest extension. An album name must also
-// survive the book file, which cuts out "-->".
+// "..", and short enough that every file made from it, and the temporary file that replaces
+// it atomically, fits the file system. It must read back as it was written: no byte-order mark
+// at its start (a book line would lose it), no lone surrogate (no encoding can hold one). An
+// album name must also survive the book file, which cuts out "-->". A book title must not name
+// what the library folder holds besides books: another book's file ("<title>.book") or the
+// library's own files.
 enum class NameKind { Album, BookTitle };
 
 // The message that explains why name cannot be used, or nothing when it can. An empty name is
@@ -19,5 +23,17 @@ std::optional<QString> nameProblem(const QString& name, NameKind kind);
 
 // True when name can be used; otherwise shows the message and answers false.
 bool acceptName(const QString& name, NameKind kind, DialogService& dialogs);
+
+// An album named like its book, in any letter case, would share the book's picture store
+// ("images/<title>.pjpg") on a file system that ignores case as well as on this one.
+bool albumNamedLikeBook(const QString& albumName, const QString& bookTitle);
+
+// nameProblem for an album of the book titled bookTitle, which also refuses the book's name
+// (for a rename or a new album).
+std::optional<QString> albumNameProblem(const QString& name, const QString& bookTitle);
+bool acceptAlbumName(const QString& name, const QString& bookTitle, DialogService& dialogs);
+
+// What loading a book reports for an album named like it; that album's store is not saved.
+QString albumNamedLikeBookReport(const QString& albumName);
 
 } // namespace tavimo

@@ -5,136 +5,165 @@
 #include "core/TextFile.h"
 
 #include <QFileInfo>
+#include <algorithm>
+#include <array>
+#include <optional>
+#include <variant>
 
 namespace tavimo {
 
 namespace {
-const QString kForm = QStringLiteral("form");
-const QString kText = QStringLiteral("text");
-const QString kForm4 = QStringLiteral("form4");
-const QString kValue = QStringLiteral("value");
-const QString kForm2 = QStringLiteral("form2");
-const QString kEx = QStringLiteral("ex");
-const QString kCapture = QStringLiteral("capture");
-const QString kSyncro = QStringLiteral("syncro");
-} // namespace
 
-void readSettings(const IniFile& ini, AppState& s, const SettingApplied& applied) {
-    auto done = [&applied](SettingKey key) {
-        if (applied)
-            applied(key);
-    };
-    auto integer = [&](const QString& section, const char* key, int32_t& target, SettingKey k) {
-        target = ini.readInteger(section, QLatin1String(key), target);
-        done(k);
-    };
-    auto boolean = [&](const QString& section, const char* key, bool& target, SettingKey k) {
-        target = ini.readBool(section, QLatin1String(key), target);
-        done(k);
-    };
-    auto text = [&](const QString& section, const char* key, QString& target, SettingKey k) {
-        target = ini.readString(section, QLatin1String(key), target);
-        done(k);
-    };
+using Value = std::variant<int32_t, bool, QString>;
+using Target = std::variant<int32_t*, bool*, QString*>;
 
-    integer(kForm, "width", s.bookWindow.width, SettingKey::FormWidth);
-    integer(kForm, "height", s.bookWindow.height, SettingKey::FormHeight);
-    text(kText, "book", s.bookTitle, SettingKey::TextBook);
-    text(kText, "videodir", s.videoFolder, SettingKey::TextVideoDir);
-    boolean(kForm, "autosize", s.bookWindow.autoHeight, SettingKey::FormAutosize);
-    if (!s.rendererFallback) {
-        boolean(kEx, "old", s.oldRenderer, SettingKey::ExOld);
-        if (s.rendererCapable && s.oldRenderer)
-            s.rendererCapable = false;
-    }
-    text(kText, "hismedia", s.lastMediaBook, SettingKey::TextHisMedia);
-    text(kText, "hisnormal", s.lastNormalBook, SettingKey::TextHisNormal);
-    text(kText, "favor", s.favouriteBook, SettingKey::TextFavor);
-    text(kText, "plname", s.otherPlayer, SettingKey::TextPlName);
-    integer(kForm4, "width", s.player.width, SettingKey::Form4Width);
-    integer(kForm4, "height", s.player.height, SettingKey::Form4Height);
-    integer(kForm4, "left", s.player.left, SettingKey::Form4Left);
-    integer(kForm4, "top", s.player.top, SettingKey::Form4Top);
-    boolean(kForm4, "book", s.player.playFromBookmark, SettingKey::Form4Book);
-    integer(kValue, "volume", s.player.volume, SettingKey::ValueVolume);
-    integer(kForm2, "width", s.albumWindow.width, SettingKey::Form2Width);
-    integer(kForm2, "height", s.albumWindow.height, SettingKey::Form2Height);
-    integer(kForm2, "toolbar", s.albumWindow.toolbarImage, SettingKey::Form2Toolbar);
-    integer(kValue, "aspect", s.player.aspect, SettingKey::ValueAspect);
-    integer(kForm2, "color", s.albumWindow.color, SettingKey::Form2Color);
-    integer(kForm2, "font", s.albumWindow.fontColor, SettingKey::Form2Font);
-    integer(kForm2, "mode", s.albumWindow.sizeMode, SettingKey::Form2Mode);
-    integer(kForm, "color", s.bookWindow.color, SettingKey::FormColor);
-    integer(kForm, "font", s.bookWindow.fontColor, SettingKey::FormFont);
-    integer(kForm, "mode", s.bookWindow.sizeMode, SettingKey::FormMode);
-    boolean(kEx, "version", s.legacyThumbnailsJpeg, SettingKey::ExVersion);
-    boolean(kEx, "packed", s.thumbnailsPacked, SettingKey::ExPacked);
-    boolean(kEx, "mixer", s.fixVideoDisplay, SettingKey::ExMixer);
-    boolean(kEx, "noreg", s.skipUnreadable, SettingKey::ExNoReg);
-    boolean(kCapture, "silent", s.captureSilent, SettingKey::CaptureSilent);
-    boolean(kCapture, "size", s.captureOriginalSize, SettingKey::CaptureSize);
-    text(kCapture, "dir", s.captureFolder, SettingKey::CaptureDir);
-    boolean(kSyncro, "auto", s.syncFolderAlbums, SettingKey::SyncroAuto);
+// One value of the settings file: its section and key, the member of the state that holds it,
+// and its place in start-up's reading (the SettingKey, whose order is the reading order; none
+// for a value that is only written). The table itself is in the order of the exit's writing,
+// which decides where a new section or key lands in the file.
+struct Setting {
+    const char* section;
+    const char* key;
+    std::optional<SettingKey> readAs;
+    Target (*target)(AppState&);
+    Value (*written)(const AppState&);
+};
+
+// The member that the member pointers reach one after the other from object.
+template <auto First, auto... Rest> constexpr auto& memberOf(auto& object) {
+    if constexpr (sizeof...(Rest) == 0)
+        return object.*First;
+    else
+        return memberOf<Rest...>(object.*First);
 }
 
-void writeSettings(IniFile& ini, const AppState& s) {
-    auto integer = [&ini](const QString& section, const char* key, int32_t value) {
-        ini.writeInteger(section, QLatin1String(key), value);
-    };
-    auto boolean = [&ini](const QString& section, const char* key, bool value) {
-        ini.writeBool(section, QLatin1String(key), value);
-    };
-    auto text = [&ini](const QString& section, const char* key, const QString& value) {
-        ini.writeString(section, QLatin1String(key), value);
-    };
+// A setting held by the member of the state that Path reaches.
+template <auto... Path>
+constexpr Setting setting(const char* section, const char* key, std::optional<SettingKey> readAs) {
+    return {section, key, readAs, [](AppState& s) -> Target { return &memberOf<Path...>(s); },
+            [](const AppState& s) -> Value { return memberOf<Path...>(s); }};
+}
 
-    integer(kForm, "width", s.bookWindow.width);
-    integer(kForm, "height", s.bookWindow.height);
-    integer(kForm, "left", s.bookWindow.left);
-    integer(kForm, "color", s.bookWindow.color);
-    integer(kForm, "font", s.bookWindow.fontColor);
-    boolean(kForm, "autosize", s.bookWindow.autoHeight);
+// Thumbnails are always packed by the time the program exits, so the migration never runs
+// twice: these keys are written as 1 whatever was read.
+constexpr Setting writtenAsTrue(Setting s) {
+    s.written = [](const AppState&) -> Value { return true; };
+    return s;
+}
 
-    text(kText, "book", s.bookTitle);
-    text(kText, "videodir", s.videoFolder);
-    text(kText, "hismedia", s.lastMediaBook);
-    text(kText, "hisnormal", s.lastNormalBook);
-    text(kText, "favor", s.favouriteBook);
-    text(kText, "plname", s.otherPlayer);
+using K = SettingKey;
+using BookW = BookWindowSettings;
+using AlbumW = AlbumWindowSettings;
+using Player = PlayerSettings;
+using S = AppState;
 
-    integer(kForm, "color", s.bookWindow.color);
-    integer(kForm, "font", s.bookWindow.fontColor);
-    integer(kForm, "mode", s.bookWindow.sizeMode);
+constexpr std::array kSettings{
+    setting<&S::bookWindow, &BookW::width>("form", "width", K::FormWidth),
+    setting<&S::bookWindow, &BookW::height>("form", "height", K::FormHeight),
+    setting<&S::bookWindow, &BookW::left>("form", "left", std::nullopt),
+    setting<&S::bookWindow, &BookW::color>("form", "color", K::FormColor),
+    setting<&S::bookWindow, &BookW::fontColor>("form", "font", K::FormFont),
+    setting<&S::bookWindow, &BookW::autoHeight>("form", "autosize", K::FormAutosize),
 
-    integer(kForm4, "width", s.player.width);
-    integer(kForm4, "height", s.player.height);
-    integer(kForm4, "left", s.player.left);
-    integer(kForm4, "top", s.player.top);
-    boolean(kForm4, "book", s.player.playFromBookmark);
+    setting<&S::bookTitle>("text", "book", K::TextBook),
+    setting<&S::videoFolder>("text", "videodir", K::TextVideoDir),
+    setting<&S::lastMediaBook>("text", "hismedia", K::TextHisMedia),
+    setting<&S::lastNormalBook>("text", "hisnormal", K::TextHisNormal),
+    setting<&S::favouriteBook>("text", "favor", K::TextFavor),
+    setting<&S::otherPlayer>("text", "plname", K::TextPlName),
 
-    integer(kValue, "volume", s.player.volume);
+    setting<&S::bookWindow, &BookW::sizeMode>("form", "mode", K::FormMode),
 
-    integer(kForm2, "width", s.albumWindow.width);
-    integer(kForm2, "height", s.albumWindow.height);
-    integer(kForm2, "toolbar", s.albumWindow.toolbarImage);
-    integer(kForm2, "color", s.albumWindow.color);
-    integer(kForm2, "font", s.albumWindow.fontColor);
-    integer(kForm2, "mode", s.albumWindow.sizeMode);
+    setting<&S::player, &Player::width>("form4", "width", K::Form4Width),
+    setting<&S::player, &Player::height>("form4", "height", K::Form4Height),
+    setting<&S::player, &Player::left>("form4", "left", K::Form4Left),
+    setting<&S::player, &Player::top>("form4", "top", K::Form4Top),
+    setting<&S::player, &Player::playFromBookmark>("form4", "book", K::Form4Book),
 
-    integer(kValue, "aspect", s.player.aspect);
+    setting<&S::player, &Player::volume>("value", "volume", K::ValueVolume),
 
-    // Thumbnails are always packed by now, so the migration never runs twice.
-    boolean(kEx, "version", true);
-    boolean(kEx, "packed", true);
-    boolean(kEx, "mixer", s.fixVideoDisplay);
-    boolean(kEx, "old", s.oldRenderer);
-    boolean(kEx, "noreg", s.skipUnreadable);
+    setting<&S::albumWindow, &AlbumW::width>("form2", "width", K::Form2Width),
+    setting<&S::albumWindow, &AlbumW::height>("form2", "height", K::Form2Height),
+    setting<&S::albumWindow, &AlbumW::toolbarImage>("form2", "toolbar", K::Form2Toolbar),
+    setting<&S::albumWindow, &AlbumW::color>("form2", "color", K::Form2Color),
+    setting<&S::albumWindow, &AlbumW::fontColor>("form2", "font", K::Form2Font),
+    setting<&S::albumWindow, &AlbumW::sizeMode>("form2", "mode", K::Form2Mode),
 
-    boolean(kCapture, "size", s.captureOriginalSize);
-    boolean(kCapture, "silent", s.captureSilent);
-    text(kCapture, "dir", s.captureFolder);
+    setting<&S::player, &Player::aspect>("value", "aspect", K::ValueAspect),
 
-    boolean(kSyncro, "auto", s.syncFolderAlbums);
+    writtenAsTrue(setting<&S::legacyThumbnailsJpeg>("ex", "version", K::ExVersion)),
+    writtenAsTrue(setting<&S::thumbnailsPacked>("ex", "packed", K::ExPacked)),
+    setting<&S::fixVideoDisplay>("ex", "mixer", K::ExMixer),
+    setting<&S::oldRenderer>("ex", "old", K::ExOld),
+    setting<&S::skipUnreadable>("ex", "noreg", K::ExNoReg),
+
+    setting<&S::captureOriginalSize>("capture", "size", K::CaptureSize),
+    setting<&S::captureSilent>("capture", "silent", K::CaptureSilent),
+    setting<&S::captureFolder>("capture", "dir", K::CaptureDir),
+
+    setting<&S::syncFolderAlbums>("syncro", "auto", K::SyncroAuto),
+};
+
+constexpr int kReadCount = int(SettingKey::SyncroAuto) + 1;
+
+// Every key of the reading order has exactly one row.
+consteval bool everyKeyReadOnce() {
+    for (int k = 0; k < kReadCount; ++k) {
+        int rows = 0;
+        for (const Setting& s : kSettings)
+            rows += s.readAs == SettingKey(k) ? 1 : 0;
+        if (rows != 1)
+            return false;
+    }
+    return true;
+}
+static_assert(everyKeyReadOnce());
+
+const Setting& rowReadAs(SettingKey key) {
+    return *std::find_if(kSettings.begin(), kSettings.end(),
+                         [key](const Setting& s) { return s.readAs == key; });
+}
+
+void readInto(const IniFile& ini, const Setting& s, int32_t& target) {
+    target = ini.readInteger(QLatin1String(s.section), QLatin1String(s.key), target);
+}
+void readInto(const IniFile& ini, const Setting& s, bool& target) {
+    target = ini.readBool(QLatin1String(s.section), QLatin1String(s.key), target);
+}
+void readInto(const IniFile& ini, const Setting& s, QString& target) {
+    target = ini.readString(QLatin1String(s.section), QLatin1String(s.key), target);
+}
+
+void writeFrom(IniFile& ini, const Setting& s, int32_t value) {
+    ini.writeInteger(QLatin1String(s.section), QLatin1String(s.key), value);
+}
+void writeFrom(IniFile& ini, const Setting& s, bool value) {
+    ini.writeBool(QLatin1String(s.section), QLatin1String(s.key), value);
+}
+void writeFrom(IniFile& ini, const Setting& s, const QString& value) {
+    ini.writeString(QLatin1String(s.section), QLatin1String(s.key), value);
+}
+
+} // namespace
+
+void readSettings(const IniFile& ini, AppState& state, const SettingApplied& applied) {
+    for (int k = 0; k < kReadCount; ++k) {
+        const auto key = SettingKey(k);
+        if (key == SettingKey::ExOld && state.rendererFallback)
+            continue;
+        const Setting& row = rowReadAs(key);
+        std::visit([&](auto* target) { readInto(ini, row, *target); }, row.target(state));
+        // The renderer choice read later expects the capability to follow "old" at once.
+        if (key == SettingKey::ExOld && state.rendererCapable && state.oldRenderer)
+            state.rendererCapable = false;
+        if (applied)
+            applied(key);
+    }
+}
+
+void writeSettings(IniFile& ini, const AppState& state) {
+    for (const Setting& row : kSettings)
+        std::visit([&](const auto& value) { writeFrom(ini, row, value); }, row.written(state));
 }
 
 WriteResult saveSettingsFile(const AppState& state) {

@@ -8,11 +8,13 @@
 #include "core/TextFile.h"
 #include "core/Tpackedjpg.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSet>
-#include <QThread>
+#include <condition_variable>
+#include <mutex>
 
 namespace tavimo::migration {
 
@@ -34,6 +36,10 @@ struct LooseFiles {
     QSet<QString> kept;
 
     void pack(const QStringList& pictures, const QString& storeBase, DialogService& dialogs) {
+        // A run that was stopped or killed has deleted the loose files of the stores it wrote;
+        // packing them again would write those stores over with empty pictures.
+        if (QFileInfo(storeBase + QStringLiteral(".pjpg")).isFile())
+            return;
         Tpackedjpg store;
         const QStringList taken = store.loadFromFiles(pictures, dialogs);
         QDir().mkpath(QFileInfo(storeBase).path());
@@ -107,84 +113,162 @@ void migrateBook(const QString& libraryFolder, const QString& bookFile, bool jpe
 }
 
 void migrateThumbnails(const QString& libraryFolder, bool jpegFiles, ProgressSink& progress,
-                       DialogService& dialogs) {
+                       DialogService& dialogs, const std::atomic_bool* stopRequested) {
     dialogs.message(kNotice, DialogService::Buttons::Ok, DialogService::Icon::Information);
     const QStringList books = bookFiles(libraryFolder);
     progress.BeginProgress(int(books.size()) - 1);
     for (int n = 1; n <= books.size(); ++n) {
+        if (stopRequested != nullptr && stopRequested->load())
+            break;
         migrateBook(libraryFolder, books.at(n - 1), jpegFiles, dialogs);
         progress.StepProgress(n + 1);
     }
     progress.EndProgress();
 }
 
+struct RunState {
+    // Used on the interface thread only, and only while the run is not closed.
+    ProgressSink* progress;
+    DialogService* dialogs;
+    // Interface thread only: the run is gone, and what it referred to may be gone too.
+    bool closed = false;
+    std::atomic_bool stopRequested{false};
+
+    // The message the worker waits on, by its number; guarded by mutex.
+    std::mutex mutex;
+    std::condition_variable answered;
+    quint64 asked = 0;
+    quint64 answeredAsk = 0;
+    DialogService::Answer answer = DialogService::Answer::Cancel;
+};
+
 namespace {
+
+// Queued to the interface thread, where the application object lives. Not to the run itself:
+// a message box opened by such a call runs a nested event loop in which the run may be
+// destroyed, and a call must not return into an object that is gone.
+template <typename F> void toInterfaceThread(F f) {
+    QMetaObject::invokeMethod(QCoreApplication::instance(), std::move(f), Qt::QueuedConnection);
+}
 
 // Progress calls from the worker, delivered in order on the interface thread.
 class QueuedProgress final : public ProgressSink {
 public:
-    QueuedProgress(QObject* context, ProgressSink& target) : context_(context), target_(target) {}
+    explicit QueuedProgress(std::shared_ptr<RunState> state) : state_(std::move(state)) {}
     void BeginProgress(int maximum) override {
-        post([&t = target_, maximum] { t.BeginProgress(maximum); });
+        deliver([maximum](ProgressSink& p) { p.BeginProgress(maximum); });
     }
     void StepProgress(int position) override {
-        post([&t = target_, position] { t.StepProgress(position); });
+        deliver([position](ProgressSink& p) { p.StepProgress(position); });
     }
     void EndProgress() override {
-        post([&t = target_] { t.EndProgress(); });
+        deliver([](ProgressSink& p) { p.EndProgress(); });
     }
 
 private:
-    template <typename F> void post(F f) {
-        QMetaObject::invokeMethod(context_, std::move(f), Qt::QueuedConnection);
+    template <typename F> void deliver(F call) {
+        toInterfaceThread([state = state_, call] {
+            if (!state->closed)
+                call(*state->progress);
+        });
     }
-    QObject* context_;
-    ProgressSink& target_;
+    std::shared_ptr<RunState> state_;
 };
 
-// Messages from the worker, shown on the interface thread; the worker waits for the answer.
-// The migration asks nothing but messages.
-class BlockingDialogs final : public MessageOnlyDialogs {
+// Messages from the worker, shown one after the other on the interface thread; the worker
+// waits for each answer unless the run stops. The migration asks nothing but messages.
+class QueuedMessages final : public MessageOnlyDialogs {
 public:
-    BlockingDialogs(QObject* context, DialogService& target) : context_(context), target_(target) {}
+    explicit QueuedMessages(std::shared_ptr<RunState> state) : state_(std::move(state)) {}
     Answer message(const QString& text, Buttons buttons, Icon icon,
                    const QString& caption) override {
-        Answer answer = Answer::Ok;
-        QMetaObject::invokeMethod(
-            context_, [&] { answer = target_.message(text, buttons, icon, caption); },
-            Qt::BlockingQueuedConnection);
-        return answer;
+        RunState& s = *state_;
+        std::unique_lock lock(s.mutex);
+        if (s.stopRequested)
+            return Answer::Cancel;
+        const quint64 ask = ++s.asked;
+        toInterfaceThread([state = state_, ask, text, buttons, icon, caption] {
+            if (state->closed || state->stopRequested)
+                return;
+            const Answer answer = state->dialogs->message(text, buttons, icon, caption);
+            {
+                std::lock_guard answerLock(state->mutex);
+                state->answer = answer;
+                state->answeredAsk = ask;
+            }
+            state->answered.notify_all();
+        });
+        s.answered.wait(lock, [&] { return s.answeredAsk == ask || s.stopRequested; });
+        return s.answeredAsk == ask ? s.answer : Answer::Cancel;
     }
 
 private:
-    QObject* context_;
-    DialogService& target_;
+    std::shared_ptr<RunState> state_;
 };
 
 } // namespace
 
+ThumbnailMigrationRun::ThumbnailMigrationRun(const QString& libraryFolder, bool jpegFiles,
+                                             ProgressSink& progress, DialogService& dialogs,
+                                             QObject* parent)
+    : QObject(parent), libraryFolder_(libraryFolder), jpegFiles_(jpegFiles),
+      state_(std::make_shared<RunState>()) {
+    state_->progress = &progress;
+    state_->dialogs = &dialogs;
+}
+
+ThumbnailMigrationRun::~ThumbnailMigrationRun() {
+    state_->closed = true;
+    stop();
+    if (worker_.joinable())
+        worker_.join();
+}
+
+void ThumbnailMigrationRun::start() {
+    if (started_)
+        return;
+    started_ = true;
+    if (bookFiles(libraryFolder_).isEmpty()) {
+        migrateThumbnails(libraryFolder_, jpegFiles_, *state_->progress, *state_->dialogs);
+        Q_EMIT finished();
+        return;
+    }
+    worker_ = std::thread([this, state = state_, folder = libraryFolder_, jpeg = jpegFiles_] {
+        QueuedProgress progress(state);
+        QueuedMessages messages(state);
+        migrateThumbnails(folder, jpeg, progress, messages, &state->stopRequested);
+        // The last call queued: everything the worker reported is delivered before it.
+        toInterfaceThread([this, state] {
+            if (!state->closed)
+                workerEnded();
+        });
+    });
+}
+
+void ThumbnailMigrationRun::stop() {
+    {
+        std::lock_guard lock(state_->mutex);
+        state_->stopRequested = true;
+    }
+    state_->answered.notify_all();
+}
+
+void ThumbnailMigrationRun::workerEnded() {
+    worker_.join();
+    Q_EMIT finished();
+}
+
 void startThumbnailMigration(QObject* context, const QString& libraryFolder, bool jpegFiles,
                              ProgressSink& progress, DialogService& dialogs,
                              std::function<void()> finished) {
-    if (bookFiles(libraryFolder).isEmpty()) {
-        migrateThumbnails(libraryFolder, jpegFiles, progress, dialogs);
-        if (finished)
-            finished();
-        return;
-    }
-    QThread* worker = QThread::create([context, libraryFolder, jpegFiles, &progress, &dialogs] {
-        QueuedProgress queuedProgress(context, progress);
-        BlockingDialogs blockingDialogs(context, dialogs);
-        migrateThumbnails(libraryFolder, jpegFiles, queuedProgress, blockingDialogs);
-    });
-    worker->setObjectName(QStringLiteral("thumbnail migration"));
-    QObject::connect(worker, &QThread::finished, context, [worker, done = std::move(finished)] {
-        worker->wait();
-        worker->deleteLater();
-        if (done)
-            done();
-    });
-    worker->start();
+    auto* run = new ThumbnailMigrationRun(libraryFolder, jpegFiles, progress, dialogs, context);
+    QObject::connect(run, &ThumbnailMigrationRun::finished, context,
+                     [run, done = std::move(finished)] {
+                         run->deleteLater();
+                         if (done)
+                             done();
+                     });
+    run->start();
 }
 
 } // namespace tavimo::migration

@@ -78,13 +78,4 @@ void TForm5::EndProgress() {
     }
 }
 
-void TForm5::progress(int code, int maximum) {
-    if (code >= 0)
-        StepProgress(code);
-    else if (code == -1)
-        BeginProgress(maximum);
-    else if (code == -2)
-        EndProgress();
-}
-
 } // namespace tavimo

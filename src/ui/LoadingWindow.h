@@ -34,10 +34,6 @@ public:
     // Hides the window and brings a visible but inactive album window to the front.
     void EndProgress() override;
 
-    // The three operations as one, for callers that pass codes: >= 0 steps to that position,
-    // -1 begins with maximum, -2 ends, other negative codes do nothing.
-    void progress(int code, int maximum = 0);
-
     int maximum() const { return maximum_; }
     int position() const { return position_; }
     QLabel* label() const { return label_; }

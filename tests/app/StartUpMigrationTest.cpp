@@ -21,9 +21,9 @@ namespace {
 const QString kNotice = QStringLiteral("バージョンアップに伴い、縮小画像をパックします。\r\n"
                                        "少々お待ちください。");
 
-// Runs the event loop until the condition holds or ten seconds have passed.
-bool waitFor(const std::function<bool()>& condition) {
-    QDeadlineTimer deadline(10000);
+// Runs the event loop until the condition holds or the time (ten seconds) has passed.
+bool waitFor(const std::function<bool()>& condition, int milliseconds = 10000) {
+    QDeadlineTimer deadline(milliseconds);
     while (!condition() && !deadline.hasExpired())
         QEventLoop().processEvents(QEventLoop::AllEvents, 20);
     return condition();
@@ -82,4 +82,33 @@ TEST(StartUpMigration, ALibraryWithoutBooksStartsAtOnce) {
     EXPECT_TRUE(root.bookWindow().isVisible());
     EXPECT_FALSE(root.loadingWindow().isVisible());
     EXPECT_EQ(dialogs.messages(), QStringList{kNotice});
+}
+
+TEST(StartUpMigration, ClosingWhileTheNoticeWaitsStopsTheMigrationBeforeAnyBook) {
+    QTemporaryDir dir;
+    const QString lib = dir.path() + u'/';
+    QImage red(160, 120, QImage::Format_RGB888);
+    red.fill(Qt::red);
+    ASSERT_TRUE(test::writeTestFile(lib + QStringLiteral("Tavimo.ini"), "[ex]\r\nversion=1\r\n"));
+    for (const QString& title : {QStringLiteral("Movies"), QStringLiteral("Trips")}) {
+        ASSERT_TRUE(test::writeTestFile(lib + title + QStringLiteral(".book"), "Action\r\n"));
+        ASSERT_TRUE(test::writeTestFile(lib + title + QStringLiteral("/images/Action.jpg"),
+                                        jpeg::encode(red)));
+    }
+    test::ScriptedDialogService dialogs; // the notice is never shown: nothing is scripted
+    test::FakeVolumeTable volumes;
+    {
+        AppRoot root(lib, dialogs, volumes);
+        root.startUp();
+        // The program ends before the event loop ever showed the notice.
+    }
+    // A worker left running would go on packing (and reporting to windows that are gone).
+    const QString firstStore = lib + QStringLiteral("Movies/images/Movies.pjpg");
+    EXPECT_FALSE(waitFor([&] { return QFileInfo::exists(firstStore); }, 1000));
+    EXPECT_TRUE(dialogs.messages().isEmpty());
+    for (const QString& title : {QStringLiteral("Movies"), QStringLiteral("Trips")}) {
+        EXPECT_TRUE(QFileInfo::exists(lib + title + QStringLiteral("/images/Action.jpg")));
+        EXPECT_FALSE(QFileInfo::exists(lib + title + QStringLiteral("/images/") + title +
+                                       QStringLiteral(".pjpg")));
+    }
 }

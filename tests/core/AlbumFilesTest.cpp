@@ -4,7 +4,6 @@
 #include "core/BookPaths.h"
 #include "core/ImageFunc.h"
 #include "core/JpegCodec.h"
-#include "core/NameRules.h"
 #include "core/Tpackedjpg.h"
 #include "support/ScriptedDialogService.h"
 
@@ -100,30 +99,6 @@ TEST_F(AlbumFilesTest, AFailedSaveIsShownAndAppendingAddsOneLineToEachFile) {
     EXPECT_FALSE(marks.save(nowhere, 2, dialogs));
     EXPECT_EQ(dialogs.messages().size(), 2); // marks and counts each named
     EXPECT_TRUE(dialogs.messages().first().contains(QStringLiteral("y.mrk")));
-}
-
-TEST(NameRules, NamesThatCannotStayInsideTheirFolderAreRefused) {
-    for (const QString& bad :
-         {QStringLiteral("."), QStringLiteral(".."), QStringLiteral("a/b"), QStringLiteral("../x"),
-          QStringLiteral("a") + QChar(0), QStringLiteral("two\r\nlines"), QString(251, u'x'),
-          QString(84, u'映')}) {
-        EXPECT_TRUE(nameProblem(bad, NameKind::BookTitle)) << bad.toStdString();
-        EXPECT_TRUE(nameProblem(bad, NameKind::Album)) << bad.toStdString();
-    }
-    for (const QString& good :
-         {QStringLiteral("夏休み"), QStringLiteral("...."), QStringLiteral("a.b"),
-          QStringLiteral("a\\b"), QString(250, u'x'), QString(83, u'映'), QString()})
-        EXPECT_FALSE(nameProblem(good, NameKind::Album)) << good.toStdString();
-
-    // The book file cuts "-->" out of album names; titles never pass through it.
-    EXPECT_TRUE(nameProblem(QStringLiteral("a-->b"), NameKind::Album));
-    EXPECT_FALSE(nameProblem(QStringLiteral("a-->b"), NameKind::BookTitle));
-
-    test::ScriptedDialogService dialogs;
-    dialogs.answer(DialogService::Answer::Ok);
-    EXPECT_FALSE(acceptName(QStringLiteral("a/b"), NameKind::Album, dialogs));
-    EXPECT_TRUE(acceptName(QStringLiteral("ab"), NameKind::Album, dialogs));
-    EXPECT_EQ(dialogs.messages().size(), 1);
 }
 
 TEST_F(AlbumFilesTest, OpeningDropsBlankEntriesWithTheirThumbnailMarkAndCount) {

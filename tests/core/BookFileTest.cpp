@@ -43,7 +43,7 @@ TEST(BookFile, JapaneseNamesAreCp932AndAnEmptyBookIsAnEmptyFile) {
 
 TEST(BookPaths, TitlesCaptionsAndFilesFollowFromTheLibraryFolder) {
     EXPECT_EQ(bookTitleFromFile(QStringLiteral("/lib/旅行.book")), QStringLiteral("旅行"));
-    EXPECT_EQ(bookTitleFromFile(QStringLiteral("/lib/a.book.b.book")), QStringLiteral("a.b"));
+    EXPECT_EQ(bookTitleFromFile(QStringLiteral("/lib/a.book.b.book")), QStringLiteral("a.book.b"));
 
     const BookPaths book = BookPaths::of(QStringLiteral("/lib/"), QStringLiteral("旅行"));
     EXPECT_EQ(book.bookFile, QStringLiteral("/lib/旅行.book"));

@@ -218,6 +218,58 @@ packed=0
     EXPECT_EQ(ini.readInteger("ex", "old", 1), 0);
 }
 
+TEST(Settings, EveryValueComesBackIntoItsOwnMember) {
+    // Distinct values everywhere, so that two keys sharing a member or a key reading into
+    // the wrong member shows.
+    AppState s = stateIn(QStringLiteral("/lib/"));
+    s.bookWindow = {101, 102, 103, 104, 105, 1, true};
+    s.albumWindow = {201, 202, 12, 204, 205, 1};
+    s.player = {301, 302, 303, 304, true, 306, 3};
+    s.bookTitle = QStringLiteral("旅行");
+    s.videoFolder = QStringLiteral("/videos");
+    s.lastMediaBook = QStringLiteral("DVD");
+    s.lastNormalBook = QStringLiteral("夏");
+    s.favouriteBook = QStringLiteral("好き");
+    s.otherPlayer = QStringLiteral("/usr/bin/player");
+    s.fixVideoDisplay = true;
+    s.oldRenderer = true;
+    s.skipUnreadable = true;
+    s.captureSilent = false;
+    s.captureOriginalSize = false;
+    s.captureFolder = QStringLiteral("/captures");
+    s.syncFolderAlbums = true;
+    IniFile ini;
+    writeSettings(ini, s);
+    EXPECT_EQ(ini.readInteger("form", "left", 0), 103); // written, never read back
+
+    AppState back = stateIn(QStringLiteral("/other/"));
+    readSettings(ini, back);
+    const BookWindowSettings& b = back.bookWindow;
+    EXPECT_EQ((QList<int>{b.width, b.height, b.left, b.color, b.fontColor, b.sizeMode}),
+              (QList<int>{101, 102, 0, 104, 105, 1}));
+    EXPECT_TRUE(b.autoHeight);
+    const AlbumWindowSettings& a = back.albumWindow;
+    EXPECT_EQ((QList<int>{a.width, a.height, a.toolbarImage, a.color, a.fontColor, a.sizeMode}),
+              (QList<int>{201, 202, 12, 204, 205, 1}));
+    const PlayerSettings& p = back.player;
+    EXPECT_EQ((QList<int>{p.width, p.height, p.left, p.top, p.volume, p.aspect}),
+              (QList<int>{301, 302, 303, 304, 306, 3}));
+    EXPECT_TRUE(p.playFromBookmark);
+    EXPECT_EQ(
+        (QStringList{back.bookTitle, back.videoFolder, back.lastMediaBook, back.lastNormalBook,
+                     back.favouriteBook, back.otherPlayer, back.captureFolder}),
+        (QStringList{"旅行", "/videos", "DVD", "夏", "好き", "/usr/bin/player", "/captures"}));
+    EXPECT_TRUE(back.legacyThumbnailsJpeg);
+    EXPECT_TRUE(back.thumbnailsPacked);
+    EXPECT_TRUE(back.fixVideoDisplay);
+    EXPECT_TRUE(back.oldRenderer);
+    EXPECT_FALSE(back.rendererCapable);
+    EXPECT_TRUE(back.skipUnreadable);
+    EXPECT_FALSE(back.captureSilent);
+    EXPECT_FALSE(back.captureOriginalSize);
+    EXPECT_TRUE(back.syncFolderAlbums);
+}
+
 TEST(Settings, TitlesAndExtensionsOutsideCp932SurviveTheFiles) {
     QTemporaryDir dir;
     AppState state = stateIn(dir.path());

@@ -1,11 +1,13 @@
 #include "core/ThumbnailMigration.h"
 
 #include "core/JpegCodec.h"
+#include "core/MessageOnlyDialogs.h"
 #include "core/ProgressSink.h"
 #include "core/TextFile.h"
 #include "core/Tpackedjpg.h"
 #include "support/ScriptedDialogService.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
@@ -232,4 +234,121 @@ TEST(ThumbnailMigration, ALibraryWithoutBooksOpensAndClosesTheProgress) {
     EXPECT_TRUE(finished);
     EXPECT_EQ(dialogs.messages(), QStringList{kNotice});
     EXPECT_EQ(progress.calls, (QStringList{QStringLiteral("begin -1"), QStringLiteral("end")}));
+}
+
+TEST(ThumbnailMigration, ARunAfterAnUnfinishedOneKeepsTheStoresItWrote) {
+    LegacyLibrary library(".jpg");
+    test::ScriptedDialogService dialogs;
+    dialogs.answer(DialogService::Answer::Ok);
+    dialogs.answer(DialogService::Answer::Ok);
+    RecordedProgress progress;
+    migration::migrateThumbnails(library.lib, true, progress, dialogs);
+
+    // The settings were never written (the program was stopped or killed), so the next start
+    // migrates again: the loose files of the packed stores are gone by now.
+    dialogs.clear();
+    dialogs.answer(DialogService::Answer::Ok);
+    migration::migrateThumbnails(library.lib, true, progress, dialogs);
+    EXPECT_EQ(dialogs.messages(), QStringList{kNotice});
+    expectMigrated(library, ".jpg");
+}
+
+TEST(ThumbnailMigration, TheTitleIsTheBookFileNameLessItsOwnExtension) {
+    QTemporaryDir dir;
+    const QString lib = dir.path() + u'/';
+    // "my.book" is a book of its own, and a library copied from Windows may spell the
+    // extension in capitals.
+    for (const QString& title : {QStringLiteral("my.book"), QStringLiteral("Old")}) {
+        const QString images = lib + title + QStringLiteral("/images/");
+        const QString bookFile =
+            lib + title + (title == u"Old" ? QStringLiteral(".BOOK") : QStringLiteral(".book"));
+        writeBytes(images + QStringLiteral("Album.jpg"), jpeg::encode(solid(Qt::red)));
+        writeBytes(images + QStringLiteral("a.avi.jpg"), jpeg::encode(solid(Qt::blue)));
+        ASSERT_TRUE(textfile::writeLines(bookFile, {QStringLiteral("Album")}));
+        ASSERT_TRUE(textfile::writeLines(lib + title + QStringLiteral("/Album.alb"),
+                                         {QStringLiteral("/videos/a.avi")}));
+    }
+    test::ScriptedDialogService dialogs;
+    dialogs.answer(DialogService::Answer::Ok);
+    RecordedProgress progress;
+    migration::migrateThumbnails(lib, true, progress, dialogs);
+    EXPECT_EQ(dialogs.messages(), QStringList{kNotice});
+
+    for (const QString& title : {QStringLiteral("my.book"), QStringLiteral("Old")}) {
+        const QString images = lib + title + QStringLiteral("/images/");
+        Tpackedjpg book;
+        ASSERT_TRUE(book.loadFromFile(images + title + QStringLiteral(".pjpg")))
+            << title.toStdString();
+        EXPECT_TRUE(near(centre(book, 0), Qt::red));
+        Tpackedjpg album;
+        ASSERT_TRUE(album.loadFromFile(images + QStringLiteral("Album.pjpg")));
+        EXPECT_TRUE(near(centre(album, 0), Qt::blue));
+        EXPECT_FALSE(QFileInfo::exists(images + QStringLiteral("Album.jpg")));
+    }
+    EXPECT_FALSE(QFileInfo::exists(lib + QStringLiteral("my")));
+    EXPECT_FALSE(QFileInfo::exists(lib + QStringLiteral("Old.BOOK/images")));
+}
+
+namespace {
+
+// Answers every message with OK and stops the run at the first message that holds `at`.
+class StoppingDialogs final : public MessageOnlyDialogs {
+public:
+    explicit StoppingDialogs(QString at) : at_(std::move(at)) {}
+    migration::ThumbnailMigrationRun* run = nullptr;
+    QStringList messages;
+
+    Answer message(const QString& text, Buttons, Icon, const QString&) override {
+        messages.append(text);
+        if (run != nullptr && text.contains(at_))
+            run->stop();
+        return Answer::Ok;
+    }
+
+private:
+    QString at_;
+};
+
+} // namespace
+
+TEST(ThumbnailMigrationRun, AStoppedRunFinishesTheBookInHandAndBeginsNoOther) {
+    LegacyLibrary library(".jpg");
+    // Movies comes first; its unreadable album picture is reported while it is being packed.
+    StoppingDialogs dialogs(QStringLiteral("Drama.jpg"));
+    RecordedProgress progress;
+    migration::ThumbnailMigrationRun run(library.lib, true, progress, dialogs);
+    dialogs.run = &run;
+    QEventLoop loop;
+    QObject::connect(&run, &migration::ThumbnailMigrationRun::finished, &loop, &QEventLoop::quit);
+    run.start();
+    loop.exec();
+
+    EXPECT_FALSE(run.isRunning());
+    EXPECT_EQ(dialogs.messages.size(), 2);
+    EXPECT_TRUE(progress.allOnThisThread);
+    EXPECT_EQ(progress.calls, (QStringList{QStringLiteral("begin 1"), QStringLiteral("step 2"),
+                                           QStringLiteral("end")}));
+    const Tpackedjpg action = library.store(QStringLiteral("Movies/images/Action.pjpg"));
+    EXPECT_EQ(action.count(), 4);
+    EXPECT_FALSE(QFileInfo::exists(library.images + QStringLiteral("a.avi.jpg")));
+    EXPECT_FALSE(QFileInfo::exists(library.lib + QStringLiteral("Quiet/images")));
+}
+
+TEST(ThumbnailMigrationRun, DestroyedWhileItsNoticeWaitsItJoinsAndReportsNothingMore) {
+    LegacyLibrary library(".jpg");
+    test::ScriptedDialogService dialogs; // nothing may be shown: no answer is scripted
+    RecordedProgress progress;
+    {
+        migration::ThumbnailMigrationRun run(library.lib, true, progress, dialogs);
+        run.start();
+        EXPECT_TRUE(run.isRunning());
+        // Destroyed before the event loop delivered the notice the worker is waiting on.
+    }
+    // The queued notice and progress calls, delivered now, find the run gone.
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(dialogs.messages().isEmpty());
+    EXPECT_TRUE(progress.calls.isEmpty());
+    EXPECT_TRUE(QFileInfo::exists(library.images + QStringLiteral("a.avi.jpg")));
+    EXPECT_FALSE(QFileInfo::exists(library.images + QStringLiteral("Movies.pjpg")));
 }

@@ -45,7 +45,7 @@ TEST(TForm5, DesignedLookAndPlacementOverTheBookWindow) {
     loading.EndProgress();
 }
 
-TEST(TForm5, ProgressStepsFillTheBarAndCodesSelectTheOperation) {
+TEST(TForm5, ProgressStepsFillTheBar) {
     TForm5 loading;
     loading.BeginProgress(-1); // nothing to do: an empty bar, not a busy animation
     EXPECT_TRUE(loading.isVisible());
@@ -54,19 +54,17 @@ TEST(TForm5, ProgressStepsFillTheBarAndCodesSelectTheOperation) {
     loading.EndProgress();
     EXPECT_FALSE(loading.isVisible());
 
-    loading.progress(-1, 4);
+    loading.BeginProgress(4);
     EXPECT_TRUE(loading.isVisible());
     EXPECT_EQ(loading.progressBar()->maximum(), 4);
-    loading.progress(2);
+    loading.StepProgress(2);
     EXPECT_EQ(loading.progressBar()->value(), 2);
-    loading.progress(9); // past the maximum: full
+    loading.StepProgress(9); // past the maximum: full
     EXPECT_EQ(loading.progressBar()->value(), 4);
-    loading.progress(-7);
-    EXPECT_TRUE(loading.isVisible());
-    EXPECT_EQ(loading.progressBar()->value(), 4);
-    loading.progress(-1, 4); // begins again at 0
+    EXPECT_EQ(loading.position(), 9);
+    loading.BeginProgress(4); // begins again at 0
     EXPECT_EQ(loading.progressBar()->value(), 0);
-    loading.progress(-2);
+    loading.EndProgress();
     EXPECT_FALSE(loading.isVisible());
 }
 
