@@ -77,8 +77,11 @@ void AppRoot::startUp() {
     }
     // The one-time packing of the earlier version's pictures runs on a worker thread while
     // the loading window shows its progress; start-up goes on when it is done.
-    migration::startThumbnailMigration(form1_.get(), state_.libraryFolder,
-                                       state_.legacyThumbnailsJpeg, *form5_, dialogs_, openBook);
+    migration_ = std::make_unique<migration::ThumbnailMigrationRun>(
+        state_.libraryFolder, state_.legacyThumbnailsJpeg, *form5_, dialogs_);
+    QObject::connect(migration_.get(), &migration::ThumbnailMigrationRun::finished, form1_.get(),
+                     openBook);
+    migration_->start();
 }
 
 void AppRoot::showBookWindow() {

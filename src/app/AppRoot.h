@@ -7,6 +7,9 @@
 
 namespace tavimo {
 
+namespace migration {
+class ThumbnailMigrationRun;
+} // namespace migration
 class AlbumCommands;
 class AlbumOpener;
 class BookSession;
@@ -72,6 +75,8 @@ private:
     BookSession* bookSession_ = nullptr;     // owned by the book window
     AlbumOpener* opener_ = nullptr;          // owned by the book window
     AlbumCommands* albumCommands_ = nullptr; // owned by the album window
+    // Last: its worker is stopped and joined before the windows it reports to go.
+    std::unique_ptr<migration::ThumbnailMigrationRun> migration_;
 };
 
 } // namespace tavimo

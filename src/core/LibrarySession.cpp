@@ -4,6 +4,7 @@
 #include "core/AlbumFiles.h"
 #include "core/AlbumSaving.h"
 #include "core/DialogService.h"
+#include "core/NameRules.h"
 #include "core/Tpackedjpg.h"
 
 #include <QDir>
@@ -14,10 +15,6 @@ namespace tavimo {
 namespace {
 constexpr int kDefaultSaveDelay = 300;
 
-// An album named like its book would share the book's picture store.
-bool namedLikeBook(const QString& album, const QString& title) {
-    return album.compare(title, Qt::CaseInsensitive) == 0;
-}
 } // namespace
 
 LibrarySession::LibrarySession(const QString& libraryFolder, DialogService& dialogs,
@@ -46,16 +43,11 @@ LibrarySession::~LibrarySession() {
 Book::LoadResult LibrarySession::loadBook(const QString& title) {
     closeBook();
     const Book::LoadResult result = book_.load(libraryFolder_, title, mode_, dialogs_);
-    QStringList sharing;
+    // Such an album's store would be the book's picture store: it is shown, never written.
     for (const BookAlbum& album : book_.albums())
-        if (namedLikeBook(album.name, book_.paths().title))
-            sharing.append(album.name);
-    if (!sharing.isEmpty())
-        dialogs_.message(
-            QStringLiteral(
-                "ブックと同じ名前のアルバムがあります。このアルバムは保存されません。\r\n%1")
-                .arg(sharing.join(QStringLiteral("\r\n"))),
-            DialogService::Buttons::Ok, DialogService::Icon::Warning);
+        if (albumNamedLikeBook(album.name, book_.paths().title))
+            dialogs_.message(albumNamedLikeBookReport(album.name), DialogService::Buttons::Ok,
+                             DialogService::Icon::Warning);
     Q_EMIT bookReplaced();
     return result;
 }
@@ -95,7 +87,7 @@ bool LibrarySession::openAlbum(int index) {
             QStringLiteral("アルバムファイルを読み込めません。読み取り専用で開きます。\r\n%1")
                 .arg(QDir::toNativeSeparators(paths.album)),
             DialogService::Buttons::Ok, DialogService::Icon::Warning);
-    albumReadOnly_ = albumReadOnly_ || namedLikeBook(listed.name, book_.paths().title);
+    albumReadOnly_ = albumReadOnly_ || albumNamedLikeBook(listed.name, book_.paths().title);
 
     Tpackedjpg store;
     const AlbumContents contents = openAlbumContents(paths, entries, store, dialogs_);
