@@ -8,6 +8,7 @@
 #include "core/LibrarySession.h"
 #include "ui/GridBinding.h"
 #include "ui/LoadingWindow.h"
+#include "ui/PictureCommands.h"
 #include "ui/ScrollBox.h"
 #include "ui/WindowFont.h"
 #include "ui/WindowPlacement.h"
@@ -51,6 +52,7 @@ TForm2::TForm2(LibrarySession& session, AppState& state, DialogService& dialogs,
     status_ = new AlbumStatusBar(this);
     setStatusBar(status_);
     progre1 = status_->progressBar();
+    new PictureCommands(*this, session_, dialogs_);
     binding_ = new GridBinding(session_.album(), *grid_, this);
     thumbnails_ = new ThumbnailRun(session_.album(), state_, dialogs_, this);
     connect(thumbnails_, &ThumbnailRun::started, this, &TForm2::runStarted);
@@ -143,9 +145,6 @@ void TForm2::buildActions() {
         QTimer::singleShot(0, this, &QWidget::close);
     });
     connect(N11, &QAction::triggered, this, &TForm2::refreshPicture);
-    connect(chngpic, &QAction::triggered, this, &TForm2::pictureFromFile);
-    connect(clippic, &QAction::triggered, this, &TForm2::pictureFromClipboard);
-    connect(N10, &QAction::triggered, this, &TForm2::setAsAlbumPicture);
 
     editing_ = {a_del,     a_back,     a_next, chngpic, FileOpen1, clippic, setsortfab, setsort,
                 a_filedel, folderOpen, N10,    N11,     N14,       N18,     N19,        delfitem};

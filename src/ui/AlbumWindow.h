@@ -90,11 +90,8 @@ public:
     // The open dialog's filter: the built-in video patterns and the user's extensions.
     QString openDialogFilter() const;
 
-    // The thumbnail commands of the cell menu.
-    void refreshPicture();       // "画像を更新" (U)
-    void pictureFromFile();      // "画像の変更　ファイルから" (chngpic)
-    void pictureFromClipboard(); // "画像を変更　クリップボードから" (clippic)
-    void setAsAlbumPicture();    // "この画像をアルバム画像に設定" (I)
+    // "画像を更新" (U): the current video's picture made again from its file.
+    void refreshPicture();
 
     // The album's progress bar and the two status panels (AlbumStatusBar).
     void startProgress(int maximum) { status_->startProgress(maximum); }
@@ -168,8 +165,6 @@ private:
 
     void runStarted(ThumbnailRun::Kind kind, int files);
     void runFinished(ThumbnailRun::Kind kind);
-    // Fits a picture and makes it the current video's; false when there is none to take.
-    bool replaceCurrentPicture(const QImage& picture);
 
     LibrarySession& session_;
     AppState& state_;
