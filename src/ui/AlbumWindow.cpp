@@ -6,6 +6,7 @@
 #include "core/Colors.h"
 #include "core/DialogService.h"
 #include "core/LibrarySession.h"
+#include "ui/AlbumMenuBuilder.h"
 #include "ui/GridBinding.h"
 #include "ui/LoadingWindow.h"
 #include "ui/PictureCommands.h"
@@ -46,8 +47,10 @@ TForm2::TForm2(LibrarySession& session, AppState& state, DialogService& dialogs,
     grid_->setObjectName(QStringLiteral("ScrollBox"));
     grid_->setWheelScrollsTwice(false);
     setCentralWidget(grid_);
-    buildActions();
-    buildMenus();
+    AlbumMenuBuilder menus(*this);
+    menus.buildActions();
+    menus.buildMenus();
+    connectActions();
     buildToolBar();
     status_ = new AlbumStatusBar(this);
     setStatusBar(status_);
@@ -91,49 +94,7 @@ void TForm2::setLoadingWindow(TForm5* loading) {
     loading_ = loading;
 }
 
-QAction* TForm2::command(const QString& text, const QKeySequence& key) {
-    auto* action = new QAction(text, this);
-    if (!key.isEmpty())
-        action->setShortcut(key);
-    addAction(action);
-    return action;
-}
-
-void TForm2::buildActions() {
-    a_autoplay = command(QStringLiteral("連続再生"), Qt::Key_A);
-    a_play = command(QStringLiteral("プレイ"), Qt::Key_P);
-    FileOpen1 = command(QStringLiteral("開く"), Qt::Key_O);
-    a_back = command(QStringLiteral("前へ移動"), Qt::Key_B);
-    a_next = command(QStringLiteral("次へ移動"), Qt::Key_N);
-    a_del = command(QStringLiteral("削除"), Qt::Key_Delete);
-    setnext2 = command(QString(), Qt::Key_Right);
-    setback2 = command(QString(), Qt::Key_Left);
-    setup2 = command(QString(), Qt::Key_Up);
-    setdown2 = command(QString(), Qt::Key_Down);
-    setsort = command(QStringLiteral("頭文字順に並び替え"), Qt::Key_S);
-    setsortfab = command(QStringLiteral("再生頻度順に並び替え"));
-    chngpic = command(QStringLiteral("画像の変更　ファイルから"));
-    clippic = command(QStringLiteral("画像を変更　クリップボードから"));
-    N11 = command(QStringLiteral("画像を更新"), Qt::Key_U);
-    N10 = command(QStringLiteral("この画像をアルバム画像に設定"), Qt::Key_I);
-    a_filedel = command(QStringLiteral("ファイルごと削除 （ゴミ箱へ）"),
-                        QKeySequence(Qt::CTRL | Qt::Key_Delete));
-    folderOpen = command(QStringLiteral("フォルダーを開く"), QKeySequence(Qt::CTRL | Qt::Key_F));
-    closeItem = command(QStringLiteral("閉じる"), Qt::Key_Escape);
-    N18 = command(QStringLiteral("一番前へ移動"));
-    N19 = command(QStringLiteral("一番後へ移動"));
-    N27 = command(QStringLiteral("他のプレイヤーで再生"));
-    // Menu entries of their own, so that each can be switched apart from its command.
-    N14 = new QAction(QStringLiteral("フォルダーを開く"), this);
-    connect(N14, &QAction::triggered, folderOpen, &QAction::trigger);
-    // The menu copies show their commands' keys; the window's own actions answer the keys.
-    N14->setShortcut(folderOpen->shortcut());
-    N14->setShortcutContext(Qt::WidgetShortcut);
-    delfitem = new QAction(QStringLiteral("ファイルごと削除 （ゴミ箱へ）"), this);
-    delfitem->setShortcut(a_filedel->shortcut());
-    delfitem->setShortcutContext(Qt::WidgetShortcut);
-    connect(delfitem, &QAction::triggered, a_filedel, &QAction::trigger);
-
+void TForm2::connectActions() {
     // Arrow keys move the selection; none of it while files are being added.
     connect(setnext2, &QAction::triggered, this, [this] { isBusy() || grid_->selectNext(); });
     connect(setback2, &QAction::triggered, this, [this] { isBusy() || grid_->selectPrevious(); });
@@ -145,45 +106,6 @@ void TForm2::buildActions() {
         QTimer::singleShot(0, this, &QWidget::close);
     });
     connect(N11, &QAction::triggered, this, &TForm2::refreshPicture);
-
-    editing_ = {a_del,     a_back,     a_next, chngpic, FileOpen1, clippic, setsortfab, setsort,
-                a_filedel, folderOpen, N10,    N11,     N14,       N18,     N19,        delfitem};
-}
-
-void TForm2::buildMenus() {
-    PopMenu = new QMenu(this);
-    PopMenu->setObjectName(QStringLiteral("PopMenu"));
-    PopMenu->addAction(a_autoplay);
-    PopMenu->addAction(a_play);
-    PopMenu->addSeparator();
-    PopMenu->addAction(N27);
-    PopMenu->addSeparator();
-    PopMenu->addAction(closeItem);
-    PopMenu->addSeparator();
-    fadd = PopMenu->addMenu(QStringLiteral("お気に入りに追加"));
-    PopMenu->addSeparator();
-    PopMenu->addAction(a_back);
-    // The cell menu calls moving forward "後へ移動".
-    QAction* forward = PopMenu->addAction(QStringLiteral("後へ移動"));
-    forward->setShortcut(a_next->shortcut());
-    forward->setShortcutVisibleInContextMenu(true);
-    connect(forward, &QAction::triggered, a_next, &QAction::trigger);
-    connect(a_next, &QAction::enabledChanged, forward, &QAction::setEnabled);
-    PopMenu->addAction(N18);
-    PopMenu->addAction(N19);
-    PopMenu->addSeparator();
-    PopMenu->addAction(setsort);
-    PopMenu->addAction(setsortfab);
-    PopMenu->addSeparator();
-    PopMenu->addAction(N11);
-    PopMenu->addAction(chngpic);
-    PopMenu->addAction(clippic);
-    PopMenu->addSeparator();
-    PopMenu->addAction(N10);
-    PopMenu->addSeparator();
-    PopMenu->addAction(a_del);
-    PopMenu->addSeparator();
-    PopMenu->addAction(delfitem);
     connect(PopMenu, &QMenu::aboutToShow, this, [this] {
         // Enabled with a picture while the player is hidden; with the player shown it stays.
         const int current = currentVideo();
@@ -193,19 +115,11 @@ void TForm2::buildMenus() {
         else if (player_ == nullptr || !player_->isVisible())
             N10->setEnabled(true);
     });
-
-    PopupMenu1 = new QMenu(this);
-    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
-    PopupMenu1->addAction(FileOpen1);
-    PopupMenu1->addAction(N14);
-    PopupMenu1->addSeparator();
-    PopupMenu1->addAction(setsort);
-    PopupMenu1->addAction(setsortfab);
-    PopupMenu1->addSeparator();
-    PopupMenu1->addAction(closeItem);
-
     grid_->setCellMenu(PopMenu);
     grid_->setBackgroundMenu(PopupMenu1);
+
+    editing_ = {a_del,     a_back,     a_next, chngpic, FileOpen1, clippic, setsortfab, setsort,
+                a_filedel, folderOpen, N10,    N11,     N14,       N18,     N19,        delfitem};
 }
 
 void TForm2::buildToolBar() {

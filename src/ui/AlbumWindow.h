@@ -29,7 +29,9 @@ class TVFPanel;
 // The album window: the grid of video cells of the session's open album, its toolbar, status
 // bar and menus. The session opens the album and the window shows it (showAlbum()); closing the
 // window closes the album and hands back to the book window. Thumbnails are made by a
-// ThumbnailRun on worker threads, so the window stays responsive while they are made.
+// ThumbnailRun on worker threads, so the window stays responsive while they are made. Its parts
+// live apart so that each can be read alone: AlbumMenuBuilder (actions and popup menus),
+// AlbumToolBar, AlbumStatusBar, PictureCommands and, outside the window, AlbumCommands.
 class TForm2 : public QMainWindow {
     Q_OBJECT
 public:
@@ -102,7 +104,7 @@ public:
     }
     QLabel* statusPanel(int i) const { return status_->panel(i); }
 
-    // Actions, named as the rest of the program refers to them.
+    // Actions and menus (AlbumMenuBuilder), named as the rest of the program refers to them.
     QAction* a_del = nullptr;      // "削除" Delete
     QAction* a_back = nullptr;     // "前へ移動" B
     QAction* a_next = nullptr;     // "次へ移動" N
@@ -157,11 +159,9 @@ protected:
     void hideEvent(QHideEvent* event) override;
 
 private:
-    void buildActions();
-    void buildMenus();
+    void connectActions();
     void buildToolBar();
     void chooseColor(bool background);
-    QAction* command(const QString& text, const QKeySequence& key = {});
 
     void runStarted(ThumbnailRun::Kind kind, int files);
     void runFinished(ThumbnailRun::Kind kind);
