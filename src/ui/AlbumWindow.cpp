@@ -6,24 +6,19 @@
 #include "core/Colors.h"
 #include "core/DialogService.h"
 #include "core/LibrarySession.h"
+#include "ui/AlbumMenuBuilder.h"
 #include "ui/GridBinding.h"
 #include "ui/LoadingWindow.h"
+#include "ui/PictureCommands.h"
 #include "ui/ScrollBox.h"
 #include "ui/WindowFont.h"
 #include "ui/WindowPlacement.h"
 
 #include <QCloseEvent>
-#include <QComboBox>
 #include <QGuiApplication>
-#include <QLabel>
 #include <QMenu>
-#include <QProgressBar>
 #include <QScreen>
-#include <QStatusBar>
-#include <QStyle>
 #include <QTimer>
-#include <QToolBar>
-#include <QToolButton>
 
 namespace tavimo {
 
@@ -52,10 +47,15 @@ TForm2::TForm2(LibrarySession& session, AppState& state, DialogService& dialogs,
     grid_->setObjectName(QStringLiteral("ScrollBox"));
     grid_->setWheelScrollsTwice(false);
     setCentralWidget(grid_);
-    buildActions();
-    buildMenus();
+    AlbumMenuBuilder menus(*this);
+    menus.buildActions();
+    menus.buildMenus();
+    connectActions();
     buildToolBar();
-    buildStatusBar();
+    status_ = new AlbumStatusBar(this);
+    setStatusBar(status_);
+    progre1 = status_->progressBar();
+    new PictureCommands(*this, session_, dialogs_);
     binding_ = new GridBinding(session_.album(), *grid_, this);
     thumbnails_ = new ThumbnailRun(session_.album(), state_, dialogs_, this);
     connect(thumbnails_, &ThumbnailRun::started, this, &TForm2::runStarted);
@@ -94,49 +94,7 @@ void TForm2::setLoadingWindow(TForm5* loading) {
     loading_ = loading;
 }
 
-QAction* TForm2::command(const QString& text, const QKeySequence& key) {
-    auto* action = new QAction(text, this);
-    if (!key.isEmpty())
-        action->setShortcut(key);
-    addAction(action);
-    return action;
-}
-
-void TForm2::buildActions() {
-    a_autoplay = command(QStringLiteral("連続再生"), Qt::Key_A);
-    a_play = command(QStringLiteral("プレイ"), Qt::Key_P);
-    FileOpen1 = command(QStringLiteral("開く"), Qt::Key_O);
-    a_back = command(QStringLiteral("前へ移動"), Qt::Key_B);
-    a_next = command(QStringLiteral("次へ移動"), Qt::Key_N);
-    a_del = command(QStringLiteral("削除"), Qt::Key_Delete);
-    setnext2 = command(QString(), Qt::Key_Right);
-    setback2 = command(QString(), Qt::Key_Left);
-    setup2 = command(QString(), Qt::Key_Up);
-    setdown2 = command(QString(), Qt::Key_Down);
-    setsort = command(QStringLiteral("頭文字順に並び替え"), Qt::Key_S);
-    setsortfab = command(QStringLiteral("再生頻度順に並び替え"));
-    chngpic = command(QStringLiteral("画像の変更　ファイルから"));
-    clippic = command(QStringLiteral("画像を変更　クリップボードから"));
-    N11 = command(QStringLiteral("画像を更新"), Qt::Key_U);
-    N10 = command(QStringLiteral("この画像をアルバム画像に設定"), Qt::Key_I);
-    a_filedel = command(QStringLiteral("ファイルごと削除 （ゴミ箱へ）"),
-                        QKeySequence(Qt::CTRL | Qt::Key_Delete));
-    folderOpen = command(QStringLiteral("フォルダーを開く"), QKeySequence(Qt::CTRL | Qt::Key_F));
-    closeItem = command(QStringLiteral("閉じる"), Qt::Key_Escape);
-    N18 = command(QStringLiteral("一番前へ移動"));
-    N19 = command(QStringLiteral("一番後へ移動"));
-    N27 = command(QStringLiteral("他のプレイヤーで再生"));
-    // Menu entries of their own, so that each can be switched apart from its command.
-    N14 = new QAction(QStringLiteral("フォルダーを開く"), this);
-    connect(N14, &QAction::triggered, folderOpen, &QAction::trigger);
-    // The menu copies show their commands' keys; the window's own actions answer the keys.
-    N14->setShortcut(folderOpen->shortcut());
-    N14->setShortcutContext(Qt::WidgetShortcut);
-    delfitem = new QAction(QStringLiteral("ファイルごと削除 （ゴミ箱へ）"), this);
-    delfitem->setShortcut(a_filedel->shortcut());
-    delfitem->setShortcutContext(Qt::WidgetShortcut);
-    connect(delfitem, &QAction::triggered, a_filedel, &QAction::trigger);
-
+void TForm2::connectActions() {
     // Arrow keys move the selection; none of it while files are being added.
     connect(setnext2, &QAction::triggered, this, [this] { isBusy() || grid_->selectNext(); });
     connect(setback2, &QAction::triggered, this, [this] { isBusy() || grid_->selectPrevious(); });
@@ -148,48 +106,6 @@ void TForm2::buildActions() {
         QTimer::singleShot(0, this, &QWidget::close);
     });
     connect(N11, &QAction::triggered, this, &TForm2::refreshPicture);
-    connect(chngpic, &QAction::triggered, this, &TForm2::pictureFromFile);
-    connect(clippic, &QAction::triggered, this, &TForm2::pictureFromClipboard);
-    connect(N10, &QAction::triggered, this, &TForm2::setAsAlbumPicture);
-
-    editing_ = {a_del,     a_back,     a_next, chngpic, FileOpen1, clippic, setsortfab, setsort,
-                a_filedel, folderOpen, N10,    N11,     N14,       N18,     N19,        delfitem};
-}
-
-void TForm2::buildMenus() {
-    PopMenu = new QMenu(this);
-    PopMenu->setObjectName(QStringLiteral("PopMenu"));
-    PopMenu->addAction(a_autoplay);
-    PopMenu->addAction(a_play);
-    PopMenu->addSeparator();
-    PopMenu->addAction(N27);
-    PopMenu->addSeparator();
-    PopMenu->addAction(closeItem);
-    PopMenu->addSeparator();
-    fadd = PopMenu->addMenu(QStringLiteral("お気に入りに追加"));
-    PopMenu->addSeparator();
-    PopMenu->addAction(a_back);
-    // The cell menu calls moving forward "後へ移動".
-    QAction* forward = PopMenu->addAction(QStringLiteral("後へ移動"));
-    forward->setShortcut(a_next->shortcut());
-    forward->setShortcutVisibleInContextMenu(true);
-    connect(forward, &QAction::triggered, a_next, &QAction::trigger);
-    connect(a_next, &QAction::enabledChanged, forward, &QAction::setEnabled);
-    PopMenu->addAction(N18);
-    PopMenu->addAction(N19);
-    PopMenu->addSeparator();
-    PopMenu->addAction(setsort);
-    PopMenu->addAction(setsortfab);
-    PopMenu->addSeparator();
-    PopMenu->addAction(N11);
-    PopMenu->addAction(chngpic);
-    PopMenu->addAction(clippic);
-    PopMenu->addSeparator();
-    PopMenu->addAction(N10);
-    PopMenu->addSeparator();
-    PopMenu->addAction(a_del);
-    PopMenu->addSeparator();
-    PopMenu->addAction(delfitem);
     connect(PopMenu, &QMenu::aboutToShow, this, [this] {
         // Enabled with a picture while the player is hidden; with the player shown it stays.
         const int current = currentVideo();
@@ -199,122 +115,27 @@ void TForm2::buildMenus() {
         else if (player_ == nullptr || !player_->isVisible())
             N10->setEnabled(true);
     });
-
-    PopupMenu1 = new QMenu(this);
-    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
-    PopupMenu1->addAction(FileOpen1);
-    PopupMenu1->addAction(N14);
-    PopupMenu1->addSeparator();
-    PopupMenu1->addAction(setsort);
-    PopupMenu1->addAction(setsortfab);
-    PopupMenu1->addSeparator();
-    PopupMenu1->addAction(closeItem);
-
     grid_->setCellMenu(PopMenu);
     grid_->setBackgroundMenu(PopupMenu1);
+
+    editing_ = {a_del,     a_back,     a_next, chngpic, FileOpen1, clippic, setsortfab, setsort,
+                a_filedel, folderOpen, N10,    N11,     N14,       N18,     N19,        delfitem};
 }
 
 void TForm2::buildToolBar() {
-    ToolBar1 = new QToolBar(this);
-    ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
-    ToolBar1->setMovable(false);
-    ToolBar1->setFloatable(false);
-    const auto icon = [this](QStyle::StandardPixmap pixmap) {
-        return style()->standardIcon(pixmap);
-    };
-    const auto button = [this](QAction* action, const QIcon& image, const QString& hint) {
-        QAction* item = ToolBar1->addAction(image, action->text());
-        item->setToolTip(hint);
-        item->setStatusTip(hint);
-        connect(item, &QAction::triggered, action, &QAction::trigger);
-        connect(action, &QAction::enabledChanged, item, &QAction::setEnabled);
-        return item;
-    };
-    button(FileOpen1, icon(QStyle::SP_DialogOpenButton), QStringLiteral("開く"));
-    ToolButton11 = new QToolButton(ToolBar1);
-    ToolButton11->setObjectName(QStringLiteral("ToolButton11"));
-    ToolButton11->setIcon(icon(QStyle::SP_DirOpenIcon));
-    ToolButton11->setToolTip(QStringLiteral("フォルダーを開く"));
-    ToolButton11->setStatusTip(QStringLiteral("フォルダーを開く"));
-    connect(ToolButton11, &QToolButton::clicked, folderOpen, &QAction::trigger);
-    connect(folderOpen, &QAction::enabledChanged, ToolButton11, &QWidget::setEnabled);
-    ToolBar1->addWidget(ToolButton11);
-    ToolBar1->addSeparator();
-    button(a_play, icon(QStyle::SP_MediaPlay), QStringLiteral("プレイ"));
-    button(a_autoplay, icon(QStyle::SP_MediaSeekForward), QStringLiteral("連続再生"));
-    ToolBar1->addSeparator();
-    button(a_back, icon(QStyle::SP_ArrowBack), QStringLiteral("前へ移動"));
-    button(a_next, icon(QStyle::SP_ArrowForward), QStringLiteral("次へ移動"));
-    sortMenu = new QMenu(this);
-    sortMenu->addAction(setsort);
-    sortMenu->addAction(setsortfab);
-    auto* sortButton = new QToolButton(ToolBar1);
-    sortButton->setObjectName(QStringLiteral("sortButton"));
-    sortButton->setIcon(icon(QStyle::SP_FileDialogListView));
-    sortButton->setToolTip(QStringLiteral("ソート"));
-    sortButton->setStatusTip(QStringLiteral("ソート"));
-    sortButton->setMenu(sortMenu);
-    sortButton->setPopupMode(QToolButton::InstantPopup);
-    ToolBar1->addWidget(sortButton);
-    button(a_del, icon(QStyle::SP_TrashIcon), QStringLiteral("削除"));
-    ToolBar1->addSeparator();
-    sizeBox = new QComboBox(ToolBar1);
-    sizeBox->setObjectName(QStringLiteral("sizeBox"));
-    sizeBox->addItems({QStringLiteral("120 * 80"), QStringLiteral(" 80 * 60")});
-    sizeBox->setToolTip(QStringLiteral("縮小画像のサイズ"));
-    sizeBox->setStatusTip(QStringLiteral("縮小画像のサイズ"));
-    sizeBox->setFocusPolicy(Qt::NoFocus); // not in the tab order
-    connect(sizeBox, &QComboBox::activated, this, [this](int index) {
-        setCellSize(index != 0 ? kSmallCells : kLargeCells);
+    ToolBar1 = new AlbumToolBar(*this);
+    ToolButton11 = ToolBar1->folderButton;
+    sizeBox = ToolBar1->sizeBox;
+    sortMenu = ToolBar1->sortMenu;
+    bgColorButton = ToolBar1->backgroundColorButton;
+    fontColorButton = ToolBar1->fontColorButton;
+    toolbarMove = ToolBar1->moveButton;
+    connect(ToolBar1, &AlbumToolBar::cellSizeChosen, this, [this](int mode) {
+        setCellSize(mode);
         grid_->setFocus();
     });
-    ToolBar1->addWidget(sizeBox);
-    ToolBar1->addSeparator();
-    bgColorButton = ToolBar1->addAction(QStringLiteral("背景色"));
-    bgColorButton->setToolTip(QStringLiteral("背景色の設定"));
-    bgColorButton->setStatusTip(QStringLiteral("背景色の設定"));
     connect(bgColorButton, &QAction::triggered, this, [this] { chooseColor(true); });
-    fontColorButton = ToolBar1->addAction(QStringLiteral("文字色"));
-    fontColorButton->setToolTip(QStringLiteral("文字色の設定"));
-    fontColorButton->setStatusTip(QStringLiteral("文字色の設定"));
     connect(fontColorButton, &QAction::triggered, this, [this] { chooseColor(false); });
-    ToolBar1->addSeparator();
-    toolbarMove = ToolBar1->addAction(icon(QStyle::SP_ArrowUp), QStringLiteral("ツールバーの移動"));
-    toolbarMove->setStatusTip(QStringLiteral("ツールバーの移動"));
-    connect(toolbarMove, &QAction::triggered, this, &TForm2::moveToolBar);
-    ToolBar1->addSeparator();
-    button(closeItem, icon(QStyle::SP_DialogCloseButton), QStringLiteral("閉じる"));
-    placeToolBar(13);
-}
-
-void TForm2::buildStatusBar() {
-    // Two panels, 370 and 270 wide; hints show over them while a control is pointed at.
-    for (int i = 0; i < 2; ++i) {
-        panels_[i] = new QLabel(this);
-        panels_[i]->setFixedWidth(i == 0 ? 370 : 270);
-        statusBar()->addWidget(panels_[i]);
-    }
-    progre1 = new QProgressBar(statusBar());
-    progre1->setObjectName(QStringLiteral("progre1"));
-    progre1->resize(150, 13);
-    progre1->setRange(0, 127);
-    progre1->setValue(0);
-    progre1->setTextVisible(false);
-    progre1->hide();
-}
-
-void TForm2::placeToolBar(int32_t image) {
-    toolbarImage_ = image;
-    const bool bottom = image == 13;
-    removeToolBar(ToolBar1);
-    addToolBar(bottom ? Qt::BottomToolBarArea : Qt::TopToolBarArea, ToolBar1);
-    ToolBar1->show();
-    // The button shows where the toolbar goes next.
-    toolbarMove->setIcon(style()->standardIcon(bottom ? QStyle::SP_ArrowUp : QStyle::SP_ArrowDown));
-}
-
-void TForm2::moveToolBar() {
-    placeToolBar(toolbarImage_ == 13 ? 14 : 13);
 }
 
 void TForm2::chooseColor(bool background) {
@@ -337,7 +158,7 @@ void TForm2::applySetting(SettingKey key) {
         placeAtRightEdge();
         break;
     case SettingKey::Form2Toolbar:
-        placeToolBar(s.toolbarImage);
+        ToolBar1->setPlace(s.toolbarImage);
         break;
     case SettingKey::Form2Color:
         setBackgroundColor(s.color);
@@ -361,7 +182,7 @@ void TForm2::storeGeometry() {
     AlbumWindowSettings& s = state_.albumWindow;
     s.width = width();
     s.height = height();
-    s.toolbarImage = toolbarImage_;
+    s.toolbarImage = ToolBar1->place();
     s.color = backgroundStored_;
     s.fontColor = fontStored_;
     s.sizeMode = grid_->sizeMode();
@@ -383,7 +204,7 @@ void TForm2::setFontColor(int32_t stored) {
 
 void TForm2::setCellSize(int small) {
     const int mode = small == kSmallCells ? kSmallCells : kLargeCells;
-    sizeBox->setCurrentIndex(mode);
+    ToolBar1->showCellSize(mode);
     if (mode == grid_->sizeMode())
         return;
     grid_->setSizeMode(mode);
@@ -399,12 +220,6 @@ void TForm2::layOutGrid() {
     // The fitted height is the outer one; resize() takes the height inside the frame.
     const int frame = frameGeometry().height() - geometry().height();
     resize(width(), fittedWindowHeight(grid_->contentBottom(), kChromeHeight, workArea) - frame);
-}
-
-void TForm2::resizeEvent(QResizeEvent* event) {
-    QMainWindow::resizeEvent(event);
-    if (progre1->isVisible())
-        startProgress(progre1->maximum()); // keeps its place at the status bar's right
 }
 
 void TForm2::updateCaption() {
@@ -436,33 +251,6 @@ void TForm2::setCurrentVideo(int index) {
 void TForm2::setEditingEnabled(bool enabled) {
     for (QAction* action : editing_)
         action->setEnabled(enabled);
-}
-
-void TForm2::setStatusTexts(const QString& first, const QString& second) {
-    panels_[0]->setText(first);
-    panels_[1]->setText(second);
-}
-
-void TForm2::startProgress(int maximum) {
-    const int left = panels_[0]->width() + 130;
-    progre1->setGeometry(left, 4, std::max(10, statusBar()->width() - left - 40), 13);
-    progre1->setRange(0, std::max(maximum, 1));
-    if (!progre1->isVisible())
-        progre1->setValue(0);
-    progre1->show();
-    progre1->raise();
-}
-
-void TForm2::stepProgress(int position) {
-    // The bar stops at 127 whatever the maximum, as it always has.
-    if (position < 1 || position > 127)
-        return;
-    progre1->setValue(std::min(position, progre1->maximum()));
-}
-
-void TForm2::endProgress() {
-    progre1->hide();
-    progre1->setValue(0);
 }
 
 void TForm2::closeEvent(QCloseEvent* event) {

@@ -2,6 +2,8 @@
 
 #include "core/Album.h"
 #include "core/Settings.h"
+#include "ui/AlbumStatusBar.h"
+#include "ui/AlbumToolBar.h"
 #include "ui/ThumbnailRun.h"
 
 #include <QList>
@@ -11,10 +13,7 @@
 
 class QAction;
 class QComboBox;
-class QLabel;
 class QMenu;
-class QProgressBar;
-class QToolBar;
 class QToolButton;
 
 namespace tavimo {
@@ -30,7 +29,9 @@ class TVFPanel;
 // The album window: the grid of video cells of the session's open album, its toolbar, status
 // bar and menus. The session opens the album and the window shows it (showAlbum()); closing the
 // window closes the album and hands back to the book window. Thumbnails are made by a
-// ThumbnailRun on worker threads, so the window stays responsive while they are made.
+// ThumbnailRun on worker threads, so the window stays responsive while they are made. Its parts
+// live apart so that each can be read alone: AlbumMenuBuilder (actions and popup menus),
+// AlbumToolBar, AlbumStatusBar, PictureCommands and, outside the window, AlbumCommands.
 class TForm2 : public QMainWindow {
     Q_OBJECT
 public:
@@ -91,22 +92,19 @@ public:
     // The open dialog's filter: the built-in video patterns and the user's extensions.
     QString openDialogFilter() const;
 
-    // The thumbnail commands of the cell menu.
-    void refreshPicture();       // "画像を更新" (U)
-    void pictureFromFile();      // "画像の変更　ファイルから" (chngpic)
-    void pictureFromClipboard(); // "画像を変更　クリップボードから" (clippic)
-    void setAsAlbumPicture();    // "この画像をアルバム画像に設定" (I)
+    // "画像を更新" (U): the current video's picture made again from its file.
+    void refreshPicture();
 
-    // The album's progress bar: started with a maximum, stepped (only positions 1 to 127),
-    // hidden at the end.
-    void startProgress(int maximum);
-    void stepProgress(int position);
-    void endProgress();
-    // The two status panels.
-    void setStatusTexts(const QString& first, const QString& second);
-    QLabel* statusPanel(int i) const { return panels_[i]; }
+    // The album's progress bar and the two status panels (AlbumStatusBar).
+    void startProgress(int maximum) { status_->startProgress(maximum); }
+    void stepProgress(int position) { status_->stepProgress(position); }
+    void endProgress() { status_->endProgress(); }
+    void setStatusTexts(const QString& first, const QString& second) {
+        status_->setTexts(first, second);
+    }
+    QLabel* statusPanel(int i) const { return status_->panel(i); }
 
-    // Actions, named as the rest of the program refers to them.
+    // Actions and menus (AlbumMenuBuilder), named as the rest of the program refers to them.
     QAction* a_del = nullptr;      // "削除" Delete
     QAction* a_back = nullptr;     // "前へ移動" B
     QAction* a_next = nullptr;     // "次へ移動" N
@@ -131,16 +129,17 @@ public:
     QAction* N19 = nullptr;        // "一番後へ移動"
     QAction* N27 = nullptr;        // "他のプレイヤーで再生"
     QAction* delfitem = nullptr;   // "ファイルごと削除 （ゴミ箱へ）" (cell menu)
+    QMenu* fadd = nullptr;         // "お気に入りに追加"
+    QMenu* PopMenu = nullptr;      // the cell menu
+    QMenu* PopupMenu1 = nullptr;   // the grid menu
+    // The toolbar and its controls (AlbumToolBar), and the status bar's progress bar.
+    AlbumToolBar* ToolBar1 = nullptr;
+    QToolButton* ToolButton11 = nullptr; // open folder
+    QComboBox* sizeBox = nullptr;
+    QMenu* sortMenu = nullptr;
     QAction* bgColorButton = nullptr;
     QAction* fontColorButton = nullptr;
     QAction* toolbarMove = nullptr;
-    QMenu* fadd = nullptr;       // "お気に入りに追加"
-    QMenu* PopMenu = nullptr;    // the cell menu
-    QMenu* PopupMenu1 = nullptr; // the grid menu
-    QMenu* sortMenu = nullptr;   // the sort button's drop-down
-    QToolBar* ToolBar1 = nullptr;
-    QToolButton* ToolButton11 = nullptr; // open folder
-    QComboBox* sizeBox = nullptr;        // "120 * 80" / " 80 * 60"
     QProgressBar* progre1 = nullptr;
 
 Q_SIGNALS:
@@ -158,22 +157,14 @@ Q_SIGNALS:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void hideEvent(QHideEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
 
 private:
-    void buildActions();
-    void buildMenus();
+    void connectActions();
     void buildToolBar();
-    void buildStatusBar();
-    void placeToolBar(int32_t image);
-    void moveToolBar();
     void chooseColor(bool background);
-    QAction* command(const QString& text, const QKeySequence& key = {});
 
     void runStarted(ThumbnailRun::Kind kind, int files);
     void runFinished(ThumbnailRun::Kind kind);
-    // Fits a picture and makes it the current video's; false when there is none to take.
-    bool replaceCurrentPicture(const QImage& picture);
 
     LibrarySession& session_;
     AppState& state_;
@@ -183,12 +174,11 @@ private:
     ScrollBox* grid_ = nullptr;
     GridBinding* binding_ = nullptr;
     ThumbnailRun* thumbnails_ = nullptr;
-    QLabel* panels_[2] = {nullptr, nullptr};
+    AlbumStatusBar* status_ = nullptr;
     QList<QAction*> editing_;
 
     int32_t backgroundStored_;
     int32_t fontStored_ = 0;
-    int32_t toolbarImage_ = 13; // the toolbar-move button's image: 13 bottom, else top
 };
 
 } // namespace tavimo

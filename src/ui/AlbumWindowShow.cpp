@@ -1,18 +1,11 @@
-// The album window's showing of an album, its thumbnail runs as the window reports them, and
-// the picture commands of the cell menu.
+// The album window's showing of an album and its thumbnail runs as the window reports them.
 #include "core/AlbumShowing.h"
 #include "core/AppState.h"
-#include "core/DialogService.h"
-#include "core/ImageFunc.h"
-#include "core/JpegCodec.h"
 #include "core/LibrarySession.h"
 #include "ui/AlbumWindow.h"
 #include "ui/LoadingWindow.h"
 #include "ui/ScrollBox.h"
 
-#include <QClipboard>
-#include <QFile>
-#include <QGuiApplication>
 #include <QMenu>
 
 namespace tavimo {
@@ -103,47 +96,6 @@ void TForm2::runFinished(ThumbnailRun::Kind kind) {
     case ThumbnailRun::Kind::None:
         break;
     }
-}
-
-bool TForm2::replaceCurrentPicture(const QImage& picture) {
-    const int current = currentVideo();
-    QImage thumbnail;
-    if (!album().isValidIndex(current) || !imagefunc::fitThumbnail(picture, thumbnail))
-        return false;
-    return album().setBitmap(current, thumbnail);
-}
-
-void TForm2::pictureFromFile() {
-    if (isBusy() || !album().isValidIndex(currentVideo()))
-        return;
-    const auto path = dialogs_.openFile(QString(), album().bookPaths().imagesFolder,
-                                        QStringLiteral("JPEG(*jpg (*.jpg)"));
-    if (!path)
-        return;
-    QFile file(*path);
-    const QImage picture = file.open(QIODevice::ReadOnly) ? jpeg::decode(file.readAll()) : QImage();
-    if (picture.isNull()) {
-        // The cell and the store keep the old picture.
-        dialogs_.message(*path + QStringLiteral(" は読み込めません"), DialogService::Buttons::Ok,
-                         DialogService::Icon::Error);
-        return;
-    }
-    replaceCurrentPicture(picture);
-}
-
-void TForm2::pictureFromClipboard() {
-    if (isBusy() || !album().isValidIndex(currentVideo()))
-        return;
-    const QImage picture = QGuiApplication::clipboard()->image();
-    if (!picture.isNull())
-        replaceCurrentPicture(picture);
-}
-
-void TForm2::setAsAlbumPicture() {
-    const int current = currentVideo();
-    if (!album().isValidIndex(current) || album().needsThumbnail(current))
-        return;
-    session_.setAlbumPicture(album().pictureBytes(current));
 }
 
 } // namespace tavimo

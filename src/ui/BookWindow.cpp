@@ -3,6 +3,7 @@
 #include "core/AppState.h"
 #include "core/DialogService.h"
 #include "core/LibrarySession.h"
+#include "ui/BookMenuBuilder.h"
 #include "ui/WindowFont.h"
 #include "ui/WindowPlacement.h"
 
@@ -19,7 +20,8 @@ TForm1::TForm1(LibrarySession& session, AppState& state, DialogService& dialogs,
     setWindowTitle(QStringLiteral("Tavimo"));
     setFont(windowFont(12));
     setAcceptDrops(true);
-    buildMenus();
+    BookMenuBuilder(*this).build();
+    connect(FileExit1, &QAction::triggered, this, &QWidget::close);
     buildStatusBar();
     connectOptions();
     buildGrid();

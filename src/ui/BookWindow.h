@@ -7,7 +7,6 @@
 #include <functional>
 #include <optional>
 
-class QActionGroup;
 class QLabel;
 
 namespace tavimo {
@@ -62,7 +61,7 @@ public:
     // With "ウィンドウサイズの自動調整" ticked: the window's height follows the grid.
     void fitHeightToGrid();
 
-    // Menus.
+    // Menus and their items, made by BookMenuBuilder.
     QMenu* fileMenu = nullptr;
     QMenu* modeMenu = nullptr;
     QMenu* albumMenu = nullptr;
@@ -158,30 +157,17 @@ protected:
     void wheelEvent(QWheelEvent* event) override;
 
 private:
-    void buildMenus();
-    void buildFileMenu();
-    void buildModeMenu();
-    void buildAlbumCommands();
-    void buildAlbumMenus();
-    void buildFavouritesMenu();
-    void buildOptionsMenu();
-    void buildToolsAndHelp();
     void connectOptions();
     void buildStatusBar();
     void buildGrid();
     void applyGridSetting(SettingKey key);
     std::optional<QColor> askColor();
-    QAction* command(const QString& text, const QKeySequence& key = {});
-    QAction* entry(QMenu* menu, const QString& text, QAction* target);
-    QAction* checkItem(QMenu* menu, const QString& text, bool checked);
 
     LibrarySession& session_;
     AppState& state_;
     DialogService& dialogs_;
     std::function<void()> exitSequence_;
     bool exited_ = false;
-    QActionGroup* modeGroup_ = nullptr;
-    QActionGroup* sizeGroup_ = nullptr;
     FolderAlbumCreator folderAlbumCreator_;
     QColor lastChosenColor_; // the colour dialog is shared and starts where it was left
     bool fittingHeight_ = false;
