@@ -1,6 +1,5 @@
 #include "core/IniFile.h"
 
-#include "core/TextCodec.h"
 #include "core/TextFile.h"
 
 #include <QFile>
@@ -55,7 +54,7 @@ QByteArray IniFile::toBytes() const {
 }
 
 WriteResult IniFile::save(const QString& path) const {
-    return writeFileAtomically(path, toBytes());
+    return textfile::writeLines(path, lines_);
 }
 
 qsizetype IniFile::findSection(const QString& section) const {

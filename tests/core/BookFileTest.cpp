@@ -61,3 +61,23 @@ TEST(BookPaths, TitlesCaptionsAndFilesFollowFromTheLibraryFolder) {
     EXPECT_EQ(bookWindowCaption({}, BookMode::Media),
               QStringLiteral(" Tavimo\u3000\u3000\u3000\u3000* Media"));
 }
+
+TEST(BookFile, ABookWrittenOnWindowsComesBackByteForByte) {
+    // An NEC-selected IBM kanji (0xED40, also 0xFA5C) on a folder-sync line, and a name holding
+    // a byte that is no character.
+    const QByteArray windows =
+        QByteArray::fromHex("ed4089e6") + "-->\r\n" + QByteArray::fromHex("41fd42") + "\r\n";
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("b.book"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(windows);
+    file.close();
+
+    const auto lines = bookfile::read(path, BookMode::Normal);
+    ASSERT_TRUE(lines);
+    EXPECT_EQ(lines->value(0), (Line{QStringLiteral("纊画"), true}));
+    ASSERT_TRUE(bookfile::write(path, *lines, BookMode::Normal));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), windows);
+}
