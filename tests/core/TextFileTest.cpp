@@ -6,6 +6,8 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <cerrno>
+#include <cstring>
 #include <gtest/gtest.h>
 
 using namespace tavimo;
@@ -62,6 +64,10 @@ TEST(TextFile, FailedWriteKeepsTheOldFileAndNamesIt) {
         full = textfile::writeLines(path, {QStringLiteral("a line longer than eight bytes")});
     }
     EXPECT_FALSE(full);
+    // The system's reason, not Qt's "Unknown error" for the short write that comes first.
+    EXPECT_EQ(full.error, QString::fromLocal8Bit(std::strerror(EFBIG)));
+    EXPECT_TRUE(full.message().contains(full.error));
+    EXPECT_TRUE(full.message().contains(QStringLiteral("book.book")));
     EXPECT_EQ(textfile::readLines(path), QStringList{QStringLiteral("old")});
     EXPECT_EQ(QDir(dir.path()).entryList({QStringLiteral("*.book*")}, QDir::Files),
               QStringList{QStringLiteral("book.book")});
