@@ -18,6 +18,13 @@ TEST(BookFile, SyncMarkersCountOnlyInNormalBooksWhereverTheyStand) {
     EXPECT_EQ(media,
               (QList<Line>{{"A", false}, {"B", false}, {"C", false}, {"XY", false}, {"", false}}));
 
+    // Cutting a marker out may join another; none may stay in the name, or the next save and
+    // load would change it.
+    const QList<Line> joined = bookfile::parse({QStringLiteral(">---->>")}, BookMode::Normal);
+    EXPECT_EQ(joined, (QList<Line>{{">", true}}));
+    EXPECT_EQ(bookfile::parse(bookfile::format(joined, BookMode::Normal), BookMode::Normal),
+              joined);
+
     const QList<Line> lines{{"A", false}, {"B", true}, {"C", false}};
     EXPECT_EQ(bookfile::format(lines, BookMode::Normal), (QStringList{"A", "B-->", "C"}));
     EXPECT_EQ(bookfile::format(lines, BookMode::Media), (QStringList{"A", "B", "C"}));
