@@ -22,6 +22,56 @@ bool isTrailByte(uchar b) {
     return b >= 0x40 && b <= 0xFC && b != 0x7F;
 }
 
+constexpr const char* kIcuName = "windows-31j";
+
+// ICU's text of each code. One conversion for all of them, each on a line of its own (a line
+// feed is never part of a two-byte code); one by one should that not split as expected.
+QStringList decodeEach(const QList<uint16_t>& codes) {
+    const auto bytesOf = [](uint16_t c) {
+        QByteArray bytes;
+        if (c > 0xFF)
+            bytes.append(char(c >> 8));
+        bytes.append(char(c & 0xFF));
+        return bytes;
+    };
+    QByteArray all;
+    for (uint16_t c : codes)
+        all += bytesOf(c) + '\n';
+    QStringDecoder decoder(kIcuName, QStringConverter::Flag::Stateless);
+    QStringList texts = QString(decoder.decode(all)).split(u'\n');
+    if (texts.size() == codes.size() + 1) {
+        texts.removeLast();
+        return texts;
+    }
+    texts.clear();
+    for (uint16_t c : codes) {
+        QStringDecoder one(kIcuName, QStringConverter::Flag::Stateless);
+        texts.append(one.decode(bytesOf(c)));
+    }
+    return texts;
+}
+
+// ICU's bytes of each character, the same way.
+QList<QByteArray> encodeEach(const QString& characters) {
+    QString all;
+    for (QChar c : characters) {
+        all.append(c);
+        all.append(u'\n');
+    }
+    QStringEncoder encoder(kIcuName, QStringConverter::Flag::Stateless);
+    QList<QByteArray> bytes = QByteArray(encoder.encode(all)).split('\n');
+    if (bytes.size() == characters.size() + 1) {
+        bytes.removeLast();
+        return bytes;
+    }
+    bytes.clear();
+    for (QChar c : characters) {
+        QStringEncoder one(kIcuName, QStringConverter::Flag::Stateless);
+        bytes.append(one.encode(QString(c)));
+    }
+    return bytes;
+}
+
 // CP932 as lookup tables, taken once from ICU's Windows-31J converter. ICU itself cannot be
 // used for the text: it turns bytes that are no character into U+FFFD and writes the second
 // code of a character as its first, both of which lose bytes.
@@ -51,37 +101,24 @@ struct Cp932Tables {
                     if (isTrailByte(uchar(trail)))
                         codes.append(uint16_t(lead << 8 | trail));
 
-        // One conversion each way for all codes at once, each code on a line of its own: a
-        // line feed is never part of a two-byte code.
-        QByteArray all;
-        for (uint16_t c : codes) {
-            if (c > 0xFF)
-                all.append(char(c >> 8));
-            all.append(char(c & 0xFF));
-            all.append('\n');
-        }
-        QStringDecoder decoder("windows-31j", QStringConverter::Flag::Stateless);
-        const QString decodedText = decoder.decode(all);
-        const QList<QStringView> decoded = QStringView(decodedText).split(u'\n');
+        const QStringList decoded = decodeEach(codes);
         QString candidates;
         QList<uint16_t> candidateCodes;
         for (qsizetype i = 0; i < codes.size(); ++i) {
             const uint16_t c = codes.at(i);
-            const QStringView text = i < decoded.size() ? decoded.at(i) : QStringView();
+            const QString& text = decoded.at(i);
             // U+FFFD and U+001A are what ICU puts for a code that is no character.
             if (text.size() != 1 || text.at(0) == u'\uFFFD' || text.at(0) == u'\x1A' ||
                 text.at(0).unicode() < 0x80 || isRawByte(text.at(0)) || text.at(0).isSurrogate())
                 continue;
             candidates.append(text.at(0));
-            candidates.append(u'\n');
             candidateCodes.append(c);
         }
-        QStringEncoder encoder("windows-31j", QStringConverter::Flag::Stateless);
-        const QList<QByteArray> encoded = QByteArray(encoder.encode(candidates)).split('\n');
+        const QList<QByteArray> encoded = encodeEach(candidates);
         for (qsizetype i = 0; i < candidateCodes.size(); ++i) {
-            const QByteArray bytes = i < encoded.size() ? encoded.at(i) : QByteArray();
+            const QByteArray& bytes = encoded.at(i);
             const uint16_t c = candidateCodes.at(i);
-            const char16_t u = candidates.at(2 * i).unicode();
+            const char16_t u = candidates.at(i).unicode();
             uint16_t preferred = kNoCode;
             if (bytes.size() == 1)
                 preferred = uchar(bytes.at(0));
