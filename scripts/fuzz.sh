@@ -1,14 +1,14 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets of the readers of the library's files with clang (build/fuzz)
 # and runs each over its seed corpus in tests/fuzz/corpus/NAME for the given number of seconds
-# (default 6, under a minute for all of them). New inputs go to build/fuzz/corpus/NAME, crashes
+# (default 5, under a minute for all of them). New inputs go to build/fuzz/corpus/NAME, crashes
 # to build/fuzz/artifacts/NAME, each target's output to build/fuzz/logs/NAME.log.
 #   scripts/fuzz.sh                  every target briefly, as the test command does
 #   scripts/fuzz.sh 1800             every target for half an hour
 #   scripts/fuzz.sh 600 book marks   only the targets named
 set -euo pipefail
 cd "$(dirname "$0")/.."
-seconds=${1:-6}
+seconds=${1:-5}
 shift || true
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then

@@ -12,5 +12,5 @@ export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 # The fuzz targets of the file readers (clang, build/fuzz), a few seconds each over their seed
 # corpora: one line per target, the whole output of a failing one in build/fuzz/logs.
-scripts/fuzz.sh 6
+scripts/fuzz.sh 5
 ctest --preset test -j2
