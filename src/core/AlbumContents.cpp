@@ -15,14 +15,25 @@ AlbumContents openAlbumContents(const AlbumPaths& paths, const QStringList& entr
     store.resize(n);
 
     AlbumContents album{entries, AlbumMarks::load(paths, n, dialogs)};
-    for (int i = n - 1; i >= 0; --i) {
-        if (!album.entries.at(i).isEmpty())
+    // Kept rows move down over the blank ones in one pass: removing rows one by one would move
+    // every later row each time.
+    int kept = 0;
+    for (int i = 0; i < n; ++i) {
+        if (album.entries.at(i).isEmpty())
             continue;
-        album.entries.removeAt(i);
-        store.remove(i);
-        album.marks.bookmarks.removeAt(i);
-        album.marks.counts.removeAt(i);
+        if (kept != i) {
+            album.entries.swapItemsAt(kept, i);
+            store.exchange(kept, i);
+            album.marks.bookmarks.swapItemsAt(kept, i);
+            album.marks.counts.swapItemsAt(kept, i);
+        }
+        ++kept;
     }
+    // Values past the entries (a longer marks or counts file) stay behind them, as they were.
+    album.entries.remove(kept, n - kept);
+    store.resize(kept);
+    album.marks.bookmarks.remove(kept, n - kept);
+    album.marks.counts.remove(kept, n - kept);
     return album;
 }
 

@@ -23,25 +23,16 @@ WriteResult write(const QString& path, const QStringList& entries) {
 
 namespace {
 
-// The first bad line of a load, reported once for both files.
-struct BadLine {
-    QString path;
-    QString text;
-    int line = 0;
-};
-
-template <typename T>
-QList<T> readNumbers(const QString& path, int n, std::optional<BadLine>& bad) {
+template <typename T> QList<T> parseNumbers(const QStringList& lines, int n, int* firstBadLine) {
     QList<T> values;
-    const QStringList lines = textfile::readLines(path).value_or(QStringList());
     values.reserve(std::max<qsizetype>(n, lines.size()));
     for (qsizetype i = 0; i < lines.size(); ++i) {
         bool ok = false;
         const qlonglong value = lines.at(i).trimmed().toLongLong(&ok, 10);
         const bool fits =
             ok && value >= std::numeric_limits<T>::min() && value <= std::numeric_limits<T>::max();
-        if (!fits && !bad)
-            bad = BadLine{path, lines.at(i), int(i) + 1};
+        if (!fits && firstBadLine && *firstBadLine == 0)
+            *firstBadLine = int(i) + 1;
         values.append(fits ? T(value) : T(0));
     }
     while (values.size() < n)
@@ -57,6 +48,23 @@ template <typename T> QStringList numberLines(const QList<T>& values, int n) {
     return lines;
 }
 
+// The first bad line of a load, reported once for both files.
+struct BadLine {
+    QString path;
+    QString text;
+    int line = 0;
+};
+
+template <typename T>
+QList<T> readNumbers(const QString& path, int n, std::optional<BadLine>& bad) {
+    const QStringList lines = textfile::readLines(path).value_or(QStringList());
+    int badLine = 0;
+    QList<T> values = parseNumbers<T>(lines, n, &badLine);
+    if (badLine > 0 && !bad)
+        bad = BadLine{path, lines.at(badLine - 1), badLine};
+    return values;
+}
+
 bool writeOrReport(const QString& path, const QStringList& lines, DialogService& dialogs) {
     const WriteResult result = textfile::writeLines(path, lines);
     if (!result)
@@ -65,6 +73,22 @@ bool writeOrReport(const QString& path, const QStringList& lines, DialogService&
 }
 
 } // namespace
+
+QList<int64_t> AlbumMarks::parseBookmarks(const QStringList& lines, int n, int* firstBadLine) {
+    return parseNumbers<int64_t>(lines, n, firstBadLine);
+}
+
+QList<int32_t> AlbumMarks::parseCounts(const QStringList& lines, int n, int* firstBadLine) {
+    return parseNumbers<int32_t>(lines, n, firstBadLine);
+}
+
+QStringList AlbumMarks::bookmarkLines(int n) const {
+    return numberLines(bookmarks, n);
+}
+
+QStringList AlbumMarks::countLines(int n) const {
+    return numberLines(counts, n);
+}
 
 AlbumMarks AlbumMarks::load(const AlbumPaths& paths, int n, DialogService& dialogs) {
     std::optional<BadLine> bad;
@@ -82,8 +106,8 @@ AlbumMarks AlbumMarks::load(const AlbumPaths& paths, int n, DialogService& dialo
 }
 
 bool AlbumMarks::save(const AlbumPaths& paths, int n, DialogService& dialogs) const {
-    const bool marksWritten = writeOrReport(paths.marks, numberLines(bookmarks, n), dialogs);
-    const bool countsWritten = writeOrReport(paths.counts, numberLines(counts, n), dialogs);
+    const bool marksWritten = writeOrReport(paths.marks, bookmarkLines(n), dialogs);
+    const bool countsWritten = writeOrReport(paths.counts, countLines(n), dialogs);
     return marksWritten && countsWritten;
 }
 

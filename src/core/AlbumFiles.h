@@ -31,6 +31,15 @@ struct AlbumMarks {
     // not a decimal integer reads as 0, and one message per load names the first such line.
     static AlbumMarks load(const AlbumPaths& paths, int n, DialogService& dialogs);
 
+    // The values of a marks or counts file's lines as load reads them; firstBadLine, when
+    // given and still 0, receives the 1-based number of the first line that is not an integer
+    // of the type.
+    static QList<int64_t> parseBookmarks(const QStringList& lines, int n, int* firstBadLine);
+    static QList<int32_t> parseCounts(const QStringList& lines, int n, int* firstBadLine);
+    // The lines save writes: exactly n, missing values as 0.
+    QStringList bookmarkLines(int n) const;
+    QStringList countLines(int n) const;
+
     // Writes exactly n lines to each file (missing values as 0). A failed write is shown and
     // leaves that file as it was; answers whether both were written.
     bool save(const AlbumPaths& paths, int n, DialogService& dialogs) const;

@@ -4,15 +4,34 @@
 
 namespace tavimo::bookfile {
 
+namespace {
+
+// The line without any marker, also those that cutting one out makes ("-->" out of "---->>"
+// leaves "-->"): a name that kept one would lose it at the next save and load.
+QString withoutMarkers(const QString& text, bool& found) {
+    const QStringView marker(kSyncMarker);
+    QString name;
+    name.reserve(text.size());
+    for (QChar c : text) {
+        name.append(c);
+        if (name.endsWith(marker)) {
+            name.chop(marker.size());
+            found = true;
+        }
+    }
+    return name;
+}
+
+} // namespace
+
 QList<Line> parse(const QStringList& lines, BookMode mode) {
-    const QString marker = QString::fromUtf16(kSyncMarker);
     QList<Line> result;
     result.reserve(lines.size());
     for (const QString& text : lines) {
         Line line;
-        line.name = text;
-        line.name.remove(marker);
-        line.folderSync = mode == BookMode::Normal && text.contains(marker);
+        bool marked = false;
+        line.name = withoutMarkers(text, marked);
+        line.folderSync = mode == BookMode::Normal && marked;
         result.append(line);
     }
     return result;

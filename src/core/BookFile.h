@@ -20,8 +20,8 @@ struct Line {
     bool operator==(const Line&) const = default;
 };
 
-// Every marker is cut out of a line wherever it stands; only normal books take it as the
-// folder-sync flag.
+// Every marker is cut out of a line wherever it stands, until none is left; only normal books
+// take it as the folder-sync flag.
 QList<Line> parse(const QStringList& lines, BookMode mode);
 QStringList format(const QList<Line>& lines, BookMode mode);
 

@@ -1,6 +1,5 @@
 #include "core/IniFile.h"
 
-#include "core/TextCodec.h"
 #include "core/TextFile.h"
 
 #include <QFile>
@@ -9,29 +8,31 @@ namespace tavimo {
 
 namespace {
 
+// Every read and write looks through the lines: views, so that looking copies nothing.
+
 // The section name of a header line "[name]", or nothing for any other line.
-std::optional<QString> sectionName(const QString& line) {
-    const QString t = line.trimmed();
+std::optional<QStringView> sectionName(QStringView line) {
+    const QStringView t = line.trimmed();
     if (!t.startsWith(u'['))
         return std::nullopt;
     const qsizetype close = t.indexOf(u']');
     if (close < 0)
         return std::nullopt;
-    return t.mid(1, close - 1).trimmed();
+    return t.sliced(1, close - 1).trimmed();
 }
 
 // The key name of a "key=value" line, or nothing for comments and other lines.
-std::optional<QString> keyName(const QString& line) {
+std::optional<QStringView> keyName(QStringView line) {
     const qsizetype eq = line.indexOf(u'=');
     if (eq < 0)
         return std::nullopt;
-    const QString t = line.trimmed();
+    const QStringView t = line.trimmed();
     if (t.startsWith(u';') || t.startsWith(u'#'))
         return std::nullopt;
-    return line.left(eq).trimmed();
+    return line.first(eq).trimmed();
 }
 
-bool sameName(const QString& a, const QString& b) {
+bool sameName(QStringView a, QStringView b) {
     return a.compare(b, Qt::CaseInsensitive) == 0;
 }
 
@@ -55,7 +56,7 @@ QByteArray IniFile::toBytes() const {
 }
 
 WriteResult IniFile::save(const QString& path) const {
-    return writeFileAtomically(path, toBytes());
+    return textfile::writeLines(path, lines_);
 }
 
 qsizetype IniFile::findSection(const QString& section) const {

@@ -21,7 +21,7 @@ public:
     // Reads the file (CP932, or UTF-8 after a byte-order mark). False when it cannot be read;
     // the object is then empty.
     bool load(const QString& path);
-    // Writes the whole text atomically.
+    // Writes the whole text atomically; lines read from the file and unchanged keep their bytes.
     WriteResult save(const QString& path) const;
 
     // Takes a whole text (any line breaks).

@@ -1,5 +1,7 @@
 #include "core/MediaDat.h"
 
+#include "core/TextCodec.h"
+
 #include <QtEndian>
 #include <limits>
 #include <optional>
@@ -44,8 +46,11 @@ void writeInteger(QByteArray& out, int64_t value) {
     }
 }
 
-void writeText(QByteArray& out, const QString& text) {
-    const QByteArray utf8 = text.toUtf8();
+// Text as the original writer stores it: the code-page forms when the text is plain ASCII (its
+// code-page bytes are then its UTF-8 bytes), else UTF-8.
+QByteArray textValue(const QString& text) {
+    QByteArray out;
+    const QByteArray utf8 = textcodec::toUtf8(text);
     bool ascii = true;
     for (char c : utf8)
         ascii = ascii && uchar(c) < 0x80;
@@ -57,6 +62,7 @@ void writeText(QByteArray& out, const QString& text) {
         appendLittleEndian(out, int32_t(utf8.size()));
     }
     out.append(utf8);
+    return out;
 }
 
 // Reads values from a byte array without ever going past its end.
@@ -86,7 +92,9 @@ public:
         }
     }
 
-    std::optional<QString> text() {
+    // The text of a text value; raw, when given, receives the whole value as it stands.
+    std::optional<QString> text(QByteArray* raw = nullptr) {
+        const qsizetype start = pos_;
         const auto tag = byte();
         if (!tag)
             return std::nullopt;
@@ -109,17 +117,36 @@ public:
             return std::nullopt;
         const char* data = bytes_.constData() + pos_;
         pos_ += byteLength;
-        if (*tag == kUtf16Text) {
-            QString text(qsizetype(length), Qt::Uninitialized);
-            for (qsizetype i = 0; i < length; ++i)
-                text[i] = QChar(qFromLittleEndian<char16_t>(data + 2 * i));
-            return text;
-        }
-        // The short and long forms only ever carry ASCII; UTF-8 decoding reads them as such.
-        return QString::fromUtf8(data, qsizetype(byteLength));
+        if (raw)
+            *raw = bytes_.sliced(start, pos_ - start);
+        const QByteArrayView payload(data, qsizetype(byteLength));
+        if (*tag == kUtf8Text)
+            return textcodec::fromUtf8(payload);
+        if (*tag == kUtf16Text)
+            return utf16Text(payload);
+        // The short and long forms carry the text in the Japanese code page: plain ASCII from
+        // this program, Japanese too from the writers of older versions.
+        return textcodec::fromCp932(payload);
     }
 
 private:
+    // UTF-16 code units; a lone surrogate, which no text of ours holds, becomes U+FFFD.
+    static QString utf16Text(QByteArrayView payload) {
+        const qsizetype length = payload.size() / 2;
+        QString text(length, Qt::Uninitialized);
+        for (qsizetype i = 0; i < length; ++i)
+            text[i] = QChar(qFromLittleEndian<char16_t>(payload.data() + 2 * i));
+        for (qsizetype i = 0; i < length; ++i) {
+            const bool pair =
+                i + 1 < length && text.at(i).isHighSurrogate() && text.at(i + 1).isLowSurrogate();
+            if (pair)
+                ++i;
+            else if (text.at(i).isSurrogate())
+                text[i] = QChar::ReplacementCharacter;
+        }
+        return text;
+    }
+
     std::optional<uchar> byte() {
         if (pos_ >= bytes_.size())
             return std::nullopt;
@@ -138,33 +165,40 @@ private:
     qsizetype pos_ = 0;
 };
 
-std::optional<MediumRecord> readRecord(Reader& in) {
+std::optional<MediumRecord> readRecord(Reader& in, LabelForms& forms) {
     const auto kind = in.integer(false);
     if (!kind)
         return std::nullopt;
     const auto serial = in.integer(true);
     if (!serial || *serial < 0 || *serial > int64_t(std::numeric_limits<uint32_t>::max()))
         return std::nullopt;
-    const auto label = in.text();
+    QByteArray raw;
+    const auto label = in.text(&raw);
     if (!label)
         return std::nullopt;
     MediumRecord record;
     record.kind = int32_t(*kind);
     record.serial = uint32_t(*serial);
     // The original field is zero-terminated: anything after a NUL was never part of the label.
-    record.label = cutLabel(label->left(label->indexOf(QChar(0))));
+    // Every character takes at least one byte in either stored form, so a label is cut to at
+    // most kMaxLabelBytes + 1 characters before the byte-exact cut, which then has little to do.
+    record.label = cutLabel(label->left(label->indexOf(QChar(0))).left(kMaxLabelBytes + 1));
+    if (record.label == *label && raw != textValue(record.label))
+        forms.insert(record.label, raw);
     return record;
 }
 
 } // namespace
 
-QByteArray encode(const QList<MediumRecord>& records) {
+QByteArray encode(const QList<MediumRecord>& records, const LabelForms* forms) {
     QByteArray out;
     writeInteger(out, records.size());
     for (const MediumRecord& record : records) {
         writeInteger(out, record.kind);
         writeInteger(out, int64_t(record.serial));
-        writeText(out, cutLabel(record.label));
+        const QString label = cutLabel(record.label);
+        const auto kept = forms ? forms->constFind(label) : LabelForms::const_iterator();
+        out.append(forms && kept != forms->cend() ? *kept : textValue(label));
     }
     return out;
 }
@@ -180,7 +214,7 @@ Decoded decode(const QByteArray& bytes) {
     }
     for (int64_t i = 0; i < *count; ++i) {
         const qsizetype start = in.offset();
-        auto record = readRecord(in);
+        auto record = readRecord(in, result.labelForms);
         if (!record) {
             result.complete = false;
             result.badOffset = start;

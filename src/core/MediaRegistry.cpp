@@ -43,6 +43,7 @@ void MediaRegistry::resize(int n) {
 
 bool MediaRegistry::loadFromFile(const QString& path, DialogService& dialogs) {
     records_.clear();
+    labelForms_.clear();
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         dialogs.message(QStringLiteral("メディア情報ファイルを読み込めません。\r\n%1\r\n%2")
@@ -52,6 +53,7 @@ bool MediaRegistry::loadFromFile(const QString& path, DialogService& dialogs) {
     }
     mediadat::Decoded decoded = mediadat::decode(file.readAll());
     records_ = std::move(decoded.records);
+    labelForms_ = std::move(decoded.labelForms);
     if (!decoded.complete) {
         dialogs.message(QStringLiteral("メディア情報ファイルが壊れています（%1 バイト目）。"
                                        "読み込めた %2 件の記録を使い、残りは空にします。\r\n%3")
@@ -64,11 +66,12 @@ bool MediaRegistry::loadFromFile(const QString& path, DialogService& dialogs) {
 }
 
 WriteResult MediaRegistry::saveToFile(const QString& path) const {
-    return writeFileAtomically(path, mediadat::encode(records_));
+    return writeFileAtomically(path, mediadat::encode(records_, &labelForms_));
 }
 
 void MediaRegistry::loadForBook(const QString& path, int lineCount, DialogService& dialogs) {
     records_.clear();
+    labelForms_.clear();
     if (QFile::exists(path))
         loadFromFile(path, dialogs);
     resize(lineCount);

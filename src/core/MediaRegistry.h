@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/AtomicFile.h"
+#include "core/MediaDat.h"
 #include "core/MediumRecord.h"
 
 #include <QList>
@@ -29,6 +30,7 @@ public:
     // Replaces the records by those of the file. A file that is damaged loads the records in
     // front of the damage and is reported through dialogs; a missing or unreadable file
     // leaves the registry empty. Returns false when the file could not be read whole.
+    // Labels keep the form they were read in for as long as they are unchanged.
     bool loadFromFile(const QString& path, DialogService& dialogs);
     WriteResult saveToFile(const QString& path) const;
 
@@ -40,6 +42,7 @@ private:
     bool valid(int index) const { return index >= 0 && index < records_.size(); }
 
     QList<MediumRecord> records_;
+    mediadat::LabelForms labelForms_;
 };
 
 } // namespace tavimo

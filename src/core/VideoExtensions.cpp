@@ -38,13 +38,15 @@ QString VideoExtensions::addUserExtension(const QString& typed) {
 }
 
 void VideoExtensions::loadUserList(const QString& path) {
-    user_.clear();
-    const auto lines = textfile::readLines(path);
-    if (!lines)
-        return;
-    for (const QString& line : *lines)
+    user_ = userListOf(textfile::readLines(path).value_or(QStringList()));
+}
+
+QStringList VideoExtensions::userListOf(const QStringList& lines) {
+    QStringList extensions;
+    for (const QString& line : lines)
         if (!line.isEmpty())
-            user_.append(line);
+            extensions.append(line);
+    return extensions;
 }
 
 QStringList VideoExtensions::userPatterns() const {

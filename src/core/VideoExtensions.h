@@ -24,6 +24,8 @@ public:
 
     // Loads userex.inf (blank lines dropped); a missing file leaves the list empty.
     void loadUserList(const QString& path);
+    // The extensions of userex.inf's lines, as loadUserList takes them.
+    static QStringList userListOf(const QStringList& lines);
     void setUserList(const QStringList& extensions) { user_ = extensions; }
 
     // Patterns ("*.ext") for the user's extensions, appended to the album file dialog's filter.

@@ -18,6 +18,13 @@ TEST(BookFile, SyncMarkersCountOnlyInNormalBooksWhereverTheyStand) {
     EXPECT_EQ(media,
               (QList<Line>{{"A", false}, {"B", false}, {"C", false}, {"XY", false}, {"", false}}));
 
+    // Cutting a marker out may join another; none may stay in the name, or the next save and
+    // load would change it.
+    const QList<Line> joined = bookfile::parse({QStringLiteral(">---->>")}, BookMode::Normal);
+    EXPECT_EQ(joined, (QList<Line>{{">", true}}));
+    EXPECT_EQ(bookfile::parse(bookfile::format(joined, BookMode::Normal), BookMode::Normal),
+              joined);
+
     const QList<Line> lines{{"A", false}, {"B", true}, {"C", false}};
     EXPECT_EQ(bookfile::format(lines, BookMode::Normal), (QStringList{"A", "B-->", "C"}));
     EXPECT_EQ(bookfile::format(lines, BookMode::Media), (QStringList{"A", "B", "C"}));
@@ -60,4 +67,24 @@ TEST(BookPaths, TitlesCaptionsAndFilesFollowFromTheLibraryFolder) {
     EXPECT_EQ(bookWindowCaption({}, BookMode::Normal), QStringLiteral(" Tavimo\u3000\u3000"));
     EXPECT_EQ(bookWindowCaption({}, BookMode::Media),
               QStringLiteral(" Tavimo\u3000\u3000\u3000\u3000* Media"));
+}
+
+TEST(BookFile, ABookWrittenOnWindowsComesBackByteForByte) {
+    // An NEC-selected IBM kanji (0xED40, also 0xFA5C) on a folder-sync line, and a name holding
+    // a byte that is no character.
+    const QByteArray windows =
+        QByteArray::fromHex("ed4089e6") + "-->\r\n" + QByteArray::fromHex("41fd42") + "\r\n";
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("b.book"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(windows);
+    file.close();
+
+    const auto lines = bookfile::read(path, BookMode::Normal);
+    ASSERT_TRUE(lines);
+    EXPECT_EQ(lines->value(0), (Line{QStringLiteral("纊画"), true}));
+    ASSERT_TRUE(bookfile::write(path, *lines, BookMode::Normal));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), windows);
 }

@@ -73,6 +73,56 @@ TEST(MediaDat, JapaneseLabelsTravelAsUtf8AndEveryTextFormReadsBack) {
     EXPECT_EQ(decoded.records.value(0).label, QStringLiteral("A"));
 }
 
+TEST(MediaDat, CodePageFormsCarryCp932AndUnchangedLabelsKeepTheirForm) {
+    // Older writers put Japanese labels into the code-page forms: "映画" in the short form,
+    // "≒" in its NEC code 0x8790 and a byte that is no character in the long form.
+    QByteArray file = bytes({0x02, 0x03, 0x02, 0x02, 0x02, 0x05, 0x06, 0x04});
+    file += QByteArray::fromHex("896689e6");
+    file += bytes({0x02, 0x02, 0x02, 0x06, 0x0C, 0x03, 0, 0, 0});
+    file += QByteArray::fromHex("879080");
+    // A lone surrogate in the UTF-16 form.
+    file += bytes({0x02, 0x03, 0x02, 0x07, 0x12, 0x02, 0, 0, 0});
+    file += QByteArray::fromHex("41000cd8");
+    const auto decoded = mediadat::decode(file);
+    ASSERT_TRUE(decoded.complete);
+    ASSERT_EQ(decoded.records.size(), 3);
+    EXPECT_EQ(decoded.records[0].label, QStringLiteral("映画"));
+    EXPECT_EQ(decoded.records[1].label, QStringLiteral("≒") + QChar(u'\uF780'));
+    EXPECT_EQ(decoded.records[2].label, QStringLiteral("A\uFFFD"));
+
+    // Written back unchanged, byte for byte; a changed or new label takes this program's form.
+    EXPECT_EQ(mediadat::encode(decoded.records, &decoded.labelForms), file);
+    QList<MediumRecord> changed = decoded.records;
+    changed[0].label = QStringLiteral("映画2");
+    const QByteArray rewritten = mediadat::encode(changed, &decoded.labelForms);
+    EXPECT_TRUE(
+        rewritten.contains(bytes({0x14, 0x07, 0, 0, 0}) + QStringLiteral("映画2").toUtf8()));
+    EXPECT_EQ(mediadat::decode(rewritten).records, changed);
+    EXPECT_EQ(mediadat::decode(mediadat::encode(decoded.records)).records, decoded.records);
+}
+
+TEST(MediaDat, LongLabelsAreCutToTheirStoredBytesAtACharacterBoundary) {
+    // 32 KB labels in each text form: the code page's "あ" takes two bytes, UTF-8's three.
+    QByteArray file = bytes({0x02, 0x03});
+    QByteArray cp932;
+    for (int i = 0; i < 16384; ++i)
+        cp932 += QByteArray::fromHex("82a0");
+    const QByteArray utf8 = QString(10923, u'あ').toUtf8();
+    QByteArray utf16;
+    for (int i = 0; i < 16384; ++i)
+        utf16 += QByteArray::fromHex("4230");
+    file += bytes({0x02, 0x01, 0x02, 0x01, 0x0C, 0x00, 0x80, 0, 0}) + cp932;
+    file += bytes({0x02, 0x01, 0x02, 0x02, 0x14}) + QByteArray("\x01\x80\0\0", 4) + utf8;
+    file += bytes({0x02, 0x01, 0x02, 0x03, 0x12, 0x00, 0x40, 0, 0}) + utf16;
+    const auto decoded = mediadat::decode(file);
+    ASSERT_TRUE(decoded.complete);
+    ASSERT_EQ(decoded.records.size(), 3);
+    for (const MediumRecord& r : decoded.records)
+        EXPECT_EQ(r.label, QString(127, u'あ')); // 254 bytes of CP932
+    // Cut labels are this program's own: written in its form.
+    EXPECT_TRUE(decoded.labelForms.isEmpty());
+}
+
 TEST(MediaDat, AFileCutAtAnyByteLoadsTheWholeRecordsInFrontOfTheCut) {
     const QList<MediumRecord> records{record(1, 7, QStringLiteral("CD")),
                                       record(3, 0xF00DF00D, QStringLiteral("ＵＳＢ")),
@@ -113,6 +163,23 @@ TEST(MediaDat, GarbledValuesStopTheLoadWithoutTrustingCounts) {
                                 "B")));
     EXPECT_FALSE(decoded.complete);
     EXPECT_EQ(decoded.records, QList<MediumRecord>{record(1, 9, QStringLiteral("A"))});
+}
+
+TEST(MediaRegistry, AFileOfAnotherWriterIsSavedBackUnchanged) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("media.dat"));
+    QByteArray file = bytes({0x02, 0x01, 0x02, 0x02, 0x04, 0x78, 0x56, 0x34, 0x12, 0x06, 0x04});
+    file += QByteArray::fromHex("8abf8e9a"); // 漢字
+    writeFile(path, file);
+    test::ScriptedDialogService dialogs;
+    MediaRegistry registry;
+    registry.loadForBook(path, 1, dialogs);
+    EXPECT_EQ(registry.get(0).label, QStringLiteral("漢字"));
+    ASSERT_TRUE(registry.saveToFile(path));
+    QFile saved(path);
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_EQ(saved.readAll(), file);
+    EXPECT_TRUE(dialogs.asked().isEmpty());
 }
 
 TEST(MediaRegistry, LoadingForABookFitsTheRecordsToItsLines) {

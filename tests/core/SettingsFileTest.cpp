@@ -135,6 +135,26 @@ book=旅行
     EXPECT_EQ(textcodec::decodeFile(ini.toBytes()).count(QStringLiteral("book=")), 2); // + form4
 }
 
+TEST(IniFile, LinesWrittenOnWindowsKeepTheirBytesThroughASave) {
+    // A title in NEC and IBM codes, and a foreign value holding a byte that is no character.
+    const QByteArray windows = QByteArray("[text]\r\nbook=") + QByteArray::fromHex("8790ed40") +
+                               "\r\n[plugin]\r\npath=C:\\" + QByteArray::fromHex("80a0") + "\r\n";
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Tavimo.ini"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(windows);
+    file.close();
+
+    IniFile ini;
+    ASSERT_TRUE(ini.load(path));
+    EXPECT_EQ(ini.readString("text", "book", {}), QStringLiteral("≒纊"));
+    ini.writeInteger("form", "width", 700);
+    ASSERT_TRUE(ini.save(path));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), windows + "\r\n[form]\r\nwidth=700\r\n");
+}
+
 TEST(IniFile, ValuesReadLikeTheirType) {
     IniFile ini = iniOf(R"([n]
 dec=-42
