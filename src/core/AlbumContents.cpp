@@ -10,11 +10,16 @@ namespace tavimo {
 AlbumContents openAlbumContents(const AlbumPaths& paths, const QStringList& entries,
                                 Tpackedjpg& store, DialogService& dialogs) {
     const int n = int(entries.size());
-    if (!QFileInfo::exists(paths.store) || !store.loadFromFile(paths.store))
+    const bool storeThere = QFileInfo::exists(paths.store);
+    const bool storeRead = storeThere && store.loadFromFile(paths.store);
+    if (!storeRead)
         store.reset(n);
     store.resize(n);
 
-    AlbumContents album{entries, AlbumMarks::load(paths, n, dialogs)};
+    AlbumContents album{entries, AlbumMarks::load(paths, n, dialogs), {}};
+    album.damaged = album.marks.damaged;
+    if (storeThere && !storeRead)
+        album.damaged.append(paths.store);
     // Kept rows move down over the blank ones in one pass: removing rows one by one would move
     // every later row each time.
     int kept = 0;

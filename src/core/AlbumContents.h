@@ -14,6 +14,8 @@ struct AlbumPaths;
 struct AlbumContents {
     QStringList entries;
     AlbumMarks marks;
+    // Companion files that could not be read whole (the store, marks or counts).
+    QStringList damaged;
 };
 
 // Reads an album's companions for its entries: the thumbnail store fitted to the entries (a

@@ -5,6 +5,7 @@
 #include "core/TextFile.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <limits>
 
 namespace tavimo {
@@ -56,12 +57,19 @@ struct BadLine {
 };
 
 template <typename T>
-QList<T> readNumbers(const QString& path, int n, std::optional<BadLine>& bad) {
-    const QStringList lines = textfile::readLines(path).value_or(QStringList());
+QList<T> readNumbers(const QString& path, int n, std::optional<BadLine>& bad,
+                     QStringList& damaged) {
+    const auto read = textfile::readLines(path);
+    if (!read && QFileInfo::exists(path))
+        damaged.append(path);
+    const QStringList lines = read.value_or(QStringList());
     int badLine = 0;
     QList<T> values = parseNumbers<T>(lines, n, &badLine);
-    if (badLine > 0 && !bad)
-        bad = BadLine{path, lines.at(badLine - 1), badLine};
+    if (badLine > 0) {
+        damaged.append(path);
+        if (!bad)
+            bad = BadLine{path, lines.at(badLine - 1), badLine};
+    }
     return values;
 }
 
@@ -93,8 +101,8 @@ QStringList AlbumMarks::countLines(int n) const {
 AlbumMarks AlbumMarks::load(const AlbumPaths& paths, int n, DialogService& dialogs) {
     std::optional<BadLine> bad;
     AlbumMarks marks;
-    marks.bookmarks = readNumbers<int64_t>(paths.marks, n, bad);
-    marks.counts = readNumbers<int32_t>(paths.counts, n, bad);
+    marks.bookmarks = readNumbers<int64_t>(paths.marks, n, bad, marks.damaged);
+    marks.counts = readNumbers<int32_t>(paths.counts, n, bad, marks.damaged);
     if (bad) {
         dialogs.message(QStringLiteral("'%1' は有効な整数値ではありません。\r\n"
                                        "%2 の %3 行目は 0 として読み込みます。")

@@ -25,6 +25,9 @@ WriteResult write(const QString& path, const QStringList& entries);
 struct AlbumMarks {
     QList<int64_t> bookmarks;
     QList<int32_t> counts;
+    // The files load could not read whole (unreadable, or a line that is not an integer):
+    // they are kept as they are until they must be written, and then first kept beside.
+    QStringList damaged;
 
     // Loads both files for an album of n videos. A missing file gives zeros; a short one is
     // padded with zeros; a longer one is kept (the next save drops the surplus). A line that is

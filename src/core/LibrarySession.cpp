@@ -3,6 +3,7 @@
 #include "core/AlbumContents.h"
 #include "core/AlbumFiles.h"
 #include "core/AlbumSaving.h"
+#include "core/DamagedFiles.h"
 #include "core/DialogService.h"
 #include "core/NameRules.h"
 #include "core/Tpackedjpg.h"
@@ -106,6 +107,7 @@ bool LibrarySession::openAlbum(int index) {
     } else {
         album_.setMedium(MediumRecord{}, QString());
     }
+    albumDamaged_ = contents.damaged;
     albumRowsDirty_ = albumMarksDirty_ = false;
     return true;
 }
@@ -115,6 +117,7 @@ void LibrarySession::closeAlbum() {
         return;
     flush();
     album_.clear();
+    albumDamaged_.clear();
     albumIndex_ = -1;
     albumReadOnly_ = false;
     albumRowsDirty_ = albumMarksDirty_ = false;
@@ -158,12 +161,16 @@ bool LibrarySession::hasPendingSaves() const {
 void LibrarySession::flush() {
     saveTimer_.stop();
     if (albumOpen() && !albumReadOnly_) {
-        // A failed write was shown and stays due: the next change or flush tries again.
-        if (albumRowsDirty_) {
-            book_.setEntries(albumIndex_, album_.entries());
-            albumRowsDirty_ = albumMarksDirty_ = !saveAlbumFiles(album_, dialogs_);
-        } else if (albumMarksDirty_) {
-            albumMarksDirty_ = !saveAlbumMarks(album_, dialogs_);
+        // What could not be read is not written over before a copy of it is kept. A failed
+        // write was shown and stays due: the next change or flush tries again.
+        const bool due = albumRowsDirty_ || albumMarksDirty_;
+        if (due && keepDamagedFiles()) {
+            if (albumRowsDirty_) {
+                book_.setEntries(albumIndex_, album_.entries());
+                albumRowsDirty_ = albumMarksDirty_ = !saveAlbumFiles(album_, dialogs_);
+            } else {
+                albumMarksDirty_ = !saveAlbumMarks(album_, dialogs_);
+            }
         }
     } else {
         albumRowsDirty_ = albumMarksDirty_ = false;
@@ -176,8 +183,23 @@ void LibrarySession::flush() {
     }
 }
 
+bool LibrarySession::keepDamagedFiles() {
+    while (!albumDamaged_.isEmpty()) {
+        const QString path = albumDamaged_.first();
+        if (!keepDamagedCopy(path)) {
+            dialogs_.message(QStringLiteral("ファイルを保存できませんでした。\r\n%1")
+                                 .arg(QDir::toNativeSeparators(path + QStringLiteral(".damaged"))),
+                             DialogService::Buttons::Ok, DialogService::Icon::Error);
+            return false;
+        }
+        albumDamaged_.removeFirst();
+    }
+    return true;
+}
+
 void LibrarySession::markAlbumChanged() {
-    if (!albumOpen())
+    // Fitting files that could not be read is no reason to write over them.
+    if (!albumOpen() || !albumDamaged_.isEmpty())
         return;
     albumRowsDirty_ = true;
     scheduleSave();

@@ -87,6 +87,9 @@ private:
     // An empty media album belongs to no medium; its drive root stays, so the next files must
     // still come from the medium in that drive.
     void applyEmptyMediumRule();
+    // Copies the open album's damaged files beside them before they are written over; false
+    // (said) when a copy cannot be made.
+    bool keepDamagedFiles();
 
     QString libraryFolder_;
     DialogService& dialogs_;
@@ -96,6 +99,7 @@ private:
     Album album_;
     int albumIndex_ = -1;
     bool albumReadOnly_ = false;
+    QStringList albumDamaged_; // its files that could not be read whole, not yet kept
     bool albumStoreShared_ = false; // named like its book: its store would be the book's
     bool albumRowsDirty_ = false;
     bool albumMarksDirty_ = false;

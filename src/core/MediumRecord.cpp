@@ -15,7 +15,9 @@ qsizetype storedSize(const QString& text) {
 } // namespace
 
 QString cutLabel(const QString& label) {
-    QString cut = label;
+    // No character is stored in less than a byte: longer text is cut at once, so the byte-exact
+    // cut below stays short.
+    QString cut = label.left(kMaxLabelBytes + 1);
     while (!cut.isEmpty() && storedSize(cut) > kMaxLabelBytes) {
         cut.chop(1);
         if (!cut.isEmpty() && cut.back().isHighSurrogate())

@@ -12,8 +12,9 @@ namespace {
 constexpr qsizetype kLongestExtension = 5;
 // An atomic write (QSaveFile) that replaces a file goes through a temporary file named
 // "<file name>.XXXXXX" beside it, so a name that fits only without those 7 bytes is saved once
-// and never again.
-constexpr qsizetype kTemporarySuffix = 7;
+// and never again; a damaged file is kept as "<file name>.damaged" (".damaged.NN" when that is
+// taken) before it is written over. Room is left for the longer of the two.
+constexpr qsizetype kTemporarySuffix = 11;
 // File names on Linux file systems hold at most 255 bytes.
 constexpr qsizetype kMaxFileNameBytes = 255;
 
