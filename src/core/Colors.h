@@ -19,7 +19,8 @@ constexpr bool isSystemColor(qint32 stored) {
 }
 
 // The colour of the button face: the application palette's button colour (light grey when no
-// application object exists, as in command-line tools).
+// application object exists, as in command-line tools). Reads the palette: call it on the
+// interface thread only, and hand the colour to worker threads.
 QColor buttonFace();
 
 // The colour a stored integer stands for. System colours map to the matching palette role

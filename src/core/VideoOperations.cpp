@@ -6,6 +6,7 @@
 #include "core/FileTrash.h"
 #include "core/LibrarySession.h"
 #include "core/MediaAddition.h"
+#include "core/RegularFiles.h"
 #include "core/VideoExtensions.h"
 #include "core/VideoSort.h"
 
@@ -122,8 +123,9 @@ QStringList videosInFolder(const QString& folder, const VideoExtensions& extensi
     QStringList videos;
     const QStringList names =
         dir.entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::NoSort);
+    // Only regular files are videos: a FIFO named like one would block whatever opens it.
     for (const QString& name : names)
-        if (extensions.isVideo(name))
+        if (extensions.isVideo(name) && isRegularFile(base + name))
             videos.append(base + name);
     albumshow::sortNames(videos);
     return videos;

@@ -13,6 +13,9 @@ extern "C" {
 // frame grabber and the stream facts reader; every object belongs to one thread.
 namespace tavimo::media::ff {
 
+struct IoCloser {
+    void operator()(AVIOContext* c) const { avio_closep(&c); }
+};
 struct FormatCloser {
     void operator()(AVFormatContext* c) const { avformat_close_input(&c); }
 };
@@ -25,6 +28,7 @@ struct PacketFreer {
 struct FrameFreer {
     void operator()(AVFrame* f) const { av_frame_free(&f); }
 };
+using IoPtr = std::unique_ptr<AVIOContext, IoCloser>;
 using FormatPtr = std::unique_ptr<AVFormatContext, FormatCloser>;
 using CodecPtr = std::unique_ptr<AVCodecContext, CodecFreer>;
 using PacketPtr = std::unique_ptr<AVPacket, PacketFreer>;
@@ -33,10 +37,19 @@ using FramePtr = std::unique_ptr<AVFrame, FrameFreer>;
 // FFmpeg's text for an error code.
 QString errorText(int code);
 
-// A local media file opened for reading. Probing reads at most a few megabytes and every read
-// is abandoned once the deadline has passed, so a file that is not a video (or a stalled
-// network share) costs milliseconds to seconds, never minutes. Only the file protocol is
-// allowed: a playlist-like file cannot make FFmpeg open URLs.
+// The most pixels a decoded frame or a converted picture may hold: DCI 4K and UHD fit. A frame
+// of 4096 x 2304 in 4:4:4 at 16 bits is 57 MB, so one worker stays within 64 MB; a file that
+// claims more (an 8K video, or a hostile header) is refused before it is decoded.
+inline constexpr qint64 maxFramePixels = 4096LL * 2304;
+
+// A local media file opened for reading. Only that one file is read: it must be a regular
+// file (a FIFO would block in open()), FFmpeg reads it through the file protocol only, and
+// formats whose purpose is to open other files (playlists, concat lists, image sequences,
+// manifests) are refused after probing, before they read anything else; any other attempt of
+// a demuxer to open a second file fails. Probing reads at most a few megabytes and every read
+// of probing, of the stream parameters and of decoding is abandoned once the deadline has
+// passed, so a file that is not a video (or a stalled network share) costs milliseconds to
+// seconds, never minutes.
 class Input {
 public:
     Input() = default;
@@ -54,13 +67,16 @@ public:
 
 private:
     static int interrupted(void* self);
+    void close();
 
-    FormatPtr ctx_;
+    IoPtr io_;      // the file itself; the format context reads through it
+    FormatPtr ctx_; // declared after io_: closed before it
     std::chrono::steady_clock::time_point deadline_{};
     QString error_;
 };
 
-// A single-threaded decoder for the stream, or null when FFmpeg has none for its codec.
+// A single-threaded decoder for the stream, or null when FFmpeg has none for its codec. It
+// refuses frames of more than maxFramePixels.
 CodecPtr openDecoder(const AVStream* stream);
 
 // True for the streams a file is judged by: audio, and video that is not a cover picture.

@@ -8,6 +8,7 @@ extern "C" {
 
 #include <QTransform>
 #include <algorithm>
+#include <cmath>
 
 namespace tavimo::media {
 
@@ -40,7 +41,8 @@ void describeSource(SwsContext* scaler, const AVFrame* frame) {
 } // namespace
 
 QImage FrameConverter::toImage(const AVFrame* frame, int width, int height, int rotation) {
-    if (!frame || width <= 0 || height <= 0 || frame->width <= 0 || frame->height <= 0)
+    if (!frame || width <= 0 || height <= 0 || frame->width <= 0 || frame->height <= 0 ||
+        qint64(width) * height > maxPicturePixels)
         return {};
     const auto format = static_cast<AVPixelFormat>(frame->format);
     scaler_ = sws_getCachedContext(scaler_, frame->width, frame->height, format, width, height,
@@ -71,6 +73,34 @@ QSize displaySize(int width, int height, int sarNum, int sarDen, int rotation) {
     if (rotation == 90 || rotation == 270)
         std::swap(w, h);
     return {static_cast<int>(w), static_cast<int>(h)};
+}
+
+QSize fitInto(QSize size, QSize box) {
+    if (size.isEmpty() || box.isEmpty())
+        return {};
+    const qint64 w = size.width(), h = size.height();
+    // The full width unless the height it gives would not fit (the thumbnail's own rule).
+    const qint64 c = h * box.width() / w;
+    if (c > box.height() - 1)
+        return {int(std::max<qint64>(1, w * box.height() / h)), box.height()};
+    return {box.width(), int(std::max<qint64>(1, c))};
+}
+
+QSize boundedSize(QSize size) {
+    const qint64 pixels = qint64(size.width()) * size.height();
+    if (size.isEmpty() || pixels <= maxPicturePixels)
+        return size;
+    const double scale = std::sqrt(double(maxPicturePixels) / double(pixels));
+    qint64 w = std::max<qint64>(1, qint64(size.width() * scale));
+    qint64 h = std::max<qint64>(1, qint64(size.height() * scale));
+    // A side rounded up to one pixel leaves the other one to hold the bound alone.
+    if (w * h > maxPicturePixels) {
+        if (h == 1)
+            w = maxPicturePixels;
+        else
+            h = maxPicturePixels / w;
+    }
+    return {int(w), int(h)};
 }
 
 } // namespace tavimo::media

@@ -120,9 +120,14 @@ bool rewind(AVFormatContext* fmt, AVCodecContext* dec, int stream) {
                                     AVSEEK_FLAG_BACKWARD) >= 0;
 }
 
+// True when the stream says its frames hold more pixels than a worker may decode.
+bool tooLarge(const AVStream* stream) {
+    return qint64(stream->codecpar->width) * stream->codecpar->height > maxFramePixels;
+}
+
 } // namespace
 
-GrabResult FrameGrabber::grab(const QString& path, GrabPoint point) {
+GrabResult FrameGrabber::grab(const QString& path, GrabPoint point, QSize box) {
     Input input;
     if (!input.open(path, openBudget))
         return failed(input.error());
@@ -136,6 +141,10 @@ GrabResult FrameGrabber::grab(const QString& path, GrabPoint point) {
         return {GrabOutcome::Built, {}, {}};
 
     AVStream* st = fmt->streams[streams.video];
+    // A real video of 8K and more gets the picture of an audio file rather than none: it
+    // stays in the album. Its frames are not decoded.
+    if (tooLarge(st))
+        return {GrabOutcome::Built, {}, QStringLiteral("the video is too large for a thumbnail")};
     CodecPtr dec = openDecoder(st);
     if (!dec)
         return failed(QStringLiteral("the video decoder can't be opened"));
@@ -160,8 +169,11 @@ GrabResult FrameGrabber::grab(const QString& path, GrabPoint point) {
 
     const int rotation = clockwiseRotation(st);
     const AVRational sar = av_guess_sample_aspect_ratio(fmt, st, frame.get());
-    const QSize shown = displaySize(frame->width, frame->height, sar.num, sar.den, 0);
-    QImage picture = converter_.toImage(frame.get(), shown.width(), shown.height(), rotation);
+    const QSize shown = displaySize(frame->width, frame->height, sar.num, sar.den, rotation);
+    QSize size = box.isEmpty() ? boundedSize(shown) : fitInto(shown, box);
+    if (rotation == 90 || rotation == 270) // the size before turning
+        size.transpose();
+    QImage picture = converter_.toImage(frame.get(), size.width(), size.height(), rotation);
     if (picture.isNull())
         return failed(QStringLiteral("the picture can't be converted"));
     return {GrabOutcome::Built, std::move(picture), {}};
@@ -176,7 +188,7 @@ QImage FrameGrabber::frameAt(const QString& path, qint64 position) {
     if (streams.video < 0)
         return {};
     AVStream* st = fmt->streams[streams.video];
-    CodecPtr dec = openDecoder(st);
+    CodecPtr dec = tooLarge(st) ? nullptr : openDecoder(st);
     if (!dec)
         return {};
     readOnly(fmt, streams.video);

@@ -25,11 +25,18 @@ double mpvVolume(int volume) {
     return 100.0 * std::pow(10.0, attenuation / 6000.0);
 }
 
-PlayerEngine::PlayerEngine(Output output, QObject* parent) : QObject(parent) {
+PlayerEngine::PlayerEngine(Output output, QObject* parent)
+    : PlayerEngine(output, LibmpvOptions{}, parent) {}
+
+PlayerEngine::PlayerEngine(Output output, const LibmpvOptions& extra, QObject* parent)
+    : QObject(parent) {
     probePool_.setMaxThreadCount(1);
     mpv_ = mpv_create();
-    if (!mpv_)
-        qFatal("libmpv could not be started");
+    if (!mpv_) {
+        unavailable_ = QStringLiteral("libmpv could not be started");
+        qWarning("%s", qPrintable(unavailable_));
+        return;
+    }
     const bool headless = output == Output::Headless;
     const char* options[][2] = {
         {"vo", headless ? "null" : "libmpv"},
@@ -46,11 +53,22 @@ PlayerEngine::PlayerEngine(Output output, QObject* parent) : QObject(parent) {
         {"ytdl", "no"},
         {"terminal", "no"},
         {"hwdec", "no"},
+        // The file given and nothing else: no references, no segments in other files.
+        {"access-references", "no"},
+        {"ordered-chapters", "no"},
     };
     for (const auto& [name, value] : options)
         mpv_set_option_string(mpv_, name, value);
-    if (mpv_initialize(mpv_) < 0)
-        qFatal("libmpv could not be initialised");
+    for (const auto& [name, value] : extra)
+        mpv_set_option_string(mpv_, name.constData(), value.constData());
+    if (const int rc = mpv_initialize(mpv_); rc < 0) {
+        unavailable_ = QStringLiteral("libmpv could not be initialised: %1")
+                           .arg(QString::fromUtf8(mpv_error_string(rc)));
+        qWarning("%s", qPrintable(unavailable_));
+        mpv_terminate_destroy(mpv_);
+        mpv_ = nullptr;
+        return;
+    }
     mpv_observe_property(mpv_, TimePos, "time-pos", MPV_FORMAT_DOUBLE);
     mpv_observe_property(mpv_, Pause, "pause", MPV_FORMAT_FLAG);
     mpv_observe_property(mpv_, EofReached, "eof-reached", MPV_FORMAT_FLAG);
@@ -60,6 +78,8 @@ PlayerEngine::PlayerEngine(Output output, QObject* parent) : QObject(parent) {
 
 PlayerEngine::~PlayerEngine() {
     probePool_.waitForDone();
+    if (!mpv_)
+        return;
     Q_EMIT aboutToShutDown();
     // After this returns libmpv calls wakeUp no more; queued drains die with this object.
     mpv_set_wakeup_callback(mpv_, nullptr, nullptr);
@@ -83,17 +103,23 @@ void PlayerEngine::drainEvents() {
 }
 
 void PlayerEngine::command(std::initializer_list<const char*> args) {
+    if (!mpv_)
+        return;
     std::vector<const char*> list(args);
     list.push_back(nullptr);
     mpv_command_async(mpv_, 0, list.data());
 }
 
 void PlayerEngine::setFlag(const char* name, bool value) {
+    if (!mpv_)
+        return;
     int flag = value ? 1 : 0;
     mpv_set_property_async(mpv_, 0, name, MPV_FORMAT_FLAG, &flag);
 }
 
 void PlayerEngine::setNumber(const char* name, double value) {
+    if (!mpv_)
+        return;
     mpv_set_property_async(mpv_, 0, name, MPV_FORMAT_DOUBLE, &value);
 }
 
@@ -101,7 +127,7 @@ void PlayerEngine::setActive(bool on) {
     if (on == active_)
         return;
     if (!on)
-        clearGraph();
+        closeFile();
     active_ = on;
     if (on)
         Q_EMIT activated();
@@ -127,7 +153,7 @@ void PlayerEngine::resetFile() {
     }
 }
 
-void PlayerEngine::clearGraph() {
+void PlayerEngine::closeFile() {
     const bool busy = opening_ || loaded_;
     resetFile();
     if (busy)
@@ -135,7 +161,12 @@ void PlayerEngine::clearGraph() {
 }
 
 void PlayerEngine::renderFile(const QString& path) {
-    clearGraph();
+    closeFile();
+    if (!mpv_) {
+        QMetaObject::invokeMethod(
+            this, [this] { Q_EMIT rendered(RenderFailed, unavailable_); }, Qt::QueuedConnection);
+        return;
+    }
     if (!active_) {
         QMetaObject::invokeMethod(
             this, [this] { Q_EMIT rendered(RenderPartial, QStringLiteral("not active")); },
@@ -158,6 +189,8 @@ void PlayerEngine::renderFile(const QString& path) {
 void PlayerEngine::probed(quint64 generation, const QString& path, const MediaFacts& facts) {
     if (generation != generation_ || !opening_)
         return; // abandoned
+    // The probe opened the file as libmpv will: what it refused (not a regular file, a
+    // playlist, nothing playable) never reaches libmpv.
     if (!facts.opened) {
         finishRender(RenderFailed, facts.error);
         return;
@@ -165,8 +198,8 @@ void PlayerEngine::probed(quint64 generation, const QString& path, const MediaFa
     facts_ = facts;
     paused_ = true;
     setFlag("pause", true);
-    // A track without a decoder is left out, as a graph leaves an unrenderable stream
-    // unconnected; libmpv would otherwise give up on the whole file.
+    // A track without a decoder is left out (the file then renders partly); libmpv would
+    // otherwise give up on the whole file.
     QStringList leaveOut;
     const TrackFacts* video = facts.firstVideo();
     if (video && !video->decodable)
@@ -196,7 +229,7 @@ void PlayerEngine::handle(const mpv_event& event) {
         if (!opening_)
             break;
         loaded_ = true;
-        stopped_ = true; // a rendered graph starts stopped
+        stopped_ = true; // a file that has just opened is stopped, not paused
         eof_ = false;
         mpv_get_property(mpv_, "duration", MPV_FORMAT_DOUBLE, &duration_);
         setNumber("speed", rate_);
@@ -221,7 +254,7 @@ void PlayerEngine::handle(const mpv_event& event) {
             resetFile();
             Q_EMIT userAbort();
         } else if (end->reason == MPV_END_FILE_REASON_EOF && loaded_) {
-            Q_EMIT graphComplete();
+            Q_EMIT endOfFile();
         }
         break;
     }
@@ -240,14 +273,14 @@ void PlayerEngine::handle(const mpv_event& event) {
             timePos_ = *static_cast<double*>(prop->data);
             if (stopAt_ && !paused_ && loaded_ && timePos_ >= *stopAt_) {
                 pause();
-                Q_EMIT graphComplete();
+                Q_EMIT endOfFile();
             }
         } else if (event.reply_userdata == Pause && prop->format == MPV_FORMAT_FLAG) {
             paused_ = *static_cast<int*>(prop->data) != 0;
         } else if (event.reply_userdata == EofReached && prop->format == MPV_FORMAT_FLAG) {
             const bool eof = *static_cast<int*>(prop->data) != 0;
             if (eof && !eof_ && loaded_ && !opening_)
-                Q_EMIT graphComplete();
+                Q_EMIT endOfFile();
             eof_ = eof;
         }
         break;
@@ -269,12 +302,12 @@ bool PlayerEngine::play() {
     stopped_ = false;
     paused_ = false;
     setFlag("pause", false);
-    if (eof_) // running at the end ends again at once, as a graph does
+    if (eof_) // playing from the end reports the end again at once
         QMetaObject::invokeMethod(
             this,
             [this] {
                 if (loaded_ && eof_)
-                    Q_EMIT graphComplete();
+                    Q_EMIT endOfFile();
             },
             Qt::QueuedConnection);
     return true;

@@ -2,12 +2,15 @@
 
 #include "media/MediaFacts.h"
 
+#include <QByteArray>
 #include <QImage>
+#include <QList>
 #include <QObject>
 #include <QRect>
 #include <QThreadPool>
 #include <atomic>
 #include <optional>
+#include <utility>
 
 struct mpv_handle;
 struct mpv_event;
@@ -18,6 +21,12 @@ namespace tavimo::media {
 // durations in milliseconds, volume 0..10000. Lives on the interface thread; nothing it does
 // there waits for a file to open: RenderFile answers through rendered(), and libmpv's events
 // arrive as queued calls.
+//
+// Only the one regular file given is played: it is probed first (Input refuses FIFOs,
+// playlists and lists of other files), and libmpv follows no references to other files.
+// When libmpv cannot start, the engine is unavailable: available() is false, unavailableReason()
+// says why, and every file fails to render with that reason; the program runs on without a
+// player.
 class PlayerEngine : public QObject {
     Q_OBJECT
 public:
@@ -30,11 +39,19 @@ public:
     static constexpr int RenderComplete = 0; // every stream plays
     static constexpr int RenderPartial = 1;  // opened, but a stream has no decoder
     static constexpr int RenderFailed = -1;  // could not be opened or played
-    // State as IMediaControl reported it.
+    // Playback state; Uninitialised while inactive.
     enum State { Uninitialised = 0, Stopped = 1, Paused = 2, Playing = 3 };
 
+    // libmpv options (name, value) set after the engine's own, for a caller that tunes them.
+    using LibmpvOptions = QList<std::pair<QByteArray, QByteArray>>;
+
     explicit PlayerEngine(Output output = Output::Headless, QObject* parent = nullptr);
+    PlayerEngine(Output output, const LibmpvOptions& options, QObject* parent = nullptr);
     ~PlayerEngine() override;
+
+    // False when libmpv could not be started; then nothing plays.
+    bool available() const { return mpv_ != nullptr; }
+    const QString& unavailableReason() const { return unavailable_; }
 
     // Active on makes the engine ready to render files (emits activated()); off unloads the
     // file. An inactive engine renders nothing.
@@ -51,10 +68,10 @@ public:
 
     bool play();
     bool pause();
-    bool stop(); // holds the picture and the position, like a stopped graph
+    bool stop(); // pauses and reports Stopped; the picture and the position stay
     State state() const;
     // Stops and unloads the file; the engine stays active.
-    void clearGraph();
+    void closeFile();
 
     // 0..10000, clamped; kept for every later file. 0 is silence.
     void setVolume(int volume);
@@ -66,7 +83,7 @@ public:
     qint64 durationMs() const;
     // Current and stop positions in 100 ns units; false without a file.
     bool positions(qint64* current, qint64* stopPosition) const;
-    // Seeks exactly to `current` (100 ns); a stop position ends playback there (graph complete).
+    // Seeks exactly to `current` (100 ns); a stop position ends playback there (endOfFile).
     bool setPositions(qint64 current, std::optional<qint64> stopPosition = std::nullopt);
     // One frame forward or back; leaves the engine paused.
     bool frameStep(bool forward);
@@ -96,14 +113,14 @@ public:
     QImage currentPicture() const;
     QImage displayedPicture() const;
 
-    // For VideoSurface: the libmpv handle its render context binds to.
+    // For VideoSurface: the libmpv handle its render context binds to; null when unavailable.
     mpv_handle* handle() const { return mpv_; }
 
 Q_SIGNALS:
     void rendered(int code, const QString& error);
-    void graphComplete(); // end of the stream (or of the stop position)
-    void errorAbort();    // playback failed after the file had opened
-    void userAbort();     // playback ended by the player itself being closed
+    void endOfFile();  // the end of the stream (or the stop position) was reached
+    void errorAbort(); // playback failed after the file had opened
+    void userAbort();  // playback ended by the player itself being closed
     void activated();
     void seekFinished(); // the picture and position of the last seek are there
     void destinationChanged(const QRect& rect);
@@ -124,6 +141,7 @@ private:
     QRect codedRect(const QRect& shown) const;
 
     mpv_handle* mpv_ = nullptr;
+    QString unavailable_;
     QThreadPool probePool_;
     std::atomic<bool> drainQueued_{false};
     quint64 entryId_ = 0; // libmpv's id of the file being played

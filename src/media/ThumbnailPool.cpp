@@ -1,8 +1,10 @@
 #include "media/ThumbnailPool.h"
 
+#include "core/Colors.h"
 #include "core/ImageFunc.h"
 #include "core/JpegCodec.h"
 
+#include <QPainter>
 #include <QThread>
 
 namespace tavimo::media {
@@ -17,21 +19,45 @@ ThumbnailPool::~ThumbnailPool() {
     pool_.waitForDone();
 }
 
-Thumbnail ThumbnailPool::make(const QString& path, GrabPoint point) {
+namespace {
+
+// The 120 x 90 thumbnail: the picture (already of its place's size) centred on black, the
+// bottom-left pixel in `corner`. A null picture leaves it black.
+QImage framed(const QImage& picture, const QColor& corner) {
+    QImage thumb =
+        imagefunc::solidBitmap(imagefunc::kThumbWidth, imagefunc::kThumbHeight, Qt::black);
+    if (!picture.isNull()) {
+        QPainter painter(&thumb);
+        painter.drawImage(
+            QPoint((thumb.width() - picture.width()) / 2, (thumb.height() - picture.height()) / 2),
+            picture);
+    }
+    thumb.setPixelColor(0, imagefunc::kThumbHeight - 1, corner);
+    return thumb;
+}
+
+} // namespace
+
+Thumbnail ThumbnailPool::make(const QString& path, GrabPoint point, const QColor& corner) {
     // A grabber holds decoder state and is not shared: one per worker thread, kept for the
     // thread's life so its converter's buffers are reused from file to file.
     thread_local FrameGrabber grabber;
-    GrabResult grab = grabber.grab(path, point);
+    // Scaled by the grabber straight to its place in the thumbnail: no picture of the video's
+    // full size is ever made.
+    GrabResult grab = grabber.grab(path, point, {imagefunc::kThumbWidth, imagefunc::kThumbHeight});
     Thumbnail thumbnail;
     thumbnail.outcome = grab.outcome;
     thumbnail.error = grab.error;
     if (!thumbnail.built())
         return thumbnail;
-    // A file that gave no frame (audio only) keeps the black of the empty grab image.
-    if (!imagefunc::fitThumbnail(grab.picture, thumbnail.bitmap))
-        thumbnail.bitmap = imagefunc::placeholderPicture();
+    // A file built without a picture (audio only, or frames too large) is black.
+    thumbnail.bitmap = framed(grab.picture, corner);
     thumbnail.jpeg = jpeg::encode(thumbnail.bitmap);
     return thumbnail;
+}
+
+Thumbnail ThumbnailPool::make(const QString& path, GrabPoint point) {
+    return make(path, point, colors::buttonFace());
 }
 
 int ThumbnailPool::start(const QStringList& paths, GrabPoint point) {
@@ -39,6 +65,7 @@ int ThumbnailPool::start(const QStringList& paths, GrabPoint point) {
     ++run_;
     paths_ = paths;
     point_ = point;
+    corner_ = colors::buttonFace();
     running_ = true;
     submitted_ = 0;
     delivered_ = 0;
@@ -64,8 +91,9 @@ void ThumbnailPool::submitMore() {
         const int index = submitted_++;
         const QString path = paths_.at(index);
         const GrabPoint point = point_;
-        pool_.start([this, run, index, path, point] {
-            Thumbnail thumbnail = make(path, point);
+        const QColor corner = corner_;
+        pool_.start([this, run, index, path, point, corner] {
+            Thumbnail thumbnail = make(path, point, corner);
             QMetaObject::invokeMethod(
                 this,
                 [this, run, index, thumbnail = std::move(thumbnail)] {

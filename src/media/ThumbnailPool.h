@@ -3,6 +3,7 @@
 #include "media/FrameGrabber.h"
 
 #include <QByteArray>
+#include <QColor>
 #include <QImage>
 #include <QObject>
 #include <QStringList>
@@ -31,6 +32,9 @@ struct Thumbnail {
 // and are handed over in order once the slot has returned. Only a few files more than there
 // are threads are in work at a time, so a long list holds little memory and a cancelled run
 // stops soon.
+//
+// The pool belongs to the interface thread: start() reads the palette's button colour there
+// for the corner pixel of the run's thumbnails, since workers must not touch the palette.
 class ThumbnailPool : public QObject {
     Q_OBJECT
 public:
@@ -47,7 +51,10 @@ public:
     void cancel();
     bool isRunning() const { return running_; }
 
-    // Makes one thumbnail on the calling thread (with that thread's grabber).
+    // Makes one thumbnail on the calling thread (with that thread's grabber); `corner` is the
+    // colour of its bottom-left pixel (the colour the picture button treats as transparent).
+    static Thumbnail make(const QString& path, GrabPoint point, const QColor& corner);
+    // The same with the palette's button colour: on the interface thread only.
     static Thumbnail make(const QString& path, GrabPoint point);
 
 Q_SIGNALS:
@@ -62,6 +69,7 @@ private:
     QThreadPool pool_;
     QStringList paths_;
     GrabPoint point_ = GrabPoint::FirstFrame;
+    QColor corner_; // read on this object's thread when the run starts
     int run_ = 0;
     bool running_ = false;
     int submitted_ = 0;              // files handed to workers

@@ -32,6 +32,11 @@ GlVideoView::~GlVideoView() {
     disconnect(contextWatch_);
 }
 
+void GlVideoView::detach() {
+    detached_ = true;
+    contextGoing();
+}
+
 void GlVideoView::contextGoing() {
     makeCurrent();
     release();
@@ -53,6 +58,8 @@ void GlVideoView::initializeGL() {
     disconnect(contextWatch_);
     contextWatch_ =
         connect(context(), &QOpenGLContext::aboutToBeDestroyed, this, &GlVideoView::contextGoing);
+    if (detached_ || !engine_.handle())
+        return;
     mpv_opengl_init_params init{&procAddress, nullptr};
     char api[] = MPV_RENDER_API_TYPE_OPENGL;
     mpv_render_param params[] = {{MPV_RENDER_PARAM_API_TYPE, api},

@@ -22,6 +22,10 @@ public:
     GlVideoView(media::PlayerEngine& engine, QWidget* parent);
     ~GlVideoView() override;
 
+    // Frees libmpv's render context now, for good, so that another view can make one while
+    // this one waits for its deletion; the view draws black from then on.
+    void detach();
+
 Q_SIGNALS:
     void failed(); // libmpv can't draw with this OpenGL context
 
@@ -37,6 +41,7 @@ private:
     media::PlayerEngine& engine_;
     mpv_render_context* context_ = nullptr;
     std::atomic<bool> queued_{false};
+    bool detached_ = false;
     QMetaObject::Connection contextWatch_;
     std::unique_ptr<QOpenGLFramebufferObject> picture_; // the destination's size
 };

@@ -11,6 +11,8 @@ namespace tavimo::ui {
 SoftwareVideoView::SoftwareVideoView(media::PlayerEngine& engine, QWidget* parent)
     : QWidget(parent), engine_(engine) {
     setAttribute(Qt::WA_OpaquePaintEvent);
+    if (!engine_.handle())
+        return; // libmpv did not start: black
     // The software picture is made at the destination's size: no margins inside it.
     for (const char* side : {"video-margin-ratio-left", "video-margin-ratio-right",
                              "video-margin-ratio-top", "video-margin-ratio-bottom"}) {
@@ -24,16 +26,17 @@ SoftwareVideoView::SoftwareVideoView(media::PlayerEngine& engine, QWidget* paren
         context_ = nullptr;
     else
         mpv_render_context_set_update_callback(context_, &SoftwareVideoView::frameReady, this);
-    connect(&engine_, &media::PlayerEngine::aboutToShutDown, this, &SoftwareVideoView::release);
+    connect(&engine_, &media::PlayerEngine::aboutToShutDown, this, &SoftwareVideoView::detach);
     connect(&engine_, &media::PlayerEngine::destinationChanged, this,
             [this] { renderFrame(true); });
 }
 
 SoftwareVideoView::~SoftwareVideoView() {
-    release();
+    detach();
 }
 
-void SoftwareVideoView::release() {
+void SoftwareVideoView::detach() {
+    haveFrame_ = false;
     if (!context_)
         return;
     // After this no callback runs; freeing waits for libmpv to let go of the context.

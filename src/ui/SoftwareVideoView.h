@@ -23,6 +23,10 @@ public:
     // The rectangle the picture fills: the engine's destination, else the whole view.
     QRect target() const;
 
+    // Frees libmpv's render context now, for good, so that another view can make one while
+    // this one waits for its deletion; the view draws black from then on.
+    void detach();
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -30,7 +34,6 @@ protected:
 private:
     static void frameReady(void* self);
     void renderFrame(bool force);
-    void release();
 
     media::PlayerEngine& engine_;
     mpv_render_context* context_ = nullptr;

@@ -32,12 +32,14 @@ bool VideoSurface::openGLAvailable() {
 void VideoSurface::setMode(Mode mode) {
     if (mode == Mode::Auto)
         mode = openGLAvailable() ? Mode::OpenGL : Mode::Software;
+    if (!engine_.available()) // no player: the surface stays black
+        mode = Mode::Software;
     if (view_ && mode == mode_)
         return;
-    // libmpv allows one render context per player: the old view goes first.
-    delete view_;
-    view_ = nullptr;
+    retireView();
     mode_ = mode;
+    if (!engine_.available())
+        return;
     if (mode == Mode::Software) {
         useSoftware();
         return;
@@ -50,6 +52,21 @@ void VideoSurface::setMode(Mode mode) {
     view_ = gl;
     view_->setGeometry(rect());
     view_->show();
+}
+
+void VideoSurface::retireView() {
+    if (!view_)
+        return;
+    // libmpv allows one render context per player: the old view lets go of its own at once.
+    // The view itself goes later, since this may run inside one of its signals (failed).
+    if (auto* gl = qobject_cast<GlVideoView*>(view_))
+        gl->detach();
+    else if (auto* software = qobject_cast<SoftwareVideoView*>(view_))
+        software->detach();
+    view_->hide();
+    view_->disconnect(this);
+    view_->deleteLater();
+    view_ = nullptr;
 }
 
 void VideoSurface::useSoftware() {

@@ -13,6 +13,7 @@ namespace tavimo::ui {
 // without (the offscreen platform, a broken driver, or by choice) libmpv's software renderer
 // into a QImage. The engine must use Output::Surface or Output::SilentSurface, and a surface
 // must exist before files are rendered; a change of mode takes effect from the next file.
+// With an engine whose libmpv did not start, the surface is black.
 class VideoSurface : public QWidget {
     Q_OBJECT
 public:
@@ -38,6 +39,7 @@ protected:
 
 private:
     void useSoftware();
+    void retireView();
 
     media::PlayerEngine& engine_;
     Mode mode_ = Mode::Software;

@@ -52,7 +52,7 @@ TEST(PlayerEngine, RendersStoppedThenPlaysToTheEnd) {
     EXPECT_EQ(engine.averageTimePerFrame(), 400'000);
 
     ASSERT_TRUE(seekAndWait(engine, 25 * second / 10));
-    QSignalSpy complete(&engine, &PlayerEngine::graphComplete);
+    QSignalSpy complete(&engine, &PlayerEngine::endOfFile);
     ASSERT_TRUE(engine.play());
     EXPECT_EQ(engine.state(), PlayerEngine::Playing);
     ASSERT_TRUE(complete.wait(5000));
@@ -63,10 +63,35 @@ TEST(PlayerEngine, RendersStoppedThenPlaysToTheEnd) {
     EXPECT_TRUE(showsQuadrants(engine.currentPicture(), red, green, blue, yellow, playerTolerance));
 }
 
+// libmpv refusing to start (here told to encode into a file of no known format, as a broken
+// installation would refuse) leaves an engine that plays nothing and says why; the program
+// runs on without a player.
+TEST(PlayerEngine, WhenLibmpvCannotStartNothingPlaysAndTheReasonIsKept) {
+    PlayerEngine engine(PlayerEngine::Output::Headless, {{"o", "/nonexistent/out.no-such-format"}});
+    EXPECT_FALSE(engine.available());
+    EXPECT_FALSE(engine.unavailableReason().isEmpty());
+    EXPECT_EQ(engine.handle(), nullptr);
+    QSignalSpy rendered(&engine, &PlayerEngine::rendered);
+    engine.setActive(true);
+    engine.setVolume(5000);
+    engine.setRate(2.0);
+    engine.renderFile(fixture("mp4_h264_640x480.mp4"));
+    ASSERT_TRUE(rendered.wait(5000));
+    EXPECT_EQ(rendered.at(0).at(0).toInt(), PlayerEngine::RenderFailed);
+    EXPECT_EQ(rendered.at(0).at(1).toString(), engine.unavailableReason());
+    EXPECT_FALSE(engine.play());
+    EXPECT_FALSE(engine.setPositions(second));
+    EXPECT_FALSE(engine.frameStep(true));
+    EXPECT_FALSE(engine.selectAudioTrack(1));
+    EXPECT_TRUE(engine.currentPicture().isNull());
+    engine.closeFile();
+    engine.setActive(false);
+}
+
 TEST(PlayerEngine, StopPositionEndsPlayback) {
     PlayerEngine engine;
     ASSERT_EQ(render(engine, "long_60s.mp4"), PlayerEngine::RenderComplete);
-    QSignalSpy complete(&engine, &PlayerEngine::graphComplete);
+    QSignalSpy complete(&engine, &PlayerEngine::endOfFile);
     ASSERT_TRUE(engine.setPositions(10 * second, 10 * second + 3 * second / 10));
     ASSERT_TRUE(engine.play());
     ASSERT_TRUE(complete.wait(5000));
@@ -126,7 +151,7 @@ TEST(PlayerEngine, VolumeAndRateAreKeptAcrossFiles) {
         EXPECT_EQ(engine.rate(), 2.0);
         EXPECT_NEAR(mpvNumber(engine, "volume"), mpvVolume(5000), 0.01) << name;
         EXPECT_NEAR(mpvNumber(engine, "speed"), 2.0, 1e-9) << name;
-        engine.clearGraph();
+        engine.closeFile();
     }
 }
 
@@ -182,7 +207,7 @@ TEST(PlayerEngine, BrokenFilesFailWithACodeAndLeaveNothingLoaded) {
 TEST(PlayerEngine, TruncatedFilePlaysToWhereItEnds) {
     PlayerEngine engine;
     ASSERT_EQ(render(engine, "truncated.mkv"), PlayerEngine::RenderComplete);
-    QSignalSpy complete(&engine, &PlayerEngine::graphComplete);
+    QSignalSpy complete(&engine, &PlayerEngine::endOfFile);
     QSignalSpy failed(&engine, &PlayerEngine::errorAbort);
     ASSERT_TRUE(engine.play());
     ASSERT_TRUE(complete.wait(6000) || failed.count() > 0);
@@ -201,7 +226,7 @@ TEST(PlayerEngine, ANewRenderAbandonsTheOneUnderWay) {
     EXPECT_EQ(engine.videoWidth(), 480);
     // Cleared while opening: no answer at all.
     engine.renderFile(fixture("mp4_h264_640x480.mp4"));
-    engine.clearGraph();
+    engine.closeFile();
     QTest::qWait(500);
     EXPECT_EQ(spy.count(), 1);
     EXPECT_EQ(engine.state(), PlayerEngine::Stopped);

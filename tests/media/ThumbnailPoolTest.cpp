@@ -5,6 +5,8 @@
 #include "core/JpegCodec.h"
 
 #include <QEventLoop>
+#include <QGuiApplication>
+#include <QPalette>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -95,6 +97,32 @@ TEST(ThumbnailPool, ResultsComeInFileOrderWithTheirOutcomes) {
     const int first = pool.start({fixture("mp4_h264_640x480.mp4")}, GrabPoint::FirstFrame);
     ASSERT_TRUE(waitFor(pool, first));
     EXPECT_TRUE(showsQuadrants(got.last().thumbnail.bitmap, red, green, blue, black));
+}
+
+// Workers never read the palette: its button colour, the corner pixel's, is read on the
+// pool's own thread when the run starts, so a palette changed during the run does not reach
+// it.
+TEST(ThumbnailPool, TheCornerColourIsReadOnceWhenTheRunStarts) {
+    const QPalette original = QGuiApplication::palette();
+    const QColor atStart(0x12, 0x34, 0x56), later(0x65, 0x43, 0x21);
+    QPalette palette = original;
+    palette.setColor(QPalette::Button, atStart);
+    QGuiApplication::setPalette(palette);
+    ThumbnailPool pool(1);
+    QList<Thumbnail> got;
+    QObject::connect(&pool, &ThumbnailPool::made,
+                     [&](int, int, const Thumbnail& t) { got.append(t); });
+    // One thread has three files in work at most: the later ones start after the change.
+    const QStringList files(6, fixture("mp4_h264_640x480.mp4"));
+    const int run = pool.start(files, GrabPoint::FirstFrame);
+    palette.setColor(QPalette::Button, later);
+    QGuiApplication::setPalette(palette);
+    const bool finished = waitFor(pool, run);
+    QGuiApplication::setPalette(original);
+    ASSERT_TRUE(finished);
+    ASSERT_EQ(got.size(), files.size());
+    for (const Thumbnail& t : got)
+        EXPECT_EQ(t.bitmap.pixelColor(0, 89), atStart);
 }
 
 TEST(ThumbnailPool, ASlotThatWaitsOnADialogStillGetsEveryFileOnceAndInOrder) {

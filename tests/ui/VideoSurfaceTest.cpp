@@ -2,13 +2,16 @@
 
 #include "media/Fixtures.h"
 #include "media/PlayerEngine.h"
+#include "ui/GlVideoView.h"
 
+#include <QPointer>
 #include <QSignalSpy>
 #include <QTest>
 #include <gtest/gtest.h>
 
 using tavimo::media::PlayerEngine;
 using tavimo::media::test::fixture;
+using tavimo::ui::GlVideoView;
 using tavimo::ui::VideoSurface;
 
 namespace {
@@ -83,6 +86,37 @@ TEST(VideoSurface, OpenGLSurfaceDrawsLikeTheSoftwareOne) {
     // Switching at run time: the software view takes over the same engine.
     surface.setMode(VideoSurface::Mode::Software);
     EXPECT_EQ(surface.mode(), VideoSurface::Mode::Software);
+}
+
+// Without libmpv the surface is black and makes no render context, whatever its mode.
+TEST(VideoSurface, WithoutAPlayerTheSurfaceIsBlack) {
+    PlayerEngine engine(PlayerEngine::Output::SilentSurface,
+                        {{"o", "/nonexistent/out.no-such-format"}});
+    ASSERT_FALSE(engine.available());
+    VideoSurface surface(engine, VideoSurface::Mode::OpenGL);
+    surface.resize(320, 240);
+    surface.show();
+    EXPECT_TRUE(isBlack(surface.grab().toImage().pixel(160, 120)));
+    surface.setMode(VideoSurface::Mode::Software);
+    EXPECT_TRUE(isBlack(surface.grab().toImage().pixel(160, 120)));
+}
+
+// An OpenGL view whose driver fails is replaced by the software view, and deleted only once
+// its signal has reached every receiver: one connected after the surface still hears it.
+TEST(VideoSurface, AFailingOpenGLViewGivesWayAfterItsSignal) {
+    PlayerEngine engine(PlayerEngine::Output::SilentSurface);
+    VideoSurface surface(engine, VideoSurface::Mode::OpenGL);
+    QPointer<GlVideoView> gl = surface.findChild<GlVideoView*>();
+    ASSERT_FALSE(gl.isNull());
+    bool heard = false;
+    QObject::connect(gl, &GlVideoView::failed, [&] { heard = true; });
+    Q_EMIT gl->failed();
+    EXPECT_TRUE(heard);
+    EXPECT_EQ(surface.mode(), VideoSurface::Mode::Software);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return gl.isNull(); }, 5000));
+    // The software view has the engine's render context now and draws.
+    QImage shot;
+    EXPECT_TRUE(showStart(engine, surface, &shot));
 }
 
 } // namespace
