@@ -2,6 +2,7 @@
 
 #include "core/Album.h"
 #include "core/DialogService.h"
+#include "core/RegularFiles.h"
 #include "core/VideoExtensions.h"
 
 #include <QCollator>
@@ -51,7 +52,8 @@ bool synchroniseWithFolder(Album& album, const VideoExtensions& extensions) {
     const auto files = dir.entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::NoSort);
     for (const QString& name : files) {
         const QString path = folder + name;
-        if (extensions.isVideo(path) && !listed.contains(path.toCaseFolded()))
+        if (extensions.isVideo(path) && !listed.contains(path.toCaseFolded()) &&
+            isRegularFile(path))
             joining.append(path);
     }
     sortNames(joining);

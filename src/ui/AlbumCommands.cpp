@@ -7,6 +7,7 @@
 #include "core/FavouriteCopy.h"
 #include "core/FileTrash.h"
 #include "core/LibrarySession.h"
+#include "core/RegularFiles.h"
 #include "ui/AlbumWindow.h"
 
 #include <QAction>
@@ -167,14 +168,14 @@ void AlbumCommands::dropPaths(QStringList paths) {
         const QFileInfo info(paths.first());
         if (info.isDir())
             addFolder(paths.first());
-        else if (state_.extensions.isVideo(paths.first()))
+        else if (state_.extensions.isVideo(paths.first()) && isRegularFile(paths.first()))
             addFiles(paths);
         return;
     }
     // Among several names only video files count; folders are not opened.
     QStringList files;
     for (const QString& path : std::as_const(paths))
-        if (!QFileInfo(path).isDir() && state_.extensions.isVideo(path))
+        if (isRegularFile(path) && state_.extensions.isVideo(path))
             files.append(path);
     if (!files.isEmpty())
         addFiles(files);
