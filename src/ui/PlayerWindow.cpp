@@ -50,7 +50,9 @@ TForm4::TForm4(LibrarySession& session, AppState& state, DialogService& dialogs,
     QPalette black = panel->palette();
     black.setColor(QPalette::Window, Qt::black);
     panel->setPalette(black);
-    surface_ = new ui::VideoSurface(*engine_, surfaceMode(state_), panel);
+    // The drawing mode is chosen when a video opens, once the settings are read: OpenGL is
+    // not even probed before something plays.
+    surface_ = new ui::VideoSurface(*engine_, ui::VideoSurface::Mode::Software, panel);
     surface_->setObjectName(QStringLiteral("VideoArea"));
     surface_->installEventFilter(this);
     controls_ = new PlayerControlBar(*engine_, panel);

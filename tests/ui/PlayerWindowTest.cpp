@@ -18,8 +18,10 @@
 #include "ui/VideoSurface.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QLabel>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QSignalSpy>
 #include <QSlider>
 #include <QStyle>
@@ -287,6 +289,43 @@ TEST_F(PlayerWindowTest, ABookmarkIsKeptShownAndPlayedFrom) {
     EXPECT_GE(at, mark);
     EXPECT_TRUE(c.marker->isVisible());
     EXPECT_EQ(session.album().playCount(0), 2);
+}
+
+// Dragging the seek bar pauses, seeks one position at a time and ends where the button came
+// up; the video plays on, and the position label shows where it went.
+TEST_F(PlayerWindowTest, DraggingTheSeekBarEndsWhereTheButtonComesUp) {
+    openAlbum({video("long.mp4", "long_60s.mp4")});
+    player.resize(640, 480);
+    player.playVideo(0, false);
+    ASSERT_TRUE(waitForPlaying(QStringLiteral("long.mp4")));
+    TDSTrackBar& bar = *player.controls().seekBar;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return bar.maximum() > 0; }, 5000)) << "no update";
+    EXPECT_NEAR(bar.maximum(), 60000, 100);
+
+    const auto drag = [&](QEvent::Type type, int x) {
+        QMouseEvent event(type, QPointF(x, 10), bar.mapToGlobal(QPointF(x, 10)), Qt::LeftButton,
+                          type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, {});
+        QApplication::sendEvent(&bar, &event);
+    };
+    drag(QEvent::MouseButtonPress, 100);
+    EXPECT_EQ(player.engine().state(), PlayerEngine::Paused);
+    for (int x = 110; x <= 400; x += 10)
+        drag(QEvent::MouseMove, x);
+    drag(QEvent::MouseButtonRelease, 300);
+    const qint64 target = qint64(bar.valueAt(300)) * 10000;
+    EXPECT_EQ(bar.position(), target);
+    EXPECT_FALSE(bar.movedByUser()) << "the window took the move";
+    EXPECT_EQ(player.controls().positionLabel->text(), Playback::timeText(target / 10000));
+    // The seeks asked for during the drag were sent one after another; the last one wins.
+    qint64 at = 0;
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            player.engine().positions(&at, nullptr);
+            return at >= target && at < target + 10'000'000;
+        },
+        5000))
+        << at << " for " << target;
+    EXPECT_EQ(player.engine().state(), PlayerEngine::Playing);
 }
 
 // The album window's play commands, a click on a cell and the editing commands.
