@@ -23,6 +23,10 @@ public:
     // The rectangle the picture fills: the engine's destination, else the whole view.
     QRect target() const;
 
+Q_SIGNALS:
+    // A picture that libmpv drew since the last paint has been painted (for measuring).
+    void framePainted();
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -37,6 +41,7 @@ private:
     std::atomic<bool> queued_{false};
     QImage picture_;
     bool haveFrame_ = false;
+    bool freshFrame_ = false; // drawn by libmpv and not painted yet
 };
 
 } // namespace tavimo::ui
