@@ -12,6 +12,7 @@
 #include "ui/BookSession.h"
 #include "ui/BookWindow.h"
 #include "ui/LoadingWindow.h"
+#include "ui/PlayerLink.h"
 #include "ui/PlayerWindow.h"
 #include "ui/SplashWindow.h"
 
@@ -38,7 +39,8 @@ AppRoot::AppRoot(const QString& libraryFolder, DialogService& dialogs, const Vol
     form2_ = std::make_unique<TForm2>(*session_, state_, dialogs_);
     opener_ = new AlbumOpener(*session_, *form1_, *form2_);
     form5_ = std::make_unique<TForm5>(form1_.get(), form2_.get());
-    form4_ = std::make_unique<TForm4>(state_, dialogs_);
+    form4_ = std::make_unique<TForm4>(*session_, state_, dialogs_);
+    new PlayerLink(*form2_, *form4_);
     form2_->setLoadingWindow(form5_.get());
     form2_->setPlayerWindow(form4_.get());
     albumCommands_ = new AlbumCommands(*form2_, *session_, state_, *trash_, *launcher_);

@@ -1,18 +1,318 @@
 #include "ui/PlayerWindow.h"
 
 #include "core/AppState.h"
+#include "core/Playback.h"
+#include "media/MpvMediaEngine.h"
+#include "media/VideoRect.h"
+#include "ui/PlayerControlBar.h"
+#include "ui/PlayerMenu.h"
+#include "ui/SeekBar.h"
+#include "ui/VideoSurface.h"
 #include "ui/WindowFont.h"
+
+#include <QAction>
+#include <QContextMenuEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QSlider>
+#include <QToolButton>
+#include <QVBoxLayout>
 
 namespace tavimo {
 
-TForm4::TForm4(AppState& state, DialogService& dialogs, QWidget* parent)
-    : QMainWindow(parent), state_(state), dialogs_(dialogs) {
+namespace {
+
+const QString kCaption = QStringLiteral("MoviePlayer ");
+
+ui::VideoSurface::Mode surfaceMode(const AppState& state) {
+    // "動画表示を修正" draws without OpenGL, for drivers that show it wrongly.
+    return state.fixVideoDisplay ? ui::VideoSurface::Mode::Software : ui::VideoSurface::Mode::Auto;
+}
+
+} // namespace
+
+TForm4::TForm4(LibrarySession& session, AppState& state, DialogService& dialogs, QWidget* parent,
+               media::PlayerEngine::Output output)
+    : QMainWindow(parent), session_(session), state_(state), dialogs_(dialogs),
+      engine_(std::make_unique<media::PlayerEngine>(output)),
+      media_(std::make_unique<media::MpvMediaEngine>(*engine_)),
+      playback_(std::make_unique<Playback>(session_, *media_)),
+      menu_(std::make_unique<PlayerMenu>(*this)) {
     setObjectName(QStringLiteral("Form4"));
     setWindowTitle(QStringLiteral(" MoviePlayer  "));
     setFont(windowFont(12));
-    setCentralWidget(new QWidget(this));
+    // Closing the player leaves the album window open; it never ends the program.
+    setAttribute(Qt::WA_QuitOnClose, false);
+
+    auto* panel = new QWidget(this);
+    panel->setObjectName(QStringLiteral("Panel"));
+    panel->setAutoFillBackground(true);
+    QPalette black = panel->palette();
+    black.setColor(QPalette::Window, Qt::black);
+    panel->setPalette(black);
+    // The drawing mode is chosen when a video opens, once the settings are read: OpenGL is
+    // not even probed before something plays.
+    surface_ = new ui::VideoSurface(*engine_, ui::VideoSurface::Mode::Software, panel);
+    surface_->setObjectName(QStringLiteral("VideoArea"));
+    surface_->installEventFilter(this);
+    controls_ = new PlayerControlBar(*engine_, panel);
+    auto* column = new QVBoxLayout(panel);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    column->addWidget(surface_, 1);
+    column->addWidget(controls_);
+    setCentralWidget(panel);
+
+    controls_->volumeBar->setValue(state_.player.volume);
+    engine_->setVolume(state_.player.volume);
+    connectControls();
+    connectMenu();
+    connectPlayback();
     resize(state_.player.width, state_.player.height);
     move(0, 0);
+}
+
+TForm4::~TForm4() {
+    // The video views hold libmpv render contexts: they go before the engine.
+    delete takeCentralWidget();
+}
+
+void TForm4::connectControls() {
+    PlayerControlBar& c = *controls_;
+    connect(c.rewindButton, &QToolButton::clicked, this, [this] { playback_->rewind(); });
+    connect(c.stopButton, &QToolButton::clicked, this, &TForm4::stop);
+    connect(c.playButton, &QToolButton::clicked, this, [this] {
+        focusVideo();
+        playback_->play();
+    });
+    connect(c.pauseButton, &QToolButton::clicked, this, [this] {
+        focusVideo();
+        playback_->pause();
+    });
+    // Previous and next stop the video as the button goes down and open the other one as it
+    // comes up.
+    for (QToolButton* b : {c.previousButton, c.nextButton})
+        connect(b, &QToolButton::pressed, this, [this] { playback_->stopForStep(); });
+    connect(c.previousButton, &QToolButton::released, this, [this] {
+        focusVideo();
+        playback_->previous();
+    });
+    connect(c.nextButton, &QToolButton::released, this, [this] {
+        focusVideo();
+        playback_->next();
+    });
+    connect(c.frameBackButton, &QToolButton::clicked, this, [this] {
+        focusVideo();
+        playback_->frameStep(false);
+    });
+    connect(c.frameForwardButton, &QToolButton::clicked, this, [this] {
+        focusVideo();
+        playback_->frameStep(true);
+    });
+    connect(c.seekBar, &TDSTrackBar::ticked, this, &TForm4::seekTicked);
+    connect(c.seekBar, &TDSTrackBar::moved, this, &TForm4::seekMoved);
+    connect(c.volumeBar, &QSlider::valueChanged, this, [this](int volume) {
+        state_.player.volume = volume;
+        engine_->setVolume(volume);
+    });
+    connect(surface_, &ui::VideoSurface::mouseReleased, this, [this](Qt::MouseButton button) {
+        if (button == Qt::LeftButton)
+            togglePause();
+    });
+}
+
+void TForm4::connectMenu() {
+    PlayerMenu& m = *menu_;
+    connect(m.continuous, &QAction::triggered, this, [this] { playback_->playContinuously(); });
+    connect(m.play, &QAction::triggered, this, [this] {
+        focusVideo();
+        playback_->play();
+    });
+    connect(m.pause, &QAction::triggered, this, [this] {
+        focusVideo();
+        playback_->pause();
+    });
+    connect(m.rewind, &QAction::triggered, this, [this] { playback_->rewind(); });
+    connect(m.previous, &QAction::triggered, this, [this] {
+        focusVideo();
+        playback_->previous();
+    });
+    connect(m.next, &QAction::triggered, this, [this] {
+        focusVideo();
+        playback_->next();
+    });
+    const auto jump = [this](QAction* action, qint64 step) {
+        connect(action, &QAction::triggered, this, [this, step] { playback_->jump(step); });
+    };
+    jump(m.back1, -Playback::kOneMinute);
+    jump(m.back10, -Playback::kTenMinutes);
+    jump(m.forward1, Playback::kOneMinute);
+    jump(m.forward10, Playback::kTenMinutes);
+    connect(m.setBookmark, &QAction::triggered, this, [this] { playback_->setBookmark(); });
+    // The picture half of this command comes with frame capture.
+    connect(m.bookmarkAndPicture, &QAction::triggered, this, [this] { playback_->setBookmark(); });
+    connect(m.goToBookmark, &QAction::triggered, this, [this] {
+        playback_->goToBookmark();
+        controls_->seekBar->clearMovedByUser();
+    });
+    connect(m.fromBookmark, &QAction::toggled, this, [this](bool on) {
+        state_.player.playFromBookmark = on;
+        playback_->setPlayFromBookmark(on);
+    });
+    connect(m.stop, &QAction::triggered, this, &TForm4::stop);
+    // Outside full screen "ウィンドウ表示" closes, like "閉じる".
+    connect(m.windowed, &QAction::triggered, this, [this] {
+        if (!isFullScreen())
+            close();
+    });
+    connect(m.close, &QAction::triggered, this, &QWidget::close);
+}
+
+void TForm4::connectPlayback() {
+    connect(playback_.get(), &Playback::openingStarted, this, &TForm4::openingStarted);
+    connect(playback_.get(), &Playback::playing, this, &TForm4::playing);
+    connect(playback_.get(), &Playback::bookmarkSet, this, &TForm4::placeMarker);
+    connect(playback_.get(), &Playback::closeRequested, this, &QWidget::hide);
+}
+
+void TForm4::playVideo(int index, bool continuous) {
+    if (isVisible()) {
+        if (continuous) {
+            // Whatever is under way, opening included, gives way to the new video.
+            controls_->titleLabel->setText(QStringLiteral(" Now Loading・・・"));
+            controls_->positionLabel->setText(QStringLiteral("00.00"));
+            controls_->durationLabel->setText(QStringLiteral("00.00"));
+            playback_->closeVideo();
+        } else {
+            playback_->stopForStep();
+        }
+    }
+    playback_->setContinuous(continuous);
+    playback_->setIndex(index);
+    playback_->openAndPlay();
+}
+
+void TForm4::stopVideo() {
+    if (!isVisible() || playback_->isOpening())
+        return;
+    playback_->setContinuous(false);
+    playback_->stopForStep();
+}
+
+void TForm4::openingStarted(const QString& fileName) {
+    menu_->cropItems.first()->setChecked(true);
+    controls_->placeMarker(-1);
+    surface_->setMode(surfaceMode(state_));
+    if (!isVisible())
+        show();
+    raise();
+    activateWindow();
+    controls_->titleLabel->setText(fileName);
+    controls_->titleLabel->setToolTip(QString());
+    setWindowTitle(kCaption + fileName);
+    controls_->positionLabel->setText(QStringLiteral("00.00"));
+}
+
+void TForm4::playing(qint64 durationMs, qint64 bookmark) {
+    placeMarker(bookmark, durationMs);
+    applyVideoRect();
+    controls_->seekBar->clearMovedByUser();
+    if (isVisible())
+        activateWindow();
+    controls_->durationLabel->setText(Playback::timeText(durationMs));
+}
+
+void TForm4::placeMarker(qint64 bookmark, qint64 durationMs) {
+    controls_->placeMarker(Playback::markerLeft(controls_->seekBar->width(), bookmark, durationMs));
+}
+
+void TForm4::togglePause() {
+    // A stopped video is left alone.
+    switch (engine_->state()) {
+    case media::PlayerEngine::Playing:
+        playback_->pause();
+        break;
+    case media::PlayerEngine::Paused:
+        playback_->play();
+        break;
+    default:
+        break;
+    }
+}
+
+void TForm4::stop() {
+    focusVideo();
+    playback_->rewind();
+}
+
+void TForm4::focusVideo() {
+    surface_->setFocus();
+}
+
+void TForm4::seekTicked(qint64 position) {
+    if (!isVisible() || !engine_->isActive())
+        return;
+    const QString text = Playback::timeText(position / 10000);
+    if (controls_->positionLabel->text() != text)
+        controls_->positionLabel->setText(text);
+}
+
+void TForm4::seekMoved() {
+    TDSTrackBar& bar = *controls_->seekBar;
+    if (!bar.movedByUser())
+        return;
+    controls_->positionLabel->setText(Playback::timeText(bar.position() / 10000));
+    bar.clearMovedByUser();
+    applyVideoRect();
+    controls_->volumeBar->setFocus();
+}
+
+void TForm4::applyVideoRect() {
+    const QSize shown = engine_->displaySize();
+    if (!engine_->isActive() || shown.isEmpty())
+        return;
+    engine_->setDestinationRect(
+        media::fitVideoRect(shown.width(), shown.height(), 0, surface_->size()));
+}
+
+void TForm4::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    // The sizes follow the outer width, frame included.
+    const int frame = frameGeometry().width() - geometry().width();
+    controls_->layOut(width() + std::max(frame, 0));
+}
+
+bool TForm4::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == surface_ && event->type() == QEvent::Resize)
+        applyVideoRect();
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TForm4::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (event->spontaneous())
+        return; // restored from the task bar
+    controls_->placeMarker(-1);
+    Q_EMIT shown();
+}
+
+void TForm4::hideEvent(QHideEvent* event) {
+    QMainWindow::hideEvent(event);
+    if (event->spontaneous())
+        return; // minimised
+    playback_->closeVideo();
+    controls_->seekBar->reset();
+    Q_EMIT hidden();
+}
+
+void TForm4::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton)
+        togglePause();
+    QMainWindow::mouseReleaseEvent(event);
+}
+
+void TForm4::contextMenuEvent(QContextMenuEvent* event) {
+    menu_->menu->exec(event->globalPos());
 }
 
 void TForm4::applySetting(SettingKey key) {
@@ -25,8 +325,16 @@ void TForm4::applySetting(SettingKey key) {
     case SettingKey::Form4Top:
         move(state_.player.left, state_.player.top);
         break;
+    case SettingKey::Form4Book:
+        menu_->fromBookmark->setChecked(state_.player.playFromBookmark);
+        playback_->setPlayFromBookmark(state_.player.playFromBookmark);
+        break;
+    case SettingKey::ValueVolume:
+        controls_->volumeBar->setValue(state_.player.volume);
+        engine_->setVolume(state_.player.volume);
+        break;
     default:
-        break; // volume, aspect and bookmark play are applied by the player
+        break; // the aspect is applied with the display options
     }
 }
 

@@ -78,6 +78,7 @@ void SoftwareVideoView::renderFrame(bool force) {
                                  {MPV_RENDER_PARAM_SW_POINTER, picture_.bits()},
                                  {MPV_RENDER_PARAM_INVALID, nullptr}};
     haveFrame_ = mpv_render_context_render(context_, params) >= 0;
+    freshFrame_ = freshFrame_ || (fresh && haveFrame_);
     update();
 }
 
@@ -89,8 +90,13 @@ void SoftwareVideoView::resizeEvent(QResizeEvent* event) {
 void SoftwareVideoView::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.fillRect(rect(), Qt::black);
-    if (haveFrame_ && engine_.state() != media::PlayerEngine::Uninitialised)
+    if (haveFrame_ && engine_.state() != media::PlayerEngine::Uninitialised) {
         painter.drawImage(target().topLeft(), picture_);
+        if (freshFrame_) {
+            freshFrame_ = false;
+            Q_EMIT framePainted();
+        }
+    }
 }
 
 } // namespace tavimo::ui

@@ -27,6 +27,10 @@ public:
     // this one waits for its deletion; the view draws black from then on.
     void detach();
 
+Q_SIGNALS:
+    // A picture that libmpv drew since the last paint has been painted (for measuring).
+    void framePainted();
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -40,6 +44,7 @@ private:
     std::atomic<bool> queued_{false};
     QImage picture_;
     bool haveFrame_ = false;
+    bool freshFrame_ = false; // drawn by libmpv and not painted yet
 };
 
 } // namespace tavimo::ui

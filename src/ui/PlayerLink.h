@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QObject>
+
+namespace tavimo {
+
+class TForm2;
+class TForm4;
+
+// Between the album window and the player: the play commands and a click on a cell hand the
+// album's video to the player, the video that plays stays the album window's current one, and
+// the album window's editing commands are off while the player shows. Owned by the player.
+class PlayerLink : public QObject {
+    Q_OBJECT
+public:
+    PlayerLink(TForm2& album, TForm4& player);
+
+    // "プレイ": the current video alone; "連続再生": from the current video on through the album.
+    void play();
+    void playOn();
+
+private:
+    TForm2& album_;
+    TForm4& player_;
+};
+
+} // namespace tavimo
