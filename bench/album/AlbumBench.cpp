@@ -5,6 +5,7 @@
 // alone, and the longest time the interface thread did not answer a 5 ms timer meanwhile.
 // Last, an album of 100,000 videos is opened to its first painted grid, with the memory the
 // process holds then.
+#include "BenchSupport.h"
 #include "core/AlbumFiles.h"
 #include "core/AppState.h"
 #include "core/Book.h"
@@ -40,6 +41,10 @@
 #include <unistd.h>
 
 using namespace tavimo;
+using bench::FirstPaint;
+using bench::fixture;
+using bench::NoVolumes;
+using bench::QuietDialogs;
 
 namespace {
 
@@ -48,24 +53,6 @@ constexpr int kHugeVideos = 100000;
 constexpr int kAdded = 200;
 constexpr int kMoves = 100;
 constexpr int kProbeMs = 5;
-
-QString fixture(const QString& name) {
-    QString dir = qEnvironmentVariable("TAVIMO_FIXTURE_DIR");
-    if (dir.isEmpty())
-        dir = QStringLiteral("build/bench/fixtures");
-    return dir + u'/' + name;
-}
-
-// Answers every question with No (keep the file) and reports nothing.
-class QuietDialogs final : public MessageOnlyDialogs {
-public:
-    Answer message(const QString&, Buttons, Icon, const QString&) override { return Answer::No; }
-};
-
-class NoVolumes final : public VolumeTable {
-public:
-    QList<VolumeInfo> volumes() const override { return {}; }
-};
 
 // Nothing is deleted or started here; the commands only need somewhere to send it.
 class NoTrash final : public FileTrash {
@@ -109,30 +96,6 @@ void writeBytes(const QString& path, const QByteArray& bytes) {
     if (file.open(QIODevice::WriteOnly))
         file.write(bytes);
 }
-
-// Runs the event loop until the widget has been painted once.
-class FirstPaint : public QObject {
-public:
-    explicit FirstPaint(QWidget* widget) : widget_(widget) { widget_->installEventFilter(this); }
-    void wait() {
-        if (!painted_)
-            loop_.exec();
-    }
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (watched == widget_ && event->type() == QEvent::Paint && !painted_) {
-            painted_ = true;
-            QTimer::singleShot(0, &loop_, &QEventLoop::quit);
-        }
-        return false;
-    }
-
-private:
-    QWidget* widget_;
-    QEventLoop loop_;
-    bool painted_ = false;
-};
 
 const QStringList kSources{"mp4_h264_640x480.mp4", "avi_mpeg4_640x480.avi", "mkv_h264_1280x720.mkv",
                            "wmv_wmv2_640x480.wmv", "mpeg1_640x480.mpg",     "mov_mpeg4_640x480.mov",

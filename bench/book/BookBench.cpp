@@ -1,5 +1,6 @@
 // Loads a book of 2,000 albums, each with its album file, marks, counts and thumbnail store,
 // into the book window and measures the time until the grid is first painted.
+#include "BenchSupport.h"
 #include "core/AppState.h"
 #include "core/BookPaths.h"
 #include "core/ImageFunc.h"
@@ -25,6 +26,8 @@
 #include <cstdio>
 
 using namespace tavimo;
+using bench::FirstPaint;
+using bench::NoVolumes;
 
 namespace {
 
@@ -90,38 +93,6 @@ void makeBook(const QString& library, const QString& title) {
     writeLines(book.bookFile, lines);
     writeStore(book.pictureStoreBase(), bookPictures);
 }
-
-class NoVolumes final : public VolumeTable {
-public:
-    QList<VolumeInfo> volumes() const override { return {}; }
-};
-
-// Runs the event loop until the grid's viewport has been painted once.
-class FirstPaint : public QObject {
-public:
-    explicit FirstPaint(QWidget* viewport) : viewport_(viewport) {
-        viewport_->installEventFilter(this);
-    }
-    void wait() {
-        if (!painted_)
-            loop_.exec();
-    }
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (watched == viewport_ && event->type() == QEvent::Paint && !painted_) {
-            painted_ = true;
-            // Quit once this paint event has been handled.
-            QTimer::singleShot(0, &loop_, &QEventLoop::quit);
-        }
-        return false;
-    }
-
-private:
-    QWidget* viewport_;
-    QEventLoop loop_;
-    bool painted_ = false;
-};
 
 } // namespace
 

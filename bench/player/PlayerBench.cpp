@@ -3,6 +3,7 @@
 // video (against libmpv alone opening the same file with the player's options and drawing
 // its first frame at the same size, in the same run), a one-minute jump and a frame step,
 // both while paused. Each figure is the median of several runs.
+#include "BenchSupport.h"
 #include "core/AlbumFiles.h"
 #include "core/AppState.h"
 #include "core/BookFile.h"
@@ -32,29 +33,15 @@
 #include <mutex>
 
 using namespace tavimo;
+using bench::fixture;
+using bench::NoVolumes;
+using bench::QuietDialogs;
 
 namespace {
 
 constexpr int kRuns = 11;
 constexpr qint64 kSecond = 10'000'000;
 const char* const kFiles[] = {"h264_1920x1080_75s.mp4", "mkv_h264_1280x720.mkv", "long_60s.mp4"};
-
-QString fixture(const QString& name) {
-    QString dir = qEnvironmentVariable("TAVIMO_FIXTURE_DIR");
-    if (dir.isEmpty())
-        dir = QStringLiteral("build/bench/fixtures");
-    return dir + u'/' + name;
-}
-
-class QuietDialogs final : public MessageOnlyDialogs {
-public:
-    Answer message(const QString&, Buttons, Icon, const QString&) override { return Answer::No; }
-};
-
-class NoVolumes final : public VolumeTable {
-public:
-    QList<VolumeInfo> volumes() const override { return {}; }
-};
 
 double median(QList<double> values) {
     if (values.isEmpty())

@@ -1,0 +1,59 @@
+#pragma once
+
+// Pieces every benchmark of the windows needs: where the fixture videos are, dialogs that
+// answer without a person, no removable media, and waiting for a widget's first paint.
+#include "core/MessageOnlyDialogs.h"
+#include "core/VolumeTable.h"
+
+#include <QEvent>
+#include <QEventLoop>
+#include <QTimer>
+#include <QWidget>
+
+namespace tavimo::bench {
+
+// A fixture video made by tests/fixtures/make-fixtures.sh (scripts/bench.sh sets the folder).
+inline QString fixture(const QString& name) {
+    QString dir = qEnvironmentVariable("TAVIMO_FIXTURE_DIR");
+    if (dir.isEmpty())
+        dir = QStringLiteral("build/bench/fixtures");
+    return dir + u'/' + name;
+}
+
+// Answers every question with No (keep the file) and reports nothing.
+class QuietDialogs final : public MessageOnlyDialogs {
+public:
+    Answer message(const QString&, Buttons, Icon, const QString&) override { return Answer::No; }
+};
+
+class NoVolumes final : public VolumeTable {
+public:
+    QList<VolumeInfo> volumes() const override { return {}; }
+};
+
+// Runs the event loop until the widget has been painted once.
+class FirstPaint : public QObject {
+public:
+    explicit FirstPaint(QWidget* widget) : widget_(widget) { widget_->installEventFilter(this); }
+    void wait() {
+        if (!painted_)
+            loop_.exec();
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == widget_ && event->type() == QEvent::Paint && !painted_) {
+            painted_ = true;
+            // Quit once this paint event has been handled.
+            QTimer::singleShot(0, &loop_, &QEventLoop::quit);
+        }
+        return false;
+    }
+
+private:
+    QWidget* widget_;
+    QEventLoop loop_;
+    bool painted_ = false;
+};
+
+} // namespace tavimo::bench
