@@ -8,6 +8,7 @@
 #include "core/MediaAddition.h"
 #include "media/Fixtures.h"
 #include "support/FakeVolumeTable.h"
+#include "support/OneAlbumBook.h"
 #include "support/ScriptedDialogService.h"
 #include "support/TestFiles.h"
 #include "ui/AlbumWindow.h"
@@ -50,11 +51,7 @@ protected:
         state.libraryFolder = dir.path() + u'/';
         videos = dir.path() + QStringLiteral("/videos/");
         QDir().mkpath(videos);
-        // The book "本" with its one album "旅", empty and open.
-        const BookPaths book = BookPaths::of(state.libraryFolder, QStringLiteral("本"));
-        QDir().mkpath(book.imagesFolder);
-        ASSERT_TRUE(bookfile::write(book.bookFile, {{"旅"}}, BookMode::Normal));
-        ASSERT_TRUE(albumfile::write(AlbumPaths::of(book, "旅").album, {}));
+        ASSERT_TRUE(test::writeOneAlbumBook(state.libraryFolder));
         ASSERT_EQ(session.loadBook(QStringLiteral("本")), Book::LoadResult::Loaded);
         ASSERT_TRUE(session.openAlbum(0));
     }

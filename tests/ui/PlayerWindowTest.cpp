@@ -7,6 +7,7 @@
 #include "core/Playback.h"
 #include "media/Fixtures.h"
 #include "support/FakeVolumeTable.h"
+#include "support/OneAlbumBook.h"
 #include "support/ScriptedDialogService.h"
 #include "support/TestFiles.h"
 #include "ui/AlbumWindow.h"
@@ -46,10 +47,7 @@ protected:
 
     // The book "本" with the album "旅" of `entries`, open in the session.
     void openAlbum(const QStringList& entries) {
-        const BookPaths book = BookPaths::of(state.libraryFolder, QStringLiteral("本"));
-        QDir().mkpath(book.imagesFolder);
-        ASSERT_TRUE(bookfile::write(book.bookFile, {{"旅"}}, BookMode::Normal));
-        ASSERT_TRUE(albumfile::write(AlbumPaths::of(book, "旅").album, {}));
+        ASSERT_TRUE(test::writeOneAlbumBook(state.libraryFolder));
         ASSERT_EQ(session.loadBook(QStringLiteral("本")), Book::LoadResult::Loaded);
         ASSERT_TRUE(session.openAlbum(0));
         for (const QString& entry : entries)
