@@ -62,7 +62,8 @@ int refuseOtherFile(AVFormatContext*, AVIOContext**, const char*, int, AVDiction
 
 } // namespace
 
-bool Input::open(const QString& path, std::chrono::milliseconds budget) {
+bool Input::open(const QString& path, std::chrono::milliseconds budget,
+                 const std::function<void()>& accepted) {
     // Broken files are expected here and answered by error(); FFmpeg's own complaints on
     // standard error would only alarm the user.
     static std::once_flag quiet;
@@ -103,6 +104,8 @@ bool Input::open(const QString& path, std::chrono::milliseconds budget) {
         close();
         return false;
     }
+    if (accepted)
+        accepted();
 
     AVFormatContext* ctx = avformat_alloc_context();
     if (!ctx) {

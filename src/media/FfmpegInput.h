@@ -7,6 +7,7 @@ extern "C" {
 
 #include <QString>
 #include <chrono>
+#include <functional>
 #include <memory>
 
 // Small owners of FFmpeg objects and a media file opened with bounded probing. Used by the
@@ -57,8 +58,11 @@ public:
     Input& operator=(const Input&) = delete;
 
     // Opens `path` and reads its stream parameters within `budget`. False with error() set
-    // when the file can't be opened or holds nothing FFmpeg can read.
-    bool open(const QString& path, std::chrono::milliseconds budget);
+    // when the file can't be opened or holds nothing FFmpeg can read. `accepted`, when given,
+    // is called as soon as the file is known to be one regular file in a format that opens no
+    // other, before the slower reading of the stream parameters.
+    bool open(const QString& path, std::chrono::milliseconds budget,
+              const std::function<void()>& accepted = {});
     // Gives the reads that follow a new deadline (decoding after the probe).
     void setBudget(std::chrono::milliseconds budget);
 

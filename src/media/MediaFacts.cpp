@@ -92,10 +92,10 @@ int MediaFacts::audioCount() const {
     return n;
 }
 
-MediaFacts readMediaFacts(const QString& path) {
+MediaFacts readMediaFacts(const QString& path, const std::function<void()>& accepted) {
     MediaFacts facts;
     Input input;
-    if (!input.open(path, std::chrono::milliseconds(3000))) {
+    if (!input.open(path, std::chrono::milliseconds(3000), accepted)) {
         facts.error = input.error();
         return facts;
     }

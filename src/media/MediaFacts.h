@@ -3,6 +3,7 @@
 #include <QList>
 #include <QSize>
 #include <QString>
+#include <functional>
 
 namespace tavimo::media {
 
@@ -40,7 +41,8 @@ struct MediaFacts {
 };
 
 // Opens `path` with bounded probing (a few seconds at most) and reads its tracks. Safe on any
-// thread; does not decode.
-MediaFacts readMediaFacts(const QString& path);
+// thread; does not decode. `accepted` is called on the same thread once the file is known to be
+// one regular file in a format that opens no other (see ff::Input::open).
+MediaFacts readMediaFacts(const QString& path, const std::function<void()>& accepted = {});
 
 } // namespace tavimo::media

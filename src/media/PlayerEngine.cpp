@@ -15,6 +15,20 @@ constexpr double unitsPerSecond = 10'000'000.0;
 
 enum Observed : uint64_t { TimePos = 1, Pause, EofReached };
 
+// reply_userdata of a loadfile: this bit and the generation of the opening that sent it.
+constexpr uint64_t loadReply = uint64_t(1) << 63;
+
+// The playlist entry id in loadfile's answer; 0 when libmpv gives none.
+int64_t entryIdOf(const mpv_node& result) {
+    if (result.format != MPV_FORMAT_NODE_MAP)
+        return 0;
+    for (int i = 0; i < result.u.list->num; ++i)
+        if (!std::strcmp(result.u.list->keys[i], "playlist_entry_id") &&
+            result.u.list->values[i].format == MPV_FORMAT_INT64)
+            return result.u.list->values[i].u.int64;
+    return 0;
+}
+
 } // namespace
 
 double mpvVolume(int volume) {
@@ -140,6 +154,12 @@ void PlayerEngine::resetFile() {
     stopped_ = false;
     eof_ = false;
     entryId_ = 0;
+    takeNextStart_ = false;
+    loadSent_ = false;
+    mpvLoaded_ = false;
+    factsIn_ = false;
+    mpvError_.clear();
+    stepFrom_.reset();
     facts_ = {};
     path_.clear();
     timePos_ = 0;
@@ -154,7 +174,7 @@ void PlayerEngine::resetFile() {
 }
 
 void PlayerEngine::closeFile() {
-    const bool busy = opening_ || loaded_;
+    const bool busy = loadSent_ || loaded_;
     resetFile();
     if (busy)
         command({"stop"});
@@ -176,30 +196,66 @@ void PlayerEngine::renderFile(const QString& path) {
     opening_ = true;
     path_ = path;
     const quint64 generation = generation_;
-    // FFmpeg reads the tracks on a worker (bounded to a few seconds); libmpv then opens the
-    // file on its own threads. The interface thread only hears the answers.
+    // FFmpeg reads the file on a worker (bounded to a few seconds). As soon as it knows the
+    // file is one video in a format that opens no other, libmpv starts opening it on its own
+    // threads while FFmpeg goes on reading the tracks; the interface thread only hears the
+    // answers, and the file is open when both have answered.
     probePool_.start([this, generation, path] {
-        MediaFacts facts = readMediaFacts(path);
+        MediaFacts facts = readMediaFacts(path, [this, generation] {
+            QMetaObject::invokeMethod(
+                this, [this, generation] { accepted(generation); }, Qt::QueuedConnection);
+        });
         QMetaObject::invokeMethod(
-            this, [this, generation, path, facts] { probed(generation, path, facts); },
-            Qt::QueuedConnection);
+            this, [this, generation, facts] { probed(generation, facts); }, Qt::QueuedConnection);
     });
 }
 
-void PlayerEngine::probed(quint64 generation, const QString& path, const MediaFacts& facts) {
+void PlayerEngine::accepted(quint64 generation) {
     if (generation != generation_ || !opening_)
         return; // abandoned
-    // The probe opened the file as libmpv will: what it refused (not a regular file, a
-    // playlist, nothing playable) never reaches libmpv.
+    paused_ = true;
+    setFlag("pause", true);
+    load(generation, {});
+}
+
+void PlayerEngine::load(quint64 generation, const QByteArray& options) {
+    entryId_ = 0;
+    takeNextStart_ = false;
+    mpvLoaded_ = false;
+    mpvError_.clear();
+    const QByteArray file = path_.toUtf8();
+    const char* args[] = {"loadfile", file.constData(), "replace", options.constData(), nullptr};
+    loadSent_ = true;
+    if (mpv_command_async(mpv_, loadReply | generation, args) < 0)
+        finishRender(RenderFailed, QStringLiteral("libmpv refused to open the file"));
+}
+
+void PlayerEngine::loadAnswered(quint64 generation, const mpv_event& event) {
+    if (generation != generation_ || !opening_)
+        return; // the answer to an abandoned opening
+    if (event.error < 0) {
+        finishRender(RenderFailed, QString::fromUtf8(mpv_error_string(event.error)));
+        return;
+    }
+    entryId_ = entryIdOf(static_cast<const mpv_event_command*>(event.data)->result);
+    // The answer comes before the START_FILE of its entry: an older libmpv that does not
+    // name the entry starts this file next.
+    takeNextStart_ = entryId_ == 0;
+}
+
+void PlayerEngine::probed(quint64 generation, const MediaFacts& facts) {
+    if (generation != generation_ || !opening_)
+        return; // abandoned
+    // What the probe refused (not a regular file, a playlist, nothing playable) never
+    // reached libmpv; what it could not read in the end is not opened either.
     if (!facts.opened) {
         finishRender(RenderFailed, facts.error);
         return;
     }
     facts_ = facts;
-    paused_ = true;
-    setFlag("pause", true);
-    // A track without a decoder is left out (the file then renders partly); libmpv would
-    // otherwise give up on the whole file.
+    factsIn_ = true;
+    // libmpv gives up on a whole file when a track has no decoder: such a file is opened
+    // again without that track (rare, so the second opening costs nothing in the common case).
     QStringList leaveOut;
     const TrackFacts* video = facts.firstVideo();
     if (video && !video->decodable)
@@ -207,44 +263,71 @@ void PlayerEngine::probed(quint64 generation, const QString& path, const MediaFa
     for (const TrackFacts& t : facts.tracks)
         if (t.kind == TrackFacts::Kind::Audio && t.number == 1 && !t.decodable)
             leaveOut << QStringLiteral("aid=no");
-    const QByteArray file = path.toUtf8();
-    const QByteArray options = leaveOut.join(QLatin1Char(',')).toUtf8();
-    command({"loadfile", file.constData(), "replace", options.constData()});
+    if (!leaveOut.isEmpty()) {
+        load(generation, leaveOut.join(QLatin1Char(',')).toUtf8());
+        return;
+    }
+    if (!mpvError_.isEmpty()) {
+        finishRender(RenderFailed, mpvError_);
+        return;
+    }
+    finishOpening();
+}
+
+void PlayerEngine::finishOpening() {
+    if (!mpvLoaded_ || !factsIn_)
+        return;
+    loaded_ = true;
+    stopped_ = true; // a file that has just opened is stopped, not paused
+    eof_ = false;
+    mpv_get_property(mpv_, "duration", MPV_FORMAT_DOUBLE, &duration_);
+    setNumber("speed", rate_);
+    setNumber("volume", mpvVolume(volume_));
+    audioTrack_ = facts_.audioCount() > 0 ? 1 : 0;
+    // A track without a decoder is left out by libmpv; the rest of the file plays.
+    finishRender(facts_.undecodable > 0 ? RenderPartial : RenderComplete, {});
 }
 
 void PlayerEngine::finishRender(int code, const QString& error) {
     opening_ = false;
-    if (code < 0)
+    if (code < 0) {
+        const bool sent = loadSent_;
         resetFile();
+        if (sent)
+            command({"stop"});
+    }
     Q_EMIT rendered(code, error);
 }
 
 void PlayerEngine::handle(const mpv_event& event) {
     switch (event.event_id) {
+    case MPV_EVENT_COMMAND_REPLY:
+        if (event.reply_userdata & loadReply)
+            loadAnswered(event.reply_userdata & ~loadReply, event);
+        break;
     case MPV_EVENT_START_FILE:
-        if (opening_)
-            entryId_ = static_cast<const mpv_event_start_file*>(event.data)->playlist_entry_id;
+        startedId_ = static_cast<const mpv_event_start_file*>(event.data)->playlist_entry_id;
+        if (takeNextStart_ && opening_) {
+            entryId_ = startedId_;
+            takeNextStart_ = false;
+        }
         break;
-    case MPV_EVENT_FILE_LOADED: {
-        if (!opening_)
-            break;
-        loaded_ = true;
-        stopped_ = true; // a file that has just opened is stopped, not paused
-        eof_ = false;
-        mpv_get_property(mpv_, "duration", MPV_FORMAT_DOUBLE, &duration_);
-        setNumber("speed", rate_);
-        setNumber("volume", mpvVolume(volume_));
-        audioTrack_ = facts_.audioCount() > 0 ? 1 : 0;
-        finishRender(facts_.undecodable > 0 ? RenderPartial : RenderComplete, {});
+    case MPV_EVENT_FILE_LOADED:
+        // FILE_LOADED belongs to the entry of the START_FILE before it.
+        if (opening_ && entryId_ != 0 && startedId_ == entryId_) {
+            mpvLoaded_ = true;
+            finishOpening();
+        }
         break;
-    }
     case MPV_EVENT_END_FILE: {
         const auto* end = static_cast<const mpv_event_end_file*>(event.data);
-        if (end->playlist_entry_id != static_cast<int64_t>(entryId_) || entryId_ == 0)
+        if (end->playlist_entry_id != entryId_ || entryId_ == 0)
             break; // an earlier file's end
         if (end->reason == MPV_END_FILE_REASON_ERROR) {
             const QString why = QString::fromUtf8(mpv_error_string(end->error));
-            if (opening_) {
+            if (opening_ && !factsIn_) {
+                mpvError_ = why; // the tracks may tell how to open it after all
+            } else if (opening_) {
                 finishRender(RenderFailed, why);
             } else if (loaded_) {
                 resetFile();
@@ -271,6 +354,10 @@ void PlayerEngine::handle(const mpv_event& event) {
         const auto* prop = static_cast<const mpv_event_property*>(event.data);
         if (event.reply_userdata == TimePos && prop->format == MPV_FORMAT_DOUBLE) {
             timePos_ = *static_cast<double*>(prop->data);
+            if (stepFrom_ && timePos_ > *stepFrom_) {
+                stepFrom_.reset();
+                Q_EMIT seekFinished();
+            }
             if (stopAt_ && !paused_ && loaded_ && timePos_ >= *stopAt_) {
                 pause();
                 Q_EMIT endOfFile();
@@ -379,6 +466,7 @@ bool PlayerEngine::setPositions(qint64 current, std::optional<qint64> stopPositi
         stopAt_ = std::clamp(*stopPosition / unitsPerSecond, 0.0, length);
     const double target = std::clamp(current / unitsPerSecond, 0.0, length);
     seekTarget_ = target;
+    stepFrom_.reset();
     eof_ = eof_ && target >= length;
     const QByteArray text = QByteArray::number(target, 'f', 6);
     command({"seek", text.constData(), "absolute+exact"});
@@ -388,12 +476,19 @@ bool PlayerEngine::setPositions(qint64 current, std::optional<qint64> stopPositi
 bool PlayerEngine::frameStep(bool forward) {
     qint64 current = 0, end = 0;
     const qint64 step = averageTimePerFrame();
-    if (!positions(&current, &end) || step <= 0)
+    if (opening_ || !positions(&current, &end) || step <= 0)
         return false;
     pause();
-    const qint64 target =
-        forward ? std::min(current + step, end) : std::max<qint64>(current - step, 0);
-    return setPositions(target);
+    if (forward) {
+        // The next frame is decoded already: libmpv shows it without seeking. At the end
+        // it stays where it is.
+        if (current < end) {
+            stepFrom_ = timePos_;
+            command({"frame-step"});
+        }
+        return true;
+    }
+    return setPositions(std::max<qint64>(current - step, 0));
 }
 
 int PlayerEngine::videoWidth() const {

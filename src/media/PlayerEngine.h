@@ -122,7 +122,7 @@ Q_SIGNALS:
     void errorAbort(); // playback failed after the file had opened
     void userAbort();  // playback ended by the player itself being closed
     void activated();
-    void seekFinished(); // the picture and position of the last seek are there
+    void seekFinished(); // the picture and position of the last seek or frame step are there
     void destinationChanged(const QRect& rect);
     void aboutToShutDown(); // the handle is about to go: drop render contexts now
 
@@ -130,7 +130,11 @@ private:
     static void wakeUp(void* self);
     void drainEvents();
     void handle(const mpv_event& event);
-    void probed(quint64 generation, const QString& path, const MediaFacts& facts);
+    void accepted(quint64 generation);
+    void loadAnswered(quint64 generation, const mpv_event& event);
+    void probed(quint64 generation, const MediaFacts& facts);
+    void finishOpening();
+    void load(quint64 generation, const QByteArray& options);
     void finishRender(int code, const QString& error);
     void command(std::initializer_list<const char*> args);
     void setFlag(const char* name, bool value);
@@ -144,7 +148,16 @@ private:
     QString unavailable_;
     QThreadPool probePool_;
     std::atomic<bool> drainQueued_{false};
-    quint64 entryId_ = 0; // libmpv's id of the file being played
+    // Which of libmpv's events belong to the file being opened: loadfile answers with the id
+    // of its playlist entry, and FILE_LOADED follows the START_FILE of the same entry. Events
+    // of a file opened before are still queued when the next one is asked for.
+    int64_t entryId_ = 0;        // libmpv's id of the file being played; 0 until known
+    bool takeNextStart_ = false; // a libmpv that does not answer with the id: its next start
+    int64_t startedId_ = 0;      // the entry of the last START_FILE
+    bool loadSent_ = false;      // loadfile has gone to libmpv for this file
+    bool mpvLoaded_ = false;     // libmpv has loaded this file
+    bool factsIn_ = false;       // the probe has read this file's tracks
+    QString mpvError_;           // libmpv gave up on this file before its tracks were read
     bool active_ = false;
     bool opening_ = false;
     bool loaded_ = false;
@@ -159,6 +172,7 @@ private:
     double timePos_ = 0;               // seconds, as mpv last reported
     double duration_ = 0;              // seconds
     std::optional<double> seekTarget_; // reported until mpv has finished the seek
+    std::optional<double> stepFrom_;   // a forward frame step is under way from here
     std::optional<double> stopAt_;     // seconds
     QRect source_;
     QRect destination_;
