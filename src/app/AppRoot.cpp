@@ -39,7 +39,7 @@ AppRoot::AppRoot(const QString& libraryFolder, DialogService& dialogs, const Vol
     bookSession_ = new BookSession(*session_, state_, *form1_);
     form2_ = std::make_unique<TForm2>(*session_, state_, dialogs_);
     opener_ = new AlbumOpener(*session_, *form1_, *form2_);
-    new BookAlbumCommands(*form1_, *session_, state_, *opener_, *form2_);
+    new BookAlbumCommands(*form1_, *session_, *opener_, *form2_);
     form5_ = std::make_unique<TForm5>(form1_.get(), form2_.get());
     form4_ = std::make_unique<TForm4>(*session_, state_, dialogs_);
     new PlayerLink(*form2_, *form4_);

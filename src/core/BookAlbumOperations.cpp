@@ -289,15 +289,4 @@ bool BookAlbumOperations::sort(const QLocale& locale) {
     return true;
 }
 
-std::optional<QStringList> favouritesMirror(const Book& book, const QString& favouriteBook) {
-    if (!book.isOpen() || favouriteBook.isEmpty() || book.paths().title != favouriteBook)
-        return std::nullopt;
-    QStringList names;
-    names.reserve(book.count());
-    for (const BookAlbum& album : book.albums())
-        if (!album.name.isEmpty())
-            names.append(album.name);
-    return names;
-}
-
 } // namespace tavimo

@@ -3,8 +3,6 @@
 #include <QImage>
 #include <QLocale>
 #include <QString>
-#include <QStringList>
-#include <optional>
 
 namespace tavimo {
 
@@ -70,9 +68,5 @@ private:
     Book& book_;
     DialogService& dialogs_;
 };
-
-// The album names the favourites menu shows while the open book is the favourite book (exact
-// comparison of titles), in book order; nothing when it is not.
-std::optional<QStringList> favouritesMirror(const Book& book, const QString& favouriteBook);
 
 } // namespace tavimo

@@ -1,6 +1,5 @@
 #include "ui/BookAlbumCommands.h"
 
-#include "core/AppState.h"
 #include "core/LibrarySession.h"
 #include "ui/AlbumOpener.h"
 #include "ui/AlbumWindow.h"
@@ -18,9 +17,9 @@ namespace {
 const QString kSorting = QStringLiteral("ソート実行中・・・・・・");
 } // namespace
 
-BookAlbumCommands::BookAlbumCommands(TForm1& window, LibrarySession& session, const AppState& state,
-                                     AlbumOpener& opener, TForm2& albumWindow)
-    : QObject(&window), window_(window), session_(session), state_(state), opener_(opener),
+BookAlbumCommands::BookAlbumCommands(TForm1& window, LibrarySession& session, AlbumOpener& opener,
+                                     TForm2& albumWindow)
+    : QObject(&window), window_(window), session_(session), opener_(opener),
       albumWindow_(albumWindow), ops_(session) {
     const auto on = [this](QAction* action, void (BookAlbumCommands::*command)()) {
         connect(action, &QAction::triggered, this, command);
@@ -58,23 +57,16 @@ void BookAlbumCommands::enableCommands() {
         window_.applyBookOpenState();
 }
 
-void BookAlbumCommands::followFavourites() {
-    if (const auto names = favouritesMirror(session_.book(), state_.favouriteBook))
-        Q_EMIT favouritesChanged(*names);
-}
-
 void BookAlbumCommands::add() {
     const int index = ops_.add();
     if (index < 0)
         return;
     window_.scrollBox->layOut();
     select(index);
-    followFavourites();
 }
 
 void BookAlbumCommands::rename() {
-    if (ops_.rename(current()))
-        followFavourites();
+    ops_.rename(current());
 }
 
 void BookAlbumCommands::pictureFromFile() {
@@ -91,7 +83,6 @@ void BookAlbumCommands::remove() {
         return;
     disableCommands();
     select(ops_.remove(current()));
-    followFavourites();
     enableCommands();
 }
 
@@ -99,14 +90,12 @@ void BookAlbumCommands::moveBack() {
     if (!ops_.canMoveBack(current()))
         return;
     select(ops_.moveBack(current()));
-    followFavourites();
 }
 
 void BookAlbumCommands::moveForward() {
     if (!ops_.canMoveForward(current()))
         return;
     select(ops_.moveForward(current()));
-    followFavourites();
 }
 
 void BookAlbumCommands::moveToFront() {
@@ -114,7 +103,6 @@ void BookAlbumCommands::moveToFront() {
         return;
     disableCommands();
     select(ops_.moveToFront(current()));
-    followFavourites();
     enableCommands();
 }
 
@@ -123,7 +111,6 @@ void BookAlbumCommands::moveToEnd() {
         return;
     disableCommands();
     select(ops_.moveToEnd(current()));
-    followFavourites();
     enableCommands();
 }
 
@@ -140,7 +127,6 @@ void BookAlbumCommands::sort() {
     disableCommands();
     const int index = current();
     ops_.sort();
-    followFavourites();
     // The selection stays at its place, which may now hold another album.
     select(index);
     second->clear();

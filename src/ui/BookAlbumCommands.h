@@ -3,11 +3,9 @@
 #include "core/BookAlbumOperations.h"
 
 #include <QObject>
-#include <QStringList>
 
 namespace tavimo {
 
-struct AppState;
 class AlbumOpener;
 class LibrarySession;
 class TForm1;
@@ -17,12 +15,13 @@ class TForm2;
 // clipboard, delete, the four moves, sort and play. It turns the window's actions into
 // BookAlbumOperations on the grid's current album and puts the selection, the grid and the
 // status bar right afterwards. Opening an album is AlbumOpener's; play opens the album through
-// it and starts the album window's continuous play.
+// it and starts the album window's continuous play. Every change goes through the book model,
+// so whatever shows the book's albums (the grid, the favourites menu) follows on its own.
 class BookAlbumCommands final : public QObject {
     Q_OBJECT
 public:
-    BookAlbumCommands(TForm1& window, LibrarySession& session, const AppState& state,
-                      AlbumOpener& opener, TForm2& albumWindow);
+    BookAlbumCommands(TForm1& window, LibrarySession& session, AlbumOpener& opener,
+                      TForm2& albumWindow);
 
     void add();
     void rename();
@@ -36,22 +35,15 @@ public:
     void sort();
     void play();
 
-Q_SIGNALS:
-    // The open book is the favourite book and its albums changed: the favourites menu lists
-    // these names now.
-    void favouritesChanged(const QStringList& names);
-
 private:
     int current() const;
     void select(int index);
     // The long commands keep the album commands off while they run.
     void disableCommands();
     void enableCommands();
-    void followFavourites();
 
     TForm1& window_;
     LibrarySession& session_;
-    const AppState& state_;
     AlbumOpener& opener_;
     TForm2& albumWindow_;
     BookAlbumOperations ops_;

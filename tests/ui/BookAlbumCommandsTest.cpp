@@ -80,7 +80,7 @@ protected:
     TForm1 window{session, state, dialogs};
     TForm2 albumWindow{session, state, dialogs};
     AlbumOpener opener{session, window, albumWindow};
-    BookAlbumCommands commands{window, session, state, opener, albumWindow};
+    BookAlbumCommands commands{window, session, opener, albumWindow};
     ScrollBox* grid = window.scrollBox;
 };
 
@@ -141,27 +141,6 @@ TEST_F(BookAlbumCommandsTest, SortShowsItsStatusAndKeepsTheSelectionsPlace) {
     EXPECT_TRUE(window.albsort->isEnabled());
     // Written at once.
     EXPECT_EQ(test::readTestFile(session.bookPaths().bookFile), "a\r\nb\r\nC\r\n");
-}
-
-TEST_F(BookAlbumCommandsTest, TheFavouriteBookTellsItsNewAlbumListAfterEveryChange) {
-    QSignalSpy favourites(&commands, &BookAlbumCommands::favouritesChanged);
-    addAlbums({"x"});
-    EXPECT_EQ(favourites.count(), 0); // not the favourite book
-
-    state.favouriteBook = QStringLiteral("本");
-    addAlbums({"b", "a"});
-    window.alb_back->trigger();
-    grid->select(0);
-    window.alb_last->trigger();
-    window.albsort->trigger();
-    grid->select(0);
-    dialogs.answer(QStringLiteral("z"));
-    window.chgtitle->trigger(); // "a"
-    window.delalbum->trigger();
-    ASSERT_EQ(favourites.count(), 7);
-    EXPECT_EQ(favourites.at(0).at(0).toStringList(), (QStringList{"x", "b"}));
-    EXPECT_EQ(favourites.at(5).at(0).toStringList(), (QStringList{"z", "b", "x"}));
-    EXPECT_EQ(favourites.last().at(0).toStringList(), (QStringList{"b", "x"}));
 }
 
 TEST_F(BookAlbumCommandsTest, PicturesComeFromTheClipboardOnlyWhenItHoldsOne) {
