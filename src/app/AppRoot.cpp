@@ -9,6 +9,7 @@
 #include "ui/AlbumCommands.h"
 #include "ui/AlbumOpener.h"
 #include "ui/AlbumWindow.h"
+#include "ui/BookAlbumCommands.h"
 #include "ui/BookSession.h"
 #include "ui/BookWindow.h"
 #include "ui/LoadingWindow.h"
@@ -38,6 +39,7 @@ AppRoot::AppRoot(const QString& libraryFolder, DialogService& dialogs, const Vol
     bookSession_ = new BookSession(*session_, state_, *form1_);
     form2_ = std::make_unique<TForm2>(*session_, state_, dialogs_);
     opener_ = new AlbumOpener(*session_, *form1_, *form2_);
+    new BookAlbumCommands(*form1_, *session_, *opener_, *form2_);
     form5_ = std::make_unique<TForm5>(form1_.get(), form2_.get());
     form4_ = std::make_unique<TForm4>(*session_, state_, dialogs_);
     new PlayerLink(*form2_, *form4_);

@@ -41,6 +41,8 @@ void TForm1::buildStatusBar() {
     second->setFixedWidth(310);
     statusBar()->addWidget(first);
     statusBar()->addWidget(second);
+    statusPanels_[0] = first;
+    statusPanels_[1] = second;
 }
 
 void TForm1::connectOptions() {

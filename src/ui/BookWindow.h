@@ -60,6 +60,8 @@ public:
     void chooseFontColor();
     // With "ウィンドウサイズの自動調整" ticked: the window's height follows the grid.
     void fitHeightToGrid();
+    // The status bar's panels 0 and 1.
+    QLabel* statusPanel(int i) const { return statusPanels_[i == 0 ? 0 : 1]; }
 
     // Menus and their items, made by BookMenuBuilder.
     QMenu* fileMenu = nullptr;
@@ -171,6 +173,7 @@ private:
     FolderAlbumCreator folderAlbumCreator_;
     QColor lastChosenColor_; // the colour dialog is shared and starts where it was left
     bool fittingHeight_ = false;
+    QLabel* statusPanels_[2] = {};
 };
 
 } // namespace tavimo

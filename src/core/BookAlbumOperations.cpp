@@ -1,0 +1,292 @@
+#include "core/BookAlbumOperations.h"
+
+#include "core/AlbumFiles.h"
+#include "core/Book.h"
+#include "core/DialogService.h"
+#include "core/ImageFunc.h"
+#include "core/JpegCodec.h"
+#include "core/LibrarySession.h"
+#include "core/NameRules.h"
+#include "core/RegularFiles.h"
+#include "core/VideoSort.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <sys/stat.h>
+
+namespace tavimo {
+
+namespace {
+
+// A picture file larger than this is not read: no album picture needs it, and reading it
+// whole must not exhaust memory.
+constexpr qint64 kMaxPictureFileBytes = 64LL * 1024 * 1024;
+
+bool present(const QString& path) {
+    const QFileInfo info(path);
+    return info.exists() || info.isSymLink();
+}
+
+// Two names of one file: a change of letter case on a file system that ignores case, or an
+// album whose store is its book's picture store.
+bool sameFile(const QString& a, const QString& b) {
+    struct stat sa {};
+    struct stat sb {};
+    return ::stat(QFile::encodeName(a).constData(), &sa) == 0 &&
+           ::stat(QFile::encodeName(b).constData(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+           sa.st_ino == sb.st_ino;
+}
+
+// One file of an album as a rename moves it.
+struct RenamedFile {
+    QString from;
+    QString to;
+};
+
+QString cannotRename(const QString& what) {
+    return what + QStringLiteral("の名前を変更できません");
+}
+
+} // namespace
+
+BookAlbumOperations::BookAlbumOperations(LibrarySession& session)
+    : session_(session), book_(session.book()), dialogs_(session.dialogs()) {}
+
+bool BookAlbumOperations::editable() const {
+    return book_.isOpen() && !session_.albumOpen();
+}
+
+bool BookAlbumOperations::isValidIndex(int index) const {
+    return book_.isValidIndex(index);
+}
+
+bool BookAlbumOperations::filesExist(const QString& name) const {
+    const AlbumPaths paths = AlbumPaths::of(book_.paths(), name);
+    return present(paths.album) || present(paths.marks) || present(paths.counts) ||
+           present(paths.store);
+}
+
+int BookAlbumOperations::add() {
+    if (!editable())
+        return -1;
+    const auto name = dialogs_.input(QStringLiteral("タイトルの入力"),
+                                     QStringLiteral("ブックと同名のアルバムは作れません(>_<)"));
+    return name ? createAlbum(*name) : -1;
+}
+
+int BookAlbumOperations::createAlbum(const QString& wanted) {
+    if (!editable() || wanted.isEmpty())
+        return -1;
+    const QString& title = book_.paths().title;
+    if (!acceptAlbumName(wanted, title, dialogs_))
+        return -1;
+    QString name = wanted;
+    const auto taken = [&](const QString& candidate) {
+        if (albumNamedLikeBook(candidate, title) || filesExist(candidate))
+            return true;
+        for (const BookAlbum& album : book_.albums())
+            if (album.name.compare(candidate, Qt::CaseInsensitive) == 0)
+                return true;
+        return false;
+    };
+    while (taken(name))
+        name += u'_';
+    // The underscores may make it too long for the file system.
+    if (name != wanted && !acceptAlbumName(name, title, dialogs_))
+        return -1;
+
+    // The album file comes first: an album the book lists without its file would be dropped
+    // from the book at the next load.
+    const WriteResult written = albumfile::write(AlbumPaths::of(book_.paths(), name).album, {});
+    if (!written) {
+        dialogs_.message(written.message(), DialogService::Buttons::Ok, DialogService::Icon::Error);
+        return -1;
+    }
+    book_.appendAlbum(BookAlbum{name});
+    return book_.count() - 1;
+}
+
+bool BookAlbumOperations::rename(int index) {
+    if (!editable() || !isValidIndex(index))
+        return false;
+    const auto name = dialogs_.input(QStringLiteral("タイトルの変更"),
+                                     QStringLiteral("新しいアルバム名を入力してください"),
+                                     book_.album(index).name);
+    return name && renameTo(index, *name);
+}
+
+bool BookAlbumOperations::renameTo(int index, const QString& name) {
+    if (!editable() || !isValidIndex(index) || name.isEmpty())
+        return false;
+    const QString old = book_.album(index).name;
+    if (name == old)
+        return false;
+    const BookPaths& book = book_.paths();
+    if (!acceptAlbumName(name, book.title, dialogs_))
+        return false;
+    for (int i = 0; i < book_.count(); ++i) {
+        if (i != index && book_.album(i).name.compare(name, Qt::CaseInsensitive) == 0) {
+            dialogs_.message(QStringLiteral("「%1」は名前に使えません。\r\n"
+                                            "同じ名前のアルバムがすでにあります。")
+                                 .arg(name),
+                             DialogService::Buttons::Ok, DialogService::Icon::Warning);
+            return false;
+        }
+    }
+
+    const AlbumPaths from = AlbumPaths::of(book, old);
+    const AlbumPaths to = AlbumPaths::of(book, name);
+    // An album named like its book (from an older library) shares the book's picture store:
+    // that file stays where it is.
+    const bool storeIsBooks = sameFile(from.store, book.pictureStore);
+    const QList<RenamedFile> files = {{from.album, to.album},
+                                      {from.store, to.store},
+                                      {from.marks, to.marks},
+                                      {from.counts, to.counts}};
+    // A file already named so belongs to no album of the book but would be taken for this
+    // album's (its marks, counts or pictures): nothing is renamed onto or beside it.
+    for (const RenamedFile& file : files) {
+        if (present(file.to) && !sameFile(file.from, file.to)) {
+            dialogs_.message(
+                QStringLiteral("%1 がすでにあるため、%2").arg(file.to, cannotRename(from.album)),
+                DialogService::Buttons::OkCancel, DialogService::Icon::Error);
+            return false;
+        }
+    }
+
+    QList<RenamedFile> done;
+    const auto undo = [&done] {
+        for (auto it = done.crbegin(); it != done.crend(); ++it)
+            QFile::rename(it->to, it->from);
+    };
+    for (const RenamedFile& file : files) {
+        const bool isAlbumFile = file.from == from.album;
+        if (!isAlbumFile && (!present(file.from) || (file.from == from.store && storeIsBooks)))
+            continue;
+        if (QFile::rename(file.from, file.to)) {
+            done.append(file);
+            continue;
+        }
+        // The album file is named with its folder, the store by the album's name alone; the
+        // marks and counts go back too, so the album never loses its bookmarks and counts.
+        const QString what = isAlbumFile ? book.bookFolder + old + QStringLiteral(".alb")
+                             : file.from == from.store ? old
+                                                       : file.from;
+        dialogs_.message(cannotRename(what), DialogService::Buttons::OkCancel,
+                         DialogService::Icon::Error);
+        undo();
+        return false;
+    }
+    book_.renameAlbum(index, name);
+    return true;
+}
+
+bool BookAlbumOperations::pictureFromFile(int index) {
+    if (!editable() || !isValidIndex(index))
+        return false;
+    QString folder = book_.paths().imagesFolder;
+    if (folder.size() > 1 && folder.endsWith(u'/'))
+        folder.chop(1);
+    const auto path = dialogs_.openFile(QString(), folder, QStringLiteral("jpeg (*.jpg)"));
+    if (!path)
+        return false;
+    QImage picture;
+    QFile file(*path);
+    if (isRegularFile(*path) && file.size() <= kMaxPictureFileBytes &&
+        file.open(QIODevice::ReadOnly))
+        picture = jpeg::decode(file.readAll());
+    if (picture.isNull()) {
+        dialogs_.message(*path + QStringLiteral(" は読み込めません"), DialogService::Buttons::Ok,
+                         DialogService::Icon::Error);
+        return false;
+    }
+    return setPicture(index, picture);
+}
+
+bool BookAlbumOperations::setPicture(int index, const QImage& picture) {
+    QImage thumbnail;
+    if (!editable() || !isValidIndex(index) || !imagefunc::fitThumbnail(picture, thumbnail))
+        return false;
+    book_.setPicture(index, thumbnail);
+    return true;
+}
+
+int BookAlbumOperations::remove(int index) {
+    if (!editable() || !isValidIndex(index))
+        return index;
+    const BookPaths& book = book_.paths();
+    const AlbumPaths paths = AlbumPaths::of(book, book_.album(index).name);
+    const bool storeIsBooks = sameFile(paths.store, book.pictureStore);
+    book_.removeAlbum(index);
+
+    QStringList kept;
+    for (const QString& path : {paths.album, paths.marks, paths.store, paths.counts}) {
+        if (!present(path) || (path == paths.store && storeIsBooks))
+            continue;
+        if (!QFile::remove(path))
+            kept.append(path);
+    }
+    // A file left behind would be taken for a new album's of the same name; creating one
+    // avoids the name, and the user learns which file to remove.
+    if (!kept.isEmpty())
+        dialogs_.message(QStringLiteral("ファイルを削除できません。\r\n%1")
+                             .arg(kept.join(QStringLiteral("\r\n"))),
+                         DialogService::Buttons::Ok, DialogService::Icon::Error);
+    if (book_.count() == 0)
+        return -1;
+    return std::min(index, book_.count() - 1);
+}
+
+bool BookAlbumOperations::canMoveBack(int index) const {
+    return editable() && book_.count() >= 2 && index > 0 && index < book_.count();
+}
+
+bool BookAlbumOperations::canMoveForward(int index) const {
+    return editable() && book_.count() >= 2 && index >= 0 && index < book_.count() - 1;
+}
+
+int BookAlbumOperations::moveBack(int index) {
+    if (!canMoveBack(index))
+        return index;
+    book_.exchangeAlbums(index, index - 1);
+    return index - 1;
+}
+
+int BookAlbumOperations::moveForward(int index) {
+    if (!canMoveForward(index))
+        return index;
+    book_.exchangeAlbums(index, index + 1);
+    return index + 1;
+}
+
+int BookAlbumOperations::moveToFront(int index) {
+    if (!canMoveBack(index))
+        return index;
+    book_.moveAlbum(index, 0);
+    return 0;
+}
+
+int BookAlbumOperations::moveToEnd(int index) {
+    if (!canMoveForward(index))
+        return index;
+    const int last = book_.count() - 1;
+    book_.moveAlbum(index, last);
+    return last;
+}
+
+bool BookAlbumOperations::sort(const QLocale& locale) {
+    if (!editable() || book_.count() == 0)
+        return false;
+    if (book_.count() >= 2) {
+        QStringList names;
+        names.reserve(book_.count());
+        for (const BookAlbum& album : book_.albums())
+            names.append(album.name);
+        book_.reorder(nameSortOrder(names, locale));
+    }
+    // Sorting writes the book and its pictures at once.
+    session_.flush();
+    return true;
+}
+
+} // namespace tavimo

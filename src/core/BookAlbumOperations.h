@@ -1,0 +1,72 @@
+#pragma once
+
+#include <QImage>
+#include <QLocale>
+#include <QString>
+
+namespace tavimo {
+
+class Book;
+class DialogService;
+class LibrarySession;
+
+// The book window's commands on single albums of the session's book: add, rename, the album
+// picture, delete, the four moves and sort. Each keeps the album's row whole (name, entries,
+// sync mark, picture, medium) and writes the album's own files here; the book file, the book's
+// picture store and media.dat follow through the session's saving. Indexes are the grid's
+// current album; a command whose guard does not hold does nothing. None of them runs while an
+// album is open in the album window: its place in the book must not change under it.
+class BookAlbumOperations {
+public:
+    explicit BookAlbumOperations(LibrarySession& session);
+
+    // "アルバムを追加": asks for a name and creates the album. Answers its index, -1 for none.
+    int add();
+    // Creates an empty album at the end of the book. "_" is appended while the name is the
+    // book's title or another album's name (letter case ignored), or while a file of that name
+    // is already in the book folder, so a new album never takes over files it does not own. A
+    // name that cannot name files is refused with a message. Answers the new index, or -1.
+    int createAlbum(const QString& name);
+
+    // "タイトルの変更": asks for the new name and renames the album's files. True when the
+    // album was renamed.
+    bool rename(int index);
+    // Renames album index to name without asking (rename's work after the input box).
+    bool renameTo(int index, const QString& name);
+
+    // "画像の変更　ファイルから": a JPEG chosen in the images folder becomes the album's picture.
+    bool pictureFromFile(int index);
+    // The album's picture made from any bitmap ("画像の変更　クリップボードから"); a null
+    // bitmap (the clipboard held no picture) changes nothing.
+    bool setPicture(int index, const QImage& picture);
+
+    // "アルバムを削除": the album leaves the book and its files are deleted. Answers the index
+    // selected afterwards: the album that took its place, else the new last one, else -1.
+    int remove(int index);
+
+    // The moves answer the album's new index (index itself when nothing moved).
+    bool canMoveBack(int index) const;
+    bool canMoveForward(int index) const;
+    int moveBack(int index);
+    int moveForward(int index);
+    int moveToFront(int index);
+    int moveToEnd(int index);
+
+    // "ソート": by name, ascending, letter case ignored, in the collation of locale; each album
+    // keeps its row. The book and its pictures are written at once. False when there was
+    // nothing to sort.
+    bool sort(const QLocale& locale = QLocale::system());
+
+    bool isValidIndex(int index) const;
+
+private:
+    bool editable() const;
+    // A file of the album named so is in the book folder or its images folder.
+    bool filesExist(const QString& name) const;
+
+    LibrarySession& session_;
+    Book& book_;
+    DialogService& dialogs_;
+};
+
+} // namespace tavimo

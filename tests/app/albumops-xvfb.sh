@@ -1,0 +1,94 @@
+#!/usr/bin/env bash
+# Album commands of the book window in the real program under Xvfb, from a library holding the
+# empty book "テスト": "アルバムを追加" (Alt+A, Return) makes the album "海", "タイトルの変更" in the
+# album's popup renames it "山", "ソート" (Alt+A, the last entry) sorts, and "終了(&X)" ends the
+# program. On disk afterwards: テスト.book holds 山 (CP932, CR LF), テスト/山.alb exists and
+# テスト/images/テスト.pjpg holds one picture.
+# With TAVIMO_ALBUMOPS_SHOT=FILE.png the screen is saved after the sort.
+set -euo pipefail
+binary=$1
+here=$(cd "$(dirname "$0")" && pwd)
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+lib="$work/lib"
+mkdir -p "$lib/テスト/images" "$work/run"
+chmod 700 "$work/run"
+printf '[text]\r\nbook=テスト\r\n[ex]\r\npacked=1\r\n' >"$lib/Tavimo.ini"
+: >"$lib/テスト.book"
+export TAVIMO_LIBRARY="$lib" XDG_RUNTIME_DIR="$work/run" QT_QPA_PLATFORM=xcb
+export LSAN_OPTIONS="${LSAN_OPTIONS:-suppressions=$here/../lsan.supp:print_suppressions=0}"
+export TAVIMO_ALBUMOPS_SHOT="${TAVIMO_ALBUMOPS_SHOT:-}"
+
+cat >"$work/session.sh" <<'SESSION'
+set -euo pipefail
+"$1" & pid=$!
+lib=$TAVIMO_LIBRARY
+fail() { echo "FAIL: $*"; kill $pid 2>/dev/null || true; exit 1; }
+find_window() {
+  for _ in $(seq 1 600); do
+    id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1 || true)
+    if [ -n "$id" ]; then echo "$id"; return 0; fi
+    sleep 0.1
+  done
+  return 1
+}
+# Waits up to ten seconds for a condition.
+until_true() {
+  for _ in $(seq 1 100); do eval "$1" && return 0; sleep 0.1; done
+  return 1
+}
+focus() {
+  xdotool windowactivate --sync "$1" 2>/dev/null || xdotool windowfocus --sync "$1" 2>/dev/null || true
+  sleep 0.5
+}
+# Answers the input box titled $1 with the text $2 (typed over what it holds).
+answer() {
+  local box
+  box=$(find_window "^$1\$") || fail "no input box \"$1\""
+  focus "$box"
+  xdotool key --delay 100 ctrl+a BackSpace
+  xdotool type --delay 100 "$2"
+  sleep 0.3
+  xdotool key Return
+  until_true "! xdotool search --onlyvisible --name '^$1\$' >/dev/null 2>&1" || fail "\"$1\" stayed open"
+}
+
+book=$(find_window 'テスト ブック') || fail "no book window"
+focus "$book"
+xdotool key --delay 300 alt+a Return
+answer 'タイトルの入力' '海'
+until_true "[ -e '$lib/テスト/海.alb' ]" || fail "adding made no 海.alb"
+
+# The album's popup: a right click on its cell, then "タイトルの変更" (third entry from the end).
+eval "$(xdotool getwindowgeometry --shell "$book")"
+focus "$book"
+xdotool mousemove $((X + 60)) $((Y + 60)) click 3
+sleep 0.8
+xdotool key --delay 200 Up Up Up Return
+answer 'タイトルの変更' '山'
+until_true "[ -e '$lib/テスト/山.alb' ] && [ ! -e '$lib/テスト/海.alb' ]" || fail "renaming left 海.alb"
+
+focus "$book"
+xdotool key --delay 300 alt+a Up Return
+sleep 1
+if [ -n "$TAVIMO_ALBUMOPS_SHOT" ]; then
+  import -window root "$TAVIMO_ALBUMOPS_SHOT" || true
+fi
+focus "$book"
+xdotool key --delay 300 alt+f x
+until_true "! kill -0 $pid 2>/dev/null" || fail "終了(&X) did not end the program"
+wait $pid
+SESSION
+xvfb-run -a -s "-screen 0 1280x1024x24" bash "$work/session.sh" "$binary"
+
+book=$(od -An -tx1 "$lib/テスト.book" | tr -d ' \n')
+echo "テスト.book: $book"
+# 山 is 8E 52 in CP932.
+if [ "$book" != 8e520d0a ]; then echo "FAIL: テスト.book does not hold 山 alone"; exit 1; fi
+if [ ! -f "$lib/テスト/山.alb" ] || [ -e "$lib/テスト/海.alb" ]; then
+  echo "FAIL: the album file is not 山.alb"; exit 1
+fi
+# The store's picture count is the 32-bit little-endian number at offset 132.
+count=$(od -An -tu4 -j132 -N4 "$lib/テスト/images/テスト.pjpg" | tr -d ' ')
+if [ "$count" != 1 ]; then echo "FAIL: the book's picture store holds $count pictures"; exit 1; fi
+echo "album commands test passed"
