@@ -13,6 +13,7 @@
 #include "ui/BookSession.h"
 #include "ui/BookWindow.h"
 #include "ui/LoadingWindow.h"
+#include "ui/PlayerCapture.h"
 #include "ui/PlayerLink.h"
 #include "ui/PlayerWindow.h"
 #include "ui/SplashWindow.h"
@@ -43,6 +44,7 @@ AppRoot::AppRoot(const QString& libraryFolder, DialogService& dialogs, const Vol
     form5_ = std::make_unique<TForm5>(form1_.get(), form2_.get());
     form4_ = std::make_unique<TForm4>(*session_, state_, dialogs_);
     new PlayerLink(*form2_, *form4_);
+    new PlayerCapture(*form2_, *form4_, state_, dialogs_);
     form2_->setLoadingWindow(form5_.get());
     form2_->setPlayerWindow(form4_.get());
     albumCommands_ = new AlbumCommands(*form2_, *session_, state_, *trash_, *launcher_);

@@ -149,7 +149,7 @@ void TForm4::connectMenu() {
     jump(m.forward1, Playback::kOneMinute);
     jump(m.forward10, Playback::kTenMinutes);
     connect(m.setBookmark, &QAction::triggered, this, [this] { playback_->setBookmark(); });
-    // The picture half of this command comes with frame capture.
+    // The bookmark comes first; the picture follows through PlayerCapture, connected later.
     connect(m.bookmarkAndPicture, &QAction::triggered, this, [this] { playback_->setBookmark(); });
     connect(m.goToBookmark, &QAction::triggered, this, [this] {
         playback_->goToBookmark();

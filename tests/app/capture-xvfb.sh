@@ -1,0 +1,110 @@
+#!/usr/bin/env bash
+# Saves a frame in the real program under Xvfb: a library whose book "shelf" holds the album
+# "trip" of one moving-pattern video (320 x 240, made here with ffmpeg). Enter opens the album,
+# Enter plays the video in a player whose picture shows at twice its size; Z pauses it, F1
+# notes the position as the bookmark, Ctrl+S saves the picture silently into the capture folder.
+# The bitmap must be 24 bits at the video's own size, and match the frame ffmpeg extracts at
+# the bookmark's time (PSNR at least 30 dB, and better than against a frame a second away).
+set -euo pipefail
+binary=$1
+here=$(cd "$(dirname "$0")" && pwd)
+work=$(mktemp -d)
+trap '[ -n "${TAVIMO_KEEP_WORK:-}" ] || rm -rf "$work"' EXIT
+mkdir -p "$work/lib/shelf/images" "$work/run" "$work/videos" "$work/captures"
+chmod 700 "$work/run"
+# testsrc2 without its colours: saturated colour edges in 4:2:0 chroma come out differently from
+# any two converters to RGB, which would measure them rather than the capture.
+ffmpeg -nostdin -loglevel error -y -f lavfi -i "testsrc2=size=320x240:rate=25:duration=30,hue=s=0" \
+  -c:v libx264 -preset ultrafast -g 25 -pix_fmt yuv420p "$work/videos/clip.mp4"
+# "動画表示を修正" (mixer=1) draws without OpenGL (Mesa's software driver leaks at exit). The
+# player's window of 640 x 540 leaves a video area of 640 x 480 above its 60-pixel controls.
+printf '[text]\r\nbook=shelf\r\n[form4]\r\nwidth=640\r\nheight=540\r\n[ex]\r\npacked=1\r\nmixer=1\r\n[capture]\r\nsilent=1\r\nsize=1\r\ndir=%s\r\n' \
+  "$work/captures" >"$work/lib/Tavimo.ini"
+printf 'trip\r\n' >"$work/lib/shelf.book"
+printf '%s\r\n' "$work/videos/clip.mp4" >"$work/lib/shelf/trip.alb"
+export TAVIMO_LIBRARY="$work/lib" XDG_RUNTIME_DIR="$work/run" QT_QPA_PLATFORM=xcb
+export LSAN_OPTIONS="${LSAN_OPTIONS:-suppressions=$here/../lsan.supp:print_suppressions=0}"
+export TAVIMO_CAPTURE_SHOT="${TAVIMO_CAPTURE_SHOT:-}"
+
+cat >"$work/session.sh" <<'SESSION'
+set -euo pipefail
+"$1" & pid=$!
+captures=$2
+fail() { echo "FAIL: $*"; kill $pid 2>/dev/null || true; exit 1; }
+find_window() {
+  for _ in $(seq 1 600); do
+    id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1 || true)
+    if [ -n "$id" ]; then echo "$id"; return 0; fi
+    sleep 0.1
+  done
+  return 1
+}
+# Presses keys in a window until `until` succeeds: a loaded machine can swallow presses.
+press() {
+  local window=$1 keys=$2 until=$3
+  for _ in 1 2 3 4 5; do
+    xdotool windowactivate --sync "$window" 2>/dev/null || xdotool windowfocus --sync "$window" 2>/dev/null || true
+    sleep 0.5
+    xdotool key --delay 200 $keys 2>/dev/null || true
+    for _ in $(seq 1 50); do eval "$until" && return 0; sleep 0.1; done
+  done
+  return 1
+}
+book=$(find_window 'shelf ブック') || fail "no book window"
+press "$book" Return "xdotool search --onlyvisible --name 'trip ～' >/dev/null 2>&1" ||
+  fail "Enter on the album's cell did not open it"
+album=$(find_window 'trip ～')
+press "$album" Return "xdotool search --onlyvisible --name '^MoviePlayer clip.mp4$' >/dev/null 2>&1" ||
+  fail "Enter on the video's cell did not open the player"
+player=$(find_window '^MoviePlayer clip.mp4$')
+sleep 3 # some way into the video
+mrk="$TAVIMO_LIBRARY/shelf/trip.mrk"
+press "$player" z "true" || true
+sleep 1 # the pause has settled and its picture is drawn
+press "$player" F1 "grep -q '^[1-9]' '$mrk' 2>/dev/null" || fail "F1 wrote no bookmark"
+press "$player" ctrl+s "ls '$captures'/*.bmp >/dev/null 2>&1" || fail "Ctrl+S saved no bitmap"
+if [ -n "$TAVIMO_CAPTURE_SHOT" ]; then
+  ffmpeg -nostdin -loglevel error -y -f x11grab -i "$DISPLAY" -frames:v 1 "$TAVIMO_CAPTURE_SHOT" || true
+fi
+press "$player" Escape "! xdotool search --onlyvisible --name '^MoviePlayer' >/dev/null 2>&1" ||
+  fail "Esc did not close the player"
+press "$album" Escape "! xdotool search --onlyvisible --name 'trip ～' >/dev/null 2>&1" ||
+  fail "Esc did not close the album"
+press "$book" "alt+f x" "! kill -0 $pid 2>/dev/null" || fail "終了(&X) did not end the program"
+wait $pid
+SESSION
+xvfb-run -a -s "-screen 0 1280x1024x24" bash "$work/session.sh" "$binary" "$work/captures"
+
+shopt -s nullglob
+saved=("$work"/captures/*.bmp)
+if [ ${#saved[@]} -ne 1 ]; then echo "FAIL: ${#saved[@]} bitmaps saved, not 1"; exit 1; fi
+bmp=${saved[0]}
+name=$(basename "$bmp")
+if ! [[ "$name" =~ ^[0-9]{4}_[0-9]{4}_000\.bmp$ ]]; then echo "FAIL: saved as $name"; exit 1; fi
+# Width, height and bits per pixel from the bitmap's header (little-endian, as od reads here).
+field() { od -An -t "$1" -j "$2" -N "$3" "$bmp" | tr -d ' '; }
+width=$(field d4 18 4)
+height=$(field d4 22 4)
+bits=$(field u2 28 2)
+echo "saved $name: ${width} x ${height}, ${bits} bits"
+if [ "$width" != 320 ] || [ "$height" != 240 ] || [ "$bits" != 24 ]; then
+  echo "FAIL: not a 24-bit bitmap of 320 x 240"; exit 1
+fi
+mark=$(tr -d '\r' <"$work/lib/shelf/trip.mrk")
+# The frame shown at the bookmark: ffmpeg keeps the first frame at or after the time asked.
+at=$(awk -v m="$mark" 'BEGIN { printf "%.4f", m / 1e7 - 0.005 }')
+away=$(awk -v m="$mark" 'BEGIN { t = m / 1e7; printf "%.4f", (t > 2 ? t - 1 : t + 1) }')
+# PSNR in dB of the saved picture against the frame ffmpeg extracts at a time (in seconds).
+psnr() {
+  ffmpeg -nostdin -loglevel error -y -ss "$2" -i "$work/videos/clip.mp4" -frames:v 1 "$work/frame.png"
+  ffmpeg -nostdin -hide_banner -i "$1" -i "$work/frame.png" \
+    -lavfi "[0:v]format=rgb24[a];[1:v]format=rgb24[b];[a][b]psnr" -f null - 2>&1 |
+    sed -n 's/.*PSNR r:.* average:\([0-9.inf]*\).*/\1/p' | tail -n 1
+}
+here_db=$(psnr "$bmp" "$at")
+away_db=$(psnr "$bmp" "$away")
+echo "bookmark $mark: PSNR ${here_db} dB against the frame at ${at} s, ${away_db} dB a second away"
+if ! awk -v a="$here_db" -v b="$away_db" 'BEGIN { exit !((a == "inf" || a >= 30) && (a == "inf" || a > b)) }'; then
+  echo "FAIL: the saved picture is not the frame at the bookmark"; exit 1
+fi
+echo "capture test passed"
