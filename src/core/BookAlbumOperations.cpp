@@ -78,7 +78,8 @@ int BookAlbumOperations::createAlbum(const QString& wanted) {
     if (!editable() || wanted.isEmpty())
         return -1;
     const QString& title = book_.paths().title;
-    if (!acceptAlbumName(wanted, title, dialogs_))
+    // The book's own name is not refused here: it gets its "_" below.
+    if (!acceptName(wanted, NameKind::Album, dialogs_))
         return -1;
     QString name = wanted;
     const auto taken = [&](const QString& candidate) {

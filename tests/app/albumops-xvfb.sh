@@ -13,7 +13,8 @@ trap 'rm -rf "$work"' EXIT
 lib="$work/lib"
 mkdir -p "$lib/テスト/images" "$work/run"
 chmod 700 "$work/run"
-printf '[text]\r\nbook=テスト\r\n[ex]\r\npacked=1\r\n' >"$lib/Tavimo.ini"
+# The settings file is CP932: テスト is 83 65 83 58 83 67.
+printf '[text]\r\nbook=\x83\x65\x83\x58\x83\x67\r\n[ex]\r\npacked=1\r\n' >"$lib/Tavimo.ini"
 : >"$lib/テスト.book"
 export TAVIMO_LIBRARY="$lib" XDG_RUNTIME_DIR="$work/run" QT_QPA_PLATFORM=xcb
 export LSAN_OPTIONS="${LSAN_OPTIONS:-suppressions=$here/../lsan.supp:print_suppressions=0}"
@@ -72,7 +73,7 @@ focus "$book"
 xdotool key --delay 300 alt+a Up Return
 sleep 1
 if [ -n "$TAVIMO_ALBUMOPS_SHOT" ]; then
-  import -window root "$TAVIMO_ALBUMOPS_SHOT" || true
+  ffmpeg -nostdin -loglevel error -y -f x11grab -i "$DISPLAY" -frames:v 1 "$TAVIMO_ALBUMOPS_SHOT" || true
 fi
 focus "$book"
 xdotool key --delay 300 alt+f x
