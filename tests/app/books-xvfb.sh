@@ -55,6 +55,7 @@ xdotool key Return
 find_window 'テスト ブック' >/dev/null || fail "the new book's caption did not show"
 echo "the book window reads: $(xdotool getwindowname "$book")"
 if [ -n "$TAVIMO_BOOKS_SHOT" ]; then
+  xdotool windowactivate --sync "$book" 2>/dev/null || xdotool windowfocus --sync "$book" 2>/dev/null || true
   sleep 1
   xdotool key --delay 200 alt+f 2>/dev/null || true
   sleep 1
