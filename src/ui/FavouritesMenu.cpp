@@ -28,6 +28,14 @@ FavouritesMenu::FavouritesMenu(LibrarySession& session, AppState& state, TForm1&
     connect(book, &Book::modelReset, this, &FavouritesMenu::followCurrentBook);
     connect(book, &Book::layoutChanged, this, &FavouritesMenu::followCurrentBook);
     connect(book, &Book::dataChanged, this, &FavouritesMenu::followCurrentBook);
+    // Before another book replaces the rows, what is due is taken from them.
+    connect(book, &Book::modelAboutToBeReset, this, &FavouritesMenu::applyDueChanges);
+    connect(window_.favmenu, &QMenu::aboutToShow, this, &FavouritesMenu::applyDueChanges);
+}
+
+const QStringList& FavouritesMenu::albumNames() {
+    applyDueChanges();
+    return names_;
 }
 
 void FavouritesMenu::fill(const QStringList& names) {
@@ -46,8 +54,15 @@ void FavouritesMenu::fill(const QStringList& names) {
 }
 
 void FavouritesMenu::rebuild() {
+    changesDue_ = false;
     if (state_.favouriteBook.isEmpty())
         return;
+    // The open book's rows are newer than its file, which is saved a moment after a change.
+    if (session_.bookOpen() && session_.bookPaths().title == state_.favouriteBook) {
+        changesDue_ = true;
+        applyDueChanges();
+        return;
+    }
     const auto names = favouritebook::readAlbums(state_.libraryFolder, state_.favouriteBook);
     if (!names) {
         dialogs_.message(favouritebook::kNotFoundMessage, DialogService::Buttons::Ok,
@@ -58,6 +73,15 @@ void FavouritesMenu::rebuild() {
 }
 
 void FavouritesMenu::followCurrentBook() {
+    const Book& book = session_.book();
+    if (book.isOpen() && book.paths().title == state_.favouriteBook)
+        changesDue_ = true;
+}
+
+void FavouritesMenu::applyDueChanges() {
+    if (!changesDue_)
+        return;
+    changesDue_ = false;
     const Book& book = session_.book();
     if (!book.isOpen() || book.paths().title != state_.favouriteBook)
         return;

@@ -23,8 +23,9 @@ public:
     FavouritesMenu(LibrarySession& session, AppState& state, TForm1& window,
                    BookListMenu& bookList);
 
-    // Lists the favourite book's albums from its book file. A favourite whose book file is
-    // missing is reported and the menu stays as it was; no favourite, no change.
+    // Lists the favourite book's albums: from the rows when it is the open book, else from its
+    // book file. A favourite whose book file is missing is reported and the menu stays as it
+    // was; no favourite, no change.
     void rebuild();
     // "お気に入りの設定": asks for a book of the book list by title or file name.
     void chooseFavourite();
@@ -32,11 +33,14 @@ public:
     void openAlbum(const QString& name);
 
     // The album names the items show, in menu order.
-    const QStringList& albumNames() const { return names_; }
+    const QStringList& albumNames();
 
 private:
     void fill(const QStringList& names);
+    // The favourite book's rows changed: the items are brought up to date when they are next
+    // shown or asked for, so that sorting or moving thousands of albums pays for one refresh.
     void followCurrentBook();
+    void applyDueChanges();
 
     LibrarySession& session_;
     AppState& state_;
@@ -45,6 +49,7 @@ private:
     DialogService& dialogs_;
     QStringList names_;
     QList<QAction*> items_;
+    bool changesDue_ = false;
 };
 
 } // namespace tavimo

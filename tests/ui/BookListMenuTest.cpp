@@ -243,11 +243,13 @@ TEST_F(BookListMenuTest, TheFavouritesFollowTheFavouriteBooksAlbumsByName) {
     makeBook("other", {});
     list.rebuild();
     FavouritesMenu favourites(session, state, form, list);
-    state.favouriteBook = "好き";
-    favourites.rebuild();
     open("好き");
 
+    // Chosen while a rename is not saved yet: the rows are newer than the book file.
     session.book().renameAlbum(0, "湖");
+    state.favouriteBook = "好き";
+    favourites.rebuild();
+    EXPECT_EQ(favourites.albumNames(), (QStringList{"湖", "山", "川"}));
     session.book().moveAlbum(2, 0);
     EXPECT_EQ(favourites.albumNames(), (QStringList{"川", "湖", "山"}));
     EXPECT_EQ(form.favmenu->actions().at(2)->text(), "川");
