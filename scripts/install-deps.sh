@@ -12,6 +12,7 @@ packages=(
   libgtest-dev libgmock-dev
   fonts-ipafont-gothic
   ffmpeg ffmpegthumbnailer xvfb xauth xdotool x11-utils qt6-qpa-plugins
+  desktop-file-utils
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -10,8 +10,11 @@
 #include "ui/AlbumOpener.h"
 #include "ui/AlbumWindow.h"
 #include "ui/BookAlbumCommands.h"
+#include "ui/BookListMenu.h"
 #include "ui/BookSession.h"
+#include "ui/BookToolCommands.h"
 #include "ui/BookWindow.h"
+#include "ui/FavouritesMenu.h"
 #include "ui/LoadingWindow.h"
 #include "ui/PlayerCapture.h"
 #include "ui/PlayerLink.h"
@@ -32,12 +35,16 @@ AppRoot::AppRoot(const QString& libraryFolder, DialogService& dialogs, const Vol
     session_ = std::make_unique<LibrarySession>(state_.libraryFolder, dialogs_, volumes);
     trash_ = std::make_unique<platform::DesktopTrash>();
     launcher_ = std::make_unique<platform::DetachedLauncher>();
+    documents_ = std::make_unique<platform::DesktopDocumentOpener>();
 
     // Window creation order: book, splash, album, loading, player.
     // The splash window shows itself until start-up has finished.
     form1_ = std::make_unique<TForm1>(*session_, state_, dialogs_);
     form6_ = std::make_unique<TForm6>(form1_.get());
     bookSession_ = new BookSession(*session_, state_, *form1_);
+    bookList_ = new BookListMenu(*session_, state_, *form1_, *bookSession_);
+    favourites_ = new FavouritesMenu(*session_, state_, *form1_, *bookList_);
+    new BookToolCommands(state_, *form1_, dialogs_, *documents_);
     form2_ = std::make_unique<TForm2>(*session_, state_, dialogs_);
     opener_ = new AlbumOpener(*session_, *form1_, *form2_);
     new BookAlbumCommands(*form1_, *session_, *opener_, *form2_);
@@ -68,12 +75,15 @@ void AppRoot::fillDriveList(const VolumeTable& volumes) {
 
 void AppRoot::startUp() {
     if (!QFileInfo::exists(state_.settingsPath())) {
+        // Books made in a session that never reached its exit are still listed.
+        bookList_->rebuild();
         showBookWindow();
         return;
     }
     readSettingsFile();
     auto openBook = [this] {
         decideCurrentBook();
+        bookList_->rebuild();
         bookSession_->loadCurrentBook();
         showBookWindow();
     };
@@ -111,6 +121,7 @@ void AppRoot::applySetting(SettingKey key) {
     form2_->applySetting(key);
     form4_->applySetting(key);
     if (key == SettingKey::TextPlName) {
+        favourites_->rebuild();
         if (!QFileInfo(state_.videoFolder).isDir())
             state_.videoFolder.clear();
     }

@@ -13,6 +13,9 @@ class ThumbnailMigrationRun;
 class AlbumCommands;
 class AlbumOpener;
 class BookSession;
+class BookListMenu;
+class DocumentOpener;
+class FavouritesMenu;
 class FileTrash;
 class LibrarySession;
 class ProgramLauncher;
@@ -45,6 +48,8 @@ public:
     AppState& state() { return state_; }
     LibrarySession& session() { return *session_; }
     BookSession& bookSession() { return *bookSession_; }
+    BookListMenu& bookList() { return *bookList_; }
+    FavouritesMenu& favourites() { return *favourites_; }
     TForm1& bookWindow() { return *form1_; }
     TForm2& albumWindow() { return *form2_; }
     AlbumCommands& albumCommands() { return *albumCommands_; }
@@ -67,12 +72,15 @@ private:
     std::unique_ptr<LibrarySession> session_;
     std::unique_ptr<FileTrash> trash_;
     std::unique_ptr<ProgramLauncher> launcher_;
+    std::unique_ptr<DocumentOpener> documents_;
     std::unique_ptr<TForm1> form1_;
     std::unique_ptr<TForm6> form6_;
     std::unique_ptr<TForm2> form2_;
     std::unique_ptr<TForm5> form5_;
     std::unique_ptr<TForm4> form4_;
     BookSession* bookSession_ = nullptr;     // owned by the book window
+    BookListMenu* bookList_ = nullptr;       // owned by the book window
+    FavouritesMenu* favourites_ = nullptr;   // owned by the book window
     AlbumOpener* opener_ = nullptr;          // owned by the book window
     AlbumCommands* albumCommands_ = nullptr; // owned by the album window
     // Last: its worker is stopped and joined before the windows it reports to go.

@@ -1,9 +1,11 @@
 #include "platform/DesktopServices.h"
 
+#include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QUrl>
 
 namespace tavimo::platform {
 
@@ -21,6 +23,10 @@ bool DetachedLauncher::startDetached(const QString& program, const QStringList& 
     if (program.isEmpty())
         return false;
     return QProcess::startDetached(program, arguments);
+}
+
+bool DesktopDocumentOpener::open(const QString& path) {
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
 
 } // namespace tavimo::platform

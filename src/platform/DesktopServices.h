@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/DocumentOpener.h"
 #include "core/FileTrash.h"
 
 namespace tavimo::platform {
@@ -15,6 +16,12 @@ public:
 class DetachedLauncher final : public ProgramLauncher {
 public:
     bool startDetached(const QString& program, const QStringList& arguments) override;
+};
+
+// Opens documents with the desktop's default program for them (the user's browser for HTML).
+class DesktopDocumentOpener final : public DocumentOpener {
+public:
+    bool open(const QString& path) override;
 };
 
 } // namespace tavimo::platform

@@ -75,7 +75,8 @@ void BookSession::markBookEntries() {
             continue;
         }
         if (inList && item->isCheckable())
-            item->setChecked(state_.libraryFolder + item->text() == session_.bookPaths().bookFile);
+            item->setChecked(state_.libraryFolder + item->data().toString() ==
+                             session_.bookPaths().bookFile);
     }
 }
 

@@ -50,8 +50,10 @@ DialogService::Answer ScriptedDialogService::message(const QString& text, Button
 }
 
 std::optional<QString> ScriptedDialogService::input(const QString& caption, const QString&,
-                                                    const QString&) {
-    return nextText(Asked::Input, caption);
+                                                    const QString& initial) {
+    auto answer = nextText(Asked::Input, caption);
+    asked_.last().initial = initial;
+    return answer;
 }
 
 std::optional<QString> ScriptedDialogService::openFile(const QString& caption, const QString&,

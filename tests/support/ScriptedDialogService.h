@@ -15,7 +15,8 @@ public:
     struct Asked {
         enum Kind { Message, Input, OpenFile, OpenFiles, SaveFile, SelectFolder, ChooseColor };
         Kind kind;
-        QString text; // the message text, or the caption of other dialogs
+        QString text;    // the message text, or the caption of other dialogs
+        QString initial; // the text an input box starts with
     };
     using Reply = std::variant<Answer, QString, QStringList, QColor, std::monostate>;
 
