@@ -79,8 +79,10 @@ void VideoSurface::restoreVideo() {
     // Only a file with a picture that plays: one whose video has no decoder stays without.
     if (!engine_.handle() || engine_.videoWidth() <= 0 || !engine_.positions(nullptr, nullptr))
         return;
-    const char* automatic = "auto";
-    mpv_set_property_async(engine_.handle(), 0, "vid", MPV_FORMAT_STRING, &automatic);
+    // The track choice itself stayed "auto": it is left and taken again to make libmpv
+    // choose anew.
+    for (const char* choice : {"no", "auto"})
+        mpv_set_property_async(engine_.handle(), 0, "vid", MPV_FORMAT_STRING, &choice);
 }
 
 void VideoSurface::useSoftware() {
