@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Changes the player's aspect from its popup menu in the real program under Xvfb: a library
 # whose book "shelf" holds the album "trip" of one 60 s fixture video. Enter opens the album
-# and plays the video; a right click on the video opens the popup menu, and the keys End, Up,
+# and plays the video; a right click on the video opens the popup menu, and the keys Up, Up,
 # Up, Up, Right, Down x 5, Return choose "アスペクト比" › "2.35 : 1（シネスコサイズ）". M mutes.
 # The picture must then have black bands above and below, and after the program ends the
 # settings file must hold aspect 5 and volume 0 (quit while muted).
@@ -83,20 +83,19 @@ for _ in 1 2 3; do
   xdotool windowactivate --sync "$player" 2>/dev/null || true
   xdotool click 3
   sleep 1
-  xdotool key --delay 150 End Up Up Up Right Down Down Down Down Down Return
+  xdotool key --delay 150 Up Up Up Up Right Down Down Down Down Down Return
   # 2.35 : 1 across the width leaves bands of (area_h - WIDTH x 100 / 235) / 2 rows.
+  band=$(((area_h - WIDTH * 100 / 235) / 2))
   for _ in $(seq 1 30); do
-    if dark "$player" "$x" 5; then chosen=true; break 2; fi
+    if dark "$player" "$x" 5 && reddish "$player" "$x" $((band + 6)); then chosen=true; break 2; fi
     sleep 0.2
   done
 done
-$chosen || fail "the picture did not change to 2.35 : 1: $(pixel "$player" "$x" 5)"
-band=$(((area_h - WIDTH * 100 / 235) / 2))
-reddish "$player" "$x" $((band + 6)) || fail "no picture below the band: $(pixel "$player" "$x" $((band + 6)))"
-echo "2.35 : 1 leaves a band of about $band rows above the picture"
 if [ -n "$TAVIMO_PLAYER_SHOT" ]; then
   ffmpeg -nostdin -loglevel error -y -i "$SHOT" "$TAVIMO_PLAYER_SHOT" || true
 fi
+$chosen || fail "the picture did not change to 2.35 : 1: $(pixel "$player" "$x" 5), $(pixel "$player" "$x" $((band + 6))) at row $((band + 6)) of $WIDTH x $HEIGHT"
+echo "2.35 : 1 leaves a band of about $band rows above the picture"
 press "$player" m "true"
 press "$player" Escape "! xdotool search --onlyvisible --name '^MoviePlayer' >/dev/null 2>&1" ||
   fail "Esc did not close the player"
