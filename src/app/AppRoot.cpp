@@ -21,6 +21,7 @@
 #include "ui/PlayerWindow.h"
 #include "ui/SplashWindow.h"
 
+#include <QAction>
 #include <QCoreApplication>
 #include <QFileInfo>
 
@@ -52,6 +53,8 @@ AppRoot::AppRoot(const QString& libraryFolder, DialogService& dialogs, const Vol
     form4_ = std::make_unique<TForm4>(*session_, state_, dialogs_);
     new PlayerLink(*form2_, *form4_);
     new PlayerCapture(*form2_, *form4_, state_, dialogs_);
+    for (QAction* option : {form1_->N39, form1_->N56})
+        QObject::connect(option, &QAction::toggled, form4_.get(), &TForm4::rendererOptionsChanged);
     form2_->setLoadingWindow(form5_.get());
     form2_->setPlayerWindow(form4_.get());
     albumCommands_ = new AlbumCommands(*form2_, *session_, state_, *trash_, *launcher_);
@@ -147,7 +150,7 @@ void AppRoot::exitSequence() {
     bookSession_->saveCurrentBook();
     form1_->setAcceptDrops(false);
     form2_->setAcceptDrops(false);
-    form4_->storeGeometry();
+    form4_->storeSettings();
     form1_->storeGeometry();
     form2_->storeGeometry();
     report(saveSettingsFile(state_));

@@ -2,9 +2,9 @@
 
 namespace tavimo::media {
 
-QRect fitVideoRect(int width, int height, int crop, QSize box) {
+QRect fitVideoRect(qint64 width, qint64 height, qint64 crop, QSize box) {
     const qint64 w = box.width(), h = box.height();
-    const qint64 shownHeight = qint64(height) - 2 * qint64(crop);
+    const qint64 shownHeight = height - 2 * crop;
     if (width == 0 || shownHeight == 0)
         return QRect(0, 0, 120, 90);
     const qint64 r = shownHeight * 128 / width;

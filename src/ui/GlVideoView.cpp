@@ -71,6 +71,7 @@ void GlVideoView::initializeGL() {
         return;
     }
     mpv_render_context_set_update_callback(context_, &GlVideoView::frameReady, this);
+    QMetaObject::invokeMethod(this, &GlVideoView::attached, Qt::QueuedConnection);
 }
 
 void GlVideoView::frameReady(void* self) {

@@ -27,7 +27,8 @@ public:
     void detach();
 
 Q_SIGNALS:
-    void failed(); // libmpv can't draw with this OpenGL context
+    void failed();   // libmpv can't draw with this OpenGL context
+    void attached(); // libmpv draws here from now on
 
 protected:
     void initializeGL() override;

@@ -2,9 +2,10 @@
 
 #include "core/AppState.h"
 #include "core/Playback.h"
+#include "media/DisplayOptions.h"
 #include "media/MpvMediaEngine.h"
-#include "media/VideoRect.h"
 #include "ui/PlayerControlBar.h"
+#include "ui/PlayerDisplayCommands.h"
 #include "ui/PlayerMenu.h"
 #include "ui/SeekBar.h"
 #include "ui/VideoSurface.h"
@@ -24,11 +25,6 @@ namespace {
 
 const QString kCaption = QStringLiteral("MoviePlayer ");
 
-ui::VideoSurface::Mode surfaceMode(const AppState& state) {
-    // "動画表示を修正" draws without OpenGL, for drivers that show it wrongly.
-    return state.fixVideoDisplay ? ui::VideoSurface::Mode::Software : ui::VideoSurface::Mode::Auto;
-}
-
 } // namespace
 
 TForm4::TForm4(LibrarySession& session, AppState& state, DialogService& dialogs, QWidget* parent,
@@ -36,6 +32,7 @@ TForm4::TForm4(LibrarySession& session, AppState& state, DialogService& dialogs,
     : QMainWindow(parent), session_(session), state_(state), dialogs_(dialogs),
       engine_(std::make_unique<media::PlayerEngine>(output)),
       media_(std::make_unique<media::MpvMediaEngine>(*engine_)),
+      display_(std::make_unique<media::DisplayOptions>(*engine_)),
       playback_(std::make_unique<Playback>(session_, *media_)),
       menu_(std::make_unique<PlayerMenu>(*this)) {
     setObjectName(QStringLiteral("Form4"));
@@ -63,8 +60,9 @@ TForm4::TForm4(LibrarySession& session, AppState& state, DialogService& dialogs,
     column->addWidget(controls_);
     setCentralWidget(panel);
 
-    controls_->volumeBar->setValue(state_.player.volume);
-    engine_->setVolume(state_.player.volume);
+    displayCommands_ = new PlayerDisplayCommands(*this, *engine_, *display_, *menu_, *controls_,
+                                                 *surface_, state_);
+    displayCommands_->applyVolumeSetting();
     connectControls();
     connectMenu();
     connectPlayback();
@@ -111,10 +109,6 @@ void TForm4::connectControls() {
     });
     connect(c.seekBar, &TDSTrackBar::ticked, this, &TForm4::seekTicked);
     connect(c.seekBar, &TDSTrackBar::moved, this, &TForm4::seekMoved);
-    connect(c.volumeBar, &QSlider::valueChanged, this, [this](int volume) {
-        state_.player.volume = volume;
-        engine_->setVolume(volume);
-    });
     connect(surface_, &ui::VideoSurface::mouseReleased, this, [this](Qt::MouseButton button) {
         if (button == Qt::LeftButton)
             togglePause();
@@ -160,11 +154,6 @@ void TForm4::connectMenu() {
         playback_->setPlayFromBookmark(on);
     });
     connect(m.stop, &QAction::triggered, this, &TForm4::stop);
-    // Outside full screen "ウィンドウ表示" closes, like "閉じる".
-    connect(m.windowed, &QAction::triggered, this, [this] {
-        if (!isFullScreen())
-            close();
-    });
     connect(m.close, &QAction::triggered, this, &QWidget::close);
 }
 
@@ -200,9 +189,9 @@ void TForm4::stopVideo() {
 }
 
 void TForm4::openingStarted(const QString& fileName) {
-    menu_->cropItems.first()->setChecked(true);
+    displayCommands_->openingStarted();
     controls_->placeMarker(-1);
-    surface_->setMode(surfaceMode(state_));
+    displayCommands_->applyRendererOptions();
     if (!isVisible())
         show();
     raise();
@@ -215,7 +204,7 @@ void TForm4::openingStarted(const QString& fileName) {
 
 void TForm4::playing(qint64 durationMs, qint64 bookmark) {
     placeMarker(bookmark, durationMs);
-    applyVideoRect();
+    displayCommands_->videoOpened();
     controls_->seekBar->clearMovedByUser();
     if (isVisible())
         activateWindow();
@@ -268,11 +257,7 @@ void TForm4::seekMoved() {
 }
 
 void TForm4::applyVideoRect() {
-    const QSize shown = engine_->displaySize();
-    if (!engine_->isActive() || shown.isEmpty())
-        return;
-    engine_->setDestinationRect(
-        media::fitVideoRect(shown.width(), shown.height(), 0, surface_->size()));
+    display_->setBox(surface_->size());
 }
 
 void TForm4::resizeEvent(QResizeEvent* event) {
@@ -300,6 +285,7 @@ void TForm4::hideEvent(QHideEvent* event) {
     QMainWindow::hideEvent(event);
     if (event->spontaneous())
         return; // minimised
+    displayCommands_->leaveFullScreen();
     playback_->closeVideo();
     controls_->seekBar->reset();
     Q_EMIT hidden();
@@ -330,11 +316,13 @@ void TForm4::applySetting(SettingKey key) {
         playback_->setPlayFromBookmark(state_.player.playFromBookmark);
         break;
     case SettingKey::ValueVolume:
-        controls_->volumeBar->setValue(state_.player.volume);
-        engine_->setVolume(state_.player.volume);
+        displayCommands_->applyVolumeSetting();
+        break;
+    case SettingKey::ValueAspect:
+        displayCommands_->applyAspectSetting();
         break;
     default:
-        break; // the aspect is applied with the display options
+        break;
     }
 }
 
@@ -354,6 +342,18 @@ void TForm4::storeGeometry() {
     state_.player.top = bounds.y();
     state_.player.width = bounds.width();
     state_.player.height = bounds.height();
+}
+
+void TForm4::storeSettings() {
+    storeGeometry();
+    state_.player.volume = engine_->volume();
+    state_.player.aspect = display_->aspectChoice();
+}
+
+void TForm4::rendererOptionsChanged() {
+    // Nothing is drawn while the player is hidden; the next video applies them on opening.
+    if (isVisible())
+        displayCommands_->applyRendererOptions();
 }
 
 } // namespace tavimo

@@ -13,10 +13,12 @@ class DialogService;
 class LibrarySession;
 class Playback;
 class PlayerControlBar;
+class PlayerDisplayCommands;
 struct PlayerMenu;
 namespace media {
+class DisplayOptions;
 class MpvMediaEngine;
-}
+} // namespace media
 namespace ui {
 class VideoSurface;
 }
@@ -38,6 +40,8 @@ public:
     PlayerControlBar& controls() { return *controls_; }
     PlayerMenu& menu() { return *menu_; }
     ui::VideoSurface& videoSurface() { return *surface_; }
+    media::DisplayOptions& display() { return *display_; }
+    PlayerDisplayCommands& displayCommands() { return *displayCommands_; }
 
     // The album window's play commands: the video at `index` opens and plays; the one playing
     // stops first. Continuous play goes on through the album ("連続再生").
@@ -52,6 +56,11 @@ public:
     QRect restoredBounds() const;
     // Copies the restored bounds into the state for the settings file.
     void storeGeometry();
+    // Copies the bounds, the volume in use (0 while muted) and the aspect choice into the
+    // state for the settings file.
+    void storeSettings();
+    // The book window's renderer options changed: a video on screen is drawn their way now.
+    void rendererOptionsChanged();
 
 Q_SIGNALS:
     // The window was shown or hidden (the album window's editing commands follow).
@@ -86,10 +95,12 @@ private:
     DialogService& dialogs_;
     std::unique_ptr<media::PlayerEngine> engine_;
     std::unique_ptr<media::MpvMediaEngine> media_;
+    std::unique_ptr<media::DisplayOptions> display_;
     std::unique_ptr<Playback> playback_;
     std::unique_ptr<PlayerMenu> menu_;
     ui::VideoSurface* surface_ = nullptr;
     PlayerControlBar* controls_ = nullptr;
+    PlayerDisplayCommands* displayCommands_ = nullptr;
 };
 
 } // namespace tavimo

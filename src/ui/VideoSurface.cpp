@@ -8,6 +8,7 @@
 #include <QMouseEvent>
 #include <QOffscreenSurface>
 #include <QOpenGLContext>
+#include <mpv/client.h>
 
 namespace tavimo::ui {
 
@@ -36,12 +37,15 @@ void VideoSurface::setMode(Mode mode) {
         mode = Mode::Software;
     if (view_ && mode == mode_)
         return;
+    const bool replacing = view_ != nullptr;
     retireView();
     mode_ = mode;
     if (!engine_.available())
         return;
     if (mode == Mode::Software) {
         useSoftware();
+        if (replacing)
+            restoreVideo();
         return;
     }
     auto* gl = new GlVideoView(engine_, this);
@@ -49,6 +53,8 @@ void VideoSurface::setMode(Mode mode) {
         if (mode_ == Mode::OpenGL)
             setMode(Mode::Software);
     });
+    if (replacing) // its renderer is made once the view is first shown
+        connect(gl, &GlVideoView::attached, this, &VideoSurface::restoreVideo);
     view_ = gl;
     view_->setGeometry(rect());
     view_->show();
@@ -67,6 +73,16 @@ void VideoSurface::retireView() {
     view_->disconnect(this);
     view_->deleteLater();
     view_ = nullptr;
+}
+
+void VideoSurface::restoreVideo() {
+    // Only a file with a picture that plays: one whose video has no decoder stays without.
+    if (!engine_.handle() || engine_.videoWidth() <= 0 || !engine_.positions(nullptr, nullptr))
+        return;
+    // The track choice itself stayed "auto": it is left and taken again to make libmpv
+    // choose anew.
+    for (const char* choice : {"no", "auto"})
+        mpv_set_property_async(engine_.handle(), 0, "vid", MPV_FORMAT_STRING, &choice);
 }
 
 void VideoSurface::useSoftware() {

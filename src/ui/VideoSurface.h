@@ -12,7 +12,8 @@ namespace tavimo::ui {
 // rectangle on black. With OpenGL it uses libmpv's OpenGL render API in a QOpenGLWidget;
 // without (the offscreen platform, a broken driver, or by choice) libmpv's software renderer
 // into a QImage. The engine must use Output::Surface or Output::SilentSurface, and a surface
-// must exist before files are rendered; a change of mode takes effect from the next file.
+// must exist before files are rendered. A change of mode while a file plays brings its video
+// back in the new view (libmpv drops the video when the old view lets go of its renderer).
 // With an engine whose libmpv did not start, the surface is black.
 class VideoSurface : public QWidget {
     Q_OBJECT
@@ -40,6 +41,8 @@ protected:
 private:
     void useSoftware();
     void retireView();
+    // After a change of view: libmpv shows the open file's video again.
+    void restoreVideo();
 
     media::PlayerEngine& engine_;
     Mode mode_ = Mode::Software;

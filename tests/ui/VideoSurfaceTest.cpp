@@ -88,6 +88,33 @@ TEST(VideoSurface, OpenGLSurfaceDrawsLikeTheSoftwareOne) {
     EXPECT_EQ(surface.mode(), VideoSurface::Mode::Software);
 }
 
+// A change of drawing while a file is open keeps its picture: libmpv drops the video when the
+// old view lets its renderer go, and the new view brings it back (both ways).
+TEST(VideoSurface, ChangingTheDrawingKeepsTheOpenFilesPicture) {
+    if (!VideoSurface::openGLAvailable())
+        GTEST_SKIP() << "no OpenGL on this platform";
+    PlayerEngine engine(PlayerEngine::Output::SilentSurface);
+    VideoSurface surface(engine, VideoSurface::Mode::OpenGL);
+    QImage shot;
+    ASSERT_TRUE(showStart(engine, surface, &shot));
+    // Each time a new picture must be drawn: at 0.5 s the bottom-right quadrant is white, at
+    // 2.5 s yellow.
+    const std::pair<VideoSurface::Mode, qint64> changes[] = {
+        {VideoSurface::Mode::Software, 5'000'000}, {VideoSurface::Mode::OpenGL, 25'000'000}};
+    for (const auto& [mode, position] : changes) {
+        surface.setMode(mode);
+        ASSERT_EQ(surface.mode(), mode);
+        ASSERT_TRUE(engine.setPositions(position));
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] {
+                const QImage s = surface.grab().toImage();
+                return isRed(s.pixel(100, 75)) && qGreen(s.pixel(220, 165)) > 170;
+            },
+            5000))
+            << "mode " << int(mode);
+    }
+}
+
 // Without libmpv the surface is black and makes no render context, whatever its mode.
 TEST(VideoSurface, WithoutAPlayerTheSurfaceIsBlack) {
     PlayerEngine engine(PlayerEngine::Output::SilentSurface,

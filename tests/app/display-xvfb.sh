@@ -1,0 +1,112 @@
+#!/usr/bin/env bash
+# Changes the player's aspect from its popup menu in the real program under Xvfb: a library
+# whose book "shelf" holds the album "trip" of one 60 s fixture video. Enter opens the album
+# and plays the video; a right click on the video opens the popup menu, and the keys Up, Up,
+# Up, Up, Right, Down x 5, Return choose "アスペクト比" › "2.35 : 1（シネスコサイズ）". M mutes.
+# The picture must then have black bands above and below, and after the program ends the
+# settings file must hold aspect 5 and volume 0 (quit while muted).
+# With TAVIMO_PLAYER_SHOT=FILE.png the screen is saved after the change.
+set -euo pipefail
+binary=$1
+fixtures=$2
+here=$(cd "$(dirname "$0")" && pwd)
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+mkdir -p "$work/lib/shelf/images" "$work/run" "$work/videos"
+chmod 700 "$work/run"
+cp "$fixtures/long_60s.mp4" "$work/videos/clip.mp4"
+# The software drawing ("動画表示を修正", mixer=1): see play-xvfb.sh.
+printf '[text]\r\nbook=shelf\r\n[ex]\r\npacked=1\r\nmixer=1\r\n' >"$work/lib/Tavimo.ini"
+printf 'trip\r\n' >"$work/lib/shelf.book"
+printf '%s\r\n' "$work/videos/clip.mp4" >"$work/lib/shelf/trip.alb"
+export TAVIMO_LIBRARY="$work/lib" XDG_RUNTIME_DIR="$work/run" QT_QPA_PLATFORM=xcb
+export LSAN_OPTIONS="${LSAN_OPTIONS:-suppressions=$here/../lsan.supp:print_suppressions=0}"
+export TAVIMO_PLAYER_SHOT="${TAVIMO_PLAYER_SHOT:-}" SHOT="$work/shot.ppm"
+
+cat >"$work/session.sh" <<'SESSION'
+set -euo pipefail
+"$1" & pid=$!
+fail() { echo "FAIL: $*"; kill $pid 2>/dev/null || true; exit 1; }
+find_window() {
+  for _ in $(seq 1 600); do
+    id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1 || true)
+    if [ -n "$id" ]; then echo "$id"; return 0; fi
+    sleep 0.1
+  done
+  return 1
+}
+press() {
+  local window=$1 keys=$2 until=$3
+  for _ in 1 2 3 4 5; do
+    xdotool windowactivate --sync "$window" 2>/dev/null || xdotool windowfocus --sync "$window" 2>/dev/null || true
+    sleep 0.5
+    xdotool key --delay 200 $keys 2>/dev/null || true
+    for _ in $(seq 1 50); do eval "$until" && return 0; sleep 0.1; done
+  done
+  return 1
+}
+# The colour of the screen at x, y of a window, as "r,g,b" (the screen is kept in $SHOT).
+pixel() {
+  local geometry
+  geometry=$(xdotool getwindowgeometry --shell "$1") || return 1
+  ffmpeg -nostdin -loglevel error -y -f x11grab -i "$DISPLAY" -frames:v 1 "$SHOT" || return 1
+  python3 - "$SHOT" "$geometry" "$2" "$3" <<'PY'
+import sys
+path, geometry, x, y = sys.argv[1], sys.argv[2], int(sys.argv[3]), int(sys.argv[4])
+at = dict(line.split("=") for line in geometry.split())
+x, y = x + int(at["X"]), y + int(at["Y"])
+magic, size, depth, pixels = open(path, "rb").read().split(b"\n", 3)
+width = int(size.split()[0])
+i = 3 * (y * width + x)
+print(f"{pixels[i]},{pixels[i + 1]},{pixels[i + 2]}")
+PY
+}
+dark() { local c; c=$(pixel "$@") || return 1; IFS=, read -r r g b <<<"$c"; [ "$r" -lt 40 ] && [ "$g" -lt 40 ] && [ "$b" -lt 40 ]; }
+reddish() { local c; c=$(pixel "$@") || return 1; IFS=, read -r r g b <<<"$c"; [ "$r" -gt 150 ] && [ "$g" -lt 100 ]; }
+
+book=$(find_window 'shelf ブック') || fail "no book window"
+press "$book" Return "xdotool search --onlyvisible --name 'trip ～' >/dev/null 2>&1" ||
+  fail "Enter on the album's cell did not open it"
+album=$(find_window 'trip ～')
+press "$album" Return "xdotool search --onlyvisible --name '^MoviePlayer clip.mp4$' >/dev/null 2>&1" ||
+  fail "Enter on the video's cell did not open the player"
+player=$(find_window '^MoviePlayer clip.mp4$')
+sleep 1
+# The video area is the window less the 60 rows of the control bar; 4:3 fills its height.
+eval "$(xdotool getwindowgeometry --shell "$player")"
+area_h=$((HEIGHT - 60))
+x=$((WIDTH / 2 - 20)) # left of the middle: the red and blue quadrants
+reddish "$player" "$x" 5 || fail "the 4:3 picture does not start at the top: $(pixel "$player" "$x" 5)"
+xdotool mousemove --window "$player" $((WIDTH / 2)) $((area_h / 2))
+chosen=false
+for _ in 1 2 3; do
+  xdotool windowactivate --sync "$player" 2>/dev/null || true
+  xdotool click 3
+  sleep 1
+  xdotool key --delay 150 Up Up Up Up Right Down Down Down Down Down Return
+  # 2.35 : 1 across the width leaves bands of (area_h - WIDTH x 100 / 235) / 2 rows.
+  band=$(((area_h - WIDTH * 100 / 235) / 2))
+  for _ in $(seq 1 30); do
+    if dark "$player" "$x" 5 && reddish "$player" "$x" $((band + 6)); then chosen=true; break 2; fi
+    sleep 0.2
+  done
+done
+if [ -n "$TAVIMO_PLAYER_SHOT" ]; then
+  ffmpeg -nostdin -loglevel error -y -i "$SHOT" "$TAVIMO_PLAYER_SHOT" || true
+fi
+$chosen || fail "the picture did not change to 2.35 : 1: $(pixel "$player" "$x" 5), $(pixel "$player" "$x" $((band + 6))) at row $((band + 6)) of $WIDTH x $HEIGHT"
+echo "2.35 : 1 leaves a band of about $band rows above the picture"
+press "$player" m "true"
+press "$player" Escape "! xdotool search --onlyvisible --name '^MoviePlayer' >/dev/null 2>&1" ||
+  fail "Esc did not close the player"
+press "$album" Escape "! xdotool search --onlyvisible --name 'trip ～' >/dev/null 2>&1" ||
+  fail "Esc did not close the album"
+press "$book" "alt+f x" "! kill -0 $pid 2>/dev/null" || fail "終了(&X) did not end the program"
+wait $pid
+SESSION
+xvfb-run -a -s "-screen 0 1280x1024x24" bash "$work/session.sh" "$binary"
+
+settings=$(tr -d '\r' <"$work/lib/Tavimo.ini")
+grep -qx 'aspect=5' <<<"$settings" || { echo "FAIL: the settings do not keep aspect 5"; exit 1; }
+grep -qx 'volume=0' <<<"$settings" || { echo "FAIL: quitting muted did not keep volume 0"; exit 1; }
+echo "display test passed"
