@@ -1,5 +1,6 @@
 #include "ui/PlayerCapture.h"
 
+#include "core/Album.h"
 #include "core/AppState.h"
 #include "core/CapturePicture.h"
 #include "core/DialogService.h"
@@ -54,6 +55,7 @@ void PlayerCapture::start(Use use) {
     Request request;
     request.use = use;
     request.index = player_.playback().index();
+    request.row = album_.album().rowId(request.index);
     request.path = engine.path();
     if (engine.state() == media::PlayerEngine::Playing && !player_.playback().isOpening()) {
         player_.playback().pause();
@@ -112,7 +114,7 @@ void PlayerCapture::taken(const Request& request, const QImage& picture) {
             break;
         case Use::Thumbnail:
             QGuiApplication::clipboard()->setImage(picture);
-            makeThumbnail(request.index);
+            makeThumbnail(request);
             break;
         }
     }
@@ -145,7 +147,11 @@ void PlayerCapture::saveFile(const QImage& picture) {
         dialogs_.message(written.message(), DialogService::Buttons::Ok, DialogService::Icon::Error);
 }
 
-void PlayerCapture::makeThumbnail(int index) {
+void PlayerCapture::makeThumbnail(const Request& request) {
+    // The video may have moved, or left with its album, while its frame was decoded.
+    const int index = request.row ? album_.album().indexOf(request.row, request.index) : -1;
+    if (index < 0)
+        return;
     if (album_.currentVideo() != index)
         album_.setCurrentVideo(index);
     // The command is off while the player shows; it is let through for this one call.

@@ -42,8 +42,9 @@ private:
     enum class Use { Copy, Save, Thumbnail };
     struct Request {
         Use use = Use::Copy;
-        int index = -1; // the player's video when the command began
-        QString path;   // its file
+        int index = -1;  // the player's video when the command began
+        quint64 row = 0; // its row in the album, which may move while a frame is decoded
+        QString path;    // its file
         bool resume = false;
     };
 
@@ -52,7 +53,7 @@ private:
     void taken(const Request& request, const QImage& picture);
     QImage shownPicture() const;
     void saveFile(const QImage& picture);
-    void makeThumbnail(int index);
+    void makeThumbnail(const Request& request);
 
     TForm2& album_;
     TForm4& player_;

@@ -272,4 +272,20 @@ TEST_F(PlayerCaptureTest, TheCaptureBecomesThePlayingVideosThumbnail) {
     EXPECT_TRUE(showsThePattern(jpeg::decode(session.album().pictureBytes(0))));
 }
 
+// The decoded frame arrives later: it goes to the video it was taken of, even if that video's
+// row has moved meanwhile.
+TEST_F(PlayerCaptureTest, ADecodedThumbnailFollowsItsVideosRow) {
+    state.rendererCapable = false;
+    play(1);
+    QSignalSpy finished(&capture, &PlayerCapture::finished);
+    capture.setAsThumbnail();
+    ASSERT_TRUE(capture.isCapturing()) << "the frame is decoded off the interface thread";
+    session.album().move(1, 0);
+    ASSERT_TRUE(finished.wait(10000));
+    EXPECT_EQ(album.currentVideo(), 0);
+    ASSERT_FALSE(session.album().needsThumbnail(0));
+    EXPECT_TRUE(session.album().needsThumbnail(1));
+    EXPECT_TRUE(session.album().entry(0).endsWith(QStringLiteral("1280x720.mkv")));
+}
+
 } // namespace
