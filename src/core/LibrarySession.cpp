@@ -145,6 +145,31 @@ void LibrarySession::recordMedium(const MediumRecord& record, const QString& roo
     book_.save(dialogs_);
 }
 
+int LibrarySession::createAlbum(QString name) {
+    if (name.isEmpty() || !book_.isOpen())
+        return -1;
+    const auto taken = [this](const QString& candidate) {
+        if (albumNamedLikeBook(candidate, book_.paths().title))
+            return true;
+        for (const BookAlbum& album : book_.albums())
+            if (album.name.compare(candidate, Qt::CaseInsensitive) == 0)
+                return true;
+        return false;
+    };
+    while (taken(name))
+        name += u'_';
+    if (!acceptAlbumName(name, book_.paths().title, dialogs_))
+        return -1;
+    const WriteResult written = albumfile::write(AlbumPaths::of(book_.paths(), name).album, {});
+    if (!written) {
+        dialogs_.message(written.message(), DialogService::Buttons::Ok,
+                         DialogService::Icon::Error);
+        return -1;
+    }
+    book_.appendAlbum(BookAlbum{.name = name});
+    return book_.count() - 1;
+}
+
 void LibrarySession::setAlbumPicture(const QByteArray& jpeg) {
     if (albumOpen())
         book_.setPictureJpeg(albumIndex_, jpeg);

@@ -65,6 +65,10 @@ public:
     // The open album's medium was found, chosen or forgotten: the book records it at once, so
     // a crash does not tie the album to no medium again.
     void recordMedium(const MediumRecord& record, const QString& root);
+    // Appends a new, empty album to the book and writes its (empty) album file; answers its
+    // index, or -1 when the name is empty or refused (said). "_" is appended while the name is
+    // the book's title or another album's name in any letter case.
+    int createAlbum(QString name);
     // The open album's picture in the book ("この画像をアルバム画像に設定").
     void setAlbumPicture(const QByteArray& jpeg);
 
