@@ -7,11 +7,14 @@
 #include "core/VolumeTable.h"
 #include "platform/DesktopServices.h"
 #include "ui/AlbumCommands.h"
+#include "ui/AlbumCopyCommand.h"
 #include "ui/AlbumOpener.h"
 #include "ui/AlbumWindow.h"
+#include "ui/AlbumsFromFolders.h"
 #include "ui/BookSession.h"
 #include "ui/BookWindow.h"
 #include "ui/LoadingWindow.h"
+#include "ui/ModeSwitcher.h"
 #include "ui/PlayerLink.h"
 #include "ui/PlayerWindow.h"
 #include "ui/SplashWindow.h"
@@ -45,6 +48,10 @@ AppRoot::AppRoot(const QString& libraryFolder, DialogService& dialogs, const Vol
     form2_->setPlayerWindow(form4_.get());
     albumCommands_ = new AlbumCommands(*form2_, *session_, state_, *trash_, *launcher_);
     albumCommands_->setPlayerWindow(form4_.get());
+    albumsFromFolders_ = new AlbumsFromFolders(*session_, state_, *form1_, *form2_, *opener_,
+                                               *albumCommands_, *bookSession_);
+    new AlbumCopyCommand(*session_, state_, *form1_);
+    modeSwitcher_ = new ModeSwitcher(*session_, state_, *form1_, *bookSession_);
 
     form1_->setExitSequence([this] {
         exitSequence();
