@@ -245,6 +245,7 @@ TEST_F(AlbumsFromFoldersTest, ANewBookFromAMediumMakesAnAlbumPerFolderAndNothing
     dialogs.answer(std::monostate{}); // the title is cancelled
     bookWindow->N46->trigger();
     folders->drivePanel()->okButton->click();
+    EXPECT_FALSE(folders->isBusy());
     EXPECT_EQ(session.bookPaths().title, QStringLiteral("Discs"));
     EXPECT_EQ(session.book().count(), 0);
 
