@@ -7,16 +7,19 @@
 #include "core/VolumeTable.h"
 #include "platform/DesktopServices.h"
 #include "ui/AlbumCommands.h"
+#include "ui/AlbumCopyCommand.h"
 #include "ui/AlbumOpener.h"
 #include "ui/AlbumWindow.h"
 #include "ui/BookAlbumCommands.h"
 #include "ui/BookListMenu.h"
+#include "ui/AlbumsFromFolders.h"
 #include "ui/BookSession.h"
 #include "ui/BookToolCommands.h"
 #include "ui/BookWindow.h"
 #include "ui/FavouritesMenu.h"
 #include "ui/LoadingWindow.h"
 #include "ui/PlayerCapture.h"
+#include "ui/ModeSwitcher.h"
 #include "ui/PlayerLink.h"
 #include "ui/PlayerWindow.h"
 #include "ui/SplashWindow.h"
@@ -59,6 +62,12 @@ AppRoot::AppRoot(const QString& libraryFolder, DialogService& dialogs, const Vol
     form2_->setPlayerWindow(form4_.get());
     albumCommands_ = new AlbumCommands(*form2_, *session_, state_, *trash_, *launcher_);
     albumCommands_->setPlayerWindow(form4_.get());
+    albumsFromFolders_ = new AlbumsFromFolders(*session_, state_, *form1_, *form2_, *opener_,
+                                               *albumCommands_, *bookSession_);
+    new AlbumCopyCommand(*session_, state_, *form1_);
+    modeSwitcher_ = new ModeSwitcher(*session_, state_, *form1_, *bookSession_);
+    modeSwitcher_->setBookListBuilder([this] { bookList_->rebuild(); });
+    albumsFromFolders_->setNewBookCommand([this] { return bookList_->createBook(); });
 
     form1_->setExitSequence([this] {
         exitSequence();

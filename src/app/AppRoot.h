@@ -11,6 +11,9 @@ namespace migration {
 class ThumbnailMigrationRun;
 } // namespace migration
 class AlbumCommands;
+class AlbumCopyCommand;
+class AlbumsFromFolders;
+class ModeSwitcher;
 class AlbumOpener;
 class BookSession;
 class BookListMenu;
@@ -53,6 +56,8 @@ public:
     TForm1& bookWindow() { return *form1_; }
     TForm2& albumWindow() { return *form2_; }
     AlbumCommands& albumCommands() { return *albumCommands_; }
+    AlbumsFromFolders& albumsFromFolders() { return *albumsFromFolders_; }
+    ModeSwitcher& modeSwitcher() { return *modeSwitcher_; }
     TForm4& playerWindow() { return *form4_; }
     TForm5& loadingWindow() { return *form5_; }
     TForm6& splashWindow() { return *form6_; }
@@ -83,6 +88,8 @@ private:
     FavouritesMenu* favourites_ = nullptr;   // owned by the book window
     AlbumOpener* opener_ = nullptr;          // owned by the book window
     AlbumCommands* albumCommands_ = nullptr; // owned by the album window
+    AlbumsFromFolders* albumsFromFolders_ = nullptr; // owned by the book window
+    ModeSwitcher* modeSwitcher_ = nullptr;           // owned by the book window
     // Last: its worker is stopped and joined before the windows it reports to go.
     std::unique_ptr<migration::ThumbnailMigrationRun> migration_;
 };

@@ -103,12 +103,12 @@ void BookListMenu::afterOpening() {
         window_.scrollBox->setCurrentIndex(-1);
 }
 
-void BookListMenu::createBook() {
+bool BookListMenu::createBook() {
     QString title;
     for (;;) {
         const auto typed = dialogs_.input(kNewBookCaption, kNewBookPrompt, lastTyped_);
         if (!typed || typed->isEmpty())
-            return;
+            return false;
         lastTyped_ = *typed;
         if (bookcatalogue::titleTaken(state_.libraryFolder, *typed)) {
             dialogs_.message(kDuplicateTitle, DialogService::Buttons::OkCancel,
@@ -129,6 +129,7 @@ void BookListMenu::createBook() {
     checkOnly(entry);
     books_.openNewBook(title);
     afterOpening();
+    return session_.bookOpen() && session_.bookPaths().title == title;
 }
 
 void BookListMenu::forgetMediaTitle(const QString& title) {

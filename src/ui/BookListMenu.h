@@ -35,8 +35,9 @@ public:
     // current book.
     void choose(QAction* entry);
     // Asks for a title until it is new in both modes and can name files, then saves the current
-    // book and opens the new, empty one; its entry comes first and is checked.
-    void createBook();
+    // book and opens the new, empty one; its entry comes first and is checked. False when the
+    // title was cancelled or the book could not be made.
+    bool createBook();
 
 private:
     QAction* addEntry(const QString& fileName, QAction* before);

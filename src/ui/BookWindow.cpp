@@ -115,47 +115,6 @@ void TForm1::storeGeometry() {
     state_.bookWindow.left = frameGeometry().x();
 }
 
-void TForm1::applyNoBookState() {
-    for (QAction* item : albumMenu->actions())
-        item->setEnabled(false);
-    for (QAction* item : albumPopup->actions())
-        item->setEnabled(false);
-    for (QAction* action : {delalbum, alb_back, alb_next, booksave, chgtitle, chgpic, alb_edit,
-                            alb_play, copypic, FileOpen2, setnext, setback, seup, setdown})
-        action->setEnabled(false);
-    favmenu->menuAction()->setEnabled(false);
-    saveItem->setEnabled(false);
-}
-
-void TForm1::applyBookOpenState() {
-    for (QAction* item : albumMenu->actions())
-        item->setEnabled(true);
-    for (QAction* item : albumPopup->actions())
-        item->setEnabled(true);
-    for (QAction* action : {delalbum, alb_back, alb_next, booksave, chgtitle, chgpic, alb_edit,
-                            alb_play, copypic, FileOpen2, setnext, setback, seup, setdown})
-        action->setEnabled(true);
-    saveItem->setEnabled(true);
-    const bool normal = !session_.isMediaMode();
-    N23->setVisible(normal);
-    N23->setEnabled(normal);
-    N26->setVisible(normal);
-    N30->setEnabled(normal);
-    mediaitem->setVisible(!normal);
-    N47->setVisible(!normal);
-    N46->setEnabled(!normal);
-    favmenu->menuAction()->setEnabled(normal);
-}
-
-void TForm1::applyBookLoadedItems() {
-    const bool normal = !session_.isMediaMode();
-    mediaitem->setVisible(!normal);
-    N47->setVisible(!normal);
-    N46->setEnabled(!normal);
-    syncro->setVisible(normal);
-    syncroSeparator->setVisible(normal);
-}
-
 void TForm1::addSupportedExtension() {
     const auto answer = dialogs_.input(
         QStringLiteral("対応拡張子の追加"),

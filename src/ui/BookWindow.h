@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/BookMenuStates.h"
 #include "core/Settings.h"
 
 #include <QColor>
@@ -42,6 +43,8 @@ public:
     void applyBookOpenState();
     // The mode-dependent items that follow every book load.
     void applyBookLoadedItems();
+    // Sets every item that depends on the mode or on an open book.
+    void applyMenuStates(const BookMenuStates& states);
 
     // The album grid, the window's central widget: cell i shows album i of the book.
     ScrollBox* scrollBox = nullptr;

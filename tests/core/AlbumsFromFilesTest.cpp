@@ -1,0 +1,186 @@
+#include "core/AlbumFileCopy.h"
+#include "core/AlbumFiles.h"
+#include "core/AlbumImport.h"
+#include "core/BookAlbumOperations.h"
+#include "core/BookFile.h"
+#include "core/DriveProbe.h"
+#include "core/ImageFunc.h"
+#include "core/JpegCodec.h"
+#include "core/LibrarySession.h"
+#include "core/Tpackedjpg.h"
+#include "support/FakeVolumeTable.h"
+#include "support/ScriptedDialogService.h"
+#include "support/TestFiles.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace tavimo;
+using test::readTestFile;
+using test::writeTestFile;
+
+namespace {
+
+QString fixture(const QString& name) {
+    QString dir = qEnvironmentVariable("TAVIMO_FIXTURE_DIR");
+    if (dir.isEmpty())
+        dir = QStringLiteral(TAVIMO_FIXTURE_DIR);
+    return dir + u'/' + name;
+}
+
+QByteArray pictureOf(const QColor& color) {
+    return jpeg::encode(imagefunc::solidBitmap(120, 90, color));
+}
+
+class AlbumsFromFilesTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        library = dir.path() + u'/';
+        ASSERT_TRUE(session.createBook(QStringLiteral("Shelf")));
+        dialogs.clear();
+    }
+    BookPaths book() const { return session.bookPaths(); }
+
+    QTemporaryDir dir;
+    QString library;
+    test::ScriptedDialogService dialogs;
+    test::FakeVolumeTable volumes;
+    LibrarySession session{dir.path(), dialogs, volumes};
+};
+
+} // namespace
+
+TEST_F(AlbumsFromFilesTest, ImportCopiesTheAlbumsFilesAndTakesThePictureOfItsSourceBook) {
+    // The source book "Old" of the same library: albums "x" (synchronised) and "y".
+    const BookPaths old = BookPaths::of(library, QStringLiteral("Old"));
+    ASSERT_TRUE(bookfile::write(old.bookFile, {{QStringLiteral("y")}, {QStringLiteral("x"), true}},
+                                BookMode::Normal));
+    Tpackedjpg oldPictures;
+    oldPictures.addPicture(pictureOf(Qt::green));
+    oldPictures.addPicture(pictureOf(Qt::red));
+    ASSERT_TRUE(QDir().mkpath(old.imagesFolder));
+    ASSERT_TRUE(oldPictures.saveToFile(old.pictureStoreBase()));
+    const AlbumPaths x = AlbumPaths::of(old, QStringLiteral("x"));
+    const QStringList videos{fixture(QStringLiteral("mp4_h264_640x480.mp4")),
+                             fixture(QStringLiteral("avi_mpeg4_640x480.avi"))};
+    ASSERT_TRUE(albumfile::write(x.album, videos));
+    ASSERT_TRUE(writeTestFile(x.marks, "5000000\r\n0\r\n"));
+    Tpackedjpg thumbnails;
+    thumbnails.addPicture(pictureOf(Qt::blue));
+    thumbnails.addPicture(pictureOf(Qt::yellow));
+    ASSERT_TRUE(thumbnails.saveToFile(x.storeBase));
+    ASSERT_TRUE(albumfile::write(AlbumPaths::of(old, QStringLiteral("y")).album, {}));
+    // This book has an album "Y"; a file "x.cnt" is left from an album long gone.
+    ASSERT_EQ(BookAlbumOperations(session).createAlbum(QStringLiteral("Y")), 0);
+    const AlbumPaths mine = session.book().albumPaths(0);
+    ASSERT_TRUE(writeTestFile(mine.marks, "7\r\n"));
+    const AlbumPaths imported = AlbumPaths::of(book(), QStringLiteral("x"));
+    ASSERT_TRUE(writeTestFile(imported.counts, "99\r\n99\r\n"));
+    session.flush();
+    const QByteArray bookPictures = readTestFile(book().pictureStore);
+
+    // A file named like this book in another case would make its store the book's pictures.
+    const QString namedLikeBook = old.bookFolder + QStringLiteral("SHELF.alb");
+    ASSERT_TRUE(albumfile::write(namedLikeBook, {}));
+    Tpackedjpg decoy;
+    decoy.addPicture(pictureOf(Qt::white));
+    ASSERT_TRUE(decoy.saveToFile(old.imagesFolder + QStringLiteral("SHELF")));
+
+    dialogs.answer(DialogService::Answer::Ok);
+    dialogs.answer(DialogService::Answer::Ok);
+    const int count = importAlbums(
+        session, {namedLikeBook, AlbumPaths::of(old, QStringLiteral("y")).album, x.album});
+    EXPECT_EQ(count, 1);
+    EXPECT_EQ(dialogs.messages(),
+              (QStringList{kImportNamedLikeBookMessage, kImportNameTakenMessage}));
+    // Nothing of the album "Y" or of the book's pictures was replaced.
+    EXPECT_EQ(readTestFile(mine.marks), QByteArray("7\r\n"));
+    EXPECT_FALSE(QFileInfo::exists(book().imagesFolder + QStringLiteral("SHELF.pjpg")));
+
+    // The album's files came along; the leftover counts file went, as "x" has none.
+    EXPECT_EQ(readTestFile(imported.album), readTestFile(x.album));
+    EXPECT_EQ(readTestFile(imported.marks), readTestFile(x.marks));
+    EXPECT_EQ(readTestFile(imported.store), readTestFile(x.store));
+    EXPECT_FALSE(QFileInfo::exists(imported.counts));
+    ASSERT_EQ(session.book().count(), 2);
+    const BookAlbum& row = session.book().album(1);
+    EXPECT_EQ(row.name, QStringLiteral("x"));
+    EXPECT_EQ(row.entries, videos);
+    EXPECT_FALSE(row.folderSync);
+    // Its picture is entry 1 of the source book's store: the line "x-->".
+    EXPECT_EQ(row.jpeg, pictureOf(Qt::red));
+
+    // Saved at once: the book file and the picture store hold the new album.
+    const auto lines = bookfile::read(book().bookFile, BookMode::Normal);
+    ASSERT_TRUE(lines);
+    EXPECT_EQ(lines->size(), 2);
+    EXPECT_NE(readTestFile(book().pictureStore), bookPictures);
+    Tpackedjpg saved;
+    ASSERT_TRUE(saved.loadFromFile(book().pictureStore));
+    EXPECT_EQ(saved.sharedPicture(1), pictureOf(Qt::red));
+}
+
+TEST_F(AlbumsFromFilesTest, AnImportedAlbumWithoutASourceBookGetsThePlaceholder) {
+    const QString loose = dir.path() + QStringLiteral("/elsewhere/loose.alb");
+    ASSERT_TRUE(writeTestFile(loose, {}));
+    EXPECT_EQ(importAlbums(session, {loose}), 1);
+    EXPECT_EQ(session.book().album(0).jpeg, placeholderJpeg());
+}
+
+TEST_F(AlbumsFromFilesTest, CopyAllNamesWhatItCouldNotCopyAndReplacesTheRest) {
+    const QString target = dir.path() + QStringLiteral("/copies/");
+    ASSERT_TRUE(QDir().mkpath(target));
+    const QString mp4 = fixture(QStringLiteral("mp4_h264_640x480.mp4"));
+    const QString avi = fixture(QStringLiteral("avi_mpeg4_640x480.avi"));
+    ASSERT_TRUE(writeTestFile(target + QStringLiteral("avi_mpeg4_640x480.avi"), "old"));
+    const QString other = dir.path() + QStringLiteral("/other/mp4_h264_640x480.mp4");
+    ASSERT_TRUE(writeTestFile(other, "same name"));
+    const QString gone = dir.path() + QStringLiteral("/gone.mkv");
+
+    AlbumFileCopy copy;
+    QSignalSpy finished(&copy, &AlbumFileCopy::finished);
+    QSignalSpy progressed(&copy, &AlbumFileCopy::progressed);
+    copy.start({mp4, gone, avi, other}, target);
+    ASSERT_TRUE(finished.wait(20000));
+    EXPECT_EQ(finished.at(0).at(0).toStringList(), (QStringList{gone, other}));
+    EXPECT_FALSE(finished.at(0).at(1).toBool());
+    EXPECT_EQ(progressed.last().at(0).toInt(), 4);
+    EXPECT_EQ(readTestFile(target + QStringLiteral("mp4_h264_640x480.mp4")), readTestFile(mp4));
+    EXPECT_EQ(readTestFile(target + QStringLiteral("avi_mpeg4_640x480.avi")), readTestFile(avi));
+    EXPECT_EQ(QDir(target).entryList(QDir::Files).size(), 2); // no temporary left behind
+
+    // Stopped at once: what is there is whole, and the stop is not taken for failures.
+    const QString second = dir.path() + QStringLiteral("/second/");
+    ASSERT_TRUE(QDir().mkpath(second));
+    copy.start({mp4, avi}, second);
+    copy.cancel();
+    ASSERT_TRUE(finished.wait(20000));
+    EXPECT_TRUE(finished.last().at(1).toBool());
+    EXPECT_TRUE(finished.last().at(0).toStringList().isEmpty());
+    for (const QString& name : QDir(second).entryList(QDir::Files))
+        EXPECT_EQ(readTestFile(second + name), readTestFile(fixture(name))) << name.toStdString();
+}
+
+TEST_F(AlbumsFromFilesTest, CopyAllOfAMediaAlbumNeedsItsMedium) {
+    session.closeBook();
+    session.setMode(BookMode::Media);
+    ASSERT_TRUE(session.createBook(QStringLiteral("Discs")));
+    const QString root = volumes.mount(kMediumRemovable, 0xCAFE, QStringLiteral("USB"));
+    ASSERT_TRUE(writeTestFile(root + QStringLiteral("dir/a.avi"), "a"));
+    ASSERT_EQ(session.createAlbum(QStringLiteral("usb")), 0);
+    session.book().setEntries(0, {QStringLiteral("dir/a.avi"), QStringLiteral("dir\\b.avi")});
+    session.book().setRecord(0, MediumRecord{kMediumRemovable, 0xCAFE, QStringLiteral("USB")});
+    const DriveProbe probe(volumes);
+
+    const AlbumVideoPaths found = albumVideoPaths(session.book(), 0, probe);
+    EXPECT_FALSE(found.mediumMissing);
+    EXPECT_EQ(found.paths, (QStringList{root + QStringLiteral("dir/a.avi"),
+                                        root + QStringLiteral("dir/b.avi")}));
+    volumes.eject(root);
+    const AlbumVideoPaths away = albumVideoPaths(session.book(), 0, probe);
+    EXPECT_TRUE(away.mediumMissing);
+    EXPECT_TRUE(away.paths.isEmpty());
+}
