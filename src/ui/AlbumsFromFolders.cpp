@@ -1,8 +1,8 @@
 #include "ui/AlbumsFromFolders.h"
 
 #include "core/AlbumImport.h"
-#include "core/BookAlbumOperations.h"
 #include "core/AppState.h"
+#include "core/BookAlbumOperations.h"
 #include "core/DialogService.h"
 #include "core/LibrarySession.h"
 #include "core/MediumScan.h"

@@ -170,7 +170,7 @@ TEST_F(AlbumsFromFilesTest, CopyAllOfAMediaAlbumNeedsItsMedium) {
     ASSERT_TRUE(session.createBook(QStringLiteral("Discs")));
     const QString root = volumes.mount(kMediumRemovable, 0xCAFE, QStringLiteral("USB"));
     ASSERT_TRUE(writeTestFile(root + QStringLiteral("dir/a.avi"), "a"));
-    ASSERT_EQ(session.createAlbum(QStringLiteral("usb")), 0);
+    ASSERT_EQ(BookAlbumOperations(session).createAlbum(QStringLiteral("usb")), 0);
     session.book().setEntries(0, {QStringLiteral("dir/a.avi"), QStringLiteral("dir\\b.avi")});
     session.book().setRecord(0, MediumRecord{kMediumRemovable, 0xCAFE, QStringLiteral("USB")});
     const DriveProbe probe(volumes);
