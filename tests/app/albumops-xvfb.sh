@@ -20,19 +20,12 @@ export TAVIMO_LIBRARY="$lib" XDG_RUNTIME_DIR="$work/run" QT_QPA_PLATFORM=xcb
 export LSAN_OPTIONS="${LSAN_OPTIONS:-suppressions=$here/../lsan.supp:print_suppressions=0}"
 export TAVIMO_ALBUMOPS_SHOT="${TAVIMO_ALBUMOPS_SHOT:-}"
 
+export TAVIMO_XVFB_HELPERS="$here/xvfb-helpers.sh"
 cat >"$work/session.sh" <<'SESSION'
 set -euo pipefail
 "$1" & pid=$!
+source "$TAVIMO_XVFB_HELPERS"
 lib=$TAVIMO_LIBRARY
-fail() { echo "FAIL: $*"; kill $pid 2>/dev/null || true; exit 1; }
-find_window() {
-  for _ in $(seq 1 600); do
-    id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1 || true)
-    if [ -n "$id" ]; then echo "$id"; return 0; fi
-    sleep 0.1
-  done
-  return 1
-}
 # Waits up to ten seconds for a condition.
 until_true() {
   for _ in $(seq 1 100); do eval "$1" && return 0; sleep 0.1; done

@@ -23,28 +23,11 @@ export TAVIMO_LIBRARY="$work/lib" XDG_RUNTIME_DIR="$work/run" QT_QPA_PLATFORM=xc
 export LSAN_OPTIONS="${LSAN_OPTIONS:-suppressions=$here/../lsan.supp:print_suppressions=0}"
 export TAVIMO_PLAYER_SHOT="${TAVIMO_PLAYER_SHOT:-}" SHOT="$work/shot.ppm"
 
+export TAVIMO_XVFB_HELPERS="$here/xvfb-helpers.sh"
 cat >"$work/session.sh" <<'SESSION'
 set -euo pipefail
 "$1" & pid=$!
-fail() { echo "FAIL: $*"; kill $pid 2>/dev/null || true; exit 1; }
-find_window() {
-  for _ in $(seq 1 600); do
-    id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1 || true)
-    if [ -n "$id" ]; then echo "$id"; return 0; fi
-    sleep 0.1
-  done
-  return 1
-}
-press() {
-  local window=$1 keys=$2 until=$3
-  for _ in 1 2 3 4 5; do
-    xdotool windowactivate --sync "$window" 2>/dev/null || xdotool windowfocus --sync "$window" 2>/dev/null || true
-    sleep 0.5
-    xdotool key --delay 200 $keys 2>/dev/null || true
-    for _ in $(seq 1 50); do eval "$until" && return 0; sleep 0.1; done
-  done
-  return 1
-}
+source "$TAVIMO_XVFB_HELPERS"
 # The colour of the screen at x, y of a window, as "r,g,b" (the screen is kept in $SHOT).
 pixel() {
   local geometry

@@ -23,31 +23,11 @@ export TAVIMO_LIBRARY="$work/lib" XDG_RUNTIME_DIR="$work/run" QT_QPA_PLATFORM=xc
 export LSAN_OPTIONS="${LSAN_OPTIONS:-suppressions=$here/../lsan.supp:print_suppressions=0}"
 export TAVIMO_PLAYER_SHOT="${TAVIMO_PLAYER_SHOT:-}"
 
+export TAVIMO_XVFB_HELPERS="$here/xvfb-helpers.sh"
 cat >"$work/session.sh" <<'SESSION'
 set -euo pipefail
 "$1" & pid=$!
-fail() { echo "FAIL: $*"; kill $pid 2>/dev/null || true; exit 1; }
-# The first visible window whose name matches, waiting up to a minute.
-find_window() {
-  for _ in $(seq 1 600); do
-    id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1 || true)
-    if [ -n "$id" ]; then echo "$id"; return 0; fi
-    sleep 0.1
-  done
-  return 1
-}
-# Presses keys in a window until `until` succeeds: a loaded machine can swallow the first
-# presses while a window settles.
-press() {
-  local window=$1 keys=$2 until=$3
-  for _ in 1 2 3 4 5; do
-    xdotool windowactivate --sync "$window" 2>/dev/null || xdotool windowfocus --sync "$window" 2>/dev/null || true
-    sleep 0.5
-    xdotool key --delay 200 $keys 2>/dev/null || true
-    for _ in $(seq 1 50); do eval "$until" && return 0; sleep 0.1; done
-  done
-  return 1
-}
+source "$TAVIMO_XVFB_HELPERS"
 book=$(find_window 'shelf ブック') || fail "no book window"
 press "$book" Return "xdotool search --onlyvisible --name 'trip ～' >/dev/null 2>&1" ||
   fail "Enter on the album's cell did not open it"
