@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Album commands of the book window in the real program under Xvfb, from a library holding the
-# empty book "テスト": "アルバムを追加" (Alt+A, Return) makes the album "海", "タイトルの変更" in the
-# album's popup renames it "山", "ソート" (Alt+A, the last entry) sorts, and "終了(&X)" ends the
-# program. On disk afterwards: テスト.book holds 山 (CP932, CR LF), テスト/山.alb exists and
-# テスト/images/テスト.pjpg holds one picture.
+# A first book and album in the real program under Xvfb, from an empty library: "ブックの新規作成"
+# (Alt+F, the first entry) with the title "テスト" typed into its input box, "アルバムを追加"
+# (Alt+A, Return) makes the album "海", "タイトルの変更" in the album's popup renames it "山",
+# "ソート" (Alt+A, the last entry) sorts, and "終了(&X)" (Alt+F, X) ends the program. On disk
+# afterwards: テスト.book holds 山 (CP932, CR LF), テスト/山.alb exists, テスト/images/テスト.pjpg
+# holds one picture, and Tavimo.ini names テスト as the current book.
 # With TAVIMO_ALBUMOPS_SHOT=FILE.png the screen is saved after the sort.
 set -euo pipefail
 binary=$1
@@ -11,11 +12,8 @@ here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 lib="$work/lib"
-mkdir -p "$lib/テスト/images" "$work/run"
+mkdir -p "$lib" "$work/run"
 chmod 700 "$work/run"
-# The settings file is CP932: テスト is 83 65 83 58 83 67.
-printf '[text]\r\nbook=\x83\x65\x83\x58\x83\x67\r\n[ex]\r\npacked=1\r\n' >"$lib/Tavimo.ini"
-: >"$lib/テスト.book"
 export TAVIMO_LIBRARY="$lib" XDG_RUNTIME_DIR="$work/run" QT_QPA_PLATFORM=xcb
 export LSAN_OPTIONS="${LSAN_OPTIONS:-suppressions=$here/../lsan.supp:print_suppressions=0}"
 export TAVIMO_ALBUMOPS_SHOT="${TAVIMO_ALBUMOPS_SHOT:-}"
@@ -47,7 +45,12 @@ answer() {
   until_true "! xdotool search --onlyvisible --name '^$1\$' >/dev/null 2>&1" || fail "\"$1\" stayed open"
 }
 
-book=$(find_window 'テスト ブック') || fail "no book window"
+book=$(find_window '^Tavimo$') || fail "no book window"
+press "$book" "alt+f Return" "xdotool search --onlyvisible --name '^ブックの新規作成$' >/dev/null 2>&1" ||
+  fail "Alt+F and Enter did not ask for a new book's title"
+answer 'ブックの新規作成' 'テスト'
+find_window 'テスト ブック' >/dev/null || fail "the new book's caption did not show"
+until_true "[ -d '$lib/テスト/images' ]" || fail "the new book has no images folder"
 focus "$book"
 xdotool key --delay 300 alt+a Return
 answer 'タイトルの入力' '海'
@@ -85,4 +88,7 @@ fi
 # The store's picture count is the 32-bit little-endian number at offset 132.
 count=$(od -An -tu4 -j132 -N4 "$lib/テスト/images/テスト.pjpg" | tr -d ' ')
 if [ "$count" != 1 ]; then echo "FAIL: the book's picture store holds $count pictures"; exit 1; fi
-echo "album commands test passed"
+# [text] book= names the new book, in the settings file's code page: テスト is 83 65 83 58 83 67.
+book_line=$(awk -v RS='\r\n' '/^\[/ {section=$0} section=="[text]" && /^book=/ {printf "%s", $0; exit}' "$lib/Tavimo.ini" | od -An -tx1 | tr -d ' \n')
+if [ "$book_line" != 626f6f6b3d836583588367 ]; then echo "FAIL: Tavimo.ini's [text] book is $book_line"; exit 1; fi
+echo "book journey passed"
