@@ -69,6 +69,7 @@ public:
     template <typename Command>
     double time(Command command, std::function<bool(const QImage&)> test = {}) {
         paintedAt_ = -1;
+        ++round_;
         test_ = std::move(test);
         waiting_ = true;
         QTimer timeout;
@@ -92,9 +93,9 @@ private:
             done(at);
             return;
         }
-        // The picture is looked at once this paint is over.
-        QTimer::singleShot(0, this, [this, at] {
-            if (waiting_ && test_(view_->grab(view_->target()).toImage()))
+        // The picture is looked at once this paint is over, unless another timing has begun.
+        QTimer::singleShot(0, this, [this, at, round = round_] {
+            if (waiting_ && round == round_ && test_(view_->grab(view_->target()).toImage()))
                 done(at);
         });
     }
@@ -110,6 +111,7 @@ private:
     QEventLoop loop_;
     QElapsedTimer clock_;
     double paintedAt_ = -1;
+    int round_ = 0;
     bool waiting_ = false;
 };
 
