@@ -15,7 +15,7 @@ namespace {
 
 constexpr double unitsPerSecond = 10'000'000.0;
 
-enum Observed : uint64_t { TimePos = 1, Pause, EofReached };
+enum Observed : uint64_t { TimePos = 1, Pause, EofReached, Duration };
 
 // reply_userdata of a loadfile: this bit and the generation of the opening that sent it.
 constexpr uint64_t loadReply = uint64_t(1) << 63;
@@ -88,6 +88,7 @@ PlayerEngine::PlayerEngine(Output output, const LibmpvOptions& extra, QObject* p
     mpv_observe_property(mpv_, TimePos, "time-pos", MPV_FORMAT_DOUBLE);
     mpv_observe_property(mpv_, Pause, "pause", MPV_FORMAT_FLAG);
     mpv_observe_property(mpv_, EofReached, "eof-reached", MPV_FORMAT_FLAG);
+    mpv_observe_property(mpv_, Duration, "duration", MPV_FORMAT_DOUBLE);
     mpv_set_wakeup_callback(mpv_, &PlayerEngine::wakeUp, this);
     setNumber("volume", mpvVolume(volume_));
 }
@@ -282,7 +283,9 @@ void PlayerEngine::finishOpening() {
     loaded_ = true;
     stopped_ = true; // a file that has just opened is stopped, not paused
     eof_ = false;
-    mpv_get_property(mpv_, "duration", MPV_FORMAT_DOUBLE, &duration_);
+    // libmpv's own duration follows as a property change; until then FFmpeg's stands. Asking
+    // for it here would wait for libmpv's core, which is busy starting the decoders (up to a
+    // fifth of a second was seen).
     setNumber("speed", rate_);
     setNumber("volume", mpvVolume(volume_));
     audioTrack_ = facts_.audioCount() > 0 ? 1 : 0;
@@ -366,6 +369,9 @@ void PlayerEngine::handle(const mpv_event& event) {
             }
         } else if (event.reply_userdata == Pause && prop->format == MPV_FORMAT_FLAG) {
             paused_ = *static_cast<int*>(prop->data) != 0;
+        } else if (event.reply_userdata == Duration && prop->format == MPV_FORMAT_DOUBLE) {
+            if (mpvLoaded_) // not the file before this one
+                duration_ = *static_cast<double*>(prop->data);
         } else if (event.reply_userdata == EofReached && prop->format == MPV_FORMAT_FLAG) {
             const bool eof = *static_cast<int*>(prop->data) != 0;
             if (eof && !eof_ && loaded_ && !opening_)
