@@ -19,6 +19,8 @@ enum Observed : uint64_t { TimePos = 1, Pause, EofReached, Duration };
 
 // reply_userdata of a loadfile: this bit and the generation of the opening that sent it.
 constexpr uint64_t loadReply = uint64_t(1) << 63;
+// reply_userdata of a seek: this bit and the seek's number.
+constexpr uint64_t seekReply = uint64_t(1) << 62;
 
 // The playlist entry id in loadfile's answer; 0 when libmpv gives none.
 int64_t entryIdOf(const mpv_node& result) {
@@ -309,6 +311,8 @@ void PlayerEngine::handle(const mpv_event& event) {
     case MPV_EVENT_COMMAND_REPLY:
         if (event.reply_userdata & loadReply)
             loadAnswered(event.reply_userdata & ~loadReply, event);
+        else if (event.reply_userdata & seekReply)
+            seekAnswered(event.reply_userdata & ~seekReply, event.error);
         break;
     case MPV_EVENT_START_FILE:
         startedId_ = static_cast<const mpv_event_start_file*>(event.data)->playlist_entry_id;
@@ -347,7 +351,9 @@ void PlayerEngine::handle(const mpv_event& event) {
         break;
     }
     case MPV_EVENT_PLAYBACK_RESTART:
-        if (seekTarget_) {
+        // A restart before libmpv has taken the latest seek (the start of the file, an earlier
+        // seek) does not finish it.
+        if (seekTarget_ && seeksAnswered_ == seeksSent_) {
             double pos = 0;
             if (mpv_get_property(mpv_, "time-pos", MPV_FORMAT_DOUBLE, &pos) >= 0)
                 timePos_ = pos;
@@ -477,8 +483,19 @@ bool PlayerEngine::setPositions(qint64 current, std::optional<qint64> stopPositi
     stepFrom_.reset();
     eof_ = eof_ && target >= length;
     const QByteArray text = QByteArray::number(target, 'f', 6);
-    command({"seek", text.constData(), "absolute+exact"});
+    const char* args[] = {"seek", text.constData(), "absolute+exact", nullptr};
+    mpv_command_async(mpv_, seekReply | ++seeksSent_, args);
     return true;
+}
+
+void PlayerEngine::seekAnswered(quint64 number, int error) {
+    if (number != seeksSent_)
+        return; // a later seek is under way
+    seeksAnswered_ = number;
+    if (error < 0 && seekTarget_) { // refused: the position stays where it was
+        seekTarget_.reset();
+        Q_EMIT seekFinished();
+    }
 }
 
 bool PlayerEngine::frameStep(bool forward) {

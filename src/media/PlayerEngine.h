@@ -135,6 +135,7 @@ private:
     void probed(quint64 generation, const MediaFacts& facts);
     void finishOpening();
     void load(quint64 generation, const QByteArray& options);
+    void seekAnswered(quint64 number, int error);
     void finishRender(int code, const QString& error);
     void command(std::initializer_list<const char*> args);
     void setFlag(const char* name, bool value);
@@ -172,6 +173,8 @@ private:
     double timePos_ = 0;               // seconds, as mpv last reported
     double duration_ = 0;              // seconds
     std::optional<double> seekTarget_; // reported until mpv has finished the seek
+    quint64 seeksSent_ = 0;            // numbers of the seeks sent to libmpv...
+    quint64 seeksAnswered_ = 0;        // ...and of the last one it has taken
     std::optional<double> stepFrom_;   // a forward frame step is under way from here
     std::optional<double> stopAt_;     // seconds
     QRect source_;

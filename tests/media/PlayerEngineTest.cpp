@@ -4,6 +4,7 @@
 
 #include <QSignalSpy>
 #include <QTest>
+#include <QThread>
 #include <gtest/gtest.h>
 #include <mpv/client.h>
 
@@ -131,6 +132,31 @@ TEST(PlayerEngine, SeeksExactlyAndStepsFramesBothWays) {
     ASSERT_TRUE(engine.frameStep(false));
     ASSERT_TRUE(engine.positions(&current, nullptr));
     EXPECT_EQ(current, 0);
+}
+
+// A seek asked for as soon as the file has opened (playing from a bookmark) is not finished by
+// the restart of playback that libmpv reports for the opening itself.
+TEST(PlayerEngine, ASeekRightAfterOpeningEndsWhereItWasAsked) {
+    PlayerEngine engine;
+    engine.setActive(true);
+    for (int run = 0; run < 5; ++run) {
+        QObject::connect(
+            &engine, &PlayerEngine::rendered, &engine,
+            [&engine] {
+                // libmpv goes on meanwhile: the restart of the opening is reported before
+                // it hears of the seek.
+                QThread::msleep(300);
+                engine.setPositions(30 * 10'000'000LL);
+            },
+            Qt::SingleShotConnection);
+        QSignalSpy seeked(&engine, &PlayerEngine::seekFinished);
+        engine.renderFile(fixture("long_60s.mp4"));
+        ASSERT_TRUE(seeked.wait(10000)) << run;
+        qint64 current = 0;
+        ASSERT_TRUE(engine.positions(&current, nullptr));
+        EXPECT_NEAR(current, 30 * 10'000'000LL, 10'000'000) << run;
+        engine.closeFile();
+    }
 }
 
 TEST(PlayerEngine, VolumeAndRateAreKeptAcrossFiles) {
