@@ -105,9 +105,12 @@ void DisplayOptions::videoOpened() {
     layout_.numbers =
         DisplayLayout::aspectNumbers(aspectChoice_, engine_.displaySize(), layout_.numbers);
     apply();
-    // The first track sounds, whatever the one before chose.
+    // The first track sounds, whatever the one before chose. libmpv keeps a chosen track for
+    // the next file; when none was chosen it already plays the first, and telling it again
+    // would cost the opening time.
+    const bool otherChosen = audioStream_ != 1;
     audioStream_ = 1;
-    if (engine_.audioTrackCount() > 0)
+    if (otherChosen && engine_.audioTrackCount() > 0)
         engine_.selectAudioTrack(1);
 }
 
