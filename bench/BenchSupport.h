@@ -7,8 +7,11 @@
 
 #include <QEvent>
 #include <QEventLoop>
+#include <QFileInfo>
+#include <QStringList>
 #include <QTimer>
 #include <QWidget>
+#include <cstdio>
 
 namespace tavimo::bench {
 
@@ -18,6 +21,23 @@ inline QString fixture(const QString& name) {
     if (dir.isEmpty())
         dir = QStringLiteral("build/bench/fixtures");
     return dir + u'/' + name;
+}
+
+// Eight small fixture videos of different containers and codecs, which benchmarks of many
+// videos repeat (as hard links or album entries).
+inline const QStringList kSmallVideos{"mp4_h264_640x480.mp4",  "avi_mpeg4_640x480.avi",
+                                      "mkv_h264_1280x720.mkv", "wmv_wmv2_640x480.wmv",
+                                      "mpeg1_640x480.mpg",     "mov_mpeg4_640x480.mov",
+                                      "flv_flv1_640x480.flv",  "mp4_h264_720x480.mp4"};
+
+// True when every named fixture exists; otherwise says which is missing.
+inline bool fixturesPresent(const QStringList& names) {
+    for (const QString& name : names)
+        if (!QFileInfo::exists(fixture(name))) {
+            std::fprintf(stderr, "fixture missing: %s\n", qPrintable(fixture(name)));
+            return false;
+        }
+    return true;
 }
 
 // Answers every question with No (keep the file) and reports nothing.

@@ -43,6 +43,8 @@
 using namespace tavimo;
 using bench::FirstPaint;
 using bench::fixture;
+using bench::fixturesPresent;
+using bench::kSmallVideos;
 using bench::NoVolumes;
 using bench::QuietDialogs;
 
@@ -97,10 +99,6 @@ void writeBytes(const QString& path, const QByteArray& bytes) {
         file.write(bytes);
 }
 
-const QStringList kSources{"mp4_h264_640x480.mp4", "avi_mpeg4_640x480.avi", "mkv_h264_1280x720.mkv",
-                           "wmv_wmv2_640x480.wmv", "mpeg1_640x480.mpg",     "mov_mpeg4_640x480.mov",
-                           "flv_flv1_640x480.flv", "mp4_h264_720x480.mp4"};
-
 // Album `name` of `book`: `count` videos linked under `folder` from the sources in turn (so that
 // no file gets more links than the file system allows), each with a stored picture, a bookmark
 // and a play count. Written straight, as the program's synced writes would take minutes here.
@@ -132,11 +130,8 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    for (const QString& source : kSources)
-        if (!QFileInfo::exists(fixture(source))) {
-            std::fprintf(stderr, "fixture missing: %s\n", qPrintable(fixture(source)));
-            return 1;
-        }
+    if (!fixturesPresent(kSmallVideos))
+        return 1;
 
     QTemporaryDir dir;
     const QString library = dir.path() + u'/';
@@ -153,17 +148,17 @@ int main(int argc, char** argv) {
     for (int i = 0; i < 32; ++i)
         pictures.append(
             jpeg::encode(imagefunc::solidBitmap(120, 90, QColor::fromHsv(i * 11, 200, 200))));
-    writeAlbum(book, QStringLiteral("大きい"), videos, kVideos, {kSources.at(0)}, pictures);
+    writeAlbum(book, QStringLiteral("大きい"), videos, kVideos, {kSmallVideos.at(0)}, pictures);
     writeBytes(AlbumPaths::of(book, QStringLiteral("追加")).album, {});
     writeAlbum(book, QStringLiteral("巨大"), dir.path() + QStringLiteral("/huge/"), kHugeVideos,
-               kSources, pictures);
+               kSmallVideos, pictures);
     writeBytes(book.bookFile,
                textfile::encodeLines(
                    {QStringLiteral("大きい"), QStringLiteral("追加"), QStringLiteral("巨大")}));
 
     QStringList toAdd;
     for (int i = 0; i < kAdded; ++i) {
-        const QString& source = kSources.at(i % kSources.size());
+        const QString& source = kSmallVideos.at(i % kSmallVideos.size());
         const QString path = added + QStringLiteral("new%1.").arg(i, 3, 10, QChar(u'0')) +
                              QFileInfo(source).suffix();
         linkVideo(fixture(source), path);

@@ -32,6 +32,8 @@
 
 using namespace tavimo;
 using bench::fixture;
+using bench::fixturesPresent;
+using bench::kSmallVideos;
 using bench::QuietDialogs;
 
 namespace {
@@ -93,21 +95,14 @@ private:
     const Album& album_;
 };
 
-const QStringList kSources{"mp4_h264_640x480.mp4", "avi_mpeg4_640x480.avi", "mkv_h264_1280x720.mkv",
-                           "wmv_wmv2_640x480.wmv", "mpeg1_640x480.mpg",     "mov_mpeg4_640x480.mov",
-                           "flv_flv1_640x480.flv", "mp4_h264_720x480.mp4"};
-
 } // namespace
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    for (const QString& source : kSources)
-        if (!QFileInfo::exists(fixture(source))) {
-            std::fprintf(stderr, "fixture missing: %s\n", qPrintable(fixture(source)));
-            return 1;
-        }
+    if (!fixturesPresent(kSmallVideos))
+        return 1;
     QTemporaryDir dir;
 
     // The medium: 400 top folders, each the top of a chain of five, five videos in each.
@@ -148,7 +143,7 @@ int main(int argc, char** argv) {
     QDir().mkpath(folder);
     QStringList paths;
     for (int i = 0; i < kAlbumVideos; ++i) {
-        const QString& source = kSources.at(i % kSources.size());
+        const QString& source = kSmallVideos.at(i % kSmallVideos.size());
         const QString path = folder + QStringLiteral("/clip%1.").arg(i, 5, 10, QChar(u'0')) +
                              QFileInfo(source).suffix();
         linkVideo(fixture(source), path);

@@ -18,24 +18,26 @@
 #include "ui/SoftwareVideoView.h"
 #include "ui/VideoSurface.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFileInfo>
-#include <QAction>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <algorithm>
 #include <condition_variable>
 #include <cstdio>
 #include <functional>
+#include <iterator>
 #include <mpv/client.h>
 #include <mpv/render.h>
 #include <mutex>
 
 using namespace tavimo;
 using bench::fixture;
+using bench::fixturesPresent;
 using bench::NoVolumes;
 using bench::QuietDialogs;
 
@@ -257,14 +259,12 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    const QStringList names(std::begin(kFiles), std::end(kFiles));
+    if (!fixturesPresent(names))
+        return 1;
     QStringList entries;
-    for (const char* name : kFiles) {
-        if (!QFileInfo::exists(fixture(name))) {
-            std::fprintf(stderr, "fixture missing: %s\n", qPrintable(fixture(name)));
-            return 1;
-        }
+    for (const QString& name : names)
         entries.append(QFileInfo(fixture(name)).absoluteFilePath());
-    }
 
     // A book with one album holding the three videos.
     QTemporaryDir dir;
