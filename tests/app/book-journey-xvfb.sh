@@ -8,17 +8,9 @@
 # With TAVIMO_ALBUMOPS_SHOT=FILE.png the screen is saved after the sort.
 set -euo pipefail
 binary=$1
-here=$(cd "$(dirname "$0")" && pwd)
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-lib="$work/lib"
-mkdir -p "$lib" "$work/run"
-chmod 700 "$work/run"
-export TAVIMO_LIBRARY="$lib" XDG_RUNTIME_DIR="$work/run" QT_QPA_PLATFORM=xcb
-export LSAN_OPTIONS="${LSAN_OPTIONS:-suppressions=$here/../lsan.supp:print_suppressions=0}"
+source "$(dirname "$0")/xvfb-library.sh"
 export TAVIMO_ALBUMOPS_SHOT="${TAVIMO_ALBUMOPS_SHOT:-}"
 
-export TAVIMO_XVFB_HELPERS="$here/xvfb-helpers.sh"
 cat >"$work/session.sh" <<'SESSION'
 set -euo pipefail
 "$1" & pid=$!
@@ -76,7 +68,7 @@ xdotool key --delay 300 alt+f x
 until_true "! kill -0 $pid 2>/dev/null" || fail "終了(&X) did not end the program"
 wait $pid
 SESSION
-xvfb-run -a -s "-screen 0 1280x1024x24" bash "$work/session.sh" "$binary"
+run_session "$binary"
 
 book=$(od -An -tx1 "$lib/テスト.book" | tr -d ' \n')
 echo "テスト.book: $book"

@@ -7,38 +7,24 @@
 # the bookmark's time (PSNR at least 30 dB, and better than against a frame a second away).
 set -euo pipefail
 binary=$1
-here=$(cd "$(dirname "$0")" && pwd)
-work=$(mktemp -d)
-trap '[ -n "${TAVIMO_KEEP_WORK:-}" ] || rm -rf "$work"' EXIT
-mkdir -p "$work/lib/shelf/images" "$work/run" "$work/videos" "$work/captures"
-chmod 700 "$work/run"
+source "$(dirname "$0")/xvfb-library.sh"
+mkdir -p "$work/videos" "$work/captures"
 # testsrc2 without its colours: saturated colour edges in 4:2:0 chroma come out differently from
 # any two converters to RGB, which would measure them rather than the capture.
 ffmpeg -nostdin -loglevel error -y -f lavfi -i "testsrc2=size=320x240:rate=25:duration=30,hue=s=0" \
   -c:v libx264 -preset ultrafast -g 25 -pix_fmt yuv420p "$work/videos/clip.mp4"
-# "動画表示を修正" (mixer=1) draws without OpenGL (Mesa's software driver leaks at exit). The
-# player's window of 640 x 540 leaves a video area of 640 x 480 above its 60-pixel controls.
-printf '[text]\r\nbook=shelf\r\n[form4]\r\nwidth=640\r\nheight=540\r\n[ex]\r\npacked=1\r\nmixer=1\r\n[capture]\r\nsilent=1\r\nsize=1\r\ndir=%s\r\n' \
-  "$work/captures" >"$work/lib/Tavimo.ini"
-printf 'trip\r\n' >"$work/lib/shelf.book"
-printf '%s\r\n' "$work/videos/clip.mp4" >"$work/lib/shelf/trip.alb"
-export TAVIMO_LIBRARY="$work/lib" XDG_RUNTIME_DIR="$work/run" QT_QPA_PLATFORM=xcb
-export LSAN_OPTIONS="${LSAN_OPTIONS:-suppressions=$here/../lsan.supp:print_suppressions=0}"
+# The player's window of 640 x 540 leaves a video area of 640 x 480 above its 60-pixel controls.
+shelf_with_trip "$work/videos/clip.mp4"
+printf '[form4]\r\nwidth=640\r\nheight=540\r\n[capture]\r\nsilent=1\r\nsize=1\r\ndir=%s\r\n' \
+  "$work/captures" >>"$lib/Tavimo.ini"
 export TAVIMO_CAPTURE_SHOT="${TAVIMO_CAPTURE_SHOT:-}"
 
-export TAVIMO_XVFB_HELPERS="$here/xvfb-helpers.sh"
 cat >"$work/session.sh" <<'SESSION'
 set -euo pipefail
 "$1" & pid=$!
 source "$TAVIMO_XVFB_HELPERS"
 captures=$2
-book=$(find_window 'shelf ブック') || fail "no book window"
-press "$book" Return "xdotool search --onlyvisible --name 'trip ～' >/dev/null 2>&1" ||
-  fail "Enter on the album's cell did not open it"
-album=$(find_window 'trip ～')
-press "$album" Return "xdotool search --onlyvisible --name '^MoviePlayer clip.mp4$' >/dev/null 2>&1" ||
-  fail "Enter on the video's cell did not open the player"
-player=$(find_window '^MoviePlayer clip.mp4$')
+play_trip
 sleep 3 # some way into the video
 mrk="$TAVIMO_LIBRARY/shelf/trip.mrk"
 press "$player" z "true" || true
@@ -48,14 +34,9 @@ press "$player" ctrl+s "ls '$captures'/*.bmp >/dev/null 2>&1" || fail "Ctrl+S sa
 if [ -n "$TAVIMO_CAPTURE_SHOT" ]; then
   ffmpeg -nostdin -loglevel error -y -f x11grab -i "$DISPLAY" -frames:v 1 "$TAVIMO_CAPTURE_SHOT" || true
 fi
-press "$player" Escape "! xdotool search --onlyvisible --name '^MoviePlayer' >/dev/null 2>&1" ||
-  fail "Esc did not close the player"
-press "$album" Escape "! xdotool search --onlyvisible --name 'trip ～' >/dev/null 2>&1" ||
-  fail "Esc did not close the album"
-press "$book" "alt+f x" "! kill -0 $pid 2>/dev/null" || fail "終了(&X) did not end the program"
-wait $pid
+close_trip
 SESSION
-xvfb-run -a -s "-screen 0 1280x1024x24" bash "$work/session.sh" "$binary" "$work/captures"
+run_session "$binary" "$work/captures"
 
 shopt -s nullglob
 saved=("$work"/captures/*.bmp)
@@ -72,7 +53,7 @@ echo "saved $name: ${width} x ${height}, ${bits} bits"
 if [ "$width" != 320 ] || [ "$height" != 240 ] || [ "$bits" != 24 ]; then
   echo "FAIL: not a 24-bit bitmap of 320 x 240"; exit 1
 fi
-mark=$(tr -d '\r' <"$work/lib/shelf/trip.mrk")
+mark=$(tr -d '\r' <"$lib/shelf/trip.mrk")
 # The frame shown at the bookmark: ffmpeg keeps the first frame at or after the time asked.
 at=$(awk -v m="$mark" 'BEGIN { printf "%.4f", m / 1e7 - 0.005 }')
 away=$(awk -v m="$mark" 'BEGIN { t = m / 1e7; printf "%.4f", (t > 2 ? t - 1 : t + 1) }')

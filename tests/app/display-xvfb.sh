@@ -9,21 +9,10 @@
 set -euo pipefail
 binary=$1
 fixtures=$2
-here=$(cd "$(dirname "$0")" && pwd)
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-mkdir -p "$work/lib/shelf/images" "$work/run" "$work/videos"
-chmod 700 "$work/run"
-cp "$fixtures/long_60s.mp4" "$work/videos/clip.mp4"
-# The software drawing ("動画表示を修正", mixer=1): see play-xvfb.sh.
-printf '[text]\r\nbook=shelf\r\n[ex]\r\npacked=1\r\nmixer=1\r\n' >"$work/lib/Tavimo.ini"
-printf 'trip\r\n' >"$work/lib/shelf.book"
-printf '%s\r\n' "$work/videos/clip.mp4" >"$work/lib/shelf/trip.alb"
-export TAVIMO_LIBRARY="$work/lib" XDG_RUNTIME_DIR="$work/run" QT_QPA_PLATFORM=xcb
-export LSAN_OPTIONS="${LSAN_OPTIONS:-suppressions=$here/../lsan.supp:print_suppressions=0}"
+source "$(dirname "$0")/xvfb-library.sh"
+shelf_with_trip "$fixtures/long_60s.mp4"
 export TAVIMO_PLAYER_SHOT="${TAVIMO_PLAYER_SHOT:-}" SHOT="$work/shot.ppm"
 
-export TAVIMO_XVFB_HELPERS="$here/xvfb-helpers.sh"
 cat >"$work/session.sh" <<'SESSION'
 set -euo pipefail
 "$1" & pid=$!
@@ -47,13 +36,7 @@ PY
 dark() { local c; c=$(pixel "$@") || return 1; IFS=, read -r r g b <<<"$c"; [ "$r" -lt 40 ] && [ "$g" -lt 40 ] && [ "$b" -lt 40 ]; }
 reddish() { local c; c=$(pixel "$@") || return 1; IFS=, read -r r g b <<<"$c"; [ "$r" -gt 150 ] && [ "$g" -lt 100 ]; }
 
-book=$(find_window 'shelf ブック') || fail "no book window"
-press "$book" Return "xdotool search --onlyvisible --name 'trip ～' >/dev/null 2>&1" ||
-  fail "Enter on the album's cell did not open it"
-album=$(find_window 'trip ～')
-press "$album" Return "xdotool search --onlyvisible --name '^MoviePlayer clip.mp4$' >/dev/null 2>&1" ||
-  fail "Enter on the video's cell did not open the player"
-player=$(find_window '^MoviePlayer clip.mp4$')
+play_trip
 sleep 1
 # The video area is the window less the 60 rows of the control bar; 4:3 fills its height.
 eval "$(xdotool getwindowgeometry --shell "$player")"
@@ -80,16 +63,11 @@ fi
 $chosen || fail "the picture did not change to 2.35 : 1: $(pixel "$player" "$x" 5), $(pixel "$player" "$x" $((band + 6))) at row $((band + 6)) of $WIDTH x $HEIGHT"
 echo "2.35 : 1 leaves a band of about $band rows above the picture"
 press "$player" m "true"
-press "$player" Escape "! xdotool search --onlyvisible --name '^MoviePlayer' >/dev/null 2>&1" ||
-  fail "Esc did not close the player"
-press "$album" Escape "! xdotool search --onlyvisible --name 'trip ～' >/dev/null 2>&1" ||
-  fail "Esc did not close the album"
-press "$book" "alt+f x" "! kill -0 $pid 2>/dev/null" || fail "終了(&X) did not end the program"
-wait $pid
+close_trip
 SESSION
-xvfb-run -a -s "-screen 0 1280x1024x24" bash "$work/session.sh" "$binary"
+run_session "$binary"
 
-settings=$(tr -d '\r' <"$work/lib/Tavimo.ini")
+settings=$(tr -d '\r' <"$lib/Tavimo.ini")
 grep -qx 'aspect=5' <<<"$settings" || { echo "FAIL: the settings do not keep aspect 5"; exit 1; }
 grep -qx 'volume=0' <<<"$settings" || { echo "FAIL: quitting muted did not keep volume 0"; exit 1; }
 echo "display test passed"

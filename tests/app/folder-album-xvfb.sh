@@ -8,21 +8,15 @@
 set -euo pipefail
 binary=$1
 fixtures=$2
-here=$(cd "$(dirname "$0")" && pwd)
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-mkdir -p "$work/lib/shelf/images" "$work/run" "$work/holiday"
-chmod 700 "$work/run"
+source "$(dirname "$0")/xvfb-library.sh"
+mkdir -p "$lib/shelf/images" "$work/holiday"
 cp "$fixtures/mp4_h264_640x480.mp4" "$work/holiday/b.mp4"
 cp "$fixtures/avi_mpeg4_640x480.avi" "$work/holiday/A.avi"
 cp "$fixtures/mkv_h264_1280x720.mkv" "$work/holiday/c.mkv"
-printf '[text]\r\nbook=shelf\r\n[ex]\r\npacked=1\r\nmixer=1\r\n' >"$work/lib/Tavimo.ini"
-: >"$work/lib/shelf.book"
-export TAVIMO_LIBRARY="$work/lib" XDG_RUNTIME_DIR="$work/run" QT_QPA_PLATFORM=xcb
-export LSAN_OPTIONS="${LSAN_OPTIONS:-suppressions=$here/../lsan.supp:print_suppressions=0}"
+printf '[text]\r\nbook=shelf\r\n[ex]\r\npacked=1\r\nmixer=1\r\n' >"$lib/Tavimo.ini"
+: >"$lib/shelf.book"
 export TAVIMO_FOLDER_SHOT="${TAVIMO_FOLDER_SHOT:-}" HOLIDAY="$work/holiday"
 
-export TAVIMO_XVFB_HELPERS="$here/xvfb-helpers.sh"
 cat >"$work/session.sh" <<'SESSION'
 set -euo pipefail
 "$1" & pid=$!
@@ -54,10 +48,10 @@ press "$album" Escape "! xdotool search --onlyvisible --name 'holiday ～' >/dev
 press "$book" "alt+f x" "! kill -0 $pid 2>/dev/null" || fail "終了(&X) did not end the program"
 wait $pid
 SESSION
-xvfb-run -a -s "-screen 0 1280x1024x24" bash "$work/session.sh" "$binary"
+run_session "$binary"
 
-book=$(tr -d '\r' <"$work/lib/shelf.book")
-entries=$(tr -d '\r' <"$work/lib/shelf/holiday.alb")
+book=$(tr -d '\r' <"$lib/shelf.book")
+entries=$(tr -d '\r' <"$lib/shelf/holiday.alb")
 echo "book: $book"
 echo "album: $entries"
 [ "$book" = holiday ] || { echo "FAIL: the book file does not hold the album"; exit 1; }
@@ -65,8 +59,8 @@ expected=$(printf '%s\n' "$HOLIDAY/A.avi" "$HOLIDAY/b.mp4" "$HOLIDAY/c.mkv")
 [ "$entries" = "$expected" ] || { echo "FAIL: the album file does not list the folder's videos"; exit 1; }
 # Each JPEG picture begins with FF D8 FF: three in the album's store, one in the book's.
 pictures() { python3 -c 'import sys; print(open(sys.argv[1], "rb").read().count(b"\xff\xd8\xff"))' "$1"; }
-[ "$(pictures "$work/lib/shelf/images/holiday.pjpg")" = 3 ] ||
+[ "$(pictures "$lib/shelf/images/holiday.pjpg")" = 3 ] ||
   { echo "FAIL: the album's store does not hold three pictures"; exit 1; }
-[ "$(pictures "$work/lib/shelf/images/shelf.pjpg")" = 1 ] ||
+[ "$(pictures "$lib/shelf/images/shelf.pjpg")" = 1 ] ||
   { echo "FAIL: the book's store does not hold the album's picture"; exit 1; }
 echo "folder album test passed"

@@ -4,13 +4,7 @@
 # the exit writes.
 set -euo pipefail
 binary=$1
-here=$(cd "$(dirname "$0")" && pwd)
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-mkdir -p "$work/lib" "$work/run"
-chmod 700 "$work/run"
-export TAVIMO_LIBRARY="$work/lib" XDG_RUNTIME_DIR="$work/run" QT_QPA_PLATFORM=xcb
-export LSAN_OPTIONS="${LSAN_OPTIONS:-suppressions=$here/../lsan.supp:print_suppressions=0}"
+source "$(dirname "$0")/xvfb-library.sh"
 
 cat >"$work/session.sh" <<'SESSION'
 set -euo pipefail
@@ -45,7 +39,7 @@ done
 if kill -0 $pid 2>/dev/null; then echo "FAIL: 終了(&X) did not end the program"; kill $pid; exit 1; fi
 wait $pid
 SESSION
-xvfb-run -a -s "-screen 0 1280x1024x24" bash "$work/session.sh" "$binary"
+run_session "$binary"
 
 expected=$(printf '%s\r\n' '[form]' 'width=640' 'height=480' 'left=636' 'color=-2147483633' \
   'font=0' 'autosize=0' 'mode=0' '' '[text]' 'book=' 'videodir=' 'hismedia=' 'hisnormal=' \
@@ -53,11 +47,11 @@ expected=$(printf '%s\r\n' '[form]' 'width=640' 'height=480' 'left=636' 'color=-
   '[value]' 'volume=5000' 'aspect=0' '' '[form2]' 'width=640' 'height=640' 'toolbar=13' \
   'color=-2147483633' 'font=0' 'mode=0' '' '[ex]' 'version=1' 'packed=1' 'mixer=0' 'old=0' \
   'noreg=0' '' '[capture]' 'size=1' 'silent=1' "dir=$work/lib" '' '[syncro]' 'auto=0' | base64 -w0)
-actual=$(base64 -w0 <"$work/lib/Tavimo.ini")
+actual=$(base64 -w0 <"$lib/Tavimo.ini")
 if [ "$actual" != "$expected" ]; then
-  echo "FAIL: Tavimo.ini differs:"; cat -A "$work/lib/Tavimo.ini"; exit 1
+  echo "FAIL: Tavimo.ini differs:"; cat -A "$lib/Tavimo.ini"; exit 1
 fi
-if [ ! -f "$work/lib/userex.inf" ] || [ -s "$work/lib/userex.inf" ]; then
+if [ ! -f "$lib/userex.inf" ] || [ -s "$lib/userex.inf" ]; then
   echo "FAIL: userex.inf missing or not empty"; exit 1
 fi
 echo "smoke test passed"

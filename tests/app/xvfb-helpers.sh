@@ -28,3 +28,25 @@ press() {
   done
   return 1
 }
+
+# Opens the album "trip" of the book "shelf" and plays its video clip.mp4, by Enter on each
+# cell; sets $book, $album and $player.
+play_trip() {
+  book=$(find_window 'shelf ブック') || fail "no book window"
+  press "$book" Return "xdotool search --onlyvisible --name 'trip ～' >/dev/null 2>&1" ||
+    fail "Enter on the album's cell did not open it"
+  album=$(find_window 'trip ～')
+  press "$album" Return "xdotool search --onlyvisible --name '^MoviePlayer clip.mp4$' >/dev/null 2>&1" ||
+    fail "Enter on the video's cell did not open the player"
+  player=$(find_window '^MoviePlayer clip.mp4$')
+}
+
+# Esc closes the player, Esc the album, and "終了(&X)" (Alt+F, X) ends the program.
+close_trip() {
+  press "$player" Escape "! xdotool search --onlyvisible --name '^MoviePlayer' >/dev/null 2>&1" ||
+    fail "Esc did not close the player"
+  press "$album" Escape "! xdotool search --onlyvisible --name 'trip ～' >/dev/null 2>&1" ||
+    fail "Esc did not close the album"
+  press "$book" "alt+f x" "! kill -0 $pid 2>/dev/null" || fail "終了(&X) did not end the program"
+  wait $pid
+}
