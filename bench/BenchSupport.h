@@ -2,6 +2,7 @@
 
 // Pieces every benchmark of the windows needs: where the fixture videos are, dialogs that
 // answer without a person, no removable media, and waiting for a widget's first paint.
+#include "core/FileTrash.h"
 #include "core/MessageOnlyDialogs.h"
 #include "core/VolumeTable.h"
 
@@ -46,6 +47,17 @@ public:
     Answer message(const QString&, Buttons, Icon, const QString&) override { return Answer::No; }
 };
 
+// Nothing is deleted or started by a benchmark; the commands only need somewhere to send it.
+class NoTrash final : public FileTrash {
+public:
+    bool moveToTrash(const QString&) override { return false; }
+};
+class NoLauncher final : public ProgramLauncher {
+public:
+    bool startDetached(const QString&, const QStringList&) override { return false; }
+};
+
+// No removable media.
 class NoVolumes final : public VolumeTable {
 public:
     QList<VolumeInfo> volumes() const override { return {}; }

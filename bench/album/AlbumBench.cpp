@@ -45,6 +45,8 @@ using bench::FirstPaint;
 using bench::fixture;
 using bench::fixturesPresent;
 using bench::kSmallVideos;
+using bench::NoLauncher;
+using bench::NoTrash;
 using bench::NoVolumes;
 using bench::QuietDialogs;
 
@@ -55,16 +57,6 @@ constexpr int kHugeVideos = 100000;
 constexpr int kAdded = 200;
 constexpr int kMoves = 100;
 constexpr int kProbeMs = 5;
-
-// Nothing is deleted or started here; the commands only need somewhere to send it.
-class NoTrash final : public FileTrash {
-public:
-    bool moveToTrash(const QString&) override { return false; }
-};
-class NoLauncher final : public ProgramLauncher {
-public:
-    bool startDetached(const QString&, const QStringList&) override { return false; }
-};
 
 // A figure of /proc/self: the number after `key` on its line, 0 when it is not there.
 qint64 procFigure(const char* file, const QByteArray& key) {

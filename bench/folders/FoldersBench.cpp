@@ -34,6 +34,8 @@ using namespace tavimo;
 using bench::fixture;
 using bench::fixturesPresent;
 using bench::kSmallVideos;
+using bench::NoLauncher;
+using bench::NoTrash;
 using bench::QuietDialogs;
 
 namespace {
@@ -42,15 +44,6 @@ constexpr int kTopFolders = 400; // each with a chain four deep: 2,000 folders, 
 constexpr int kVideosPerFolder = 5;
 constexpr int kAlbumVideos = 2000;
 constexpr int kScans = 5;
-
-class NoTrash final : public FileTrash {
-public:
-    bool moveToTrash(const QString&) override { return false; }
-};
-class NoLauncher final : public ProgramLauncher {
-public:
-    bool startDetached(const QString&, const QStringList&) override { return false; }
-};
 
 // One removable volume mounted at the given folder.
 class OneMedium final : public VolumeTable {
