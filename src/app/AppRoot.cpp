@@ -96,7 +96,7 @@ void AppRoot::startUp() {
     auto openBook = [this] {
         decideCurrentBook();
         bookList_->rebuild();
-        bookSession_->loadCurrentBook();
+        bookSession_->loadBook(state_.bookTitle);
         showBookWindow();
     };
     if (state_.thumbnailsPacked) {
@@ -146,7 +146,7 @@ void AppRoot::decideCurrentBook() {
     const QString bookFile = BookPaths::of(state_.libraryFolder, title).bookFile;
     if (QFileInfo::exists(bookFile)) {
         const bool media = state_.mediaBooks.contains(title);
-        session_->setMode(media ? BookMode::Media : BookMode::Normal);
+        session_->switchMode(media ? BookMode::Media : BookMode::Normal);
         (media ? form1_->i_media : form1_->i_normal)->setChecked(true);
         return;
     }
@@ -157,6 +157,7 @@ void AppRoot::decideCurrentBook() {
 
 void AppRoot::exitSequence() {
     bookSession_->saveCurrentBook();
+    state_.bookTitle = session_->bookPaths().title;
     form1_->setAcceptDrops(false);
     form2_->setAcceptDrops(false);
     form4_->storeSettings();

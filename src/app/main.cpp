@@ -1,4 +1,5 @@
 #include "app/AppRoot.h"
+#include "core/SaveJournal.h"
 #include "platform/LibraryLocation.h"
 #include "platform/LinuxVolumeTable.h"
 #include "platform/SingleInstance.h"
@@ -17,8 +18,14 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(QStringLiteral("Tavimo"));
     tavimo::QtDialogService dialogs;
     tavimo::platform::LinuxVolumeTable volumes;
-    tavimo::AppRoot root(tavimo::platform::libraryFolder(QCoreApplication::applicationDirPath()),
-                         dialogs, volumes);
+    const QString library = tavimo::platform::libraryFolder(QCoreApplication::applicationDirPath());
+    // A save that was under way when the program last stopped is completed or undone before
+    // anything reads the library.
+    const tavimo::savejournal::Recovery recovery = tavimo::savejournal::recover(library);
+    if (!recovery.problem.isEmpty())
+        dialogs.message(recovery.problem, tavimo::DialogService::Buttons::Ok,
+                        tavimo::DialogService::Icon::Warning);
+    tavimo::AppRoot root(library, dialogs, volumes);
     dialogs.setParent(&root.bookWindow());
     root.startUp();
     return QApplication::exec();

@@ -1,5 +1,6 @@
 #include "core/Album.h"
 
+#include "core/Book.h"
 #include "core/CellRoles.h"
 #include "core/DriveProbe.h"
 #include "core/JpegCodec.h"
@@ -17,16 +18,31 @@ QString fileNamePart(const QString& path) {
 Album::Album() = default;
 Album::~Album() = default;
 
-void Album::setIdentity(const BookPaths& book, const QString& name, BookMode mode) {
-    book_ = book;
-    name_ = name;
-    paths_ = AlbumPaths::of(book, name);
-    mode_ = mode;
+void Album::setIdentity(const Book& book, int index) {
+    book_ = &book;
+    index_ = index;
 }
 
-void Album::setMedium(const MediumRecord& record, const QString& root) {
-    medium_ = record;
-    driveRoot_ = root;
+const QString& Album::name() const {
+    static const QString none;
+    return book_ ? book_->album(index_).name : none;
+}
+
+AlbumPaths Album::paths() const {
+    return book_ ? book_->albumPaths(index_) : AlbumPaths{};
+}
+
+const BookPaths& Album::bookPaths() const {
+    static const BookPaths none;
+    return book_ ? book_->paths() : none;
+}
+
+BookMode Album::mode() const {
+    return book_ ? book_->mode() : BookMode::Normal;
+}
+
+MediumRecord Album::medium() const {
+    return book_ ? book_->record(index_) : MediumRecord{};
 }
 
 QStringList Album::entries() const {
@@ -116,11 +132,8 @@ void Album::clear() {
     rows_.clear();
     loaded_.reset();
     fitted_ = false;
-    book_ = BookPaths{};
-    paths_ = AlbumPaths{};
-    name_.clear();
-    mode_ = BookMode::Normal;
-    medium_ = MediumRecord{};
+    book_ = nullptr;
+    index_ = -1;
     driveRoot_.clear();
     endResetModel();
 }

@@ -17,10 +17,10 @@ enum MediumKind : int32_t {
 
 // A mounted volume as the removable-media rules see it.
 struct VolumeInfo {
-    QString root;          // mount point with a trailing '/'
+    QString root; // mount point with a trailing '/'
     int32_t kind = kMediumNone;
-    uint32_t serial = 0;   // the serial number Windows would show; 0 when unknown
-    QString label;         // volume label, may be empty
+    uint32_t serial = 0; // the serial number Windows would show; 0 when unknown
+    QString label;       // volume label, may be empty
 };
 
 // The mounted volumes of the machine. The program uses the Linux implementation of the

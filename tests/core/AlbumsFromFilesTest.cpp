@@ -39,7 +39,7 @@ class AlbumsFromFilesTest : public ::testing::Test {
 protected:
     void SetUp() override {
         library = dir.path() + u'/';
-        ASSERT_TRUE(session.createBook(QStringLiteral("Shelf")));
+        ASSERT_EQ(session.createBook(QStringLiteral("Shelf")), Book::LoadResult::Loaded);
         dialogs.clear();
     }
     BookPaths book() const { return session.bookPaths(); }
@@ -166,8 +166,8 @@ TEST_F(AlbumsFromFilesTest, CopyAllNamesWhatItCouldNotCopyAndReplacesTheRest) {
 
 TEST_F(AlbumsFromFilesTest, CopyAllOfAMediaAlbumNeedsItsMedium) {
     session.closeBook();
-    session.setMode(BookMode::Media);
-    ASSERT_TRUE(session.createBook(QStringLiteral("Discs")));
+    session.switchMode(BookMode::Media);
+    ASSERT_EQ(session.createBook(QStringLiteral("Discs")), Book::LoadResult::Loaded);
     const QString root = volumes.mount(kMediumRemovable, 0xCAFE, QStringLiteral("USB"));
     ASSERT_TRUE(writeTestFile(root + QStringLiteral("dir/a.avi"), "a"));
     ASSERT_EQ(BookAlbumOperations(session).createAlbum(QStringLiteral("usb")), 0);

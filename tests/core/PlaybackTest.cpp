@@ -73,8 +73,8 @@ class PlaybackTest : public ::testing::Test {
 protected:
     // A book "本" with one album of `videos` files, open in the session.
     void openAlbum(const QStringList& videos, BookMode mode = BookMode::Normal) {
-        session.setMode(mode);
-        ASSERT_TRUE(session.createBook(QStringLiteral("本")));
+        session.switchMode(mode);
+        ASSERT_EQ(session.createBook(QStringLiteral("本")), Book::LoadResult::Loaded);
         session.book().appendAlbum({QStringLiteral("旅")});
         ASSERT_TRUE(textfile::writeLines(session.book().albumPaths(0).album, videos));
         session.book().setEntries(0, videos);

@@ -32,8 +32,8 @@ protected:
     // A book "本" of one album "旅", open in the session.
     void open(BookMode mode) {
         session.closeBook();
-        session.setMode(mode);
-        ASSERT_TRUE(session.createBook(QStringLiteral("本")));
+        session.switchMode(mode);
+        ASSERT_EQ(session.createBook(QStringLiteral("本")), Book::LoadResult::Loaded);
         session.book().appendAlbum({QStringLiteral("旅")});
         ASSERT_TRUE(session.openAlbum(0));
         book = session.bookPaths();

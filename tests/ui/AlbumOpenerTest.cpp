@@ -36,7 +36,7 @@ protected:
         QDir().mkpath(book.imagesFolder);
         ASSERT_TRUE(textfile::writeLines(book.bookFile, {QStringLiteral("旅")}));
         ASSERT_TRUE(textfile::writeLines(book.bookFolder + QStringLiteral("旅.alb"), lines));
-        session.setMode(mode);
+        session.switchMode(mode);
         ASSERT_EQ(session.loadBook(QStringLiteral("本")), Book::LoadResult::Loaded);
         bookWindow.applyBookOpenState();
     }

@@ -75,10 +75,9 @@ protected:
         ASSERT_TRUE(bookfile::write(paths.bookFile, lines, mode));
         if (mode == BookMode::Media && !state.mediaBooks.contains(title))
             state.mediaBooks.append(title);
-        session.setMode(mode);
+        session.switchMode(mode);
         (mode == BookMode::Media ? bookWindow->i_media : bookWindow->i_normal)->setChecked(true);
-        state.bookTitle = title;
-        bookSession->loadCurrentBook();
+        bookSession->loadBook(title);
         bookWindow->applyBookOpenState();
         bookWindow->show();
     }

@@ -60,8 +60,7 @@ protected:
     }
 
     void open(const QString& title) {
-        state.bookTitle = title;
-        books.loadCurrentBook();
+        books.loadBook(title);
         ASSERT_TRUE(session.bookOpen());
     }
 
@@ -107,7 +106,7 @@ TEST_F(BookListMenuTest, EachModeListsItsBooksAndChoosingOneSavesTheCurrentAndOp
     EXPECT_EQ(fileMenuBooks(), (QStringList{"A.book", "C.book*"}));
 
     // In media mode only the media books are listed; a rebuild replaces every entry.
-    session.setMode(BookMode::Media);
+    session.switchMode(BookMode::Media);
     list.rebuild();
     EXPECT_EQ(fileMenuBooks(), QStringList{"b.book"});
 }
@@ -172,14 +171,14 @@ TEST_F(BookListMenuTest, ANewBookJoinsTheMediaListOnlyInMediaMode) {
     state.mediaBooks = {"old"};
     ASSERT_TRUE(textfile::writeLines(state.mediaBooksPath(), state.mediaBooks));
 
-    session.setMode(BookMode::Media);
+    session.switchMode(BookMode::Media);
     dialogs.answer(QStringLiteral("disc"));
     form.new_->trigger();
     EXPECT_EQ(readTestFile(state.mediaBooksPath()), "old\r\ndisc\r\n");
     EXPECT_TRUE(QFileInfo::exists(BookPaths::of(library(), "disc").mediaDat));
 
     // A normal book under that title is a normal book at the next start too.
-    session.setMode(BookMode::Normal);
+    session.switchMode(BookMode::Normal);
     dialogs.answer(QStringLiteral("old"));
     form.new_->trigger();
     EXPECT_EQ(session.bookPaths().title, "old");
