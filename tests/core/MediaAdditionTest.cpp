@@ -163,14 +163,6 @@ TEST_F(MediaAdditionTest, APathWithALineBreakIsLeftOutAndNamed) {
     EXPECT_EQ(plan.entries, QStringList{fine});
     EXPECT_EQ(plan.unfit, (QStringList{lf, cr}));
 
-    // Nothing else is decided for them: no medium rule refuses a list that holds only those.
-    const QString usb = volumes.mount(kMediumRemovable, 9, QStringLiteral("USB"));
-    const QString onUsb = touch(usb + QStringLiteral("a\nb.avi"));
-    plan = planAddition(BookMode::Media, {}, {}, {onUsb}, probe);
-    EXPECT_EQ(plan.refusal, QString());
-    EXPECT_FALSE(plan.mediumFound);
-    EXPECT_EQ(plan.unfit, QStringList{onUsb});
-
     const QString message = unfitPathsMessage({lf, cr});
     EXPECT_TRUE(message.contains(disk.filePath(QStringLiteral("new[改行]line.avi"))));
     EXPECT_TRUE(message.contains(disk.filePath(QStringLiteral("carriage[改行].avi"))));
