@@ -2,7 +2,7 @@
 
 #include "core/Book.h"
 #include "core/CellRoles.h"
-#include "core/DriveProbe.h"
+#include "core/EntryFiles.h"
 #include "core/JpegCodec.h"
 #include "core/RowOrder.h"
 #include "core/Tpackedjpg.h"
@@ -65,7 +65,11 @@ int Album::indexOf(quint64 id, int hint) const {
 QString Album::fullPath(int i) const {
     if (!isValidIndex(i))
         return {};
-    return isMediaMode() ? driveRoot_ + mediaEntryPath(rows_.at(i).entry) : rows_.at(i).entry;
+    return entryFile(mode_, driveRoot_, rows_.at(i).entry);
+}
+
+QString Album::fileName(int i) const {
+    return fileNamePart(fullPath(i));
 }
 
 QString Album::entryFor(const QString& fullPath) const {
@@ -75,7 +79,7 @@ QString Album::entryFor(const QString& fullPath) const {
 }
 
 bool Album::isLocalFile(int i) const {
-    return fullPath(i).startsWith(u'/');
+    return isPathHere(fullPath(i));
 }
 
 bool Album::containsFile(const QString& fullPath) const {
@@ -262,7 +266,7 @@ QVariant Album::data(const QModelIndex& index, int role) const {
     const VideoRow& row = rows_.at(index.row());
     switch (role) {
     case Qt::DisplayRole:
-        return fileNamePart(row.entry);
+        return fileName(index.row());
     case PictureRole:
         return QVariant::fromValue(row.picture);
     case BookmarkRole:

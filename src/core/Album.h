@@ -70,8 +70,11 @@ public:
     quint64 rowId(int i) const { return isValidIndex(i) ? rows_.at(i).id : 0; }
     // Where the row with this id stands now, -1 when it is gone. hint: where it stood before.
     int indexOf(quint64 id, int hint = -1) const;
-    // Where video i lies now: the entry, or in media books the drive root followed by it.
+    // Where video i lies now (entryFile): the entry, or in media books the drive root followed
+    // by it.
     QString fullPath(int i) const;
+    // The file name of video i, as its cell shows it and the name sort orders it.
+    QString fileName(int i) const;
     // What the album file holds for a file at fullPath: the path itself, or in media books
     // the path below the drive root.
     QString entryFor(const QString& fullPath) const;

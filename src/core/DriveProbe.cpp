@@ -1,5 +1,6 @@
 #include "core/DriveProbe.h"
 
+#include "core/EntryFiles.h"
 #include "core/MediaRegistry.h"
 
 #include <QFileInfo>
@@ -34,12 +35,12 @@ QString DriveProbe::findBySerial(MediumRecord& record) const {
     return {};
 }
 
-QString DriveProbe::findByFile(const QString& relativePath, MediumRecord& record) const {
-    if (relativePath.isEmpty())
+QString DriveProbe::findByFile(const QString& entry, MediumRecord& record) const {
+    if (entry.isEmpty())
         return {};
     for (const VolumeInfo& volume : volumes_.volumes()) {
-        if (volume.kind > kMediumNone &&
-            QFileInfo(volume.root + mediaEntryPath(relativePath)).isFile()) {
+        const QString file = entryFile(BookMode::Media, volume.root, entry);
+        if (volume.kind > kMediumNone && isPathHere(file) && QFileInfo(file).isFile()) {
             record = fillRecord(volume.root);
             return volume.root;
         }

@@ -25,9 +25,9 @@ public:
     // into record. Empty (and record untouched) when the serial is 0 or no volume matches.
     QString findBySerial(MediumRecord& record) const;
 
-    // The first medium volume on which root + relativePath is a file; record is filled from
-    // that volume. Empty (and record untouched) when none holds it.
-    QString findByFile(const QString& relativePath, MediumRecord& record) const;
+    // The first medium volume that holds the file of the media entry (entryFile); record is
+    // filled from that volume. Empty (and record untouched) when none holds it.
+    QString findByFile(const QString& entry, MediumRecord& record) const;
 
     // Root of the volume holding path; empty when no volume holds it.
     QString rootOf(const QString& path) const;
@@ -40,12 +40,6 @@ private:
 };
 
 // The medium of the album open in media mode and where it is mounted now (empty when absent).
-// A media entry as a path below the medium's root: entries written on Windows separate their
-// folders with '\\', which names no folder here.
-inline QString mediaEntryPath(QString entry) {
-    return entry.replace(u'\\', u'/');
-}
-
 struct CurrentMedium {
     MediumRecord record;
     QString root;

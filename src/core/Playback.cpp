@@ -96,6 +96,12 @@ void Playback::openAndPlay() {
     }
     // Bookmark and count belong to the video that opens, wherever the drops put it.
     startIndex_ = index_;
+    // A path written on Windows ("C:\...") names no file here: it would be looked for in the
+    // working folder. It fails as a file that will not open does.
+    if (!album.isLocalFile(index_)) {
+        cleanUp();
+        return;
+    }
     Q_EMIT currentVideoChanged(index_);
     opening_ = true;
     Q_EMIT openingStarted(fileNamePart(album.fullPath(index_)));

@@ -1,6 +1,8 @@
 // The album window's showing of an album and its thumbnail runs as the window reports them.
 #include "core/AlbumShowing.h"
 #include "core/AppState.h"
+#include "core/DialogService.h"
+#include "core/EntryFiles.h"
 #include "core/LibrarySession.h"
 #include "ui/AlbumWindow.h"
 #include "ui/LoadingWindow.h"
@@ -26,9 +28,10 @@ void TForm2::showAlbum(bool folderSync) {
     // written anew; every change below is saved by the session as it happens.
     if (album.fittedOnAssign() || !hasVideos)
         session_.markAlbumChanged();
+    QStringList unfit;
     if (hasVideos) {
         if (!album.isMediaMode() && folderSync)
-            albumshow::synchroniseWithFolder(album, state_.extensions);
+            albumshow::synchroniseWithFolder(album, state_.extensions, &unfit);
         if (loading_ != nullptr)
             loading_->BeginProgress(album.count() - 1);
         const auto progress = [this](int done) {
@@ -50,6 +53,9 @@ void TForm2::showAlbum(bool folderSync) {
     activateWindow();
     setCurrentVideo(album.count() > 0 ? 0 : -1);
     grid_->setFocus();
+    if (!unfit.isEmpty())
+        dialogs_.message(unfitPathsMessage(unfit), DialogService::Buttons::Ok,
+                         DialogService::Icon::Warning);
 
     // Pictures the store could not give are made now; the window stays usable meanwhile. The
     // album shows from its top, so the visible cells come first.

@@ -4,6 +4,7 @@
 #include "core/AppState.h"
 #include "core/BookAlbumOperations.h"
 #include "core/DialogService.h"
+#include "core/EntryFiles.h"
 #include "core/LibrarySession.h"
 #include "core/MediumScan.h"
 #include "core/VideoOperations.h"
@@ -17,6 +18,7 @@
 
 #include <QAction>
 #include <QMetaObject>
+#include <utility>
 
 namespace tavimo {
 
@@ -79,9 +81,12 @@ void AlbumsFromFolders::createFromMedium(const QString& root, bool perFolder) {
     enqueue(jobs);
 }
 
-void AlbumsFromFolders::enqueue(const QList<Job>& jobs) {
+void AlbumsFromFolders::enqueue(QList<Job> jobs) {
     if (!session_.bookOpen() || jobs.isEmpty())
         return;
+    // Left out here and named once when every album is made, not once per album.
+    for (Job& job : jobs)
+        unfit_ += takeUnfitPaths(job.files);
     jobs_ += jobs;
     if (active_)
         return;
@@ -119,6 +124,9 @@ void AlbumsFromFolders::runNext() {
     }
     active_ = false;
     session_.flush();
+    if (!unfit_.isEmpty())
+        session_.dialogs().message(unfitPathsMessage(std::exchange(unfit_, {})),
+                                   DialogService::Buttons::Ok, DialogService::Icon::Warning);
     Q_EMIT finished();
 }
 

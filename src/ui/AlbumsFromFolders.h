@@ -64,7 +64,7 @@ private:
         QString folder; // the video folder to remember; empty for none
         bool closeAfter = false;
     };
-    void enqueue(const QList<Job>& jobs);
+    void enqueue(QList<Job> jobs);
     void runNext();
     void filesIn();
     Job folderJob(const QString& folder, bool closeAfter) const;
@@ -84,6 +84,7 @@ private:
     int currentIndex_ = -1;
     bool active_ = false;
     bool waiting_ = false; // the album window is adding the current album's files
+    QStringList unfit_;    // files of the queued albums that cannot become entries
 };
 
 } // namespace tavimo

@@ -150,3 +150,24 @@ TEST_F(AlbumShowingTest, AnUnreachableFolderOrAWindowsPathKeepsItsVideosWhole) {
     EXPECT_EQ(albumshow::dropMissingFiles(album), 1);
     EXPECT_EQ(album.entry(0), QStringLiteral("C:\\Videos\\clip.avi"));
 }
+
+TEST_F(AlbumShowingTest, ASynchronisedFolderLeavesOutNamesWithLineBreaksAndWindowsPaths) {
+    album.append(touch("a.avi"), {});
+    const QString broken = touch("new\nline.avi");
+    touch("b.avi");
+    QStringList unfit;
+    EXPECT_TRUE(albumshow::synchroniseWithFolder(album, extensions, &unfit));
+    EXPECT_EQ(fileNames(), (QStringList{"a.avi", "b.avi"}));
+    EXPECT_EQ(unfit, QStringList{broken});
+
+    // A first video written on Windows has no folder here: the working folder is not it.
+    QTemporaryDir other;
+    test::AlbumOfBook fromWindows(other.path() + u'/', BookMode::Normal);
+    Album& windows = fromWindows.album;
+    windows.append(QStringLiteral("C:\\Videos\\a.avi"), {});
+    const QString before = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(folder));
+    EXPECT_FALSE(albumshow::synchroniseWithFolder(windows, extensions));
+    QDir::setCurrent(before);
+    EXPECT_EQ(windows.entries(), QStringList{QStringLiteral("C:\\Videos\\a.avi")});
+}

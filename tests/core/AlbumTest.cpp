@@ -158,6 +158,11 @@ TEST_F(AlbumTest, MediaEntriesAreFoundBelowTheDriveRoot) {
     // Written on Windows: the folders are separated by '\\' below the medium's root.
     album.append(QStringLiteral("動画\\b.avi"), {});
     EXPECT_EQ(album.fullPath(1), QStringLiteral("/media/f/動画/b.avi"));
+    EXPECT_EQ(album.data(album.index(1), Qt::DisplayRole).toString(), QStringLiteral("b.avi"));
+    // A path of a Windows drive is no file below the medium, nor anywhere here.
+    album.append(QStringLiteral("C:\\動画\\c.avi"), {});
+    EXPECT_FALSE(album.isLocalFile(2));
+    EXPECT_EQ(album.fileName(2), QStringLiteral("c.avi"));
     album.setDriveRoot(QString());
     EXPECT_FALSE(album.isLocalFile(1)); // its medium is away
 }

@@ -128,6 +128,14 @@ TEST_F(AlbumsFromFilesTest, AnImportedAlbumWithoutASourceBookGetsThePlaceholder)
     ASSERT_TRUE(writeTestFile(loose, {}));
     EXPECT_EQ(importAlbums(session, {loose}), 1);
     EXPECT_EQ(session.book().album(0).jpeg, placeholderJpeg());
+
+    // A line break in the name would split the album's line of the book file in two.
+    const QString broken = dir.path() + QStringLiteral("/elsewhere/new\nline.alb");
+    ASSERT_TRUE(writeTestFile(broken, {}));
+    dialogs.answer(DialogService::Answer::Ok);
+    EXPECT_EQ(importAlbums(session, {broken}), 0);
+    EXPECT_EQ(dialogs.messages().size(), 1);
+    EXPECT_EQ(session.book().count(), 1);
 }
 
 TEST_F(AlbumsFromFilesTest, CopyAllNamesWhatItCouldNotCopyAndReplacesTheRest) {

@@ -48,8 +48,9 @@ QString longestAccepted(QChar c, NameKind kind) {
 TEST(NameRules, NamesThatCannotStayInsideTheirFolderAreRefused) {
     for (const QString& bad :
          {QStringLiteral("."), QStringLiteral(".."), QStringLiteral("a/b"), QStringLiteral("../x"),
-          QStringLiteral("a") + QChar(0), QStringLiteral("two\r\nlines"), QString(240, u'x'),
-          QString(80, u'映')}) {
+          QStringLiteral("a") + QChar(0), QStringLiteral("two\r\nlines"),
+          QStringLiteral("new\nline"), QStringLiteral("car\rriage"), QStringLiteral("tab\t"),
+          QString(240, u'x'), QString(80, u'映')}) {
         EXPECT_TRUE(nameProblem(bad, NameKind::BookTitle)) << bad.toStdString();
         EXPECT_TRUE(nameProblem(bad, NameKind::Album)) << bad.toStdString();
     }

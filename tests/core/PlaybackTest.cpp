@@ -252,3 +252,35 @@ TEST_F(PlaybackTest, AMediaAlbumFindsItsMediumOrAsksForItByItsLabel) {
     EXPECT_EQ(playback.index(), 0);
     EXPECT_EQ(session.album().playCount(0), 1);
 }
+
+TEST_F(PlaybackTest, AMediaAlbumWrittenOnWindowsPlaysItsFileAndIsSavedWhole) {
+    const QStringList entries{QStringLiteral("動画\\a.avi"), QStringLiteral("動画\\gone.avi"),
+                              QStringLiteral("動画\\b.avi"), QStringLiteral("旅行\\c.avi"),
+                              QStringLiteral("C:\\動画\\d.avi")};
+    openAlbum(entries, BookMode::Media); // its medium is not in a drive yet
+    Album& album = session.album();
+    for (int i = 0; i < album.count(); ++i) {
+        album.setBookmark(i, (i + 1) * Playback::kOneMinute);
+        album.setPlayCount(i, i + 1);
+    }
+    const QString usb = volumes.mount(kMediumRemovable, 0x5A, QStringLiteral("CAM"));
+    ASSERT_TRUE(test::writeTestFile(usb + QStringLiteral("動画/a.avi"), {}));
+    ASSERT_TRUE(test::writeTestFile(usb + QStringLiteral("動画/b.avi"), {}));
+
+    // Found by the file asked for; only the video gone from a folder that is there leaves.
+    playback.setIndex(2);
+    playback.openAndPlay();
+    ASSERT_EQ(engine.opens, QStringList{usb + QStringLiteral("動画/b.avi")});
+    EXPECT_EQ(playback.index(), 1);
+    EXPECT_EQ(album.playCount(1), 4);
+
+    session.flush();
+    const AlbumPaths files = session.book().albumPaths(0);
+    EXPECT_EQ(textfile::readLines(files.album),
+              (QStringList{entries.at(0), entries.at(2), entries.at(3), entries.at(4)}));
+    const qint64 minute = Playback::kOneMinute;
+    EXPECT_EQ(textfile::readLines(files.marks),
+              (QStringList{QString::number(minute), QString::number(3 * minute),
+                           QString::number(4 * minute), QString::number(5 * minute)}));
+    EXPECT_EQ(textfile::readLines(files.counts), (QStringList{"1", "4", "4", "5"}));
+}

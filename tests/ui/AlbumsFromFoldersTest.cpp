@@ -3,6 +3,7 @@
 #include "core/AlbumFiles.h"
 #include "core/AppState.h"
 #include "core/BookFile.h"
+#include "core/EntryFiles.h"
 #include "core/FileTrash.h"
 #include "core/LibrarySession.h"
 #include "core/Tpackedjpg.h"
@@ -171,6 +172,22 @@ TEST_F(AlbumsFromFoldersTest, SeveralDroppedFoldersMakeOneAlbumEachAndTheWindowC
     EXPECT_FALSE(session.book().album(0).folderSync); // the option is off
     EXPECT_EQ(session.book().album(1).jpeg, placeholderJpeg());
     EXPECT_TRUE(bookWindow->delalbum->isEnabled());
+}
+
+TEST_F(AlbumsFromFoldersTest, NamesWithLineBreaksInDroppedFoldersAreNamedOnceAtTheEnd) {
+    openBook(QStringLiteral("Shelf"), BookMode::Normal);
+    const QString one = videosIn(dir.path() + QStringLiteral("/one"),
+                                 {QStringLiteral("1.mp4"), QStringLiteral("new\nline.mp4")});
+    const QString two = videosIn(dir.path() + QStringLiteral("/two"), {QStringLiteral("\r.mp4")});
+    dialogs.answer(DialogService::Answer::Ok);
+    bookWindow->dropFolders({one, two});
+    waitUntilMade();
+    EXPECT_EQ(albumNames(), (QStringList{QStringLiteral("one"), QStringLiteral("two")}));
+    EXPECT_EQ(session.book().album(0).entries, QStringList{one + QStringLiteral("/1.mp4")});
+    EXPECT_TRUE(session.book().album(1).entries.isEmpty());
+    EXPECT_EQ(dialogs.messages(),
+              QStringList{unfitPathsMessage(
+                  {one + QStringLiteral("/new\nline.mp4"), two + QStringLiteral("/\r.mp4")})});
 }
 
 TEST_F(AlbumsFromFoldersTest, TheSyncItemTogglesTheMarkOfTheCurrentAlbum) {
