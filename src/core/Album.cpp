@@ -65,7 +65,7 @@ int Album::indexOf(quint64 id, int hint) const {
 QString Album::fullPath(int i) const {
     if (!isValidIndex(i))
         return {};
-    return entryFile(mode_, driveRoot_, rows_.at(i).entry);
+    return entryFile(mode(), driveRoot_, rows_.at(i).entry);
 }
 
 QString Album::fileName(int i) const {
