@@ -24,7 +24,7 @@ int main(int argc, char* argv[]) {
     const tavimo::savejournal::Recovery recovery = tavimo::savejournal::recover(library);
     if (!recovery.problem.isEmpty())
         dialogs.message(recovery.problem, tavimo::DialogService::Buttons::Ok,
-                        tavimo::DialogService::Icon::Warning);
+                        tavimo::DialogService::Icon::Warning, QString());
     tavimo::AppRoot root(library, dialogs, volumes);
     dialogs.setParent(&root.bookWindow());
     root.startUp();
