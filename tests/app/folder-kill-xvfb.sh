@@ -32,7 +32,7 @@ sleep 1
 xdotool type --delay 20 "$HOLIDAY"
 xdotool key Return
 album=$(find_window 'holiday ～') || fail "no album window for the folder"
-files() { xdotool getwindowname "$album" | sed -n 's/.* \([0-9][0-9]*\) files.*/\1/p'; }
+files() { xdotool getwindowname "$album" | sed -n 's/.*[^0-9]\([0-9][0-9]*\) files.*/\1/p'; }
 for _ in $(seq 1 300); do
   [ "$(files)" -ge 10 ] 2>/dev/null && break
   sleep 0.1
@@ -80,7 +80,7 @@ for _ in $(seq 1 100); do
 done
 echo "the album window shows: $(xdotool getwindowname "$album")"
 # The thumbnails that were not made before the kill are made now: the count may grow, never shrink.
-count=$(xdotool getwindowname "$album" | sed -n 's/.* \([0-9][0-9]*\) files.*/\1/p')
+count=$(xdotool getwindowname "$album" | sed -n 's/.*[^0-9]\([0-9][0-9]*\) files.*/\1/p')
 [ "${count:-0}" -ge "$EXPECTED" ] || fail "the album lost videos"
 press "$album" Escape "! xdotool search --onlyvisible --name 'holiday ～' >/dev/null 2>&1" ||
   fail "Esc did not close the album"

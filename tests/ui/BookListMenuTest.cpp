@@ -94,7 +94,7 @@ TEST_F(BookListMenuTest, EachModeListsItsBooksAndChoosingOneSavesTheCurrentAndOp
     EXPECT_EQ(form.scrollBox->currentIndex(), 0);
     EXPECT_TRUE(form.alb_edit->isEnabled());
     EXPECT_EQ(fileMenuBooks(), (QStringList{"A.book", "C.book*"}));
-    EXPECT_EQ(state.bookTitle, "C");
+    EXPECT_EQ(session.bookPaths().title, "C");
     EXPECT_EQ(state.lastNormalBook, "C");
 
     // A book whose file went meanwhile: said, and the current book stays, still checked.
@@ -155,7 +155,7 @@ TEST_F(BookListMenuTest, ANewBookComesFirstCheckedWithItsFoldersAndAnEmptyBookFi
     EXPECT_TRUE(QFileInfo(zoo.imagesFolder).isDir());
     EXPECT_EQ(form.scrollBox->count(), 0);
     EXPECT_EQ(form.scrollBox->currentIndex(), -1);
-    EXPECT_EQ(state.bookTitle, "Zoo");
+    EXPECT_EQ(session.bookPaths().title, "Zoo");
     EXPECT_TRUE(form.addalbum->isEnabled());
 
     // The next time the box starts with the last title typed; a cancel changes nothing.
