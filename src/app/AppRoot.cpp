@@ -119,6 +119,7 @@ void AppRoot::showBookWindow() {
         form1_->applyNoBookState();
     form6_->hide();
     form1_->show();
+    startedUp_ = true;
 }
 
 void AppRoot::readSettingsFile() {
@@ -156,14 +157,24 @@ void AppRoot::decideCurrentBook() {
 }
 
 void AppRoot::exitSequence() {
-    bookSession_->saveCurrentBook();
+    exited_ = true;
     form1_->setAcceptDrops(false);
     form2_->setAcceptDrops(false);
+    saveAll();
+}
+
+void AppRoot::saveAll() {
+    bookSession_->saveCurrentBook();
     form4_->storeSettings();
     form1_->storeGeometry();
     form2_->storeGeometry();
     report(saveSettingsFile(state_));
     report(saveUserExtensions(state_));
+}
+
+void AppRoot::stopSequence() {
+    if (startedUp_ && !exited_)
+        exitSequence();
 }
 
 void AppRoot::report(const WriteResult& result) {
