@@ -119,6 +119,7 @@ void AppRoot::showBookWindow() {
         form1_->applyNoBookState();
     form6_->hide();
     form1_->show();
+    startedUp_ = true;
 }
 
 void AppRoot::readSettingsFile() {
@@ -156,15 +157,25 @@ void AppRoot::decideCurrentBook() {
 }
 
 void AppRoot::exitSequence() {
-    bookSession_->saveCurrentBook();
-    state_.bookTitle = session_->bookPaths().title;
+    exited_ = true;
     form1_->setAcceptDrops(false);
     form2_->setAcceptDrops(false);
+    saveAll();
+}
+
+void AppRoot::saveAll() {
+    bookSession_->saveCurrentBook();
+    state_.bookTitle = session_->bookPaths().title;
     form4_->storeSettings();
     form1_->storeGeometry();
     form2_->storeGeometry();
     report(saveSettingsFile(state_));
     report(saveUserExtensions(state_));
+}
+
+void AppRoot::stopSequence() {
+    if (startedUp_ && !exited_)
+        exitSequence();
 }
 
 void AppRoot::report(const WriteResult& result) {

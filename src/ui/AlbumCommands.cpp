@@ -144,7 +144,8 @@ void AlbumCommands::addFolder(const QString& folder) {
 }
 
 void AlbumCommands::addFiles(const QStringList& fullPaths) {
-    if (window_.isBusy())
+    // An album open read-only would show the videos and never save them.
+    if (window_.isBusy() || session_.albumReadOnly())
         return;
     const int before = window_.album().count();
     const QStringList files = ops_.prepareAddition(fullPaths, session_.probe());

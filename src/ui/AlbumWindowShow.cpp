@@ -24,12 +24,16 @@ constexpr int kProgressBlock = 256;
 void TForm2::showAlbum(bool folderSync) {
     Album& album = this->album();
     const bool hasVideos = album.count() > 0;
+    // A read-only album shows what its file holds: neither the folder nor missing files
+    // change it, since nothing of that could be saved.
+    const bool readOnly = session_.albumReadOnly();
+    applyReadOnly();
     // Files that differ from the album (fitted on opening), and an empty album's files, are
     // written anew; every change below is saved by the session as it happens.
     if (album.fittedOnAssign() || !hasVideos)
         session_.markAlbumChanged();
     QStringList unfit;
-    if (hasVideos) {
+    if (hasVideos && !readOnly) {
         if (!album.isMediaMode() && folderSync)
             albumshow::synchroniseWithFolder(album, state_.extensions, &unfit);
         if (loading_ != nullptr)
@@ -63,7 +67,7 @@ void TForm2::showAlbum(bool folderSync) {
 }
 
 void TForm2::addFiles(const QStringList& fullPaths) {
-    if (!isBusy() && !fullPaths.isEmpty())
+    if (!isBusy() && !fullPaths.isEmpty() && !session_.albumReadOnly())
         thumbnails_->startAdd(fullPaths);
 }
 

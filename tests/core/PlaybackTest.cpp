@@ -212,6 +212,28 @@ TEST_F(PlaybackTest, ABookmarkIsWrittenAtOnceAndTheMarkerFollowsTheFormula) {
     EXPECT_EQ(Playback::timeText(3'660'000), "61.00");
 }
 
+TEST_F(PlaybackTest, AReadOnlyAlbumPlaysButNeitherCountsNorTakesABookmark) {
+    // An album named like its book is shown and never saved: what it changed would be lost.
+    ASSERT_TRUE(session.createBook(QStringLiteral("本")));
+    session.book().appendAlbum({QStringLiteral("本")});
+    const QStringList videos{video("a.avi")};
+    ASSERT_TRUE(textfile::writeLines(session.book().albumPaths(0).album, videos));
+    session.book().setEntries(0, videos);
+    ASSERT_TRUE(session.openAlbum(0));
+    ASSERT_TRUE(session.albumReadOnly());
+    session.flush(); // the book's new album
+    QSignalSpy marked(&playback, &Playback::bookmarkSet);
+    playback.openAndPlay();
+    EXPECT_TRUE(engine.isPlaying());
+    engine.current = 12345678;
+    playback.setBookmark();
+    EXPECT_EQ(session.album().playCount(0), 0);
+    EXPECT_EQ(session.album().bookmark(0), 0);
+    EXPECT_TRUE(marked.isEmpty());
+    EXPECT_FALSE(session.hasPendingSaves());
+    EXPECT_FALSE(QFile::exists(session.album().paths().marks));
+}
+
 TEST_F(PlaybackTest, CommandsWaitWhileAVideoOpens) {
     openAlbum({video("a.avi"), video("b.avi")});
     engine.answerAtOnce = false;
