@@ -24,14 +24,7 @@ set -euo pipefail
 "$1" & pid=$!
 source "$TAVIMO_XVFB_HELPERS"
 book=$(find_window 'shelf ブック') || fail "no book window"
-windows() { xdotool search --onlyvisible --name '.' 2>/dev/null | wc -l; }
-before=$(windows)
-press "$book" "alt+a Down Down Return" "[ \$(windows) -gt $before ]" ||
-  fail "the Album menu did not open the folder dialog"
-sleep 1
-xdotool type --delay 20 "$HOLIDAY"
-xdotool key Return
-album=$(find_window 'holiday ～') || fail "no album window for the folder"
+album_from_folder "$HOLIDAY"
 files() { xdotool getwindowname "$album" | sed -n 's/.*[^0-9]\([0-9][0-9]*\) files.*/\1/p'; }
 for _ in $(seq 1 300); do
   [ "$(files)" -ge 10 ] 2>/dev/null && break

@@ -10,8 +10,8 @@
 
 #include "KillTestVideos.h"
 #include "core/BookAlbumOperations.h"
-#include "core/DialogService.h"
 #include "core/LibrarySession.h"
+#include "core/MessageOnlyDialogs.h"
 #include "core/VolumeTable.h"
 
 #include <QCoreApplication>
@@ -30,28 +30,13 @@ public:
 };
 
 // Every message is a fault here: the library the test made opens and saves without one.
-class FailOnMessage final : public DialogService {
+class FailOnMessage final : public MessageOnlyDialogs {
 public:
     Answer message(const QString& text, Buttons, Icon, const QString&) override {
         std::fprintf(stderr, "message: %s\n", qPrintable(text));
         std::fflush(stderr);
         std::_Exit(3);
     }
-    std::optional<QString> input(const QString&, const QString&, const QString&) override {
-        return std::nullopt;
-    }
-    std::optional<QString> openFile(const QString&, const QString&, const QString&) override {
-        return std::nullopt;
-    }
-    QStringList openFiles(const QString&, const QString&, const QString&) override { return {}; }
-    std::optional<QString> saveFile(const QString&, const QString&, const QString&,
-                                    const QString&) override {
-        return std::nullopt;
-    }
-    std::optional<QString> selectFolder(const QString&, const QString&) override {
-        return std::nullopt;
-    }
-    std::optional<QColor> chooseColor(const QColor&) override { return std::nullopt; }
 };
 
 long long nowMs() {
