@@ -214,7 +214,7 @@ TEST_F(PlaybackTest, ABookmarkIsWrittenAtOnceAndTheMarkerFollowsTheFormula) {
 
 TEST_F(PlaybackTest, AReadOnlyAlbumPlaysButNeitherCountsNorTakesABookmark) {
     // An album named like its book is shown and never saved: what it changed would be lost.
-    ASSERT_TRUE(session.createBook(QStringLiteral("本")));
+    ASSERT_EQ(session.createBook(QStringLiteral("本")), Book::LoadResult::Loaded);
     session.book().appendAlbum({QStringLiteral("本")});
     const QStringList videos{video("a.avi")};
     ASSERT_TRUE(textfile::writeLines(session.book().albumPaths(0).album, videos));
