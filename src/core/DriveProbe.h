@@ -4,16 +4,23 @@
 #include "core/VolumeTable.h"
 
 #include <QStringList>
+#include <memory>
 
 namespace tavimo {
 
 class MediaRegistry;
 
 // Finds removable media among the mounted volumes. A "root" is a volume's mount point with a
-// trailing '/'; a path stands for the volume that holds it.
+// trailing '/'; a path stands for the volume that holds it. Every question reads the volume
+// table anew, unless the probe is a snapshot.
 class DriveProbe {
 public:
-    explicit DriveProbe(const VolumeTable& volumes) : volumes_(volumes) {}
+    explicit DriveProbe(const VolumeTable& volumes) : volumes_(&volumes) {}
+
+    // A probe that answers from the volumes mounted now, read once: one operation (adding a
+    // list of files, scanning a medium) takes one, so the mount table is not read per file. It
+    // owns what it read and may be handed to another thread.
+    DriveProbe snapshot() const;
 
     // Kind of the volume holding path; kMediumNone when no volume holds it.
     int32_t mediumKind(const QString& path) const;
@@ -36,7 +43,11 @@ public:
     QStringList mediumRoots() const;
 
 private:
-    const VolumeTable& volumes_;
+    explicit DriveProbe(std::shared_ptr<const VolumeSnapshot> snapshot)
+        : volumes_(snapshot.get()), snapshot_(std::move(snapshot)) {}
+
+    const VolumeTable* volumes_;
+    std::shared_ptr<const VolumeSnapshot> snapshot_; // owns volumes_ in a snapshot
 };
 
 // The medium of the album open in media mode and where it is mounted now (empty when absent).

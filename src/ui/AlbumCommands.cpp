@@ -148,7 +148,8 @@ void AlbumCommands::addFiles(const QStringList& fullPaths) {
     if (window_.isBusy() || session_.albumReadOnly())
         return;
     const int before = window_.album().count();
-    const QStringList files = ops_.prepareAddition(fullPaths, session_.probe());
+    // The rules ask which volume holds each file: the mount table is read once for all.
+    const QStringList files = ops_.prepareAddition(fullPaths, session_.probe().snapshot());
     if (window_.album().count() != before) {
         // The album's medium was found and the videos it lacks are gone.
         window_.updateCaption();
