@@ -171,7 +171,7 @@ TEST_F(AlbumsFromFilesTest, AnImportedAlbumWithoutASourceBookGetsThePlaceholder)
     const QString broken = dir.path() + QStringLiteral("/elsewhere/new\nline.alb");
     ASSERT_TRUE(writeTestFile(broken, {}));
     dialogs.answer(DialogService::Answer::Ok);
-    EXPECT_EQ(importAlbums(session, {broken}), 0);
+    EXPECT_EQ(importAlbums({broken}), 0);
     EXPECT_EQ(dialogs.messages().size(), 1);
     EXPECT_EQ(session.book().count(), 1);
 }
