@@ -202,8 +202,7 @@ int main(int argc, char** argv) {
     auto* commands = new AlbumCommands(albumWindow, session, state, trash, launcher);
     auto* folders = new AlbumsFromFolders(session, state, bookWindow, albumWindow, *opener,
                                           *commands, *bookSession);
-    state.bookTitle = QStringLiteral("本");
-    bookSession->loadCurrentBook();
+    bookSession->loadBook(QStringLiteral("本"));
     bookWindow.applyBookOpenState();
     bookWindow.show();
 
