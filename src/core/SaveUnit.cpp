@@ -34,20 +34,24 @@ int writeAll(int fd, const char* data, qsizetype size) {
     return 0;
 }
 
-// A name for path's temporary file, of the same length as every other atomic write's, so the
-// name rules that keep names short enough for those hold here too.
-QString temporaryName(const QString& path) {
-    static constexpr char16_t letters[] =
-        u"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-    QString name = path + u'.';
-    for (int i = 0; i < 6; ++i)
-        name += QChar(letters[QRandomGenerator::global()->bounded(62)]);
-    return name;
-}
-
 bool exists(const QString& path) {
     struct stat info {};
     return ::lstat(QFile::encodeName(path).constData(), &info) == 0;
+}
+
+// A name for path's temporary file that no file has, of the same length as every other atomic
+// write's, so the name rules that keep names short enough for those hold here too. (A temporary
+// file of a program that was killed keeps its name; only this program writes here.)
+QString temporaryName(const QString& path) {
+    static constexpr char16_t letters[] =
+        u"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    QString name;
+    do {
+        name = path + u'.';
+        for (int i = 0; i < 6; ++i)
+            name += QChar(letters[QRandomGenerator::global()->bounded(62)]);
+    } while (exists(name));
+    return name;
 }
 
 } // namespace
