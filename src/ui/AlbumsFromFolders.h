@@ -6,10 +6,9 @@
 #include <QList>
 #include <QObject>
 #include <QPointer>
+#include <QProgressDialog>
 #include <QStringList>
 #include <functional>
-
-class QProgressDialog;
 
 namespace tavimo {
 
