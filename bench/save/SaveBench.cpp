@@ -12,12 +12,12 @@
 #include "core/BookPaths.h"
 #include "core/LibrarySession.h"
 #include "core/TextFile.h"
-#include "ui/AlbumCommands.h"
-#include "ui/AlbumOpener.h"
-#include "ui/AlbumWindow.h"
-#include "ui/AlbumsFromFolders.h"
-#include "ui/BookSession.h"
-#include "ui/BookWindow.h"
+#include "ui/album/AlbumCommands.h"
+#include "ui/album/AlbumWindow.h"
+#include "ui/book/AlbumOpener.h"
+#include "ui/book/AlbumsFromFolders.h"
+#include "ui/book/BookFileCommands.h"
+#include "ui/book/BookWindow.h"
 
 #include <QAction>
 #include <QApplication>
@@ -236,14 +236,14 @@ int main(int argc, char** argv) {
     NoTrash trash;
     NoLauncher launcher;
     LibrarySession session(state.libraryFolder, dialogs, volumes);
-    TForm1 bookWindow(session, state, dialogs);
-    TForm2 albumWindow(session, state, dialogs);
-    auto* bookSession = new BookSession(session, state, bookWindow);
+    BookWindow bookWindow(session, state, dialogs);
+    AlbumWindow albumWindow(session, state, dialogs);
+    auto* bookFileCommands = new BookFileCommands(session, state, bookWindow);
     auto* opener = new AlbumOpener(session, bookWindow, albumWindow);
     auto* commands = new AlbumCommands(albumWindow, session, state, trash, launcher);
     auto* folders = new AlbumsFromFolders(session, state, bookWindow, albumWindow, *opener,
-                                          *commands, *bookSession);
-    bookSession->loadBook(QStringLiteral("本"));
+                                          *commands, *bookFileCommands);
+    bookFileCommands->loadBook(QStringLiteral("本"));
     bookWindow.applyBookOpenState();
     bookWindow.show();
 
@@ -264,7 +264,7 @@ int main(int argc, char** argv) {
     {
         DiskWatcher watcher(AlbumPaths::of(book, QStringLiteral("追加")).album, clock);
         QEventLoop loop;
-        QObject::connect(&albumWindow, &TForm2::filesAdded, &loop, &QEventLoop::quit);
+        QObject::connect(&albumWindow, &AlbumWindow::filesAdded, &loop, &QEventLoop::quit);
         probe.start();
         const qint64 begin = clock.elapsed();
         commands->addFiles(toAdd);
