@@ -16,7 +16,7 @@ public:
     }
     QStringList openFiles(const QString&, const QString&, const QString&) override { return {}; }
     std::optional<QString> saveFile(const QString&, const QString&, const QString&,
-                                    const QString&) override {
+                                    const QString&, QString*) override {
         return std::nullopt;
     }
     std::optional<QString> selectFolder(const QString&, const QString&) override {

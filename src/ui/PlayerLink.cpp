@@ -28,8 +28,8 @@ PlayerLink::PlayerLink(TForm2& album, TForm4& player)
         album_.disableEditing();
         // Bookmarks and pictures of a read-only album would never be saved.
         const bool writable = !album_.session().albumReadOnly();
-        PlayerMenu& menu = player_.menu();
-        for (QAction* edit : {menu.setBookmark, menu.bookmarkAndPicture, menu.setThumbnail})
+        const PlayerActions& actions = player_.playerActions();
+        for (QAction* edit : {actions.setBookmark, actions.bookmarkAndPicture, actions.setThumbnail})
             edit->setEnabled(writable);
     });
     connect(&player_, &TForm4::hidden, this, [this] {
