@@ -28,8 +28,9 @@ PlayerLink::PlayerLink(AlbumWindow& album, PlayerWindow& player)
         album_.disableEditing();
         // Bookmarks and pictures of a read-only album would never be saved.
         const bool writable = !album_.session().albumReadOnly();
-        PlayerMenu& menu = player_.menu();
-        for (QAction* edit : {menu.setBookmark, menu.bookmarkAndPicture, menu.setThumbnail})
+        const PlayerActions& actions = player_.playerActions();
+        for (QAction* edit :
+             {actions.setBookmark, actions.bookmarkAndPicture, actions.setThumbnail})
             edit->setEnabled(writable);
     });
     connect(&player_, &PlayerWindow::hidden, this, [this] {
