@@ -131,8 +131,8 @@ WriteResult savePicture(const QString& path, const QImage& picture, PictureForma
     buffer.open(QIODevice::WriteOnly);
     const bool png = format == PictureFormat::Png;
     // JPEG holds no alpha: the picture goes as RGB, as the bitmap does.
-    if (!picture.convertToFormat(QImage::Format_RGB888).save(&buffer, png ? "PNG" : "JPEG",
-                                                             png ? -1 : 90))
+    if (!picture.convertToFormat(QImage::Format_RGB888)
+             .save(&buffer, png ? "PNG" : "JPEG", png ? -1 : 90))
         return {false, path, QStringLiteral("the picture could not be encoded")};
     return writeFileAtomically(path, bytes);
 }

@@ -6,8 +6,7 @@
 
 namespace tavimo::media {
 
-DisplayOptions::DisplayOptions(MpvPlayer& mpv, QObject* parent)
-    : QObject(parent), mpv_(mpv) {}
+DisplayOptions::DisplayOptions(MpvPlayer& mpv, QObject* parent) : QObject(parent), mpv_(mpv) {}
 
 bool DisplayOptions::isPlaying() const {
     return mpv_.state() == MpvPlayer::Playing;

@@ -97,8 +97,7 @@ MediaFacts readMediaFacts(const QString& path, const std::function<void()>& acce
     MediaFacts facts;
     Input input;
     // Stream parameters read up to a cancel would be partial: they are no answer either.
-    if (!input.open(path, std::chrono::milliseconds(3000), accepted, cancel) ||
-        input.cancelled()) {
+    if (!input.open(path, std::chrono::milliseconds(3000), accepted, cancel) || input.cancelled()) {
         facts.cancelled = input.cancelled();
         facts.error = facts.cancelled ? QStringLiteral("cancelled") : input.error();
         return facts;

@@ -25,8 +25,7 @@ double mpvVolume(int volume) {
 
 MpvPlayer::MpvPlayer(Output output, QObject* parent) : MpvPlayer(output, LibmpvOptions{}, parent) {}
 
-MpvPlayer::MpvPlayer(Output output, const LibmpvOptions& extra, QObject* parent)
-    : QObject(parent) {
+MpvPlayer::MpvPlayer(Output output, const LibmpvOptions& extra, QObject* parent) : QObject(parent) {
     probePool_.setMaxThreadCount(1);
     mpv_ = mpv_create();
     if (!mpv_) {

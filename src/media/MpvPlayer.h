@@ -150,16 +150,16 @@ private:
         bool eof = false;
         // libmpv's loadfile of this file; a second one (leaving a track out) replaces it.
         struct Load {
-            bool sent = false;         // loadfile has gone to libmpv
-            int64_t entryId = 0;       // libmpv's playlist entry for it; 0 until known
+            bool sent = false;          // loadfile has gone to libmpv
+            int64_t entryId = 0;        // libmpv's playlist entry for it; 0 until known
             bool takeNextStart = false; // an older libmpv names no entry: its next start
-            bool done = false;         // libmpv has loaded it
-            QString error;             // libmpv gave up before the probe had read the tracks
+            bool done = false;          // libmpv has loaded it
+            QString error;              // libmpv gave up before the probe had read the tracks
         } load;
         bool factsIn = false; // the probe has read the tracks
         MediaFacts facts;
-        double timePos = 0;  // seconds, as libmpv last reported
-        double duration = 0; // seconds, libmpv's own once it has said
+        double timePos = 0;               // seconds, as libmpv last reported
+        double duration = 0;              // seconds, libmpv's own once it has said
         std::optional<double> seekTarget; // reported until libmpv has finished the seek
         quint64 seekSent = 0;             // reply tag of the last seek sent...
         quint64 seekTaken = 0;            // ...and of the last one libmpv took

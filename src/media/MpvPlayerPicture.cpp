@@ -1,7 +1,6 @@
 // What the player shows of the file's video: its sizes, the crop, where the picture goes in
 // the surface, and the picture itself.
 #include "media/MpvPlayer.h"
-
 #include "media/MpvScreenshot.h"
 
 #include <cmath>

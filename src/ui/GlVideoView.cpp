@@ -22,8 +22,7 @@ void* procAddress(void*, const char* name) {
 GlVideoView::GlVideoView(media::MpvPlayer& mpv, QWidget* parent)
     : QOpenGLWidget(parent), mpv_(mpv) {
     connect(&mpv_, &media::MpvPlayer::aboutToShutDown, this, &GlVideoView::contextGoing);
-    connect(&mpv_, &media::MpvPlayer::pictureRectChanged, this,
-            qOverload<>(&GlVideoView::update));
+    connect(&mpv_, &media::MpvPlayer::pictureRectChanged, this, qOverload<>(&GlVideoView::update));
 }
 
 GlVideoView::~GlVideoView() {

@@ -58,8 +58,8 @@ void PlayerCapture::start(Use use) {
     }
     capturing_ = true;
     if (state_.rendererCapable) {
-        const QSize own = capture::ownPictureSize(QSize(mpv.videoWidth(), mpv.videoHeight()),
-                                                  mpv.cropRect());
+        const QSize own =
+            capture::ownPictureSize(QSize(mpv.videoWidth(), mpv.videoHeight()), mpv.cropRect());
         taken(request, capture::fromShownPicture(shownPicture(), own, state_.captureOriginalSize));
     } else {
         decode(request);
@@ -69,8 +69,8 @@ void PlayerCapture::start(Use use) {
 QImage PlayerCapture::shownPicture() const {
     const media::MpvPlayer& mpv = player_.mpv();
     const QRect shown = mpv.pictureRect();
-    if (!mpv.isActive() || mpv.state() == media::MpvPlayer::Inactive ||
-        mpv.isLoading() || !mpv.facts().firstVideo() || shown.isEmpty())
+    if (!mpv.isActive() || mpv.state() == media::MpvPlayer::Inactive || mpv.isLoading() ||
+        !mpv.facts().firstVideo() || shown.isEmpty())
         return {};
     ui::VideoSurface& surface = player_.videoSurface();
     if (!surface.rect().contains(shown))
@@ -82,8 +82,8 @@ void PlayerCapture::decode(const Request& request) {
     const media::MpvPlayer& mpv = player_.mpv();
     const QRect shown = mpv.pictureRect();
     qint64 current = 0, stop = 0;
-    if (!mpv.isActive() || mpv.isLoading() || !mpv.facts().firstVideo() ||
-        shown.isEmpty() || !mpv.position(&current, &stop)) {
+    if (!mpv.isActive() || mpv.isLoading() || !mpv.facts().firstVideo() || shown.isEmpty() ||
+        !mpv.position(&current, &stop)) {
         taken(request, {});
         return;
     }
@@ -116,8 +116,7 @@ void PlayerCapture::taken(const Request& request, const QImage& picture) {
     capturing_ = false;
     // Play on only the video that was paused here, if nothing else has moved it meanwhile.
     media::MpvPlayer& mpv = player_.mpv();
-    if (request.resume && mpv.path() == request.path &&
-        mpv.state() == media::MpvPlayer::Paused)
+    if (request.resume && mpv.path() == request.path && mpv.state() == media::MpvPlayer::Paused)
         player_.playback().play();
     Q_EMIT finished(picture);
 }

@@ -29,7 +29,8 @@ PlayerLink::PlayerLink(TForm2& album, TForm4& player)
         // Bookmarks and pictures of a read-only album would never be saved.
         const bool writable = !album_.session().albumReadOnly();
         const PlayerActions& actions = player_.playerActions();
-        for (QAction* edit : {actions.setBookmark, actions.bookmarkAndPicture, actions.setThumbnail})
+        for (QAction* edit :
+             {actions.setBookmark, actions.bookmarkAndPicture, actions.setThumbnail})
             edit->setEnabled(writable);
     });
     connect(&player_, &TForm4::hidden, this, [this] {

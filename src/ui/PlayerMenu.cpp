@@ -59,7 +59,7 @@ PlayerActions buildPlayerMenu(QWidget& window) {
     a.savePicture =
         command(window, QStringLiteral("画像を保存"), key(Qt::Key_S, Qt::ControlModifier));
     a.setThumbnail = command(window, QStringLiteral("この画像をサムネイルに設定"),
-                           key(Qt::Key_T, Qt::ControlModifier));
+                             key(Qt::Key_T, Qt::ControlModifier));
     a.fullScreen = command(window, QStringLiteral("フルスクリーン"), key(Qt::Key_F));
     a.windowed = command(window, QStringLiteral("ウィンドウ表示"), key(Qt::Key_Escape));
     a.close = command(window, QStringLiteral("閉じる"), key(Qt::Key_X, Qt::AltModifier));
@@ -92,16 +92,16 @@ PlayerActions buildPlayerMenu(QWidget& window) {
     a.menu->addSeparator();
     a.aspect = a.menu->addMenu(QStringLiteral("アスペクト比"));
     a.aspectItems = radioItems(a.aspect, {QStringLiteral("オリジナル"), QStringLiteral("16 : 9"),
-                                      QStringLiteral("720 : 480"), QStringLiteral("704 : 480"),
-                                      QStringLiteral("640 : 480"),
-                                      QStringLiteral("2.35 : 1（シネスコサイズ）"),
-                                      QStringLiteral("1.85 : 1（ビスタサイズ）")});
+                                          QStringLiteral("720 : 480"), QStringLiteral("704 : 480"),
+                                          QStringLiteral("640 : 480"),
+                                          QStringLiteral("2.35 : 1（シネスコサイズ）"),
+                                          QStringLiteral("1.85 : 1（ビスタサイズ）")});
     a.menu->addSeparator();
     a.crop = a.menu->addMenu(QStringLiteral("上下をカット"));
     a.cropItems =
         radioItems(a.crop, {QStringLiteral("なし"), QStringLiteral("16"), QStringLiteral("32"),
-                          QStringLiteral("48"), QStringLiteral("64"), QStringLiteral("80"),
-                          QStringLiteral("96"), QStringLiteral("112")});
+                            QStringLiteral("48"), QStringLiteral("64"), QStringLiteral("80"),
+                            QStringLiteral("96"), QStringLiteral("112")});
     a.menu->addSeparator();
     a.speed = a.menu->addMenu(QStringLiteral("再生速度"));
     for (const char* caption : {"200%", "100%", "50%", "25%"})

@@ -36,8 +36,7 @@ TForm4::TForm4(LibrarySession& session, AppState& state, DialogService& dialogs,
       mpv_(std::make_unique<media::MpvPlayer>(output)),
       backend_(std::make_unique<media::MpvBackend>(*mpv_)),
       display_(std::make_unique<media::DisplayOptions>(*mpv_)),
-      playback_(std::make_unique<Playback>(session_, *backend_)),
-      actions_(buildPlayerMenu(*this)) {
+      playback_(std::make_unique<Playback>(session_, *backend_)), actions_(buildPlayerMenu(*this)) {
     setObjectName(QStringLiteral("Form4"));
     setWindowTitle(QStringLiteral(" MoviePlayer  "));
     setFont(windowFont(12));
@@ -63,8 +62,8 @@ TForm4::TForm4(LibrarySession& session, AppState& state, DialogService& dialogs,
     column->addWidget(controls_);
     setCentralWidget(panel);
 
-    displayCommands_ = new PlayerDisplayCommands(*this, *mpv_, *display_, actions_, *controls_,
-                                                 *surface_, state_);
+    displayCommands_ =
+        new PlayerDisplayCommands(*this, *mpv_, *display_, actions_, *controls_, *surface_, state_);
     displayCommands_->applyVolumeSetting();
     connectControls();
     wireActions();
@@ -120,7 +119,7 @@ void TForm4::connectControls() {
 
 void TForm4::wireActions() {
     const PlayerActions& a = actions_;
-    const auto playing = [this](auto command) {
+    const auto withFocus = [this](auto command) {
         return [this, command] {
             focusVideo();
             command();
@@ -135,11 +134,11 @@ void TForm4::wireActions() {
     };
     const std::pair<QAction*, std::function<void()>> table[] = {
         {a.continuous, [this] { playback_->playContinuously(); }},
-        {a.play, playing([this] { playback_->play(); })},
-        {a.pause, playing([this] { playback_->pause(); })},
+        {a.play, withFocus([this] { playback_->play(); })},
+        {a.pause, withFocus([this] { playback_->pause(); })},
         {a.rewind, [this] { playback_->rewind(); }},
-        {a.previous, playing([this] { playback_->previous(); })},
-        {a.next, playing([this] { playback_->next(); })},
+        {a.previous, withFocus([this] { playback_->previous(); })},
+        {a.next, withFocus([this] { playback_->next(); })},
         {a.back1, jump(-Playback::kOneMinute)},
         {a.back10, jump(-Playback::kTenMinutes)},
         {a.forward1, jump(Playback::kOneMinute)},

@@ -27,8 +27,7 @@ SoftwareVideoView::SoftwareVideoView(media::MpvPlayer& mpv, QWidget* parent)
     else
         mpv_render_context_set_update_callback(context_, &SoftwareVideoView::frameReady, this);
     connect(&mpv_, &media::MpvPlayer::aboutToShutDown, this, &SoftwareVideoView::detach);
-    connect(&mpv_, &media::MpvPlayer::pictureRectChanged, this,
-            [this] { renderFrame(true); });
+    connect(&mpv_, &media::MpvPlayer::pictureRectChanged, this, [this] { renderFrame(true); });
 }
 
 SoftwareVideoView::~SoftwareVideoView() {

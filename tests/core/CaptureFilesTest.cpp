@@ -90,7 +90,8 @@ TEST(CaptureFiles, TheNameOrTheFilterChoosesTheFormat) {
     using F = PictureFormat;
     for (const QString& filter : filters) {
         EXPECT_EQ(target("/p/a.PNG", filter), std::make_pair(QStringLiteral("/p/a.PNG"), F::Png));
-        EXPECT_EQ(target("/p/a.jpeg", filter), std::make_pair(QStringLiteral("/p/a.jpeg"), F::Jpeg));
+        EXPECT_EQ(target("/p/a.jpeg", filter),
+                  std::make_pair(QStringLiteral("/p/a.jpeg"), F::Jpeg));
         EXPECT_EQ(target("/p/a.Jpg", filter), std::make_pair(QStringLiteral("/p/a.Jpg"), F::Jpeg));
         EXPECT_EQ(target("/p/a.bmp", filter), std::make_pair(QStringLiteral("/p/a.bmp"), F::Bmp));
         EXPECT_EQ(target("/p/a.gif", filter), std::make_pair(QStringLiteral("/p/a.gif"), F::Bmp));
@@ -118,8 +119,8 @@ TEST(CaptureFiles, PngAndJpegKeepThePicture) {
     ASSERT_EQ(back.size(), picture.size());
     EXPECT_GT(qRed(back.pixel(2, 4)), 200);
     EXPECT_GT(qBlue(back.pixel(13, 4)), 200);
-    EXPECT_FALSE(savePicture(dir.path() + QStringLiteral("/gone/a.png"), picture,
-                             PictureFormat::Png));
+    EXPECT_FALSE(
+        savePicture(dir.path() + QStringLiteral("/gone/a.png"), picture, PictureFormat::Png));
 }
 
 // A cropped video is captured as the player shows it: the rows left by the crop, at their own

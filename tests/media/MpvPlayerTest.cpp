@@ -3,9 +3,9 @@
 #include "Fixtures.h"
 
 #include <QSignalSpy>
-#include <atomic>
 #include <QTest>
 #include <QThread>
+#include <atomic>
 #include <gtest/gtest.h>
 #include <mpv/client.h>
 
@@ -265,8 +265,8 @@ TEST(MpvPlayer, LeavingAFileStopsItsProbe) {
     MpvPlayer mpv;
     mpv.setActive(true);
     QSignalSpy loaded(&mpv, &MpvPlayer::loaded);
-    const char* names[] = {"mkv_h264_1280x720.mkv", "avi_mpeg4_640x480.avi",
-                           "wmv_wmv2_640x480.wmv",  "mov_mpeg4_640x480.mov",
+    const char* names[] = {"mkv_h264_1280x720.mkv",  "avi_mpeg4_640x480.avi",
+                           "wmv_wmv2_640x480.wmv",   "mov_mpeg4_640x480.mov",
                            "ogg_theora_640x480.ogg", "mp4_h264_640x480.mp4"};
     for (const char* name : names)
         mpv.loadFile(fixture(QLatin1String(name)));
@@ -360,7 +360,8 @@ TEST(MediaFacts, AProbeStopsWhenCancelled) {
 
     // Cancelled before it starts: the file is not even opened.
     accepted = false;
-    const MediaFacts never = readMediaFacts(fixture("mkv_h264_1280x720.mkv"), [&] { accepted = true; }, &cancel);
+    const MediaFacts never = readMediaFacts(
+        fixture("mkv_h264_1280x720.mkv"), [&] { accepted = true; }, &cancel);
     EXPECT_FALSE(accepted);
     EXPECT_TRUE(never.cancelled);
 

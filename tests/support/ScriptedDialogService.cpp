@@ -86,8 +86,7 @@ std::optional<QString> ScriptedDialogService::saveFile(const QString& caption, c
     return nextText(Asked::SaveFile, caption);
 }
 
-std::optional<QString> ScriptedDialogService::selectFolder(const QString& caption,
-                                                           const QString&) {
+std::optional<QString> ScriptedDialogService::selectFolder(const QString& caption, const QString&) {
     return nextText(Asked::SelectFolder, caption);
 }
 

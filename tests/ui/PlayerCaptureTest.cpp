@@ -93,8 +93,7 @@ protected:
         player.playVideo(index, false);
         ASSERT_TRUE(QTest::qWaitFor(
             [&] {
-                return !player.playback().isOpening() &&
-                       player.mpv().state() == MpvPlayer::Playing;
+                return !player.playback().isOpening() && player.mpv().state() == MpvPlayer::Playing;
             },
             10000));
         QTest::qWait(700); // past 0.3 s, some frames drawn
@@ -211,8 +210,7 @@ TEST_F(PlayerCaptureTest, ASavedPictureIsWrittenInTheFormatItsNameSays) {
         dialogs.answer(dir.path() + u'/' + name);
         const QImage picture = run(&PlayerCapture::save);
         QFile file(dir.path() + u'/' + name);
-        return picture.isNull() || !file.open(QIODevice::ReadOnly) ? QByteArray()
-                                                                   : file.read(8);
+        return picture.isNull() || !file.open(QIODevice::ReadOnly) ? QByteArray() : file.read(8);
     };
     EXPECT_TRUE(saved(QStringLiteral("x.png")).startsWith("\x89PNG\r\n"));
     EXPECT_TRUE(saved(QStringLiteral("y.JPG")).startsWith("\xFF\xD8\xFF"));
@@ -286,8 +284,7 @@ TEST_F(PlayerCaptureTest, TheCaptureBecomesThePlayingVideosThumbnail) {
     player.playVideo(0, false);
     ASSERT_TRUE(QTest::qWaitFor(
         [&] {
-            return !player.playback().isOpening() &&
-                   player.mpv().state() == MpvPlayer::Playing;
+            return !player.playback().isOpening() && player.mpv().state() == MpvPlayer::Playing;
         },
         10000));
     QTest::qWait(500);

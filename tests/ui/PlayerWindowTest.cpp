@@ -67,8 +67,7 @@ protected:
         const bool ok = QTest::qWaitFor(
             [&] {
                 return player.windowTitle() == QStringLiteral("MoviePlayer ") + name &&
-                       !player.playback().isOpening() &&
-                       player.mpv().state() == MpvPlayer::Playing;
+                       !player.playback().isOpening() && player.mpv().state() == MpvPlayer::Playing;
             },
             timeout);
         if (ok)
@@ -93,8 +92,8 @@ TEST_F(PlayerWindowTest, ControlsFitTheWindowAtEveryWidth) {
     player.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&player));
     PlayerControlBar& c = player.controls();
-    const QList<QToolButton*> buttons{c.rewindButton, c.previousButton,   c.playButton,
-                                      c.nextButton,   c.pauseButton,      c.stopButton,
+    const QList<QToolButton*> buttons{c.rewindButton,    c.previousButton,    c.playButton,
+                                      c.nextButton,      c.pauseButton,       c.stopButton,
                                       c.frameBackButton, c.frameForwardButton};
     for (const int width : {800, 640, 500}) {
         player.resize(width, 600);
@@ -118,8 +117,8 @@ TEST_F(PlayerWindowTest, ControlsFitTheWindowAtEveryWidth) {
         EXPECT_FALSE(c.infoPanel->geometry().intersects(c.seekBar->geometry())) << width;
 
         const QRect panel = c.infoPanel->rect();
-        const QList<QWidget*> inPanel{c.titleLabel, c.positionLabel, c.durationLabel,
-                                      c.muteImage, c.volumeBar};
+        const QList<QWidget*> inPanel{c.titleLabel, c.positionLabel, c.durationLabel, c.muteImage,
+                                      c.volumeBar};
         for (int i = 0; i < inPanel.size(); ++i) {
             EXPECT_EQ(inPanel[i]->parentWidget(), c.infoPanel);
             EXPECT_TRUE(panel.contains(inPanel[i]->geometry()))
@@ -273,8 +272,7 @@ TEST_F(PlayerWindowTest, ABookmarkIsKeptShownAndPlayedFrom) {
     thumbAt.sliderPosition = thumbAt.sliderValue = int(mark / 10000);
     const QRect thumb = c.seekBar->style()->subControlRect(QStyle::CC_Slider, &thumbAt,
                                                            QStyle::SC_SliderHandle, c.seekBar);
-    EXPECT_NEAR(c.marker->geometry().center().x(),
-                c.seekBar->mapTo(&c, thumb.center()).x(), 4);
+    EXPECT_NEAR(c.marker->geometry().center().x(), c.seekBar->mapTo(&c, thumb.center()).x(), 4);
 
     player.playerActions().fromBookmark->trigger();
     EXPECT_TRUE(state.player.playFromBookmark);
@@ -417,8 +415,8 @@ TEST_F(PlayerWindowTest, OnlyAClickOnTheVideoPausesIt) {
     player.playVideo(0, false);
     ASSERT_TRUE(waitForPlaying(QStringLiteral("long.mp4")));
     PlayerControlBar& c = player.controls();
-    for (QWidget* around : std::initializer_list<QWidget*>{
-             c.titleLabel, c.positionLabel, c.durationLabel, c.infoPanel, &c}) {
+    for (QWidget* around : std::initializer_list<QWidget*>{c.titleLabel, c.positionLabel,
+                                                           c.durationLabel, c.infoPanel, &c}) {
         QTest::mouseClick(around, Qt::LeftButton, {}, QPoint(3, around->height() - 3));
         EXPECT_EQ(player.mpv().state(), MpvPlayer::Playing) << around->objectName().toStdString();
     }

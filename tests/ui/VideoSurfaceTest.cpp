@@ -117,8 +117,7 @@ TEST(VideoSurface, ChangingTheDrawingKeepsTheOpenFilesPicture) {
 
 // Without libmpv the surface is black and makes no render context, whatever its mode.
 TEST(VideoSurface, WithoutAPlayerTheSurfaceIsBlack) {
-    MpvPlayer mpv(MpvPlayer::Output::SilentSurface,
-                        {{"o", "/nonexistent/out.no-such-format"}});
+    MpvPlayer mpv(MpvPlayer::Output::SilentSurface, {{"o", "/nonexistent/out.no-such-format"}});
     ASSERT_FALSE(mpv.available());
     VideoSurface surface(mpv, VideoSurface::Mode::OpenGL);
     surface.resize(320, 240);
