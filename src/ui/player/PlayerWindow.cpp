@@ -119,7 +119,7 @@ void PlayerWindow::connectControls() {
 
 void PlayerWindow::wireActions() {
     const PlayerActions& a = actions_;
-    const auto playing = [this](auto command) {
+    const auto withFocus = [this](auto command) {
         return [this, command] {
             focusVideo();
             command();
@@ -134,11 +134,11 @@ void PlayerWindow::wireActions() {
     };
     const std::pair<QAction*, std::function<void()>> table[] = {
         {a.continuous, [this] { playback_->playContinuously(); }},
-        {a.play, playing([this] { playback_->play(); })},
-        {a.pause, playing([this] { playback_->pause(); })},
+        {a.play, withFocus([this] { playback_->play(); })},
+        {a.pause, withFocus([this] { playback_->pause(); })},
         {a.rewind, [this] { playback_->rewind(); }},
-        {a.previous, playing([this] { playback_->previous(); })},
-        {a.next, playing([this] { playback_->next(); })},
+        {a.previous, withFocus([this] { playback_->previous(); })},
+        {a.next, withFocus([this] { playback_->next(); })},
         {a.back1, jump(-Playback::kOneMinute)},
         {a.back10, jump(-Playback::kTenMinutes)},
         {a.forward1, jump(Playback::kOneMinute)},
