@@ -27,10 +27,13 @@ AlbumCommands::AlbumCommands(TForm2& window, LibrarySession& session, AppState& 
     const auto on = [this](QAction* action, void (AlbumCommands::*command)()) {
         connect(action, &QAction::triggered, this, command);
     };
-    on(window.a_back, &AlbumCommands::moveBack);
-    on(window.a_next, &AlbumCommands::moveForward);
-    on(window.N18, &AlbumCommands::moveToFront);
-    on(window.N19, &AlbumCommands::moveToEnd);
+    const auto moves = [this](QAction* action, RowStep step) {
+        connect(action, &QAction::triggered, this, [this, step] { move(step); });
+    };
+    moves(window.a_back, RowStep::Back);
+    moves(window.a_next, RowStep::Forward);
+    moves(window.N18, RowStep::ToFront);
+    moves(window.N19, RowStep::ToEnd);
     on(window.a_del, &AlbumCommands::deleteFromAlbum);
     on(window.a_filedel, &AlbumCommands::deleteFile);
     on(window.setsort, &AlbumCommands::sortByName);
@@ -51,24 +54,9 @@ void AlbumCommands::select(int index) {
     window_.setCurrentVideo(index);
 }
 
-void AlbumCommands::moveBack() {
+void AlbumCommands::move(RowStep step) {
     if (!window_.isBusy())
-        select(ops_.moveBack(window_.currentVideo()));
-}
-
-void AlbumCommands::moveForward() {
-    if (!window_.isBusy())
-        select(ops_.moveForward(window_.currentVideo()));
-}
-
-void AlbumCommands::moveToFront() {
-    if (!window_.isBusy())
-        select(ops_.moveToFront(window_.currentVideo()));
-}
-
-void AlbumCommands::moveToEnd() {
-    if (!window_.isBusy())
-        select(ops_.moveToEnd(window_.currentVideo()));
+        select(ops_.move(window_.currentVideo(), step));
 }
 
 void AlbumCommands::deleteFromAlbum() {

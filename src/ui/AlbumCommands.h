@@ -27,10 +27,8 @@ public:
     void setPlayerWindow(QWidget* player) { player_ = player; }
 
     // The commands, also reached by the window's actions.
-    void moveBack();
-    void moveForward();
-    void moveToFront();
-    void moveToEnd();
+    // "前へ移動", "次へ移動", "一番前へ移動", "一番後へ移動".
+    void move(RowStep step);
     void deleteFromAlbum();
     void deleteFile();
     void sortByName();

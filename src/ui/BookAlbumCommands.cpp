@@ -29,10 +29,13 @@ BookAlbumCommands::BookAlbumCommands(TForm1& window, LibrarySession& session, Al
     on(window.chgpic, &BookAlbumCommands::pictureFromFile);
     on(window.copypic, &BookAlbumCommands::pictureFromClipboard);
     on(window.delalbum, &BookAlbumCommands::remove);
-    on(window.alb_back, &BookAlbumCommands::moveBack);
-    on(window.alb_next, &BookAlbumCommands::moveForward);
-    on(window.alb_first, &BookAlbumCommands::moveToFront);
-    on(window.alb_last, &BookAlbumCommands::moveToEnd);
+    const auto moves = [this](QAction* action, RowStep step) {
+        connect(action, &QAction::triggered, this, [this, step] { move(step); });
+    };
+    moves(window.alb_back, RowStep::Back);
+    moves(window.alb_next, RowStep::Forward);
+    moves(window.alb_first, RowStep::ToFront);
+    moves(window.alb_last, RowStep::ToEnd);
     on(window.albsort, &BookAlbumCommands::sort);
     on(window.alb_play, &BookAlbumCommands::play);
 }
@@ -86,32 +89,16 @@ void BookAlbumCommands::remove() {
     enableCommands();
 }
 
-void BookAlbumCommands::moveBack() {
-    if (!ops_.canMoveBack(current()))
+void BookAlbumCommands::move(RowStep step) {
+    if (!ops_.canMove(current(), step))
         return;
-    select(ops_.moveBack(current()));
-}
-
-void BookAlbumCommands::moveForward() {
-    if (!ops_.canMoveForward(current()))
-        return;
-    select(ops_.moveForward(current()));
-}
-
-void BookAlbumCommands::moveToFront() {
-    if (!ops_.canMoveBack(current()))
-        return;
-    disableCommands();
-    select(ops_.moveToFront(current()));
-    enableCommands();
-}
-
-void BookAlbumCommands::moveToEnd() {
-    if (!ops_.canMoveForward(current()))
-        return;
-    disableCommands();
-    select(ops_.moveToEnd(current()));
-    enableCommands();
+    // A move across the book keeps the commands off while it runs, as the other long ones do.
+    const bool far = step == RowStep::ToFront || step == RowStep::ToEnd;
+    if (far)
+        disableCommands();
+    select(ops_.move(current(), step));
+    if (far)
+        enableCommands();
 }
 
 void BookAlbumCommands::sort() {

@@ -28,10 +28,8 @@ public:
     void pictureFromFile();
     void pictureFromClipboard();
     void remove();
-    void moveBack();
-    void moveForward();
-    void moveToFront();
-    void moveToEnd();
+    // "前へ移動", "後へ移動", "一番前へ移動", "一番後ろへ移動".
+    void move(RowStep step);
     void sort();
     void play();
 

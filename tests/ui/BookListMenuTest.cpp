@@ -249,7 +249,7 @@ TEST_F(BookListMenuTest, TheFavouritesFollowTheFavouriteBooksAlbumsByName) {
     state.favouriteBook = "好き";
     favourites.rebuild();
     EXPECT_EQ(favourites.albumNames(), (QStringList{"湖", "山", "川"}));
-    session.book().moveAlbum(2, 0);
+    session.book().step(2, RowStep::ToFront);
     EXPECT_EQ(favourites.albumNames(), (QStringList{"川", "湖", "山"}));
     EXPECT_EQ(form.favmenu->actions().at(2)->text(), "川");
 

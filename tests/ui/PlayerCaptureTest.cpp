@@ -280,7 +280,7 @@ TEST_F(PlayerCaptureTest, ADecodedThumbnailFollowsItsVideosRow) {
     QSignalSpy finished(&capture, &PlayerCapture::finished);
     capture.setAsThumbnail();
     ASSERT_TRUE(capture.isCapturing()) << "the frame is decoded off the interface thread";
-    session.album().move(1, 0);
+    session.album().step(1, RowStep::ToFront);
     ASSERT_TRUE(finished.wait(10000));
     EXPECT_EQ(album.currentVideo(), 0);
     ASSERT_FALSE(session.album().needsThumbnail(0));
