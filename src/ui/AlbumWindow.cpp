@@ -16,9 +16,7 @@
 #include "ui/WindowPlacement.h"
 
 #include <QCloseEvent>
-#include <QGuiApplication>
 #include <QMenu>
-#include <QScreen>
 #include <QTimer>
 
 namespace tavimo {
@@ -214,13 +212,8 @@ void TForm2::setCellSize(int small) {
 
 void TForm2::layOutGrid() {
     grid_->layOut();
-    if (!state_.bookWindow.autoHeight || grid_->count() == 0)
-        return;
-    const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
-    const int workArea = screen ? screen->availableGeometry().height() : height();
-    // The fitted height is the outer one; resize() takes the height inside the frame.
-    const int frame = frameGeometry().height() - geometry().height();
-    resize(width(), fittedWindowHeight(grid_->contentBottom(), kChromeHeight, workArea) - frame);
+    if (state_.bookWindow.autoHeight)
+        fitHeightToGrid(*this, *grid_, kChromeHeight);
 }
 
 void TForm2::updateCaption() {

@@ -6,13 +6,12 @@
 #include "ui/BookWindow.h"
 #include "ui/GridBinding.h"
 #include "ui/ScrollBox.h"
+#include "ui/WindowPlacement.h"
 
 #include <QAction>
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QHideEvent>
 #include <QMenu>
-#include <QScreen>
 #include <QShowEvent>
 #include <QWheelEvent>
 
@@ -113,19 +112,11 @@ void TForm1::chooseFontColor() {
 }
 
 void TForm1::fitHeightToGrid() {
-    if (fittingHeight_ || scrollBox->count() == 0)
+    // Resizing lays the grid out again, which asks for the height again.
+    if (fittingHeight_)
         return;
-    const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
-    if (!screen)
-        return;
-    // The bottom of the last cell in the grid's own coordinates, not scrolled: the window fits
-    // the whole grid, or the work area when the grid is taller.
-    const int lastBottom = scrollBox->contentBottom();
-    const int outer =
-        std::min(screen->availableGeometry().height(), lastBottom + kWindowExtraHeight);
-    const int frame = frameGeometry().height() - height();
     fittingHeight_ = true;
-    resize(width(), std::max(1, outer - frame));
+    tavimo::fitHeightToGrid(*this, *scrollBox, kWindowExtraHeight);
     fittingHeight_ = false;
 }
 
