@@ -24,7 +24,6 @@
 #include "ui/PlayerWindow.h"
 #include "ui/SplashWindow.h"
 
-#include <QAction>
 #include <QCoreApplication>
 #include <QFileInfo>
 
@@ -45,29 +44,41 @@ AppRoot::AppRoot(const QString& libraryFolder, DialogService& dialogs, const Vol
     // The splash window shows itself until start-up has finished.
     form1_ = std::make_unique<TForm1>(*session_, state_, dialogs_);
     form6_ = std::make_unique<TForm6>(form1_.get());
+    const BookActions& book = form1_->actions();
     bookSession_ = new BookSession(*session_, state_, *form1_);
-    bookList_ = new BookListMenu(*session_, state_, *form1_, *bookSession_);
-    favourites_ = new FavouritesMenu(*session_, state_, *form1_, *bookList_);
-    new BookToolCommands(state_, *form1_, dialogs_, *documents_);
+    bookList_ = new BookListMenu(*session_, state_, *form1_, *bookSession_, *book.fileMenu,
+                                 *book.bookListEnd);
+    favourites_ = new FavouritesMenu(*session_, state_, *form1_, *bookList_, *book.favouritesMenu);
+    auto* tools = new BookToolCommands(state_, *form1_, dialogs_, *documents_);
     form2_ = std::make_unique<TForm2>(*session_, state_, dialogs_);
     opener_ = new AlbumOpener(*session_, *form1_, *form2_);
-    new BookAlbumCommands(*form1_, *session_, *opener_, *form2_);
+    auto* bookAlbums = new BookAlbumCommands(*form1_, *session_, *opener_, *form2_);
     form5_ = std::make_unique<TForm5>(form1_.get(), form2_.get());
     form4_ = std::make_unique<TForm4>(*session_, state_, dialogs_);
-    new PlayerLink(*form2_, *form4_);
+    auto* playerLink = new PlayerLink(*form2_, *form4_);
     new PlayerCapture(*form2_, *form4_, state_, dialogs_);
-    for (QAction* option : {form1_->N39, form1_->N56})
-        QObject::connect(option, &QAction::toggled, form4_.get(), &TForm4::rendererOptionsChanged);
     form2_->setLoadingWindow(form5_.get());
     form2_->setPlayerWindow(form4_.get());
-    albumCommands_ = new AlbumCommands(*form2_, *session_, state_, *trash_, *launcher_);
+    albumCommands_ = new AlbumCommands(*form2_, *form2_->actions().favourites, *session_, state_,
+                                       *trash_, *launcher_);
     albumCommands_->setPlayerWindow(form4_.get());
     albumsFromFolders_ = new AlbumsFromFolders(*session_, state_, *form1_, *form2_, *opener_,
                                                *albumCommands_, *bookSession_);
-    new AlbumCopyCommand(*session_, state_, *form1_);
+    auto* copy = new AlbumCopyCommand(*session_, state_, *form1_);
     modeSwitcher_ = new ModeSwitcher(*session_, state_, *form1_, *bookSession_);
     modeSwitcher_->setBookListBuilder([this] { bookList_->rebuild(); });
     albumsFromFolders_->setNewBookCommand([this] { return bookList_->createBook(); });
+    form1_->wire({.files = bookSession_,
+                  .bookList = bookList_,
+                  .favourites = favourites_,
+                  .modes = modeSwitcher_,
+                  .opener = opener_,
+                  .albums = bookAlbums,
+                  .fromFolders = albumsFromFolders_,
+                  .copy = copy,
+                  .tools = tools,
+                  .player = form4_.get()});
+    form2_->wire({.videos = albumCommands_, .player = playerLink});
 
     form1_->setExitSequence([this] {
         exitSequence();
@@ -148,7 +159,7 @@ void AppRoot::decideCurrentBook() {
     if (QFileInfo::exists(bookFile)) {
         const bool media = state_.mediaBooks.contains(title);
         session_->switchMode(media ? BookMode::Media : BookMode::Normal);
-        (media ? form1_->i_media : form1_->i_normal)->setChecked(true);
+        form1_->showMode(media ? BookMode::Media : BookMode::Normal);
         return;
     }
     dialogs_.message(bookFile + QStringLiteral(" が見つかりません!"),

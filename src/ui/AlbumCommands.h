@@ -5,6 +5,8 @@
 #include <QObject>
 #include <QStringList>
 
+class QMenu;
+
 namespace tavimo {
 
 struct AppState;
@@ -16,17 +18,18 @@ class TForm2;
 
 // The video commands of the album window: moving, deleting, sorting, adding files and folders
 // (by dialog or by dropping them), copying to a favourite album and handing a video to the
-// other player. It turns the window's actions into VideoOperations and puts the selection,
+// other player. It turns the window's commands into VideoOperations and puts the selection,
 // caption and grid right afterwards. None of it runs while files are being added.
 class AlbumCommands : public QObject {
     Q_OBJECT
 public:
-    AlbumCommands(TForm2& window, LibrarySession& session, AppState& state, FileTrash& trash,
-                  ProgramLauncher& launcher);
+    // favourites: the cell menu's "お気に入りに追加", which lists the favourite book's albums.
+    AlbumCommands(TForm2& window, QMenu& favourites, LibrarySession& session, AppState& state,
+                  FileTrash& trash, ProgramLauncher& launcher);
 
     void setPlayerWindow(QWidget* player) { player_ = player; }
 
-    // The commands, also reached by the window's actions.
+    // The commands the window's actions run.
     // "前へ移動", "次へ移動", "一番前へ移動", "一番後へ移動".
     void move(RowStep step);
     void deleteFromAlbum();
@@ -52,6 +55,7 @@ private:
     void sort(bool byName);
 
     TForm2& window_;
+    QMenu& favourites_;
     LibrarySession& session_;
     AppState& state_;
     DialogService& dialogs_;

@@ -5,14 +5,10 @@
 #include "ui/BookWindow.h"
 #include "ui/ScrollBox.h"
 
-#include <QAction>
-
 namespace tavimo {
 
 AlbumOpener::AlbumOpener(LibrarySession& session, TForm1& bookWindow, TForm2& albumWindow)
     : QObject(&bookWindow), session_(session), bookWindow_(bookWindow), albumWindow_(albumWindow) {
-    connect(bookWindow_.alb_edit, &QAction::triggered, this,
-            [this] { open(bookWindow_.scrollBox->currentIndex()); });
     connect(&albumWindow_, &TForm2::closed, this, &AlbumOpener::albumWindowClosed);
 }
 

@@ -14,7 +14,6 @@
 #include "ui/DrivePanel.h"
 #include "ui/ScrollBox.h"
 
-#include <QAction>
 #include <QMetaObject>
 #include <QProgressDialog>
 #include <utility>
@@ -35,12 +34,7 @@ AlbumsFromFolders::AlbumsFromFolders(LibrarySession& session, AppState& state, T
       bookSession_(bookSession) {
     panel_ = new DrivePanel(state_.drives, state_.selectedDrive, &bookWindow_);
     connect(panel_, &DrivePanel::accepted, this, &AlbumsFromFolders::mediumChosen);
-    connect(bookWindow_.folderalbum, &QAction::triggered, this, &AlbumsFromFolders::chooseFolder);
     import_ = new AlbumImportCommand(session_, bookWindow_);
-    connect(bookWindow_.importalbum, &QAction::triggered, this, &AlbumsFromFolders::importAlbums);
-    connect(bookWindow_.syncro, &QAction::triggered, this, &AlbumsFromFolders::toggleFolderSync);
-    connect(bookWindow_.mediaalbum, &QAction::triggered, this, [this] { askForMedium(false); });
-    connect(bookWindow_.N46, &QAction::triggered, this, [this] { askForMedium(true); });
     connect(&albumWindow_, &TForm2::filesAdded, this, [this] {
         if (waiting_)
             filesIn();

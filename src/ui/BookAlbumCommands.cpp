@@ -6,7 +6,6 @@
 #include "ui/BookWindow.h"
 #include "ui/ScrollBox.h"
 
-#include <QAction>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QLabel>
@@ -20,25 +19,7 @@ const QString kSorting = QStringLiteral("ソート実行中・・・・・・");
 BookAlbumCommands::BookAlbumCommands(TForm1& window, LibrarySession& session, AlbumOpener& opener,
                                      TForm2& albumWindow)
     : QObject(&window), window_(window), session_(session), opener_(opener),
-      albumWindow_(albumWindow), ops_(session) {
-    const auto on = [this](QAction* action, void (BookAlbumCommands::*command)()) {
-        connect(action, &QAction::triggered, this, command);
-    };
-    on(window.addalbum, &BookAlbumCommands::add);
-    on(window.chgtitle, &BookAlbumCommands::rename);
-    on(window.chgpic, &BookAlbumCommands::pictureFromFile);
-    on(window.copypic, &BookAlbumCommands::pictureFromClipboard);
-    on(window.delalbum, &BookAlbumCommands::remove);
-    const auto moves = [this](QAction* action, RowStep step) {
-        connect(action, &QAction::triggered, this, [this, step] { move(step); });
-    };
-    moves(window.alb_back, RowStep::Back);
-    moves(window.alb_next, RowStep::Forward);
-    moves(window.alb_first, RowStep::ToFront);
-    moves(window.alb_last, RowStep::ToEnd);
-    on(window.albsort, &BookAlbumCommands::sort);
-    on(window.alb_play, &BookAlbumCommands::play);
-}
+      albumWindow_(albumWindow), ops_(session) {}
 
 int BookAlbumCommands::current() const {
     return window_.scrollBox->currentIndex();
@@ -126,7 +107,7 @@ void BookAlbumCommands::play() {
         return;
     opener_.open(index);
     if (albumWindow_.isVisible() && session_.albumIndex() == index)
-        albumWindow_.a_autoplay->trigger();
+        albumWindow_.startContinuousPlay();
 }
 
 } // namespace tavimo

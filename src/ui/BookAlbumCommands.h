@@ -12,7 +12,7 @@ class TForm1;
 class TForm2;
 
 // The album commands of the book window: add, rename, the album picture from a file or the
-// clipboard, delete, the four moves, sort and play. It turns the window's actions into
+// clipboard, delete, the four moves, sort and play. It turns the window's commands into
 // BookAlbumOperations on the grid's current album and puts the selection, the grid and the
 // status bar right afterwards. Opening an album is AlbumOpener's; play opens the album through
 // it and starts the album window's continuous play. Every change goes through the book model,

@@ -7,10 +7,8 @@
 #include "ui/BookWindow.h"
 #include "ui/ScrollBox.h"
 
-#include <QAction>
 #include <QCoreApplication>
 #include <QDir>
-#include <QMenu>
 #include <QMetaObject>
 
 namespace tavimo {
@@ -27,13 +25,7 @@ void quitWithoutExitSequence() {
 
 BookSession::BookSession(LibrarySession& session, AppState& state, TForm1& window)
     : QObject(&window), session_(session), state_(state), window_(window),
-      terminate_(quitWithoutExitSequence) {
-    connect(window_.booksave, &QAction::triggered, this, [this] { saveCurrentBook(); });
-    connect(window_.saveItem, &QAction::triggered, this, [this] {
-        if (session_.book().count() > 0)
-            saveCurrentBook();
-    });
-}
+      terminate_(quitWithoutExitSequence) {}
 
 void BookSession::loadBook(const QString& title) {
     if (title.isEmpty())
@@ -61,20 +53,7 @@ void BookSession::afterLoad() {
     window_.setWindowTitle(bookWindowCaption(title, session_.mode()));
     (session_.isMediaMode() ? state_.lastMediaBook : state_.lastNormalBook) = title;
     window_.applyBookLoadedItems();
-    markBookEntries();
-}
-
-void BookSession::markBookEntries() {
-    bool inList = false;
-    for (QAction* item : window_.fileMenu->actions()) {
-        if (item == window_.bookListStart || item == window_.bookListEnd) {
-            inList = item == window_.bookListStart;
-            continue;
-        }
-        if (inList && item->isCheckable())
-            item->setChecked(state_.libraryFolder + item->data().toString() ==
-                             session_.bookPaths().bookFile);
-    }
+    Q_EMIT bookLoaded();
 }
 
 void BookSession::saveCurrentBook() {

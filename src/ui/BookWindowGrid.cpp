@@ -26,15 +26,15 @@ void TForm1::buildGrid() {
     scrollBox = new ScrollBox(this);
     scrollBox->setObjectName(QStringLiteral("ScrollBox"));
     setCentralWidget(scrollBox);
-    scrollBox->setCellMenu(albumPopup);
-    scrollBox->setBackgroundMenu(backgroundPopup);
+    scrollBox->setCellMenu(actions_.albumPopup);
+    scrollBox->setBackgroundMenu(actions_.backgroundPopup);
     scrollBox->setBackgroundColor(colors::fromStored(state_.bookWindow.color));
     scrollBox->setFontColor(colors::fromStored(state_.bookWindow.fontColor));
     scrollBox->setSizeMode(state_.bookWindow.sizeMode);
 
     new GridBinding(session_.book(), *scrollBox, this);
     // A left click or Enter/Space on an album opens it, as "開く" does.
-    connect(scrollBox, &ScrollBox::cellActivated, this, [this] { alb_edit->trigger(); });
+    connect(scrollBox, &ScrollBox::cellActivated, this, &TForm1::openCurrentAlbum);
     // Clicking the sync mark ends the album's folder sync.
     connect(scrollBox, &ScrollBox::syncMarkClicked, this, [this](int index) {
         scrollBox->select(index);
@@ -45,26 +45,17 @@ void TForm1::buildGrid() {
         if (state_.bookWindow.autoHeight)
             fitHeightToGrid();
     });
-    connect(albumPopup, &QMenu::aboutToShow, this, [this] {
+    connect(actions_.albumPopup, &QMenu::aboutToShow, this, [this] {
         const Book& book = session_.book();
         const int current = scrollBox->currentIndex();
         if (!session_.isMediaMode())
-            syncro->setChecked(book.isValidIndex(current) && book.album(current).folderSync);
+            actions_.folderSync->setChecked(book.isValidIndex(current) &&
+                                            book.album(current).folderSync);
     });
+}
 
-    connect(setnext, &QAction::triggered, scrollBox, &ScrollBox::selectNext);
-    connect(setback, &QAction::triggered, scrollBox, &ScrollBox::selectPrevious);
-    connect(seup, &QAction::triggered, scrollBox, &ScrollBox::selectUp);
-    connect(setdown, &QAction::triggered, scrollBox, &ScrollBox::selectDown);
-
-    connect(bigthum, &QAction::triggered, this, [this] { chooseCellSize(kLargeCells); });
-    connect(smallthum, &QAction::triggered, this, [this] { chooseCellSize(kSmallCells); });
-    connect(bgcolor, &QAction::triggered, this, &TForm1::chooseBackgroundColor);
-    connect(fontcolor, &QAction::triggered, this, &TForm1::chooseFontColor);
-    connect(autosaizeitem, &QAction::toggled, this, [this](bool on) {
-        if (on)
-            scrollBox->layOut();
-    });
+void TForm1::openCurrentAlbum() {
+    actions_.openAlbum->trigger();
 }
 
 void TForm1::applyGridSetting(SettingKey key) {
@@ -78,7 +69,7 @@ void TForm1::applyGridSetting(SettingKey key) {
 }
 
 void TForm1::chooseCellSize(int mode) {
-    (mode == kSmallCells ? smallthum : bigthum)->setChecked(true);
+    (mode == kSmallCells ? actions_.smallCells : actions_.largeCells)->setChecked(true);
     if (state_.bookWindow.sizeMode == mode && scrollBox->sizeMode() == mode)
         return;
     state_.bookWindow.sizeMode = mode;

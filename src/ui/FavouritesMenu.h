@@ -5,6 +5,7 @@
 #include <QStringList>
 
 class QAction;
+class QMenu;
 
 namespace tavimo {
 
@@ -20,8 +21,9 @@ class TForm1;
 class FavouritesMenu final : public QObject {
     Q_OBJECT
 public:
-    FavouritesMenu(LibrarySession& session, AppState& state, TForm1& window,
-                   BookListMenu& bookList);
+    // The album items go at the end of menu.
+    FavouritesMenu(LibrarySession& session, AppState& state, TForm1& window, BookListMenu& bookList,
+                   QMenu& menu);
 
     // Lists the favourite book's albums: from the rows when it is the open book, else from its
     // book file. A favourite whose book file is missing is reported and the menu stays as it
@@ -46,6 +48,7 @@ private:
     AppState& state_;
     TForm1& window_;
     BookListMenu& bookList_;
+    QMenu& menu_;
     DialogService& dialogs_;
     QStringList names_;
     QList<QAction*> items_;

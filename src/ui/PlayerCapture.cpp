@@ -9,6 +9,7 @@
 #include "media/FrameGrabber.h"
 #include "media/PlayerEngine.h"
 #include "ui/AlbumWindow.h"
+#include "ui/PictureCommands.h"
 #include "ui/PlayerMenu.h"
 #include "ui/PlayerWindow.h"
 #include "ui/VideoSurface.h"
@@ -156,12 +157,8 @@ void PlayerCapture::makeThumbnail(const Request& request) {
         return;
     if (album_.currentVideo() != index)
         album_.setCurrentVideo(index);
-    // The command is off while the player shows; it is let through for this one call.
-    QAction* fromClipboard = album_.clippic;
-    const bool wasEnabled = fromClipboard->isEnabled();
-    fromClipboard->setEnabled(true);
-    fromClipboard->trigger();
-    fromClipboard->setEnabled(wasEnabled);
+    // The album window's command, though its menu item is off while the player shows.
+    album_.pictureCommands().pictureFromClipboard();
 }
 
 } // namespace tavimo
