@@ -9,6 +9,8 @@
 #include "media/FrameGrabber.h"
 #include "media/MpvPlayer.h"
 #include "ui/album/AlbumWindow.h"
+#include "ui/album/PictureCommands.h"
+#include "ui/player/PlayerMenu.h"
 #include "ui/player/PlayerWindow.h"
 #include "ui/player/VideoSurface.h"
 
@@ -149,12 +151,8 @@ void PlayerCapture::makeThumbnail(const Request& request) {
         return;
     if (album_.currentVideo() != index)
         album_.setCurrentVideo(index);
-    // The command is off while the player shows; it is let through for this one call.
-    QAction* fromClipboard = album_.clippic;
-    const bool wasEnabled = fromClipboard->isEnabled();
-    fromClipboard->setEnabled(true);
-    fromClipboard->trigger();
-    fromClipboard->setEnabled(wasEnabled);
+    // The album window's command, though its menu item is off while the player shows.
+    album_.pictureCommands().pictureFromClipboard();
 }
 
 } // namespace tavimo

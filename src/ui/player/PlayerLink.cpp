@@ -13,8 +13,6 @@ namespace tavimo {
 
 PlayerLink::PlayerLink(AlbumWindow& album, PlayerWindow& player)
     : QObject(&player), album_(album), player_(player) {
-    connect(album_.a_play, &QAction::triggered, this, &PlayerLink::play);
-    connect(album_.a_autoplay, &QAction::triggered, this, &PlayerLink::playOn);
     // A cell pressed while a video plays stops it; the release (or Enter) plays the cell.
     connect(album_.grid(), &ScrollBox::cellPressed, this, [this](int, Qt::MouseButton button) {
         if (button == Qt::LeftButton)

@@ -73,6 +73,7 @@ BmpHeader headerOf(const QString& path) {
 class PlayerCaptureTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        album.wire({.player = &link});
         state.libraryFolder = dir.path() + u'/';
         state.captureFolder = dir.path() + QStringLiteral("/captures");
         QDir().mkpath(state.captureFolder);
@@ -269,12 +270,12 @@ TEST_F(PlayerCaptureTest, AFailedCaptureChangesNothingAndSaysNothing) {
 TEST_F(PlayerCaptureTest, TheCaptureBecomesThePlayingVideosThumbnail) {
     album.setCurrentVideo(0);
     play(1);
-    ASSERT_FALSE(album.clippic->isEnabled());
+    ASSERT_FALSE(album.actions().pictureFromClipboard->isEnabled());
     album.setCurrentVideo(0);
     player.playerActions().setThumbnail->trigger();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !capture.isCapturing(); }));
     EXPECT_EQ(album.currentVideo(), 1);
-    EXPECT_FALSE(album.clippic->isEnabled());
+    EXPECT_FALSE(album.actions().pictureFromClipboard->isEnabled());
     EXPECT_TRUE(session.album().needsThumbnail(0));
     ASSERT_FALSE(session.album().needsThumbnail(1));
     const QImage thumbnail = jpeg::decode(session.album().pictureBytes(1));
@@ -304,7 +305,7 @@ TEST_F(PlayerCaptureTest, ADecodedThumbnailFollowsItsVideosRow) {
     QSignalSpy finished(&capture, &PlayerCapture::finished);
     capture.setAsThumbnail();
     ASSERT_TRUE(capture.isCapturing()) << "the frame is decoded off the interface thread";
-    session.album().move(1, 0);
+    session.album().step(1, RowStep::ToFront);
     ASSERT_TRUE(finished.wait(10000));
     EXPECT_EQ(album.currentVideo(), 0);
     ASSERT_FALSE(session.album().needsThumbnail(0));

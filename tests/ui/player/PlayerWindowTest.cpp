@@ -326,15 +326,15 @@ TEST_F(PlayerWindowTest, DraggingTheSeekBarEndsWhereTheButtonComesUp) {
 TEST_F(PlayerWindowTest, TheAlbumWindowHandsItsVideosToThePlayer) {
     openAlbum({video("a.mp4", "mp4_h264_640x480.mp4"), video("b.mp4", "mp4_h264_720x480.mp4")});
     AlbumWindow album(session, state, dialogs);
-    new PlayerLink(album, player);
+    album.wire({.player = new PlayerLink(album, player)});
     album.show();
     album.grid()->layOut();
     album.setCurrentVideo(1);
 
-    album.a_play->trigger();
+    album.actions().play->trigger();
     EXPECT_TRUE(player.isVisible());
     EXPECT_FALSE(player.playback().continuous());
-    EXPECT_FALSE(album.a_del->isEnabled()) << "no editing while the player shows";
+    EXPECT_FALSE(album.actions().deleteVideo->isEnabled()) << "no editing while the player shows";
     ASSERT_TRUE(waitForPlaying(QStringLiteral("b.mp4")));
 
     // A press on a cell stops the video; the release plays the cell.
@@ -346,7 +346,7 @@ TEST_F(PlayerWindowTest, TheAlbumWindowHandsItsVideosToThePlayer) {
     EXPECT_EQ(album.currentVideo(), 0);
 
     album.setCurrentVideo(1);
-    album.a_autoplay->trigger();
+    album.actions().continuousPlay->trigger();
     EXPECT_TRUE(player.playback().continuous());
     ASSERT_TRUE(waitForPlaying(QStringLiteral("b.mp4")));
     // The end of the last video goes round to the first.
@@ -354,7 +354,7 @@ TEST_F(PlayerWindowTest, TheAlbumWindowHandsItsVideosToThePlayer) {
     EXPECT_EQ(album.currentVideo(), 0);
 
     player.close();
-    EXPECT_TRUE(album.a_del->isEnabled());
+    EXPECT_TRUE(album.actions().deleteVideo->isEnabled());
     EXPECT_EQ(session.album().playCount(0), 2);
     EXPECT_EQ(session.album().playCount(1), 2);
 }
@@ -371,7 +371,7 @@ TEST_F(PlayerWindowTest, AReadOnlyAlbumPlaysWithoutBookmarksCountsOrThumbnails) 
     dialogs.answer(DialogService::Answer::Ok); // the album named like its book is reported
     ASSERT_EQ(session.loadBook(QStringLiteral("本")), Book::LoadResult::Loaded);
     AlbumWindow album(session, state, dialogs);
-    new PlayerLink(album, player);
+    album.wire({.player = new PlayerLink(album, player)});
     const PlayerActions& menu = player.playerActions();
     const QList<QAction*> writes{menu.setBookmark, menu.bookmarkAndPicture, menu.setThumbnail};
 
@@ -380,7 +380,7 @@ TEST_F(PlayerWindowTest, AReadOnlyAlbumPlaysWithoutBookmarksCountsOrThumbnails) 
     album.show();
     album.grid()->layOut();
     album.setCurrentVideo(0);
-    album.a_play->trigger();
+    album.actions().play->trigger();
     ASSERT_TRUE(waitForPlaying(QStringLiteral("a.mp4")));
     for (QAction* write : writes)
         EXPECT_FALSE(write->isEnabled()) << write->text().toStdString();
@@ -389,7 +389,7 @@ TEST_F(PlayerWindowTest, AReadOnlyAlbumPlaysWithoutBookmarksCountsOrThumbnails) 
     EXPECT_EQ(session.album().bookmark(0), 0);
     EXPECT_EQ(session.album().playCount(0), 0);
     player.close();
-    EXPECT_FALSE(album.a_del->isEnabled());
+    EXPECT_FALSE(album.actions().deleteVideo->isEnabled());
     album.close();
     EXPECT_FALSE(QFile::exists(AlbumPaths::of(book, QStringLiteral("本")).counts));
 
@@ -397,13 +397,13 @@ TEST_F(PlayerWindowTest, AReadOnlyAlbumPlaysWithoutBookmarksCountsOrThumbnails) 
     ASSERT_TRUE(session.openAlbum(1));
     album.showAlbum(false);
     album.setCurrentVideo(0);
-    album.a_play->trigger();
+    album.actions().play->trigger();
     ASSERT_TRUE(waitForPlaying(QStringLiteral("a.mp4")));
     for (QAction* write : writes)
         EXPECT_TRUE(write->isEnabled()) << write->text().toStdString();
     EXPECT_EQ(session.album().playCount(0), 1);
     player.close();
-    EXPECT_TRUE(album.a_del->isEnabled());
+    EXPECT_TRUE(album.actions().deleteVideo->isEnabled());
     album.close();
 }
 
