@@ -134,24 +134,7 @@ class MpvAlone {
 public:
     MpvAlone() {
         mpv_ = mpv_create();
-        const char* options[][2] = {
-            {"vo", "libmpv"},
-            {"ao", "null"},
-            {"idle", "yes"},
-            {"keep-open", "yes"},
-            {"pause", "yes"},
-            {"hr-seek", "yes"},
-            {"keepaspect", "no"},
-            {"audio-display", "no"},
-            {"input-default-bindings", "no"},
-            {"input-vo-keyboard", "no"},
-            {"load-scripts", "no"},
-            {"ytdl", "no"},
-            {"terminal", "no"},
-            {"hwdec", "no"},
-        };
-        for (const auto& [name, value] : options)
-            mpv_set_option_string(mpv_, name, value);
+        media::setPlayerOptions(mpv_, media::MpvPlayer::Output::SilentSurface);
         mpv_initialize(mpv_);
         char api[] = MPV_RENDER_API_TYPE_SW;
         mpv_render_param params[] = {{MPV_RENDER_PARAM_API_TYPE, api},

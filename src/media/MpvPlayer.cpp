@@ -23,16 +23,8 @@ double mpvVolume(int volume) {
     return 100.0 * std::pow(10.0, attenuation / 6000.0);
 }
 
-MpvPlayer::MpvPlayer(Output output, QObject* parent) : MpvPlayer(output, LibmpvOptions{}, parent) {}
-
-MpvPlayer::MpvPlayer(Output output, const LibmpvOptions& extra, QObject* parent) : QObject(parent) {
-    probePool_.setMaxThreadCount(1);
-    mpv_ = mpv_create();
-    if (!mpv_) {
-        unavailable_ = QStringLiteral("libmpv could not be started");
-        qWarning("%s", qPrintable(unavailable_));
-        return;
-    }
+void setPlayerOptions(mpv_handle* mpv, MpvPlayer::Output output) {
+    using Output = MpvPlayer::Output;
     const bool headless = output == Output::Headless;
     const char* options[][2] = {
         {"vo", headless ? "null" : "libmpv"},
@@ -54,7 +46,20 @@ MpvPlayer::MpvPlayer(Output output, const LibmpvOptions& extra, QObject* parent)
         {"ordered-chapters", "no"},
     };
     for (const auto& [name, value] : options)
-        mpv_set_option_string(mpv_, name, value);
+        mpv_set_option_string(mpv, name, value);
+}
+
+MpvPlayer::MpvPlayer(Output output, QObject* parent) : MpvPlayer(output, LibmpvOptions{}, parent) {}
+
+MpvPlayer::MpvPlayer(Output output, const LibmpvOptions& extra, QObject* parent) : QObject(parent) {
+    probePool_.setMaxThreadCount(1);
+    mpv_ = mpv_create();
+    if (!mpv_) {
+        unavailable_ = QStringLiteral("libmpv could not be started");
+        qWarning("%s", qPrintable(unavailable_));
+        return;
+    }
+    setPlayerOptions(mpv_, output);
     for (const auto& [name, value] : extra)
         mpv_set_option_string(mpv_, name.constData(), value.constData());
     if (const int rc = mpv_initialize(mpv_); rc < 0) {

@@ -214,4 +214,8 @@ private:
 // round(ln(v + 1) x 1085.73) - 10000 hundredths of a decibel, as amplitude in percent.
 double mpvVolume(int volume);
 
+// The options every player of the program gives libmpv before it starts, for the output
+// asked; a benchmark that measures libmpv alone gives it the same.
+void setPlayerOptions(mpv_handle* mpv, MpvPlayer::Output output);
+
 } // namespace tavimo::media

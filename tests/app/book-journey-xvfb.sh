@@ -16,15 +16,6 @@ set -euo pipefail
 "$1" & pid=$!
 source "$TAVIMO_XVFB_HELPERS"
 lib=$TAVIMO_LIBRARY
-# Waits up to ten seconds for a condition.
-until_true() {
-  for _ in $(seq 1 100); do eval "$1" && return 0; sleep 0.1; done
-  return 1
-}
-focus() {
-  xdotool windowactivate --sync "$1" 2>/dev/null || xdotool windowfocus --sync "$1" 2>/dev/null || true
-  sleep 0.5
-}
 # Answers the input box titled $1 with the text $2 (typed over what it holds).
 answer() {
   local box

@@ -24,17 +24,7 @@ set -euo pipefail
 "$1" & pid=$!
 source "$TAVIMO_XVFB_HELPERS"
 book=$(find_window 'shelf ブック') || fail "no book window"
-# Album menu, third entry: the folder dialog opens, a window more.
-windows() { xdotool search --onlyvisible --name '.' 2>/dev/null | wc -l; }
-before=$(windows)
-press "$book" "alt+a Down Down Return" "[ \$(windows) -gt $before ]" ||
-  fail "the Album menu did not open the folder dialog"
-for _ in $(seq 1 100); do [ "$(windows)" -gt "$before" ] && break; sleep 0.1; done
-echo "windows: $(xdotool search --onlyvisible --name '.' 2>/dev/null | xargs -n1 xdotool getwindowname | tr '\n' '|')"
-sleep 1
-xdotool type --delay 20 "$HOLIDAY"
-xdotool key Return
-album=$(find_window 'holiday ～') || fail "no album window for the folder"
+album_from_folder "$HOLIDAY"
 for _ in $(seq 1 300); do
   xdotool getwindowname "$album" | grep -q '3 files' && break
   sleep 0.1

@@ -31,14 +31,6 @@ shot() {
   [ -z "$TAVIMO_GUARD_SHOTS" ] ||
     ffmpeg -nostdin -loglevel error -y -f x11grab -i "$DISPLAY" -frames:v 1 "$TAVIMO_GUARD_SHOTS/$1.png" || true
 }
-until_true() {
-  for _ in $(seq 1 100); do eval "$1" && return 0; sleep 0.1; done
-  return 1
-}
-focus() {
-  xdotool windowactivate --sync "$1" 2>/dev/null || xdotool windowfocus --sync "$1" 2>/dev/null || true
-  sleep 0.5
-}
 # Answers the message box titled "Tavimo" that holds the program's report with Enter.
 dismiss_box() {
   local box

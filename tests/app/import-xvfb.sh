@@ -25,16 +25,7 @@ source "$TAVIMO_XVFB_HELPERS"
 lib=$TAVIMO_LIBRARY
 shown() { xdotool search --onlyvisible --name "$1" >/dev/null 2>&1; }
 # Alt+A, the second entry, and the album file typed into the file dialog.
-import_big() {
-  windows() { xdotool search --onlyvisible --name '.' 2>/dev/null | wc -l; }
-  local before
-  before=$(windows)
-  press "$book" "alt+a Down Return" "[ \$(windows) -gt $before ]" ||
-    fail "the Album menu did not open the file dialog"
-  sleep 1
-  xdotool type --delay 20 "$lib/old/big.alb"
-  xdotool key Return
-}
+import_big() { answer_file_dialog "alt+a Down Return" "$lib/old/big.alb" "file dialog"; }
 book=$(find_window 'shelf ブック') || fail "no book window"
 
 import_big

@@ -51,16 +51,32 @@ close_trip() {
   wait $pid
 }
 
-# "フォルダー内の動画からアルバムを作成" from the Album menu of the book window $book by its keys,
-# with the folder $1 typed into the folder dialog; sets $album to the album window that opens.
-album_from_folder() {
+# Waits up to ten seconds for a condition.
+until_true() {
+  for _ in $(seq 1 100); do eval "$1" && return 0; sleep 0.1; done
+  return 1
+}
+
+focus() {
+  xdotool windowactivate --sync "$1" 2>/dev/null || xdotool windowfocus --sync "$1" 2>/dev/null || true
+  sleep 0.5
+}
+
+# Presses the keys $1 in the book window $book until a file or folder dialog opens (a window
+# more), then types the path $2 into it and confirms; $3 names the dialog in a failure.
+answer_file_dialog() {
   windows() { xdotool search --onlyvisible --name '.' 2>/dev/null | wc -l; }
   local before
   before=$(windows)
-  press "$book" "alt+a Down Down Return" "[ \$(windows) -gt $before ]" ||
-    fail "the Album menu did not open the folder dialog"
+  press "$book" "$1" "[ \$(windows) -gt $before ]" || fail "the Album menu did not open the $3"
   sleep 1
-  xdotool type --delay 20 "$1"
+  xdotool type --delay 20 "$2"
   xdotool key Return
+}
+
+# "フォルダー内の動画からアルバムを作成" from the Album menu of the book window $book by its keys,
+# with the folder $1 typed into the folder dialog; sets $album to the album window that opens.
+album_from_folder() {
+  answer_file_dialog "alt+a Down Down Return" "$1" "folder dialog"
   album=$(find_window "$(basename "$1") ～") || fail "no album window for the folder"
 }

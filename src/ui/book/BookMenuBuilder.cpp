@@ -108,6 +108,16 @@ void BookMenuBuilder::buildAlbumCommands() {
     w.selectDown = command(QString(), QKeySequence(Qt::Key_Down));
 }
 
+// The entries that put albums in order; the two menus spell "to the end" differently.
+void BookMenuBuilder::addOrderEntries(QMenu* menu, const QString& toEndCaption) {
+    menu->addAction(a_.moveBack);
+    menu->addAction(a_.moveForward);
+    entry(menu, a_.moveToFront->text(), a_.moveToFront);
+    entry(menu, toEndCaption, a_.moveToEnd);
+    menu->addSeparator();
+    entry(menu, a_.sortAlbums->text(), a_.sortAlbums);
+}
+
 void BookMenuBuilder::buildAlbumMenus() {
     BookActions& w = a_;
     w.albumMenu = window_.menuBar()->addMenu(QStringLiteral("アルバム(&A)"));
@@ -122,12 +132,7 @@ void BookMenuBuilder::buildAlbumMenus() {
     w.albumMenu->addAction(w.openAlbum);
     w.albumMenu->addAction(w.playAlbum);
     w.albumMenu->addSeparator();
-    w.albumMenu->addAction(w.moveBack);
-    w.albumMenu->addAction(w.moveForward);
-    entry(w.albumMenu, w.moveToFront->text(), w.moveToFront);
-    entry(w.albumMenu, QStringLiteral("一番後ろへ移動"), w.moveToEnd);
-    w.albumMenu->addSeparator();
-    entry(w.albumMenu, w.sortAlbums->text(), w.sortAlbums);
+    addOrderEntries(w.albumMenu, QStringLiteral("一番後ろへ移動"));
 
     w.albumPopup = new QMenu(&window_);
     w.albumPopup->addAction(w.openAlbum);
@@ -144,12 +149,7 @@ void BookMenuBuilder::buildAlbumMenus() {
     w.albumPopup->addSeparator();
     w.albumPopup->addAction(w.copyFiles);
     w.albumPopup->addSeparator();
-    w.albumPopup->addAction(w.moveBack);
-    w.albumPopup->addAction(w.moveForward);
-    entry(w.albumPopup, w.moveToFront->text(), w.moveToFront);
-    entry(w.albumPopup, QStringLiteral("一番後へ移動"), w.moveToEnd);
-    w.albumPopup->addSeparator();
-    entry(w.albumPopup, w.sortAlbums->text(), w.sortAlbums);
+    addOrderEntries(w.albumPopup, QStringLiteral("一番後へ移動"));
     w.albumPopup->addSeparator();
     w.albumPopup->addAction(w.renameAlbum);
     w.albumPopup->addSeparator();

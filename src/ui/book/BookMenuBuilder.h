@@ -112,6 +112,7 @@ private:
     void buildModeMenu();
     void buildAlbumCommands();
     void buildAlbumMenus();
+    void addOrderEntries(QMenu* menu, const QString& toEndCaption);
     void buildFavouritesMenu();
     void buildOptionsMenu();
     void buildToolsAndHelp();

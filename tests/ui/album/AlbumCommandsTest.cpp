@@ -8,11 +8,11 @@
 #include "core/LibrarySession.h"
 #include "core/MediaAddition.h"
 #include "media/Fixtures.h"
-#include "support/FakeVolumeTable.h"
+#include "support/LibraryOnDisk.h"
 #include "support/OneAlbumBook.h"
-#include "support/ScriptedDialogService.h"
 #include "support/TestFiles.h"
 #include "ui/album/AlbumWindow.h"
+#include "ui/grid/CellTitles.h"
 #include "ui/grid/ScrollBox.h"
 #include "ui/grid/TVFPanel.h"
 
@@ -46,7 +46,7 @@ struct RecordingLauncher final : ProgramLauncher {
     }
 };
 
-class AlbumCommandsTest : public ::testing::Test {
+class AlbumCommandsTest : public ::testing::Test, protected test::LibraryOnDisk {
 protected:
     void SetUp() override {
         form.wire({.videos = commands});
@@ -85,20 +85,10 @@ protected:
         ASSERT_TRUE(added.wait(30000));
     }
 
-    QStringList titles() const {
-        QStringList result;
-        for (int i = 0; form.cellAt(i) != nullptr; ++i)
-            result.append(form.cellAt(i)->title());
-        return result;
-    }
+    QStringList titles() const { return test::cellTitles(form); }
 
-    QTemporaryDir dir;
-    AppState state;
-    test::ScriptedDialogService dialogs;
-    test::FakeVolumeTable volumes;
     RemovingTrash trash;
     RecordingLauncher launcher;
-    LibrarySession session{dir.path(), dialogs, volumes};
     AlbumWindow form{session, state, dialogs};
     AlbumCommands* commands = new AlbumCommands(form, *form.actions().favourites, session, state,
                                                 trash, launcher); // owned by form

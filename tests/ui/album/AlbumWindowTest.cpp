@@ -9,9 +9,9 @@
 #include "core/TextFile.h"
 #include "core/Tpackedjpg.h"
 #include "media/Fixtures.h"
-#include "support/FakeVolumeTable.h"
-#include "support/ScriptedDialogService.h"
+#include "support/LibraryOnDisk.h"
 #include "support/TestFiles.h"
+#include "ui/grid/CellTitles.h"
 #include "ui/grid/ScrollBox.h"
 
 #include <QClipboard>
@@ -36,7 +36,7 @@ using tavimo::test::writeTestFile;
 
 namespace {
 
-class AlbumWindowTest : public ::testing::Test {
+class AlbumWindowTest : public ::testing::Test, protected test::LibraryOnDisk {
 protected:
     void SetUp() override {
         form.wire({});
@@ -101,18 +101,8 @@ protected:
         return store;
     }
 
-    QStringList titles() const {
-        QStringList result;
-        for (int i = 0; form.cellAt(i) != nullptr; ++i)
-            result.append(form.cellAt(i)->title());
-        return result;
-    }
+    QStringList titles() const { return test::cellTitles(form); }
 
-    QTemporaryDir dir;
-    AppState state;
-    test::ScriptedDialogService dialogs;
-    test::FakeVolumeTable volumes;
-    LibrarySession session{dir.path(), dialogs, volumes};
     AlbumWindow form{session, state, dialogs};
     BookPaths book;
     QString videos;

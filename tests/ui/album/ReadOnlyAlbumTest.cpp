@@ -4,8 +4,7 @@
 #include "core/LibrarySession.h"
 #include "core/TextFile.h"
 #include "media/Fixtures.h"
-#include "support/FakeVolumeTable.h"
-#include "support/ScriptedDialogService.h"
+#include "support/LibraryOnDisk.h"
 #include "support/TestFiles.h"
 #include "ui/album/AlbumCommands.h"
 #include "ui/album/AlbumWindow.h"
@@ -38,7 +37,7 @@ struct NoLauncher final : ProgramLauncher {
     bool startDetached(const QString&, const QStringList&) override { return true; }
 };
 
-class ReadOnlyAlbumTest : public ::testing::Test {
+class ReadOnlyAlbumTest : public ::testing::Test, protected test::LibraryOnDisk {
 protected:
     void SetUp() override {
         form.wire({.videos = commands});
@@ -86,13 +85,8 @@ protected:
         ASSERT_TRUE(ready.count() > 0 || ready.wait(30000));
     }
 
-    QTemporaryDir dir;
-    AppState state;
-    test::ScriptedDialogService dialogs;
-    test::FakeVolumeTable volumes;
     NoTrash trash;
     NoLauncher launcher;
-    LibrarySession session{dir.path(), dialogs, volumes};
     AlbumWindow form{session, state, dialogs};
     AlbumCommands* commands =
         new AlbumCommands(form, *form.actions().favourites, session, state, trash, launcher);

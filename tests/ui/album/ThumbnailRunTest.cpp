@@ -5,8 +5,7 @@
 #include "core/TextFile.h"
 #include "media/Fixtures.h"
 #include "media/ThumbnailPool.h"
-#include "support/FakeVolumeTable.h"
-#include "support/ScriptedDialogService.h"
+#include "support/LibraryOnDisk.h"
 
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -17,7 +16,7 @@ using media::test::fixture;
 
 namespace {
 
-class ThumbnailRunTest : public ::testing::Test {
+class ThumbnailRunTest : public ::testing::Test, protected test::LibraryOnDisk {
 protected:
     void SetUp() override {
         state.initialise(dir.path());
@@ -32,11 +31,6 @@ protected:
         return media::ThumbnailPool::make(path, media::GrabPoint::HalfSecond).jpeg;
     }
 
-    QTemporaryDir dir;
-    AppState state;
-    test::FakeVolumeTable volumes;
-    test::ScriptedDialogService dialogs;
-    LibrarySession session{dir.path(), dialogs, volumes};
     ThumbnailRun run{session.album(), state, dialogs};
 };
 

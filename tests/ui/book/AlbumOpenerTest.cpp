@@ -8,8 +8,7 @@
 #include "core/MediaRegistry.h"
 #include "core/TextFile.h"
 #include "core/Tpackedjpg.h"
-#include "support/FakeVolumeTable.h"
-#include "support/ScriptedDialogService.h"
+#include "support/LibraryOnDisk.h"
 #include "support/TestFiles.h"
 #include "ui/album/AlbumWindow.h"
 #include "ui/book/BookWindow.h"
@@ -26,7 +25,7 @@ using tavimo::test::writeTestFile;
 
 namespace {
 
-class AlbumOpenerTest : public ::testing::Test {
+class AlbumOpenerTest : public ::testing::Test, protected test::LibraryOnDisk {
 protected:
     void SetUp() override {
         state.libraryFolder = dir.path() + u'/';
@@ -60,11 +59,6 @@ protected:
         ASSERT_TRUE(ready.count() > 0 || ready.wait(30000));
     }
 
-    QTemporaryDir dir;
-    AppState state;
-    test::ScriptedDialogService dialogs;
-    test::FakeVolumeTable volumes;
-    LibrarySession session{dir.path(), dialogs, volumes};
     Book& book = session.book();
     BookWindow bookWindow{session, state, dialogs};
     AlbumWindow albumWindow{session, state, dialogs};

@@ -5,8 +5,7 @@
 #include "core/Book.h"
 #include "core/ImageFunc.h"
 #include "core/LibrarySession.h"
-#include "support/FakeVolumeTable.h"
-#include "support/ScriptedDialogService.h"
+#include "support/LibraryOnDisk.h"
 #include "support/TestFiles.h"
 #include "ui/album/AlbumWindow.h"
 #include "ui/book/AlbumOpener.h"
@@ -28,7 +27,7 @@ using namespace tavimo;
 
 namespace {
 
-class BookAlbumCommandsTest : public ::testing::Test {
+class BookAlbumCommandsTest : public ::testing::Test, protected test::LibraryOnDisk {
 protected:
     void SetUp() override {
         state.initialise(dir.path());
@@ -74,11 +73,6 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
     }
 
-    QTemporaryDir dir;
-    AppState state;
-    test::ScriptedDialogService dialogs;
-    test::FakeVolumeTable volumes;
-    LibrarySession session{dir.path(), dialogs, volumes};
     BookWindow window{session, state, dialogs};
     AlbumWindow albumWindow{session, state, dialogs};
     AlbumOpener opener{session, window, albumWindow};

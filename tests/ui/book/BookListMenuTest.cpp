@@ -4,8 +4,7 @@
 #include "core/BookPaths.h"
 #include "core/LibrarySession.h"
 #include "core/TextFile.h"
-#include "support/FakeVolumeTable.h"
-#include "support/ScriptedDialogService.h"
+#include "support/LibraryOnDisk.h"
 #include "support/TestFiles.h"
 #include "ui/book/BookFileCommands.h"
 #include "ui/book/BookWindow.h"
@@ -27,7 +26,7 @@ namespace {
 
 using Answer = DialogService::Answer;
 
-class BookListMenuTest : public ::testing::Test {
+class BookListMenuTest : public ::testing::Test, protected test::LibraryOnDisk {
 protected:
     BookListMenuTest() {
         state.initialise(dir.path());
@@ -65,11 +64,6 @@ protected:
         ASSERT_TRUE(session.bookOpen());
     }
 
-    QTemporaryDir dir;
-    AppState state;
-    test::ScriptedDialogService dialogs;
-    test::FakeVolumeTable volumes;
-    LibrarySession session{dir.path(), dialogs, volumes};
     BookWindow form{session, state, dialogs};
     BookFileCommands books{session, state, form};
     BookListMenu list{

@@ -2,8 +2,7 @@
 #include "core/CellGeometry.h"
 #include "core/Colors.h"
 #include "core/LibrarySession.h"
-#include "support/FakeVolumeTable.h"
-#include "support/ScriptedDialogService.h"
+#include "support/LibraryOnDisk.h"
 #include "ui/book/BookWindow.h"
 #include "ui/grid/ScrollBox.h"
 
@@ -20,7 +19,7 @@ using namespace tavimo;
 
 namespace {
 
-class BookWindowGrid : public ::testing::Test {
+class BookWindowGrid : public ::testing::Test, protected test::LibraryOnDisk {
 protected:
     BookWindowGrid() {
         state.initialise(dir.path());
@@ -40,11 +39,6 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
     }
 
-    QTemporaryDir dir;
-    AppState state;
-    test::ScriptedDialogService dialogs;
-    test::FakeVolumeTable volumes;
-    LibrarySession session{dir.path(), dialogs, volumes};
     std::unique_ptr<BookWindow> form;
     ScrollBox* grid = nullptr;
 };

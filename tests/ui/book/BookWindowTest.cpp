@@ -2,8 +2,7 @@
 
 #include "core/AppState.h"
 #include "core/LibrarySession.h"
-#include "support/FakeVolumeTable.h"
-#include "support/ScriptedDialogService.h"
+#include "support/LibraryOnDisk.h"
 
 #include <QMenu>
 #include <QSignalSpy>
@@ -15,15 +14,9 @@ using namespace tavimo;
 
 namespace {
 
-class BookWindowTest : public ::testing::Test {
+class BookWindowTest : public ::testing::Test, protected test::LibraryOnDisk {
 protected:
     BookWindowTest() { state.initialise(dir.path()); }
-
-    QTemporaryDir dir;
-    AppState state;
-    test::ScriptedDialogService dialogs;
-    test::FakeVolumeTable volumes;
-    LibrarySession session{dir.path(), dialogs, volumes};
 };
 
 } // namespace

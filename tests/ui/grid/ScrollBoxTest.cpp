@@ -1,5 +1,7 @@
 #include "ui/grid/ScrollBox.h"
 
+#include "ui/grid/CellTitles.h"
+
 #include <QApplication>
 #include <QMimeData>
 #include <QMouseEvent>
@@ -22,12 +24,7 @@ protected:
         for (int i = 0; i < n; ++i)
             grid.addCell(QStringLiteral("album %1").arg(i)).SetPlayCount(i);
     }
-    QStringList titles() const {
-        QStringList result;
-        for (int i = 0; i < grid.count(); ++i)
-            result << grid.cellAt(i)->title();
-        return result;
-    }
+    QStringList titles() const { return test::cellTitles(grid); }
     void showActive(QSize size) {
         grid.resize(size);
         grid.show();

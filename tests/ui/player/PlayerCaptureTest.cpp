@@ -5,9 +5,8 @@
 #include "core/LibrarySession.h"
 #include "core/Playback.h"
 #include "media/Fixtures.h"
-#include "support/FakeVolumeTable.h"
+#include "support/LibraryOnDisk.h"
 #include "support/OneAlbumBook.h"
-#include "support/ScriptedDialogService.h"
 #include "ui/album/AlbumWindow.h"
 #include "ui/grid/ScrollBox.h"
 #include "ui/player/PlayerLink.h"
@@ -70,7 +69,7 @@ BmpHeader headerOf(const QString& path) {
             qFromLittleEndian<quint16>(p + 28)};
 }
 
-class PlayerCaptureTest : public ::testing::Test {
+class PlayerCaptureTest : public ::testing::Test, protected test::LibraryOnDisk {
 protected:
     void SetUp() override {
         album.wire({.player = &link});
@@ -116,11 +115,6 @@ protected:
         return QDir(state.captureFolder).entryList({QStringLiteral("*.bmp")}, QDir::Files);
     }
 
-    QTemporaryDir dir;
-    AppState state;
-    test::ScriptedDialogService dialogs;
-    test::FakeVolumeTable volumes;
-    LibrarySession session{dir.path(), dialogs, volumes};
     AlbumWindow album{session, state, dialogs};
     PlayerWindow player{session, state, dialogs, nullptr, MpvPlayer::Output::SilentSurface};
     PlayerLink link{album, player};

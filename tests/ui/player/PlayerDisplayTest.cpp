@@ -3,9 +3,8 @@
 #include "core/Playback.h"
 #include "media/DisplayOptions.h"
 #include "media/Fixtures.h"
-#include "support/FakeVolumeTable.h"
+#include "support/LibraryOnDisk.h"
 #include "support/OneAlbumBook.h"
-#include "support/ScriptedDialogService.h"
 #include "ui/player/PlayerControlBar.h"
 #include "ui/player/PlayerDisplayCommands.h"
 #include "ui/player/PlayerMenu.h"
@@ -40,7 +39,7 @@ bool isBlue(QRgb c) {
     return qBlue(c) > 150 && qRed(c) < 100 && qGreen(c) < 100;
 }
 
-class PlayerDisplayTest : public ::testing::Test {
+class PlayerDisplayTest : public ::testing::Test, protected test::LibraryOnDisk {
 protected:
     void SetUp() override {
         state.libraryFolder = dir.path() + u'/';
@@ -91,11 +90,6 @@ protected:
                << std::hex << above << " " << first << " " << last << " " << below;
     }
 
-    QTemporaryDir dir;
-    AppState state;
-    test::ScriptedDialogService dialogs;
-    test::FakeVolumeTable volumes;
-    LibrarySession session{dir.path(), dialogs, volumes};
     PlayerWindow player{session, state, dialogs, nullptr, MpvPlayer::Output::SilentSurface};
 };
 

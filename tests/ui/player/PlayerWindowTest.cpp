@@ -7,9 +7,8 @@
 #include "core/Playback.h"
 #include "core/TextFile.h"
 #include "media/Fixtures.h"
-#include "support/FakeVolumeTable.h"
+#include "support/LibraryOnDisk.h"
 #include "support/OneAlbumBook.h"
-#include "support/ScriptedDialogService.h"
 #include "support/TestFiles.h"
 #include "ui/album/AlbumWindow.h"
 #include "ui/grid/ScrollBox.h"
@@ -39,7 +38,7 @@ using media::test::fixture;
 
 namespace {
 
-class PlayerWindowTest : public ::testing::Test {
+class PlayerWindowTest : public ::testing::Test, protected test::LibraryOnDisk {
 protected:
     void SetUp() override {
         state.libraryFolder = dir.path() + u'/';
@@ -76,12 +75,7 @@ protected:
                                              << ", state " << player.mpv().state();
     }
 
-    QTemporaryDir dir;
     QString videos;
-    AppState state;
-    test::ScriptedDialogService dialogs;
-    test::FakeVolumeTable volumes;
-    LibrarySession session{dir.path(), dialogs, volumes};
     PlayerWindow player{session, state, dialogs, nullptr, MpvPlayer::Output::SilentSurface};
 };
 
