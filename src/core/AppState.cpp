@@ -2,6 +2,8 @@
 
 #include "core/TextFile.h"
 
+#include <QFileInfo>
+
 namespace tavimo {
 
 QString AppState::siblingToolPath() const {
@@ -20,9 +22,26 @@ void AppState::initialise(const QString& folder) {
     if (!libraryFolder.endsWith(u'/'))
         libraryFolder += u'/';
     bookTitle.clear();
-    extensions.loadUserList(userExtensionsPath());
+    if (isNewLibrary()) {
+        extensions.setUserList(VideoExtensions::newLibraryExtensions());
+        // Written at once, so that the library keeps its list even when this first session
+        // never reaches its exit. A folder that refuses the file still has the list for this
+        // session, and the exit's own write of userex.inf reports the failure.
+        (void)textfile::writeLines(userExtensionsPath(), extensions.user());
+    } else {
+        extensions.loadUserList(userExtensionsPath());
+    }
     loadMediaBooks();
     captureFolder = libraryFolderPlain();
+}
+
+bool AppState::isNewLibrary() const {
+    // A dangling link counts as present: it is someone's file, not ours to replace.
+    auto present = [](const QString& path) {
+        const QFileInfo file(path);
+        return file.exists() || file.isSymLink();
+    };
+    return !present(settingsPath()) && !present(userExtensionsPath());
 }
 
 void AppState::loadMediaBooks() {

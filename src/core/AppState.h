@@ -95,7 +95,10 @@ struct AppState {
     bool syncFolderAlbums = false;   // [syncro] auto
 
     // Sets the library folder and everything derived from it; loads userex.inf and media.inf.
+    // A new library (a folder with neither Tavimo.ini nor userex.inf) gets a userex.inf of
+    // today's containers (VideoExtensions::newLibraryExtensions); an existing one is only read.
     void initialise(const QString& folder);
+    bool isNewLibrary() const;
 
     // Reads media.inf, appending each line not yet listed (exact comparison).
     void loadMediaBooks();

@@ -46,6 +46,7 @@ TForm2::TForm2(LibrarySession& session, AppState& state, DialogService& dialogs,
     setAttribute(Qt::WA_QuitOnClose, false);
     grid_->setObjectName(QStringLiteral("ScrollBox"));
     grid_->setWheelScrollsTwice(false);
+    grid_->setEmptyHint(QStringLiteral("ファイルをここにドロップするか、開くボタンで追加"));
     setCentralWidget(grid_);
     AlbumMenuBuilder menus(*this);
     menus.buildActions();

@@ -1,6 +1,7 @@
 // The book window's menu states: which items are shown and enabled by mode and open book.
 #include "core/LibrarySession.h"
 #include "ui/BookWindow.h"
+#include "ui/ScrollBox.h"
 
 #include <QAction>
 #include <QMenu>
@@ -39,14 +40,23 @@ void TForm1::applyMenuStates(const BookMenuStates& states) {
 
 void TForm1::applyNoBookState() {
     applyMenuStates(bookMenuStates(session_.mode(), false));
+    showFirstStep(false);
 }
 
 void TForm1::applyBookOpenState() {
     applyMenuStates(bookMenuStates(session_.mode(), true));
+    showFirstStep(true);
 }
 
 void TForm1::applyBookLoadedItems() {
     applyMenuStates(bookMenuStates(session_.mode(), session_.bookOpen()));
+    showFirstStep(session_.bookOpen());
+}
+
+void TForm1::showFirstStep(bool bookOpen) {
+    scrollBox->setEmptyHint(
+        bookOpen ? QStringLiteral("アルバム → アルバムを追加、またはフォルダーをここにドロップ")
+                 : QStringLiteral("ファイル → ブックの新規作成 で最初のブックを作ります"));
 }
 
 } // namespace tavimo

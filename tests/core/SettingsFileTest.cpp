@@ -353,6 +353,7 @@ TEST(AppState, CreationReadsTheListsBesideTheSettings) {
     AppState state = stateIn(dir.path()); // no trailing '/'
     EXPECT_EQ(state.libraryFolder, dir.path() + u'/');
     EXPECT_EQ(state.mediaBooks, (QStringList{"旅行", "DVD", "dvd"}));
-    EXPECT_TRUE(state.extensions.user().isEmpty()); // no userex.inf yet
+    // No Tavimo.ini and no userex.inf: a new library, which starts with today's containers.
+    EXPECT_EQ(state.extensions.user(), VideoExtensions::newLibraryExtensions());
     EXPECT_EQ(state.captureFolder, dir.path());
 }
