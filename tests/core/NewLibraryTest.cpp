@@ -16,8 +16,8 @@ namespace {
 QMap<QString, QByteArray> snapshot(const QString& folder) {
     QMap<QString, QByteArray> files;
     const QDir dir(folder);
-    for (const QFileInfo& entry : dir.entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot |
-                                                    QDir::Hidden | QDir::System)) {
+    for (const QFileInfo& entry :
+         dir.entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System)) {
         files.insert(entry.fileName(), entry.isSymLink()
                                            ? QByteArray("-> ") + entry.symLinkTarget().toUtf8()
                                            : test::readTestFile(entry.filePath()));
@@ -53,9 +53,9 @@ TEST_F(NewLibrary, AnEmptyFolderGetsTodaysContainersWrittenAndCountedAsVideos) {
         EXPECT_TRUE(line.startsWith(u'.')) << line.toStdString();
         EXPECT_EQ(line, line.toLower());
     }
-    for (const char* name : {"/v/a.webm", "/v/b.OGV", "/v/c.ts", "/v/d.m2ts", "/v/e.MTS",
-                             "/v/f.m2t", "/v/VIDEO_TS/VTS_01_1.VOB", "/v/g.mod", "/v/h.tod",
-                             "/v/i.f4v", "/v/j.wtv", "/v/k.mxf"})
+    for (const char* name :
+         {"/v/a.webm", "/v/b.OGV", "/v/c.ts", "/v/d.m2ts", "/v/e.MTS", "/v/f.m2t",
+          "/v/VIDEO_TS/VTS_01_1.VOB", "/v/g.mod", "/v/h.tod", "/v/i.f4v", "/v/j.wtv", "/v/k.mxf"})
         EXPECT_TRUE(state.extensions.isVideo(QString::fromLatin1(name))) << name;
     // They come from the library's own file: the built-in list alone does not take them, so a
     // library moved to another installation counts exactly the same files.
