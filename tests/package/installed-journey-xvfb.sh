@@ -27,6 +27,7 @@ cleanup() {
   [ -n "${TAVIMO_KEEP_WORK:-}" ] || rm -rf "$work"
 }
 trap cleanup EXIT
+trap 'exit 1' TERM INT HUP
 fail() { echo "FAIL: $*"; exit 1; }
 export DEBIAN_FRONTEND=noninteractive
 
@@ -74,8 +75,10 @@ for _ in $(seq 1 100); do [ -f "$home/.local/share/Tavimo/棚.book" ] && break; 
 press "$book" "alt+f x" "! kill -0 $pid 2>/dev/null" || fail "終了(&X) did not end the program"
 wait $pid
 SESSION
+# Bounded, so that the package is removed before ctest's own time limit ends the test.
 TAVIMO_XVFB_HELPERS="$here/../app/xvfb-helpers.sh" TAVIMO_PACKAGE_SHOT="${TAVIMO_PACKAGE_SHOT:-}" \
-  xvfb-run -a -s "-screen 0 1280x1024x24" bash "$work/session.sh" "$exec_line" "$home" "$work/run"
+  timeout 300 xvfb-run -a -s "-screen 0 1280x1024x24" bash "$work/session.sh" "$exec_line" "$home" "$work/run" ||
+  fail "the session under Xvfb failed"
 
 for file in Tavimo.ini userex.inf 棚.book 棚/images; do
   [ -e "$lib/$file" ] || fail "the library has no $file"
