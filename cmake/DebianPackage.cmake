@@ -14,12 +14,14 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${PROJECT_HOMEPAGE_URL})
 set(CPACK_DEBIAN_PACKAGE_SECTION video)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "Tavimo is a desktop video library with a Japanese user interface. Video files stay where \
-they are, on fixed disks, USB disks, CDs and DVDs; Tavimo organises them into albums, grouped \
-into books, each shown as a grid of thumbnails. It makes the thumbnails itself, remembers a \
-bookmark and a play count for every video, finds removable media again by their volume serial \
-number and plays videos in its own player.")
+# The extended description, in lines of Debian's width.
+string(JOIN "\n" CPACK_DEBIAN_PACKAGE_DESCRIPTION
+       "Tavimo is a desktop video library with a Japanese user interface. Video"
+       "files stay where they are, on fixed disks, USB disks, CDs and DVDs;"
+       "Tavimo organises them into albums, grouped into books, each shown as a"
+       "grid of thumbnails. It makes the thumbnails itself, remembers a bookmark"
+       "and a play count for every video, finds removable media again by their"
+       "volume serial number and plays videos in its own player.")
 
 # The shared libraries that the program links are found by dpkg-shlibdeps; these are what it
 # needs besides them.

@@ -31,7 +31,8 @@ binary="$work/root/usr/bin/Tavimo"
 needed=$(readelf -d "$binary" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p')
 [ -n "$needed" ] || fail "readelf found no library that the program links"
 for lib in $needed; do
-  path=$(ldd "$binary" | awk -v lib="$lib" '$1 == lib {print $3}')
+  # "name => path (address)", or "path (address)" for the dynamic loader.
+  path=$(ldd "$binary" | awk -v lib="$lib" '$2 == "=>" && $1 == lib {print $3} $2 != "=>" && $1 ~ ("/" lib "$") {print $1}')
   [ -n "$path" ] || fail "$lib is not found on this machine"
   owner=
   for candidate in "$path" "$(readlink -f "$path")" "${path#/usr}" "/usr$path"; do
