@@ -22,21 +22,18 @@ void AppState::initialise(const QString& folder) {
     if (!libraryFolder.endsWith(u'/'))
         libraryFolder += u'/';
     bookTitle.clear();
-    if (isNewLibrary()) {
+    // A new library starts with the containers of today's videos. Like every user list, they
+    // reach userex.inf with the exit's write of it: nothing is written before start-up ends.
+    if (isNewLibrary())
         extensions.setUserList(VideoExtensions::newLibraryExtensions());
-        // Written at once, so that the library keeps its list even when this first session
-        // never reaches its exit. A folder that refuses the file still has the list for this
-        // session, and the exit's own write of userex.inf reports the failure.
-        (void)textfile::writeLines(userExtensionsPath(), extensions.user());
-    } else {
+    else
         extensions.loadUserList(userExtensionsPath());
-    }
     loadMediaBooks();
     captureFolder = libraryFolderPlain();
 }
 
 bool AppState::isNewLibrary() const {
-    // A dangling link counts as present: it is someone's file, not ours to replace.
+    // A dangling link counts as present: the library was used before.
     auto present = [](const QString& path) {
         const QFileInfo file(path);
         return file.exists() || file.isSymLink();

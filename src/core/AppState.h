@@ -95,8 +95,9 @@ struct AppState {
     bool syncFolderAlbums = false;   // [syncro] auto
 
     // Sets the library folder and everything derived from it; loads userex.inf and media.inf.
-    // A new library (a folder with neither Tavimo.ini nor userex.inf) gets a userex.inf of
-    // today's containers (VideoExtensions::newLibraryExtensions); an existing one is only read.
+    // A new library (a folder with neither Tavimo.ini nor userex.inf) starts with a user list of
+    // today's containers (VideoExtensions::newLibraryExtensions), which the exit writes to its
+    // userex.inf; an existing library's list is only read.
     void initialise(const QString& folder);
     bool isNewLibrary() const;
 
