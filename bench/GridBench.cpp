@@ -10,7 +10,7 @@
 
 #include "core/CellPicture.h"
 #include "core/JpegCodec.h"
-#include "ui/ScrollBox.h"
+#include "ui/grid/ScrollBox.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

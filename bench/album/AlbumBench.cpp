@@ -20,11 +20,11 @@
 #include "core/Tpackedjpg.h"
 #include "core/VolumeTable.h"
 #include "media/ThumbnailPool.h"
-#include "ui/AlbumCommands.h"
-#include "ui/AlbumOpener.h"
-#include "ui/AlbumWindow.h"
-#include "ui/BookWindow.h"
-#include "ui/ScrollBox.h"
+#include "ui/album/AlbumCommands.h"
+#include "ui/album/AlbumWindow.h"
+#include "ui/book/AlbumOpener.h"
+#include "ui/book/BookWindow.h"
+#include "ui/grid/ScrollBox.h"
 
 #include <QAction>
 #include <QApplication>
@@ -165,8 +165,8 @@ int main(int argc, char** argv) {
     NoLauncher launcher;
     LibrarySession session(library, dialogs, volumes);
     session.loadBook(QStringLiteral("本"));
-    TForm1 bookWindow(session, state, dialogs);
-    TForm2 albumWindow(session, state, dialogs);
+    BookWindow bookWindow(session, state, dialogs);
+    AlbumWindow albumWindow(session, state, dialogs);
     AlbumOpener opener(session, bookWindow, albumWindow);
     new AlbumCommands(albumWindow, session, state, trash, launcher); // owned by the window
     bookWindow.show();
@@ -218,7 +218,7 @@ int main(int argc, char** argv) {
         lastTick = now;
     });
     QEventLoop loop;
-    QObject::connect(&albumWindow, &TForm2::filesAdded, &loop, &QEventLoop::quit);
+    QObject::connect(&albumWindow, &AlbumWindow::filesAdded, &loop, &QEventLoop::quit);
     clock.restart();
     probeClock.start();
     probe.start(kProbeMs);

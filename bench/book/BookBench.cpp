@@ -12,13 +12,13 @@
 #include "core/TextFile.h"
 #include "core/Tpackedjpg.h"
 #include "core/VolumeTable.h"
-#include "ui/AlbumOpener.h"
-#include "ui/AlbumWindow.h"
-#include "ui/BookAlbumCommands.h"
-#include "ui/BookSession.h"
-#include "ui/BookWindow.h"
 #include "ui/QtDialogService.h"
-#include "ui/ScrollBox.h"
+#include "ui/album/AlbumWindow.h"
+#include "ui/book/AlbumOpener.h"
+#include "ui/book/BookAlbumCommands.h"
+#include "ui/book/BookFileCommands.h"
+#include "ui/book/BookWindow.h"
+#include "ui/grid/ScrollBox.h"
 
 #include <QApplication>
 #include <QDir>
@@ -124,16 +124,15 @@ int main(int argc, char* argv[]) {
         QtDialogService dialogs;
         NoVolumes volumes;
         LibrarySession books(state.libraryFolder, dialogs, volumes);
-        TForm1 window(books, state, dialogs);
-        auto* session = new BookSession(books, state, window); // owned by the window
+        BookWindow window(books, state, dialogs);
+        auto* session = new BookFileCommands(books, state, window); // owned by the window
         window.show();
         QCoreApplication::processEvents(); // the empty window is up before the clock starts
 
         FirstPaint paint(window.scrollBox->viewport());
         QElapsedTimer timer;
         timer.start();
-        state.bookTitle = title;
-        session->loadCurrentBook();
+        session->loadBook(title);
         const qint64 loaded = timer.elapsed();
         window.scrollBox->viewport()->update();
         paint.wait();
@@ -143,7 +142,7 @@ int main(int argc, char* argv[]) {
                     window.scrollBox->count(), static_cast<long long>(loaded),
                     static_cast<long long>(painted));
 
-        TForm2 albumWindow(books, state, dialogs);
+        AlbumWindow albumWindow(books, state, dialogs);
         auto* opener = new AlbumOpener(books, window, albumWindow);
         new BookAlbumCommands(window, books, *opener, albumWindow);
         window.applyBookOpenState();

@@ -13,10 +13,10 @@
 #include "core/Playback.h"
 #include "core/VolumeTable.h"
 #include "media/PlayerEngine.h"
-#include "ui/PlayerMenu.h"
-#include "ui/PlayerWindow.h"
-#include "ui/SoftwareVideoView.h"
-#include "ui/VideoSurface.h"
+#include "ui/player/PlayerMenu.h"
+#include "ui/player/PlayerWindow.h"
+#include "ui/player/SoftwareVideoView.h"
+#include "ui/player/VideoSurface.h"
 
 #include <QAction>
 #include <QApplication>
@@ -283,7 +283,8 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    TForm4 player(session, state, dialogs, nullptr, media::PlayerEngine::Output::SilentSurface);
+    PlayerWindow player(session, state, dialogs, nullptr,
+                        media::PlayerEngine::Output::SilentSurface);
     player.resize(800, 600);
     player.show();
     Playback& playback = player.playback();

@@ -43,6 +43,7 @@ bool AppState::isNewLibrary() const {
 
 void AppState::loadMediaBooks() {
     const auto lines = textfile::readLines(mediaBooksPath());
+    mediaBooksUnreadable = !lines && QFileInfo::exists(mediaBooksPath());
     if (!lines)
         return;
     for (const QString& line : *lines)

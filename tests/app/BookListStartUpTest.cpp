@@ -4,9 +4,9 @@
 #include "core/TextFile.h"
 #include "support/FakeVolumeTable.h"
 #include "support/ScriptedDialogService.h"
-#include "ui/BookListMenu.h"
-#include "ui/BookWindow.h"
-#include "ui/FavouritesMenu.h"
+#include "ui/book/BookListMenu.h"
+#include "ui/book/BookWindow.h"
+#include "ui/book/FavouritesMenu.h"
 
 #include <QAction>
 #include <QDir>

@@ -7,9 +7,9 @@
 #include "core/Tpackedjpg.h"
 #include "support/FakeVolumeTable.h"
 #include "support/ScriptedDialogService.h"
-#include "ui/BookSession.h"
-#include "ui/BookWindow.h"
-#include "ui/ScrollBox.h"
+#include "ui/book/BookFileCommands.h"
+#include "ui/book/BookWindow.h"
+#include "ui/grid/ScrollBox.h"
 
 #include <QAction>
 #include <QDir>
@@ -134,7 +134,7 @@ TEST_F(BookStartUpTest, AnImagesFolderThatCannotBeMadeEndsTheProgram) {
     writeSettings("本");
     AppRoot root(library(), dialogs, volumes);
     int terminated = 0;
-    root.bookSession().setTerminate([&] { ++terminated; });
+    root.bookFileCommands().setTerminate([&] { ++terminated; });
     dialogs.answer(DialogService::Answer::Cancel);
     root.startUp();
     EXPECT_EQ(terminated, 1);

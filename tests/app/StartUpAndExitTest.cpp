@@ -5,12 +5,12 @@
 #include "support/FakeVolumeTable.h"
 #include "support/ScriptedDialogService.h"
 #include "support/TestFiles.h"
-#include "ui/AlbumWindow.h"
-#include "ui/BookWindow.h"
 #include "ui/LoadingWindow.h"
-#include "ui/PlayerWindow.h"
-#include "ui/ScrollBox.h"
 #include "ui/SplashWindow.h"
+#include "ui/album/AlbumWindow.h"
+#include "ui/book/BookWindow.h"
+#include "ui/grid/ScrollBox.h"
+#include "ui/player/PlayerWindow.h"
 
 #include <QFile>
 #include <QGuiApplication>
@@ -53,7 +53,7 @@ TEST_F(StartUpAndExit, FirstRunShowsTheBookWindowAtTheRightEdgeWithNoBook) {
     EXPECT_FALSE(root.bookWindow().isVisible());
     root.startUp();
 
-    TForm1& form = root.bookWindow();
+    BookWindow& form = root.bookWindow();
     EXPECT_TRUE(form.isVisible());
     EXPECT_FALSE(root.splashWindow().isVisible());
     EXPECT_FALSE(root.loadingWindow().isVisible());
@@ -143,7 +143,7 @@ TEST_F(StartUpAndExit, SettingsAreAppliedAsReadAndWrittenBackWithForeignKeys) {
     EXPECT_EQ(dialogs.messages(),
               QStringList{lib() + QStringLiteral("Gone.book が見つかりません!")});
     EXPECT_FALSE(root.session().bookOpen());
-    TForm1& form = root.bookWindow();
+    BookWindow& form = root.bookWindow();
     EXPECT_EQ(form.pos(), QPoint(screenWidth() - 704, 0));
     EXPECT_EQ(form.size(), QSize(700, 300));
     EXPECT_TRUE(form.autosaizeitem->isChecked());
@@ -174,7 +174,7 @@ TEST_F(StartUpAndExit, AddedExtensionsAreListedAndSavedAtExit) {
     ASSERT_TRUE(test::writeTestFile(userex(), "\r\n.vob\r\n\r\n"));
     AppRoot root(lib(), dialogs, volumes);
     root.startUp();
-    TForm1& form = root.bookWindow();
+    BookWindow& form = root.bookWindow();
     EXPECT_EQ(form.addext->statusTip(),
               QStringLiteral("再生可能な動画なのにアルバムに追加できない場合、その拡張子を登録す"
                              "れば追加可能になります"));
@@ -220,7 +220,7 @@ TEST_F(StartUpAndExit, FailedSettingsWriteIsShownKeepsTheOldFileAndStillExits) {
 TEST_F(StartUpAndExit, MaximisedPlayerIsStoredWithItsRestoredBounds) {
     AppRoot root(lib(), dialogs, volumes);
     root.startUp();
-    TForm4& player = root.playerWindow();
+    PlayerWindow& player = root.playerWindow();
     player.move(30, 40);
     player.resize(400, 300);
     player.show();
