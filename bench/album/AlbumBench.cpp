@@ -168,7 +168,9 @@ int main(int argc, char** argv) {
     BookWindow bookWindow(session, state, dialogs);
     AlbumWindow albumWindow(session, state, dialogs);
     AlbumOpener opener(session, bookWindow, albumWindow);
-    new AlbumCommands(albumWindow, session, state, trash, launcher); // owned by the window
+    albumWindow.wire({.videos = new AlbumCommands(albumWindow, *albumWindow.actions().favourites,
+                                                  session, state, trash, launcher)});
+    bookWindow.wire({.opener = &opener});
     bookWindow.show();
 
     // Opening: from the command to the first paint of the album grid.
@@ -187,7 +189,7 @@ int main(int argc, char** argv) {
     const qint64 writtenBefore = bytesWritten();
     clock.restart();
     for (int i = 0; i < kMoves; ++i)
-        albumWindow.a_next->trigger();
+        albumWindow.actions().moveForward->trigger();
     session.flush();
     const qint64 movesMs = clock.elapsed();
     const double movesMb = (bytesWritten() - writtenBefore) / 1e6;

@@ -144,7 +144,9 @@ int main(int argc, char* argv[]) {
 
         AlbumWindow albumWindow(books, state, dialogs);
         auto* opener = new AlbumOpener(books, window, albumWindow);
-        new BookAlbumCommands(window, books, *opener, albumWindow);
+        window.wire({.files = session,
+                     .opener = opener,
+                     .albums = new BookAlbumCommands(window, books, *opener, albumWindow)});
         window.applyBookOpenState();
         // Reverse order, written, before the clock starts.
         QList<int> reversed;
@@ -157,7 +159,7 @@ int main(int argc, char* argv[]) {
         window.scrollBox->select(window.scrollBox->count() / 2);
         FirstPaint sortPaint(window.scrollBox->viewport());
         timer.restart();
-        window.albsort->trigger(); // writes the book and its pictures itself
+        window.actions().sortAlbums->trigger(); // writes the book and its pictures itself
         sortPaint.wait();
         const qint64 sorted = timer.elapsed();
         sortTimes.append(sorted);
@@ -165,7 +167,7 @@ int main(int argc, char* argv[]) {
         window.scrollBox->select(0);
         FirstPaint movePaint(window.scrollBox->viewport());
         timer.restart();
-        window.alb_last->trigger();
+        window.actions().moveToEnd->trigger();
         books.flush(); // the save it causes, at once rather than 300 ms later
         movePaint.wait();
         const qint64 moved = timer.elapsed();

@@ -171,9 +171,12 @@ int main(int argc, char** argv) {
     AlbumWindow albumWindow(session, state, dialogs);
     auto* bookFileCommands = new BookFileCommands(session, state, bookWindow);
     auto* opener = new AlbumOpener(session, bookWindow, albumWindow);
-    auto* commands = new AlbumCommands(albumWindow, session, state, trash, launcher);
+    auto* commands = new AlbumCommands(albumWindow, *albumWindow.actions().favourites, session,
+                                       state, trash, launcher);
     auto* folders = new AlbumsFromFolders(session, state, bookWindow, albumWindow, *opener,
                                           *commands, *bookFileCommands);
+    bookWindow.wire({.files = bookFileCommands, .opener = opener, .fromFolders = folders});
+    albumWindow.wire({.videos = commands});
     session.createBook(QStringLiteral("bench"));
     bookWindow.applyBookOpenState();
     bookWindow.show();

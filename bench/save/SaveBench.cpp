@@ -240,9 +240,12 @@ int main(int argc, char** argv) {
     AlbumWindow albumWindow(session, state, dialogs);
     auto* bookFileCommands = new BookFileCommands(session, state, bookWindow);
     auto* opener = new AlbumOpener(session, bookWindow, albumWindow);
-    auto* commands = new AlbumCommands(albumWindow, session, state, trash, launcher);
+    auto* commands = new AlbumCommands(albumWindow, *albumWindow.actions().favourites, session,
+                                       state, trash, launcher);
     auto* folders = new AlbumsFromFolders(session, state, bookWindow, albumWindow, *opener,
                                           *commands, *bookFileCommands);
+    bookWindow.wire({.files = bookFileCommands, .opener = opener, .fromFolders = folders});
+    albumWindow.wire({.videos = commands});
     bookFileCommands->loadBook(QStringLiteral("本"));
     bookWindow.applyBookOpenState();
     bookWindow.show();
@@ -298,7 +301,7 @@ int main(int argc, char** argv) {
     probe.start();
     QElapsedTimer importClock;
     importClock.start();
-    QTimer::singleShot(0, bookWindow.importalbum, &QAction::trigger);
+    QTimer::singleShot(0, bookWindow.actions().importAlbum, &QAction::trigger);
     const bool imported =
         runUntil([&] { return session.book().count() > before && !folders->isBusy(); }, 600000);
     const qint64 importStallMs = probe.stop();

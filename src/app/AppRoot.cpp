@@ -24,7 +24,6 @@
 #include "ui/player/PlayerLink.h"
 #include "ui/player/PlayerWindow.h"
 
-#include <QAction>
 #include <QCoreApplication>
 #include <QFileInfo>
 
@@ -45,30 +44,42 @@ AppRoot::AppRoot(const QString& libraryFolder, DialogService& dialogs, const Vol
     // The splash window shows itself until start-up has finished.
     bookWindow_ = std::make_unique<BookWindow>(*session_, state_, dialogs_);
     splashWindow_ = std::make_unique<SplashWindow>(bookWindow_.get());
+    const BookActions& book = bookWindow_->actions();
     bookFileCommands_ = new BookFileCommands(*session_, state_, *bookWindow_);
-    bookList_ = new BookListMenu(*session_, state_, *bookWindow_, *bookFileCommands_);
-    favourites_ = new FavouritesMenu(*session_, state_, *bookWindow_, *bookList_);
-    new BookToolCommands(state_, *bookWindow_, dialogs_, *documents_);
+    bookList_ = new BookListMenu(*session_, state_, *bookWindow_, *bookFileCommands_,
+                                 *book.fileMenu, *book.bookListEnd);
+    favourites_ =
+        new FavouritesMenu(*session_, state_, *bookWindow_, *bookList_, *book.favouritesMenu);
+    auto* tools = new BookToolCommands(state_, *bookWindow_, dialogs_, *documents_);
     albumWindow_ = std::make_unique<AlbumWindow>(*session_, state_, dialogs_);
     opener_ = new AlbumOpener(*session_, *bookWindow_, *albumWindow_);
-    new BookAlbumCommands(*bookWindow_, *session_, *opener_, *albumWindow_);
+    auto* bookAlbums = new BookAlbumCommands(*bookWindow_, *session_, *opener_, *albumWindow_);
     loadingWindow_ = std::make_unique<LoadingWindow>(bookWindow_.get(), albumWindow_.get());
     playerWindow_ = std::make_unique<PlayerWindow>(*session_, state_, dialogs_);
-    new PlayerLink(*albumWindow_, *playerWindow_);
+    auto* playerLink = new PlayerLink(*albumWindow_, *playerWindow_);
     new PlayerCapture(*albumWindow_, *playerWindow_, state_, dialogs_);
-    for (QAction* option : {bookWindow_->N39, bookWindow_->N56})
-        QObject::connect(option, &QAction::toggled, playerWindow_.get(),
-                         &PlayerWindow::rendererOptionsChanged);
     albumWindow_->setLoadingWindow(loadingWindow_.get());
     albumWindow_->setPlayerWindow(playerWindow_.get());
-    albumCommands_ = new AlbumCommands(*albumWindow_, *session_, state_, *trash_, *launcher_);
+    albumCommands_ = new AlbumCommands(*albumWindow_, *albumWindow_->actions().favourites,
+                                       *session_, state_, *trash_, *launcher_);
     albumCommands_->setPlayerWindow(playerWindow_.get());
     albumsFromFolders_ = new AlbumsFromFolders(*session_, state_, *bookWindow_, *albumWindow_,
                                                *opener_, *albumCommands_, *bookFileCommands_);
-    new AlbumCopyCommand(*session_, state_, *bookWindow_);
+    auto* copy = new AlbumCopyCommand(*session_, state_, *bookWindow_);
     modeSwitcher_ = new ModeSwitcher(*session_, state_, *bookWindow_, *bookFileCommands_);
     modeSwitcher_->setBookListBuilder([this] { bookList_->rebuild(); });
     albumsFromFolders_->setNewBookCommand([this] { return bookList_->createBook(); });
+    bookWindow_->wire({.files = bookFileCommands_,
+                       .bookList = bookList_,
+                       .favourites = favourites_,
+                       .modes = modeSwitcher_,
+                       .opener = opener_,
+                       .albums = bookAlbums,
+                       .fromFolders = albumsFromFolders_,
+                       .copy = copy,
+                       .tools = tools,
+                       .player = playerWindow_.get()});
+    albumWindow_->wire({.videos = albumCommands_, .player = playerLink});
 
     bookWindow_->setExitSequence([this] {
         exitSequence();
@@ -149,7 +160,7 @@ void AppRoot::decideCurrentBook() {
     if (QFileInfo::exists(bookFile)) {
         const bool media = state_.mediaBooks.contains(title);
         session_->switchMode(media ? BookMode::Media : BookMode::Normal);
-        (media ? bookWindow_->i_media : bookWindow_->i_normal)->setChecked(true);
+        bookWindow_->showMode(media ? BookMode::Media : BookMode::Normal);
         return;
     }
     dialogs_.message(bookFile + QStringLiteral(" が見つかりません!"),

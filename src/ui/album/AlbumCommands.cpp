@@ -10,7 +10,6 @@
 #include "core/RegularFiles.h"
 #include "ui/album/AlbumWindow.h"
 
-#include <QAction>
 #include <QFileInfo>
 #include <QMenu>
 
@@ -20,27 +19,13 @@ namespace {
 const QString kSorting = QStringLiteral("ソート実行中・・・・・・");
 } // namespace
 
-AlbumCommands::AlbumCommands(AlbumWindow& window, LibrarySession& session, AppState& state,
-                             FileTrash& trash, ProgramLauncher& launcher)
-    : QObject(&window), window_(window), session_(session), state_(state),
+AlbumCommands::AlbumCommands(AlbumWindow& window, QMenu& favourites, LibrarySession& session,
+                             AppState& state, FileTrash& trash, ProgramLauncher& launcher)
+    : QObject(&window), window_(window), favourites_(favourites), session_(session), state_(state),
       dialogs_(session.dialogs()), trash_(trash), launcher_(launcher), ops_(session) {
-    const auto on = [this](QAction* action, void (AlbumCommands::*command)()) {
-        connect(action, &QAction::triggered, this, command);
-    };
-    on(window.a_back, &AlbumCommands::moveBack);
-    on(window.a_next, &AlbumCommands::moveForward);
-    on(window.N18, &AlbumCommands::moveToFront);
-    on(window.N19, &AlbumCommands::moveToEnd);
-    on(window.a_del, &AlbumCommands::deleteFromAlbum);
-    on(window.a_filedel, &AlbumCommands::deleteFile);
-    on(window.setsort, &AlbumCommands::sortByName);
-    on(window.setsortfab, &AlbumCommands::sortByPlayCount);
-    on(window.FileOpen1, &AlbumCommands::openFiles);
-    on(window.folderOpen, &AlbumCommands::openFolder);
-    on(window.N27, &AlbumCommands::playWithOtherPlayer);
     connect(&window, &AlbumWindow::pathsDropped, this, &AlbumCommands::dropPaths);
     connect(&window, &AlbumWindow::albumReady, this, &AlbumCommands::rebuildFavourites);
-    connect(window.fadd, &QMenu::aboutToShow, this, &AlbumCommands::rebuildFavourites);
+    connect(&favourites_, &QMenu::aboutToShow, this, &AlbumCommands::rebuildFavourites);
 }
 
 bool AlbumCommands::playerShown() const {
@@ -51,24 +36,9 @@ void AlbumCommands::select(int index) {
     window_.setCurrentVideo(index);
 }
 
-void AlbumCommands::moveBack() {
+void AlbumCommands::move(RowStep step) {
     if (!window_.isBusy())
-        select(ops_.moveBack(window_.currentVideo()));
-}
-
-void AlbumCommands::moveForward() {
-    if (!window_.isBusy())
-        select(ops_.moveForward(window_.currentVideo()));
-}
-
-void AlbumCommands::moveToFront() {
-    if (!window_.isBusy())
-        select(ops_.moveToFront(window_.currentVideo()));
-}
-
-void AlbumCommands::moveToEnd() {
-    if (!window_.isBusy())
-        select(ops_.moveToEnd(window_.currentVideo()));
+        select(ops_.move(window_.currentVideo(), step));
 }
 
 void AlbumCommands::deleteFromAlbum() {
@@ -92,18 +62,14 @@ void AlbumCommands::sort(bool byName) {
     if (window_.isBusy() || !ops_.canSort())
         return;
     const int current = window_.currentVideo();
-    window_.disableEditing();
-    window_.a_play->setEnabled(false);
-    window_.a_autoplay->setEnabled(false);
+    window_.setSorting(true);
     window_.setStatusTexts(QString(), kSorting);
     if (byName)
         ops_.sortByName();
     else
         ops_.sortByPlayCount();
     window_.setStatusTexts(QString(), QString());
-    window_.enableEditing();
-    window_.a_play->setEnabled(true);
-    window_.a_autoplay->setEnabled(true);
+    window_.setSorting(false);
     select(current);
 }
 
@@ -193,7 +159,7 @@ void AlbumCommands::playWithOtherPlayer() {
 }
 
 void AlbumCommands::rebuildFavourites() {
-    QMenu* menu = window_.fadd;
+    QMenu* menu = &favourites_;
     menu->clear();
     if (window_.album().isMediaMode() || state_.favouriteBook.isEmpty())
         return;

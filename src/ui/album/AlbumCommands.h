@@ -6,6 +6,8 @@
 #include <QObject>
 #include <QStringList>
 
+class QMenu;
+
 namespace tavimo {
 
 struct AppState;
@@ -16,21 +18,20 @@ class ProgramLauncher;
 
 // The video commands of the album window: moving, deleting, sorting, adding files and folders
 // (by dialog or by dropping them), copying to a favourite album and handing a video to the
-// other player. It turns the window's actions into VideoOperations and puts the selection,
+// other player. It turns the window's commands into VideoOperations and puts the selection,
 // caption and grid right afterwards. None of it runs while files are being added.
 class AlbumCommands : public QObject {
     Q_OBJECT
 public:
-    AlbumCommands(AlbumWindow& window, LibrarySession& session, AppState& state, FileTrash& trash,
-                  ProgramLauncher& launcher);
+    // favourites: the cell menu's "お気に入りに追加", which lists the favourite book's albums.
+    AlbumCommands(AlbumWindow& window, QMenu& favourites, LibrarySession& session, AppState& state,
+                  FileTrash& trash, ProgramLauncher& launcher);
 
     void setPlayerWindow(QWidget* player) { player_ = player; }
 
-    // The commands, also reached by the window's actions.
-    void moveBack();
-    void moveForward();
-    void moveToFront();
-    void moveToEnd();
+    // The commands the window's actions run.
+    // "前へ移動", "次へ移動", "一番前へ移動", "一番後へ移動".
+    void move(RowStep step);
     void deleteFromAlbum();
     void deleteFile();
     void sortByName();
@@ -54,6 +55,7 @@ private:
     void sort(bool byName);
 
     AlbumWindow& window_;
+    QMenu& favourites_;
     LibrarySession& session_;
     AppState& state_;
     DialogService& dialogs_;

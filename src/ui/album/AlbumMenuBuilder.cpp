@@ -1,7 +1,7 @@
 #include "ui/album/AlbumMenuBuilder.h"
 
-#include "ui/album/AlbumWindow.h"
-
+#include <QAction>
+#include <QMainWindow>
 #include <QMenu>
 
 namespace tavimo {
@@ -25,80 +25,87 @@ QAction* AlbumMenuBuilder::menuCopy(QAction* command) {
     return entry;
 }
 
+AlbumActions AlbumMenuBuilder::build(QMainWindow& window) {
+    AlbumMenuBuilder builder(window);
+    builder.buildActions();
+    builder.buildMenus();
+    return builder.a_;
+}
+
 void AlbumMenuBuilder::buildActions() {
-    AlbumWindow& w = window_;
-    w.a_autoplay = command(QStringLiteral("連続再生"), Qt::Key_A);
-    w.a_play = command(QStringLiteral("プレイ"), Qt::Key_P);
-    w.FileOpen1 = command(QStringLiteral("開く"), Qt::Key_O);
-    w.a_back = command(QStringLiteral("前へ移動"), Qt::Key_B);
-    w.a_next = command(QStringLiteral("次へ移動"), Qt::Key_N);
-    w.a_del = command(QStringLiteral("削除"), Qt::Key_Delete);
-    w.setnext2 = command(QString(), Qt::Key_Right);
-    w.setback2 = command(QString(), Qt::Key_Left);
-    w.setup2 = command(QString(), Qt::Key_Up);
-    w.setdown2 = command(QString(), Qt::Key_Down);
-    w.setsort = command(QStringLiteral("頭文字順に並び替え"), Qt::Key_S);
-    w.setsortfab = command(QStringLiteral("再生頻度順に並び替え"));
-    w.chngpic = command(QStringLiteral("画像の変更　ファイルから"));
-    w.clippic = command(QStringLiteral("画像を変更　クリップボードから"));
-    w.N11 = command(QStringLiteral("画像を更新"), Qt::Key_U);
-    w.N10 = command(QStringLiteral("この画像をアルバム画像に設定"), Qt::Key_I);
-    w.a_filedel = command(QStringLiteral("ファイルごと削除 （ゴミ箱へ）"),
-                          QKeySequence(Qt::CTRL | Qt::Key_Delete));
-    w.folderOpen = command(QStringLiteral("フォルダーを開く"), QKeySequence(Qt::CTRL | Qt::Key_F));
-    w.closeItem = command(QStringLiteral("閉じる"), Qt::Key_Escape);
-    w.N18 = command(QStringLiteral("一番前へ移動"));
-    w.N19 = command(QStringLiteral("一番後へ移動"));
-    w.N27 = command(QStringLiteral("他のプレイヤーで再生"));
-    w.N14 = menuCopy(w.folderOpen);
-    w.delfitem = menuCopy(w.a_filedel);
+    AlbumActions& w = a_;
+    w.continuousPlay = command(QStringLiteral("連続再生"), Qt::Key_A);
+    w.play = command(QStringLiteral("プレイ"), Qt::Key_P);
+    w.openFiles = command(QStringLiteral("開く"), Qt::Key_O);
+    w.moveBack = command(QStringLiteral("前へ移動"), Qt::Key_B);
+    w.moveForward = command(QStringLiteral("次へ移動"), Qt::Key_N);
+    w.deleteVideo = command(QStringLiteral("削除"), Qt::Key_Delete);
+    w.selectNext = command(QString(), Qt::Key_Right);
+    w.selectPrevious = command(QString(), Qt::Key_Left);
+    w.selectUp = command(QString(), Qt::Key_Up);
+    w.selectDown = command(QString(), Qt::Key_Down);
+    w.sortByName = command(QStringLiteral("頭文字順に並び替え"), Qt::Key_S);
+    w.sortByPlayCount = command(QStringLiteral("再生頻度順に並び替え"));
+    w.pictureFromFile = command(QStringLiteral("画像の変更　ファイルから"));
+    w.pictureFromClipboard = command(QStringLiteral("画像を変更　クリップボードから"));
+    w.refreshPicture = command(QStringLiteral("画像を更新"), Qt::Key_U);
+    w.setAlbumPicture = command(QStringLiteral("この画像をアルバム画像に設定"), Qt::Key_I);
+    w.deleteFile = command(QStringLiteral("ファイルごと削除 （ゴミ箱へ）"),
+                           QKeySequence(Qt::CTRL | Qt::Key_Delete));
+    w.openFolder = command(QStringLiteral("フォルダーを開く"), QKeySequence(Qt::CTRL | Qt::Key_F));
+    w.close = command(QStringLiteral("閉じる"), Qt::Key_Escape);
+    w.moveToFront = command(QStringLiteral("一番前へ移動"));
+    w.moveToEnd = command(QStringLiteral("一番後へ移動"));
+    w.otherPlayer = command(QStringLiteral("他のプレイヤーで再生"));
+    w.openFolderEntry = menuCopy(w.openFolder);
+    w.deleteFileEntry = menuCopy(w.deleteFile);
 }
 
 void AlbumMenuBuilder::buildMenus() {
-    AlbumWindow& w = window_;
-    QMenu* cell = w.PopMenu = new QMenu(&w);
+    AlbumActions& w = a_;
+    QMenu* cell = w.cellMenu = new QMenu(&window_);
     cell->setObjectName(QStringLiteral("PopMenu"));
-    cell->addAction(w.a_autoplay);
-    cell->addAction(w.a_play);
+    cell->addAction(w.continuousPlay);
+    cell->addAction(w.play);
     cell->addSeparator();
-    cell->addAction(w.N27);
+    cell->addAction(w.otherPlayer);
     cell->addSeparator();
-    cell->addAction(w.closeItem);
+    cell->addAction(w.close);
     cell->addSeparator();
-    w.fadd = cell->addMenu(QStringLiteral("お気に入りに追加"));
+    w.favourites = cell->addMenu(QStringLiteral("お気に入りに追加"));
     cell->addSeparator();
-    cell->addAction(w.a_back);
+    cell->addAction(w.moveBack);
     // The cell menu calls moving forward "後へ移動".
-    QAction* forward = cell->addAction(QStringLiteral("後へ移動"));
-    forward->setShortcut(w.a_next->shortcut());
+    QAction* forward = w.moveForwardEntry = cell->addAction(QStringLiteral("後へ移動"));
+    forward->setShortcut(w.moveForward->shortcut());
     forward->setShortcutVisibleInContextMenu(true);
-    QObject::connect(forward, &QAction::triggered, w.a_next, &QAction::trigger);
-    QObject::connect(w.a_next, &QAction::enabledChanged, forward, &QAction::setEnabled);
-    cell->addAction(w.N18);
-    cell->addAction(w.N19);
+    QObject::connect(forward, &QAction::triggered, w.moveForward, &QAction::trigger);
+    QObject::connect(w.moveForward, &QAction::enabledChanged, forward, &QAction::setEnabled);
+    cell->addAction(w.moveToFront);
+    cell->addAction(w.moveToEnd);
     cell->addSeparator();
-    cell->addAction(w.setsort);
-    cell->addAction(w.setsortfab);
+    cell->addAction(w.sortByName);
+    cell->addAction(w.sortByPlayCount);
     cell->addSeparator();
-    cell->addAction(w.N11);
-    cell->addAction(w.chngpic);
-    cell->addAction(w.clippic);
+    cell->addAction(w.refreshPicture);
+    cell->addAction(w.pictureFromFile);
+    cell->addAction(w.pictureFromClipboard);
     cell->addSeparator();
-    cell->addAction(w.N10);
+    cell->addAction(w.setAlbumPicture);
     cell->addSeparator();
-    cell->addAction(w.a_del);
+    cell->addAction(w.deleteVideo);
     cell->addSeparator();
-    cell->addAction(w.delfitem);
+    cell->addAction(w.deleteFileEntry);
 
-    QMenu* grid = w.PopupMenu1 = new QMenu(&w);
+    QMenu* grid = w.gridMenu = new QMenu(&window_);
     grid->setObjectName(QStringLiteral("PopupMenu1"));
-    grid->addAction(w.FileOpen1);
-    grid->addAction(w.N14);
+    grid->addAction(w.openFiles);
+    grid->addAction(w.openFolderEntry);
     grid->addSeparator();
-    grid->addAction(w.setsort);
-    grid->addAction(w.setsortfab);
+    grid->addAction(w.sortByName);
+    grid->addAction(w.sortByPlayCount);
     grid->addSeparator();
-    grid->addAction(w.closeItem);
+    grid->addAction(w.close);
 }
 
 } // namespace tavimo

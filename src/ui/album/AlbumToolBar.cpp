@@ -1,41 +1,43 @@
 #include "ui/album/AlbumToolBar.h"
 
 #include "core/CellGeometry.h"
-#include "ui/album/AlbumWindow.h"
+#include "ui/album/AlbumMenuBuilder.h"
 
 #include <QComboBox>
+#include <QMainWindow>
 #include <QMenu>
 #include <QStyle>
 #include <QToolButton>
 
 namespace tavimo {
 
-AlbumToolBar::AlbumToolBar(AlbumWindow& window) : QToolBar(&window), window_(window) {
+AlbumToolBar::AlbumToolBar(QMainWindow& window, const AlbumActions& actions)
+    : QToolBar(&window), window_(window) {
     setObjectName(QStringLiteral("ToolBar1"));
     setMovable(false);
     setFloatable(false);
-    addCommand(window.FileOpen1, QStyle::SP_DialogOpenButton, QStringLiteral("開く"));
+    addCommand(actions.openFiles, QStyle::SP_DialogOpenButton, QStringLiteral("開く"));
     // A widget of its own, so that the rest of the program can find it by name.
     folderButton = addButton(QStyle::SP_DirOpenIcon, QStringLiteral("フォルダーを開く"));
     folderButton->setObjectName(QStringLiteral("ToolButton11"));
-    connect(folderButton, &QToolButton::clicked, window.folderOpen, &QAction::trigger);
-    connect(window.folderOpen, &QAction::enabledChanged, folderButton, &QWidget::setEnabled);
+    connect(folderButton, &QToolButton::clicked, actions.openFolder, &QAction::trigger);
+    connect(actions.openFolder, &QAction::enabledChanged, folderButton, &QWidget::setEnabled);
     addSeparator();
-    addCommand(window.a_play, QStyle::SP_MediaPlay, QStringLiteral("プレイ"));
-    addCommand(window.a_autoplay, QStyle::SP_MediaSeekForward, QStringLiteral("連続再生"));
+    addCommand(actions.play, QStyle::SP_MediaPlay, QStringLiteral("プレイ"));
+    addCommand(actions.continuousPlay, QStyle::SP_MediaSeekForward, QStringLiteral("連続再生"));
     addSeparator();
-    addCommand(window.a_back, QStyle::SP_ArrowBack, QStringLiteral("前へ移動"));
-    addCommand(window.a_next, QStyle::SP_ArrowForward, QStringLiteral("次へ移動"));
+    addCommand(actions.moveBack, QStyle::SP_ArrowBack, QStringLiteral("前へ移動"));
+    addCommand(actions.moveForward, QStyle::SP_ArrowForward, QStringLiteral("次へ移動"));
     sortMenu = new QMenu(this);
-    sortMenu->addAction(window.setsort);
-    sortMenu->addAction(window.setsortfab);
+    sortMenu->addAction(actions.sortByName);
+    sortMenu->addAction(actions.sortByPlayCount);
     QToolButton* sortButton = addButton(QStyle::SP_FileDialogListView, QStringLiteral("ソート"));
     sortButton->setObjectName(QStringLiteral("sortButton"));
     sortButton->setMenu(sortMenu);
     sortButton->setPopupMode(QToolButton::InstantPopup);
     // Its two sorts are switched together; with them off the button offers nothing.
-    connect(window.setsort, &QAction::enabledChanged, sortButton, &QWidget::setEnabled);
-    addCommand(window.a_del, QStyle::SP_TrashIcon, QStringLiteral("削除"));
+    connect(actions.sortByName, &QAction::enabledChanged, sortButton, &QWidget::setEnabled);
+    addCommand(actions.deleteVideo, QStyle::SP_TrashIcon, QStringLiteral("削除"));
     addSeparator();
 
     sizeBox = new QComboBox(this);
@@ -61,7 +63,7 @@ AlbumToolBar::AlbumToolBar(AlbumWindow& window) : QToolBar(&window), window_(win
     connect(moveButton, &QAction::triggered, this,
             [this] { setPlace(place_ == kBottom ? kTop : kBottom); });
     addSeparator();
-    addCommand(window.closeItem, QStyle::SP_DialogCloseButton, QStringLiteral("閉じる"));
+    addCommand(actions.close, QStyle::SP_DialogCloseButton, QStringLiteral("閉じる"));
     setPlace(kBottom);
 }
 

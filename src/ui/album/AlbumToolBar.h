@@ -1,15 +1,16 @@
 #pragma once
 
-#include "ui/WindowNames.h"
-
 #include <QStyle>
 #include <QToolBar>
 
 class QComboBox;
+class QMainWindow;
 class QMenu;
 class QToolButton;
 
 namespace tavimo {
+
+struct AlbumActions;
 
 // The album window's toolbar. Its buttons trigger the window's commands and are enabled with
 // them, so switching a command off (while sorting, or with the player shown) greys its button
@@ -21,7 +22,7 @@ public:
     static constexpr int32_t kBottom = 13;
     static constexpr int32_t kTop = 14;
 
-    explicit AlbumToolBar(AlbumWindow& window);
+    AlbumToolBar(QMainWindow& window, const AlbumActions& actions);
 
     int32_t place() const { return place_; }
     void setPlace(int32_t place);
@@ -42,7 +43,7 @@ private:
     void addCommand(QAction* command, QStyle::StandardPixmap icon, const QString& hint);
     QToolButton* addButton(QStyle::StandardPixmap icon, const QString& hint);
 
-    AlbumWindow& window_;
+    QMainWindow& window_;
     int32_t place_ = kBottom;
 };
 

@@ -16,9 +16,7 @@
 #include "ui/grid/ScrollBox.h"
 
 #include <QCloseEvent>
-#include <QGuiApplication>
 #include <QMenu>
-#include <QScreen>
 #include <QTimer>
 
 namespace tavimo {
@@ -49,15 +47,29 @@ TForm2::TForm2(LibrarySession& session, AppState& state, DialogService& dialogs,
     grid_->setWheelScrollsTwice(false);
     grid_->setEmptyHint(QStringLiteral("ファイルをここにドロップするか、開くボタンで追加"));
     setCentralWidget(grid_);
-    AlbumMenuBuilder menus(*this);
-    menus.buildActions();
-    menus.buildMenus();
-    connectActions();
+    actions_ = AlbumMenuBuilder::build(*this);
+    grid_->setCellMenu(actions_.cellMenu);
+    grid_->setBackgroundMenu(actions_.gridMenu);
+    connect(actions_.cellMenu, &QMenu::aboutToShow, this, [this] {
+        // Enabled with a picture while the player is hidden; with the player shown it stays.
+        const int current = currentVideo();
+        const bool picture = current >= 0 && !album().needsThumbnail(current);
+        if (!picture)
+            actions_.setAlbumPicture->setEnabled(false);
+        else if (player_ == nullptr || !player_->isVisible())
+            actions_.setAlbumPicture->setEnabled(true);
+    });
+    const AlbumActions& a = actions_;
+    editing_ = {a.deleteVideo,     a.moveBack,        a.moveForward,
+                a.pictureFromFile, a.openFiles,       a.pictureFromClipboard,
+                a.sortByPlayCount, a.sortByName,      a.deleteFile,
+                a.openFolder,      a.setAlbumPicture, a.refreshPicture,
+                a.openFolderEntry, a.moveToFront,     a.moveToEnd,
+                a.deleteFileEntry};
     buildToolBar();
     status_ = new AlbumStatusBar(this);
     setStatusBar(status_);
-    progre1 = status_->progressBar();
-    new PictureCommands(*this, session_, dialogs_);
+    pictures_ = new PictureCommands(*this, session_, dialogs_);
     binding_ = new GridBinding(session_.album(), *grid_, this);
     thumbnails_ = new ThumbnailRun(session_.album(), state_, dialogs_, this);
     connect(thumbnails_, &ThumbnailRun::started, this, &AlbumWindow::runStarted);
@@ -65,7 +77,7 @@ TForm2::TForm2(LibrarySession& session, AppState& state, DialogService& dialogs,
     connect(thumbnails_, &ThumbnailRun::finished, this, &AlbumWindow::runFinished);
     connect(grid_, &ScrollBox::cellActivated, this, [this] {
         if (!isBusy())
-            a_play->trigger();
+            actions_.play->trigger();
     });
     connect(grid_, &ScrollBox::pathsDropped, this, [this](const QStringList& paths) {
         if (!isBusy() && !session_.albumReadOnly())
@@ -96,48 +108,12 @@ void AlbumWindow::setLoadingWindow(LoadingWindow* loading) {
     loading_ = loading;
 }
 
-void AlbumWindow::connectActions() {
-    // Arrow keys move the selection; none of it while files are being added.
-    connect(setnext2, &QAction::triggered, this, [this] { isBusy() || grid_->selectNext(); });
-    connect(setback2, &QAction::triggered, this, [this] { isBusy() || grid_->selectPrevious(); });
-    connect(setup2, &QAction::triggered, this, [this] { isBusy() || grid_->selectUp(); });
-    connect(setdown2, &QAction::triggered, this, [this] { isBusy() || grid_->selectDown(); });
-    connect(closeItem, &QAction::triggered, this, [this] {
-        if (player_ != nullptr && player_->isVisible())
-            player_->close();
-        QTimer::singleShot(0, this, &QWidget::close);
-    });
-    connect(N11, &QAction::triggered, this, &AlbumWindow::refreshPicture);
-    connect(PopMenu, &QMenu::aboutToShow, this, [this] {
-        // Enabled with a picture while the player is hidden; with the player shown it stays.
-        const int current = currentVideo();
-        const bool picture = current >= 0 && !album().needsThumbnail(current);
-        if (!picture)
-            N10->setEnabled(false);
-        else if (player_ == nullptr || !player_->isVisible())
-            N10->setEnabled(true);
-    });
-    grid_->setCellMenu(PopMenu);
-    grid_->setBackgroundMenu(PopupMenu1);
-
-    editing_ = {a_del,     a_back,     a_next, chngpic, FileOpen1, clippic, setsortfab, setsort,
-                a_filedel, folderOpen, N10,    N11,     N14,       N18,     N19,        delfitem};
-}
-
 void AlbumWindow::buildToolBar() {
-    ToolBar1 = new AlbumToolBar(*this);
-    ToolButton11 = ToolBar1->folderButton;
-    sizeBox = ToolBar1->sizeBox;
-    sortMenu = ToolBar1->sortMenu;
-    bgColorButton = ToolBar1->backgroundColorButton;
-    fontColorButton = ToolBar1->fontColorButton;
-    toolbarMove = ToolBar1->moveButton;
-    connect(ToolBar1, &AlbumToolBar::cellSizeChosen, this, [this](int mode) {
+    toolBar_ = new AlbumToolBar(*this, actions_);
+    connect(toolBar_, &AlbumToolBar::cellSizeChosen, this, [this](int mode) {
         setCellSize(mode);
         grid_->setFocus();
     });
-    connect(bgColorButton, &QAction::triggered, this, [this] { chooseColor(true); });
-    connect(fontColorButton, &QAction::triggered, this, [this] { chooseColor(false); });
 }
 
 void AlbumWindow::chooseColor(bool background) {
@@ -160,7 +136,7 @@ void AlbumWindow::applySetting(SettingKey key) {
         placeAtRightEdge();
         break;
     case SettingKey::Form2Toolbar:
-        ToolBar1->setPlace(s.toolbarImage);
+        toolBar_->setPlace(s.toolbarImage);
         break;
     case SettingKey::Form2Color:
         setBackgroundColor(s.color);
@@ -184,7 +160,7 @@ void AlbumWindow::storeGeometry() {
     AlbumWindowSettings& s = state_.albumWindow;
     s.width = width();
     s.height = height();
-    s.toolbarImage = ToolBar1->place();
+    s.toolbarImage = toolBar_->place();
     s.color = backgroundStored_;
     s.fontColor = fontStored_;
     s.sizeMode = grid_->sizeMode();
@@ -206,7 +182,7 @@ void AlbumWindow::setFontColor(int32_t stored) {
 
 void AlbumWindow::setCellSize(int small) {
     const int mode = small == kSmallCells ? kSmallCells : kLargeCells;
-    ToolBar1->showCellSize(mode);
+    toolBar_->showCellSize(mode);
     if (mode == grid_->sizeMode())
         return;
     grid_->setSizeMode(mode);
@@ -215,13 +191,8 @@ void AlbumWindow::setCellSize(int small) {
 
 void AlbumWindow::layOutGrid() {
     grid_->layOut();
-    if (!state_.bookWindow.autoHeight || grid_->count() == 0)
-        return;
-    const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
-    const int workArea = screen ? screen->availableGeometry().height() : height();
-    // The fitted height is the outer one; resize() takes the height inside the frame.
-    const int frame = frameGeometry().height() - geometry().height();
-    resize(width(), fittedWindowHeight(grid_->contentBottom(), kChromeHeight, workArea) - frame);
+    if (state_.bookWindow.autoHeight)
+        fitHeightToGrid(*this, *grid_, kChromeHeight);
 }
 
 void AlbumWindow::updateCaption() {
@@ -254,7 +225,17 @@ void AlbumWindow::setEditingEnabled(bool enabled) {
     const bool writable = !session_.albumReadOnly();
     // "この画像をアルバム画像に設定" changes the book, which is saved, not the album.
     for (QAction* action : editing_)
-        action->setEnabled(enabled && (writable || action == N10));
+        action->setEnabled(enabled && (writable || action == actions_.setAlbumPicture));
+}
+
+void AlbumWindow::setSorting(bool sorting) {
+    setEditingEnabled(!sorting);
+    actions_.play->setEnabled(!sorting);
+    actions_.continuousPlay->setEnabled(!sorting);
+}
+
+void AlbumWindow::startContinuousPlay() {
+    actions_.continuousPlay->trigger();
 }
 
 void AlbumWindow::applyReadOnly() {

@@ -3,6 +3,7 @@
 #include "core/Album.h"
 #include "core/Settings.h"
 #include "ui/WindowNames.h"
+#include "ui/album/AlbumMenuBuilder.h"
 #include "ui/album/AlbumStatusBar.h"
 #include "ui/album/AlbumToolBar.h"
 #include "ui/album/ThumbnailRun.h"
@@ -13,16 +14,16 @@
 #include <memory>
 
 class QAction;
-class QComboBox;
-class QMenu;
-class QToolButton;
 
 namespace tavimo {
 
 struct AppState;
+class AlbumCommands;
 class DialogService;
 class GridBinding;
 class LibrarySession;
+class PictureCommands;
+class PlayerLink;
 class ScrollBox;
 class TVFPanel;
 
@@ -31,13 +32,28 @@ class TVFPanel;
 // window closes the album and hands back to the book window. Thumbnails are made by a
 // ThumbnailRun on worker threads, so the window stays responsive while they are made. Its parts
 // live apart so that each can be read alone: AlbumMenuBuilder (actions and popup menus),
-// AlbumToolBar, AlbumStatusBar, PictureCommands and, outside the window, AlbumCommands.
+// AlbumToolBar, AlbumStatusBar, PictureCommands and, outside the window, AlbumCommands and
+// PlayerLink. What each action does is wired in one table (wire()).
 class TForm2 : public QMainWindow {
     Q_OBJECT
 public:
     TForm2(LibrarySession& session, AppState& state, DialogService& dialogs,
            QWidget* parent = nullptr);
     ~TForm2() override;
+
+    // The objects outside the window that carry out its commands. An action whose object is
+    // missing does nothing, so a test wires only what it drives.
+    struct Commands {
+        AlbumCommands* videos = nullptr;
+        PlayerLink* player = nullptr;
+    };
+    // Connects every action to what it does: the window's own commands, its picture commands
+    // and those of the given objects. Called once, when they are made.
+    void wire(const Commands& commands);
+    const AlbumActions& actions() const { return actions_; }
+    AlbumToolBar* toolBar() const { return toolBar_; }
+    QProgressBar* progressBar() const { return status_->progressBar(); }
+    PictureCommands& pictureCommands() { return *pictures_; }
 
     // The open album, owned by the session.
     Album& album();
@@ -76,6 +92,10 @@ public:
     void setEditingEnabled(bool enabled);
     void disableEditing() { setEditingEnabled(false); }
     void enableEditing() { setEditingEnabled(true); }
+    // While a sort runs, the editing commands and both plays are off.
+    void setSorting(bool sorting);
+    // "連続再生" from the current video, as its key does; nothing while it is disabled.
+    void startContinuousPlay();
 
     // Cell i, or null for an index outside the album.
     TVFPanel* cellAt(int index) const;
@@ -106,44 +126,6 @@ public:
     }
     QLabel* statusPanel(int i) const { return status_->panel(i); }
 
-    // Actions and menus (AlbumMenuBuilder), named as the rest of the program refers to them.
-    QAction* a_del = nullptr;      // "削除" Delete
-    QAction* a_back = nullptr;     // "前へ移動" B
-    QAction* a_next = nullptr;     // "次へ移動" N
-    QAction* chngpic = nullptr;    // "画像の変更　ファイルから"
-    QAction* FileOpen1 = nullptr;  // "開く" O
-    QAction* clippic = nullptr;    // "画像を変更　クリップボードから"
-    QAction* setsortfab = nullptr; // "再生頻度順に並び替え"
-    QAction* setsort = nullptr;    // "頭文字順に並び替え" S
-    QAction* a_filedel = nullptr;  // "ファイルごと削除 （ゴミ箱へ）" Ctrl+Delete
-    QAction* a_play = nullptr;     // "プレイ" P
-    QAction* a_autoplay = nullptr; // "連続再生" A
-    QAction* setnext2 = nullptr;   // Right
-    QAction* setback2 = nullptr;   // Left
-    QAction* setup2 = nullptr;     // Up
-    QAction* setdown2 = nullptr;   // Down
-    QAction* folderOpen = nullptr; // "フォルダーを開く" Ctrl+F
-    QAction* closeItem = nullptr;  // "閉じる" Esc
-    QAction* N10 = nullptr;        // "この画像をアルバム画像に設定" I
-    QAction* N11 = nullptr;        // "画像を更新" U
-    QAction* N14 = nullptr;        // "フォルダーを開く" (grid menu)
-    QAction* N18 = nullptr;        // "一番前へ移動"
-    QAction* N19 = nullptr;        // "一番後へ移動"
-    QAction* N27 = nullptr;        // "他のプレイヤーで再生"
-    QAction* delfitem = nullptr;   // "ファイルごと削除 （ゴミ箱へ）" (cell menu)
-    QMenu* fadd = nullptr;         // "お気に入りに追加"
-    QMenu* PopMenu = nullptr;      // the cell menu
-    QMenu* PopupMenu1 = nullptr;   // the grid menu
-    // The toolbar and its controls (AlbumToolBar), and the status bar's progress bar.
-    AlbumToolBar* ToolBar1 = nullptr;
-    QToolButton* ToolButton11 = nullptr; // open folder
-    QComboBox* sizeBox = nullptr;
-    QMenu* sortMenu = nullptr;
-    QAction* bgColorButton = nullptr;
-    QAction* fontColorButton = nullptr;
-    QAction* toolbarMove = nullptr;
-    QProgressBar* progre1 = nullptr;
-
 Q_SIGNALS:
     // The album is shown and its pictures are complete (after the show-time thumbnails).
     void albumReady();
@@ -161,7 +143,6 @@ protected:
     void hideEvent(QHideEvent* event) override;
 
 private:
-    void connectActions();
     void buildToolBar();
     void chooseColor(bool background);
 
@@ -174,12 +155,15 @@ private:
     LibrarySession& session_;
     AppState& state_;
     DialogService& dialogs_;
+    AlbumActions actions_;
     QPointer<LoadingWindow> loading_;
     QPointer<QWidget> player_;
     ScrollBox* grid_ = nullptr;
     GridBinding* binding_ = nullptr;
     ThumbnailRun* thumbnails_ = nullptr;
     AlbumStatusBar* status_ = nullptr;
+    AlbumToolBar* toolBar_ = nullptr;
+    PictureCommands* pictures_ = nullptr;
     QList<QAction*> editing_;
 
     int32_t backgroundStored_;

@@ -44,8 +44,8 @@ void AlbumWindow::showAlbum(bool folderSync) {
         };
         albumshow::dropMissingFiles(album, progress, kProgressBlock);
     }
-    fadd->menuAction()->setEnabled(!album.isMediaMode());
-    fadd->menuAction()->setVisible(true);
+    actions_.favourites->menuAction()->setEnabled(!album.isMediaMode());
+    actions_.favourites->menuAction()->setVisible(true);
 
     placeAtRightEdge();
     show();

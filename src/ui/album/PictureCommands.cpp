@@ -6,7 +6,6 @@
 #include "core/LibrarySession.h"
 #include "ui/album/AlbumWindow.h"
 
-#include <QAction>
 #include <QClipboard>
 #include <QFile>
 #include <QGuiApplication>
@@ -15,11 +14,7 @@ namespace tavimo {
 
 PictureCommands::PictureCommands(AlbumWindow& window, LibrarySession& session,
                                  DialogService& dialogs)
-    : QObject(&window), window_(window), session_(session), dialogs_(dialogs) {
-    connect(window.chngpic, &QAction::triggered, this, &PictureCommands::pictureFromFile);
-    connect(window.clippic, &QAction::triggered, this, &PictureCommands::pictureFromClipboard);
-    connect(window.N10, &QAction::triggered, this, &PictureCommands::setAsAlbumPicture);
-}
+    : QObject(&window), window_(window), session_(session), dialogs_(dialogs) {}
 
 bool PictureCommands::replaceCurrentPicture(const QImage& picture) {
     Album& album = session_.album();

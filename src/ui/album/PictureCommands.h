@@ -13,8 +13,8 @@ class LibrarySession;
 
 // The picture commands of the album window's cell menu: the current video's picture taken from
 // a JPEG file or from the clipboard (fitted to a thumbnail and saved with the album), and the
-// current picture made the album's picture in the book. They answer the window's actions and
-// do nothing while files are being added.
+// current picture made the album's picture in the book. They do nothing while files are being
+// added.
 class PictureCommands : public QObject {
     Q_OBJECT
 public:

@@ -7,7 +7,6 @@
 #include "ui/book/BookWindow.h"
 #include "ui/grid/ScrollBox.h"
 
-#include <QAction>
 #include <QDir>
 #include <QProgressDialog>
 
@@ -21,7 +20,6 @@ const QString kMediumAbsentForCopy =
 AlbumCopyCommand::AlbumCopyCommand(LibrarySession& session, AppState& state, BookWindow& bookWindow)
     : QObject(&bookWindow), session_(session), state_(state), bookWindow_(bookWindow),
       copy_(new AlbumFileCopy(this)) {
-    connect(bookWindow_.copyfiles, &QAction::triggered, this, &AlbumCopyCommand::run);
     connect(copy_, &AlbumFileCopy::finished, this, &AlbumCopyCommand::copyFinished);
 }
 

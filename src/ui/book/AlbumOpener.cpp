@@ -5,14 +5,10 @@
 #include "ui/book/BookWindow.h"
 #include "ui/grid/ScrollBox.h"
 
-#include <QAction>
-
 namespace tavimo {
 
 AlbumOpener::AlbumOpener(LibrarySession& session, BookWindow& bookWindow, AlbumWindow& albumWindow)
     : QObject(&bookWindow), session_(session), bookWindow_(bookWindow), albumWindow_(albumWindow) {
-    connect(bookWindow_.alb_edit, &QAction::triggered, this,
-            [this] { open(bookWindow_.scrollBox->currentIndex()); });
     connect(&albumWindow_, &AlbumWindow::closed, this, &AlbumOpener::albumWindowClosed);
 }
 

@@ -14,7 +14,6 @@
 #include "ui/book/DrivePanel.h"
 #include "ui/grid/ScrollBox.h"
 
-#include <QAction>
 #include <QMetaObject>
 #include <QProgressDialog>
 #include <utility>
@@ -36,12 +35,7 @@ AlbumsFromFolders::AlbumsFromFolders(LibrarySession& session, AppState& state,
       bookFileCommands_(bookFileCommands) {
     panel_ = new DrivePanel(state_.drives, state_.selectedDrive, &bookWindow_);
     connect(panel_, &DrivePanel::accepted, this, &AlbumsFromFolders::mediumChosen);
-    connect(bookWindow_.folderalbum, &QAction::triggered, this, &AlbumsFromFolders::chooseFolder);
     import_ = new AlbumImportCommand(session_, bookWindow_);
-    connect(bookWindow_.importalbum, &QAction::triggered, this, &AlbumsFromFolders::importAlbums);
-    connect(bookWindow_.syncro, &QAction::triggered, this, &AlbumsFromFolders::toggleFolderSync);
-    connect(bookWindow_.mediaalbum, &QAction::triggered, this, [this] { askForMedium(false); });
-    connect(bookWindow_.N46, &QAction::triggered, this, [this] { askForMedium(true); });
     connect(&albumWindow_, &AlbumWindow::filesAdded, this, [this] {
         if (waiting_)
             filesIn();

@@ -6,7 +6,6 @@
 #include "ui/book/BookWindow.h"
 #include "ui/grid/ScrollBox.h"
 
-#include <QAction>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QLabel>
@@ -20,22 +19,7 @@ const QString kSorting = QStringLiteral("ソート実行中・・・・・・");
 BookAlbumCommands::BookAlbumCommands(BookWindow& window, LibrarySession& session,
                                      AlbumOpener& opener, AlbumWindow& albumWindow)
     : QObject(&window), window_(window), session_(session), opener_(opener),
-      albumWindow_(albumWindow), ops_(session) {
-    const auto on = [this](QAction* action, void (BookAlbumCommands::*command)()) {
-        connect(action, &QAction::triggered, this, command);
-    };
-    on(window.addalbum, &BookAlbumCommands::add);
-    on(window.chgtitle, &BookAlbumCommands::rename);
-    on(window.chgpic, &BookAlbumCommands::pictureFromFile);
-    on(window.copypic, &BookAlbumCommands::pictureFromClipboard);
-    on(window.delalbum, &BookAlbumCommands::remove);
-    on(window.alb_back, &BookAlbumCommands::moveBack);
-    on(window.alb_next, &BookAlbumCommands::moveForward);
-    on(window.alb_first, &BookAlbumCommands::moveToFront);
-    on(window.alb_last, &BookAlbumCommands::moveToEnd);
-    on(window.albsort, &BookAlbumCommands::sort);
-    on(window.alb_play, &BookAlbumCommands::play);
-}
+      albumWindow_(albumWindow), ops_(session) {}
 
 int BookAlbumCommands::current() const {
     return window_.scrollBox->currentIndex();
@@ -86,32 +70,16 @@ void BookAlbumCommands::remove() {
     enableCommands();
 }
 
-void BookAlbumCommands::moveBack() {
-    if (!ops_.canMoveBack(current()))
+void BookAlbumCommands::move(RowStep step) {
+    if (!ops_.canMove(current(), step))
         return;
-    select(ops_.moveBack(current()));
-}
-
-void BookAlbumCommands::moveForward() {
-    if (!ops_.canMoveForward(current()))
-        return;
-    select(ops_.moveForward(current()));
-}
-
-void BookAlbumCommands::moveToFront() {
-    if (!ops_.canMoveBack(current()))
-        return;
-    disableCommands();
-    select(ops_.moveToFront(current()));
-    enableCommands();
-}
-
-void BookAlbumCommands::moveToEnd() {
-    if (!ops_.canMoveForward(current()))
-        return;
-    disableCommands();
-    select(ops_.moveToEnd(current()));
-    enableCommands();
+    // A move across the book keeps the commands off while it runs, as the other long ones do.
+    const bool far = step == RowStep::ToFront || step == RowStep::ToEnd;
+    if (far)
+        disableCommands();
+    select(ops_.move(current(), step));
+    if (far)
+        enableCommands();
 }
 
 void BookAlbumCommands::sort() {
@@ -139,7 +107,7 @@ void BookAlbumCommands::play() {
         return;
     opener_.open(index);
     if (albumWindow_.isVisible() && session_.albumIndex() == index)
-        albumWindow_.a_autoplay->trigger();
+        albumWindow_.startContinuousPlay();
 }
 
 } // namespace tavimo

@@ -11,7 +11,7 @@ class AlbumOpener;
 class LibrarySession;
 
 // The album commands of the book window: add, rename, the album picture from a file or the
-// clipboard, delete, the four moves, sort and play. It turns the window's actions into
+// clipboard, delete, the four moves, sort and play. It turns the window's commands into
 // BookAlbumOperations on the grid's current album and puts the selection, the grid and the
 // status bar right afterwards. Opening an album is AlbumOpener's; play opens the album through
 // it and starts the album window's continuous play. Every change goes through the book model,
@@ -27,10 +27,8 @@ public:
     void pictureFromFile();
     void pictureFromClipboard();
     void remove();
-    void moveBack();
-    void moveForward();
-    void moveToFront();
-    void moveToEnd();
+    // "前へ移動", "後へ移動", "一番前へ移動", "一番後ろへ移動".
+    void move(RowStep step);
     void sort();
     void play();
 

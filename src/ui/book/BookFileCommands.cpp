@@ -7,10 +7,8 @@
 #include "ui/book/BookWindow.h"
 #include "ui/grid/ScrollBox.h"
 
-#include <QAction>
 #include <QCoreApplication>
 #include <QDir>
-#include <QMenu>
 #include <QMetaObject>
 
 namespace tavimo {
@@ -27,13 +25,7 @@ void quitWithoutExitSequence() {
 
 BookFileCommands::BookFileCommands(LibrarySession& session, AppState& state, BookWindow& window)
     : QObject(&window), session_(session), state_(state), window_(window),
-      terminate_(quitWithoutExitSequence) {
-    connect(window_.booksave, &QAction::triggered, this, [this] { saveCurrentBook(); });
-    connect(window_.saveItem, &QAction::triggered, this, [this] {
-        if (session_.book().count() > 0)
-            saveCurrentBook();
-    });
-}
+      terminate_(quitWithoutExitSequence) {}
 
 void BookFileCommands::loadBook(const QString& title) {
     if (title.isEmpty())
@@ -61,20 +53,7 @@ void BookFileCommands::afterLoad() {
     window_.setWindowTitle(bookWindowCaption(title, session_.mode()));
     (session_.isMediaMode() ? state_.lastMediaBook : state_.lastNormalBook) = title;
     window_.applyBookLoadedItems();
-    markBookEntries();
-}
-
-void BookFileCommands::markBookEntries() {
-    bool inList = false;
-    for (QAction* item : window_.fileMenu->actions()) {
-        if (item == window_.bookListStart || item == window_.bookListEnd) {
-            inList = item == window_.bookListStart;
-            continue;
-        }
-        if (inList && item->isCheckable())
-            item->setChecked(state_.libraryFolder + item->data().toString() ==
-                             session_.bookPaths().bookFile);
-    }
+    Q_EMIT bookLoaded();
 }
 
 void BookFileCommands::saveCurrentBook() {

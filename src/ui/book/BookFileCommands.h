@@ -10,8 +10,8 @@ namespace tavimo {
 struct AppState;
 class LibrarySession;
 
-// The book commands of the book window's File menu: loads a book through the library session,
-// shows its caption and checks it in the book list, saves ("上書き保存(&S)" and `booksave`), and
+// The book window's side of the current book: loads a book through the library session, shows
+// its caption, serves the File menu's save commands ("上書き保存(&S)" and `booksave`), and
 // creates new books.
 class BookFileCommands final : public QObject {
     Q_OBJECT
@@ -33,9 +33,12 @@ public:
     // exit sequence. Tests replace it.
     void setTerminate(std::function<void()> terminate) { terminate_ = std::move(terminate); }
 
+Q_SIGNALS:
+    // A book was loaded and is the current one (the book list checks its entry).
+    void bookLoaded();
+
 private:
     void afterLoad();
-    void markBookEntries();
 
     LibrarySession& session_;
     AppState& state_;

@@ -25,17 +25,17 @@ const QString kDuplicateTitle =
 } // namespace
 
 BookListMenu::BookListMenu(LibrarySession& session, AppState& state, BookWindow& window,
-                           BookFileCommands& books)
+                           BookFileCommands& books, QMenu& menu, QAction& listEnd)
     : QObject(&window), session_(session), state_(state), window_(window), books_(books),
-      dialogs_(session.dialogs()) {
-    connect(window_.new_, &QAction::triggered, this, &BookListMenu::createBook);
+      menu_(menu), listEnd_(listEnd), dialogs_(session.dialogs()) {
+    connect(&books_, &BookFileCommands::bookLoaded, this, &BookListMenu::checkCurrent);
 }
 
 QAction* BookListMenu::addEntry(const QString& fileName, QAction* before) {
     auto* entry = new QAction(literalMenuText(fileName), this);
     entry->setData(fileName);
     entry->setCheckable(true);
-    window_.fileMenu->insertAction(before, entry);
+    menu_.insertAction(before, entry);
     connect(entry, &QAction::triggered, this, [this, entry] { choose(entry); });
     return entry;
 }
@@ -47,7 +47,7 @@ void BookListMenu::rebuild() {
     qDeleteAll(entries_);
     entries_.clear();
     for (const QString& file : bookcatalogue::booksOfMode(all, state_.mediaBooks, session_.mode()))
-        entries_.append(addEntry(file, window_.bookListEnd));
+        entries_.append(addEntry(file, &listEnd_));
     // The current book's entry is checked; with none open, none is.
     checkCurrent();
 }
@@ -122,7 +122,7 @@ bool BookListMenu::createBook() {
     }
     if (!books_.openNewBook(title))
         return false;
-    QAction* first = entries_.isEmpty() ? window_.bookListEnd : entries_.first();
+    QAction* first = entries_.isEmpty() ? &listEnd_ : entries_.first();
     QAction* entry = addEntry(title + kBookExtension, first);
     entries_.prepend(entry);
     checkOnly(entry);

@@ -7,6 +7,7 @@
 #include <QString>
 
 class QAction;
+class QMenu;
 
 namespace tavimo {
 
@@ -15,15 +16,16 @@ class BookFileCommands;
 class DialogService;
 class LibrarySession;
 
-// The books of the current mode in the File menu, between its two separators: one checkable
-// entry per book file, the current book's checked. Choosing one opens that book; "ブックの新規
-// 作成" makes a new one. An entry keeps its file name (title + ".book") as its data; its text
-// shows the same name.
+// The books of the current mode in the File menu, before the separator that ends them: one
+// checkable entry per book file, the current book's checked. Choosing one opens that book;
+// "ブックの新規作成" makes a new one. An entry keeps its file name (title + ".book") as its
+// data; its text shows the same name.
 class BookListMenu final : public QObject {
     Q_OBJECT
 public:
+    // The entries go into menu, before listEnd.
     BookListMenu(LibrarySession& session, AppState& state, BookWindow& window,
-                 BookFileCommands& books);
+                 BookFileCommands& books, QMenu& menu, QAction& listEnd);
 
     // Lists the book files of the current mode afresh, sorted. With no book file at all the
     // menu stays as it is.
@@ -52,6 +54,8 @@ private:
     AppState& state_;
     BookWindow& window_;
     BookFileCommands& books_;
+    QMenu& menu_;
+    QAction& listEnd_;
     DialogService& dialogs_;
     QList<QAction*> entries_;
     QString lastTyped_; // the input box starts with the previous attempt

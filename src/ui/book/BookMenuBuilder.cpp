@@ -1,8 +1,8 @@
 #include "ui/book/BookMenuBuilder.h"
 
-#include "ui/book/BookWindow.h"
-
 #include <QActionGroup>
+#include <QMainWindow>
+#include <QMenu>
 #include <QMenuBar>
 
 namespace tavimo {
@@ -38,177 +38,181 @@ QAction* BookMenuBuilder::checkItem(QMenu* menu, const QString& text, bool check
     return item;
 }
 
-void BookMenuBuilder::build() {
-    buildAlbumCommands();
-    buildFileMenu();
-    buildModeMenu();
-    buildAlbumMenus();
-    buildFavouritesMenu();
-    buildOptionsMenu();
-    buildToolsAndHelp();
+BookActions BookMenuBuilder::build(QMainWindow& window) {
+    BookMenuBuilder builder(window);
+    builder.buildAlbumCommands();
+    builder.buildFileMenu();
+    builder.buildModeMenu();
+    builder.buildAlbumMenus();
+    builder.buildFavouritesMenu();
+    builder.buildOptionsMenu();
+    builder.buildToolsAndHelp();
+    return builder.a_;
 }
 
 void BookMenuBuilder::buildFileMenu() {
-    BookWindow& w = window_;
-    w.fileMenu = w.menuBar()->addMenu(QStringLiteral("ファイル(&F)"));
-    w.new_ = w.fileMenu->addAction(QStringLiteral("ブックの新規作成"));
-    w.N46 = w.fileMenu->addAction(QStringLiteral("メディアからブックを新規作成"));
-    w.saveItem = w.fileMenu->addAction(QStringLiteral("上書き保存(&S)"));
+    BookActions& w = a_;
+    w.fileMenu = window_.menuBar()->addMenu(QStringLiteral("ファイル(&F)"));
+    w.newBook = w.fileMenu->addAction(QStringLiteral("ブックの新規作成"));
+    w.bookFromMedium = w.fileMenu->addAction(QStringLiteral("メディアからブックを新規作成"));
+    w.save = w.fileMenu->addAction(QStringLiteral("上書き保存(&S)"));
     w.bookListStart = w.fileMenu->addSeparator();
     w.bookListEnd = w.fileMenu->addSeparator();
-    w.FileExit1 = w.fileMenu->addAction(QStringLiteral("終了(&X)"));
+    w.exit = w.fileMenu->addAction(QStringLiteral("終了(&X)"));
     // The template whose handler every book entry shares; never shown itself.
-    w.execbook = new QAction(&w);
-    w.execbook->setCheckable(true);
+    w.bookEntryTemplate = new QAction(&window_);
+    w.bookEntryTemplate->setCheckable(true);
 }
 
 void BookMenuBuilder::buildModeMenu() {
-    BookWindow& w = window_;
-    w.modeMenu = w.menuBar()->addMenu(QStringLiteral("モード(&M)"));
+    BookActions& w = a_;
+    w.modeMenu = window_.menuBar()->addMenu(QStringLiteral("モード(&M)"));
     w.modeMenu->menuAction()->setStatusTip(kModeHint);
-    auto* modes = new QActionGroup(&w);
-    w.i_normal = checkItem(w.modeMenu, QStringLiteral("ノーマルモード"), true);
-    w.i_media = checkItem(w.modeMenu, QStringLiteral("メディアモード"), false);
-    for (QAction* item : {w.i_normal, w.i_media}) {
+    auto* modes = new QActionGroup(&window_);
+    w.normalMode = checkItem(w.modeMenu, QStringLiteral("ノーマルモード"), true);
+    w.mediaMode = checkItem(w.modeMenu, QStringLiteral("メディアモード"), false);
+    for (QAction* item : {w.normalMode, w.mediaMode}) {
         item->setStatusTip(kModeHint);
         modes->addAction(item);
     }
 }
 
 void BookMenuBuilder::buildAlbumCommands() {
-    BookWindow& w = window_;
-    w.addalbum = command(QStringLiteral("アルバムを追加"));
-    w.importalbum = command(QStringLiteral("アルバムのインポート"));
-    w.folderalbum = command(QStringLiteral("フォルダー内の動画からアルバムを作成"));
-    w.mediaalbum = command(QStringLiteral("メディアからアルバムを作成"));
+    BookActions& w = a_;
+    w.addAlbum = command(QStringLiteral("アルバムを追加"));
+    w.importAlbum = command(QStringLiteral("アルバムのインポート"));
+    w.albumFromFolder = command(QStringLiteral("フォルダー内の動画からアルバムを作成"));
+    w.albumFromMedium = command(QStringLiteral("メディアからアルバムを作成"));
     // Delete works from the keyboard; the album menu shows Ctrl+Delete, which works too.
-    w.delalbum = command(QStringLiteral("アルバムを削除"));
-    w.delalbum->setShortcuts(
+    w.deleteAlbum = command(QStringLiteral("アルバムを削除"));
+    w.deleteAlbum->setShortcuts(
         {QKeySequence(Qt::CTRL | Qt::Key_Delete), QKeySequence(Qt::Key_Delete)});
-    w.alb_edit = command(QStringLiteral("開く"), QKeySequence(Qt::CTRL | Qt::Key_E));
-    w.alb_play = command(QStringLiteral("再生"), QKeySequence(Qt::CTRL | Qt::Key_P));
-    w.alb_back = command(QStringLiteral("前へ移動"), QKeySequence(Qt::CTRL | Qt::Key_B));
-    w.alb_next = command(QStringLiteral("後へ移動"), QKeySequence(Qt::CTRL | Qt::Key_N));
-    w.alb_first = command(QStringLiteral("一番前へ移動"));
-    w.alb_last = command(QStringLiteral("一番後ろへ移動"));
-    w.albsort = command(QStringLiteral("ソート"));
-    w.syncro = command(QStringLiteral("フォルダーに同期"));
-    w.syncro->setCheckable(true);
-    w.copyfiles = command(QStringLiteral("アルバムの全ファイルをコピー"));
-    w.chgtitle = command(QStringLiteral("タイトルの変更"));
-    w.chgpic = command(QStringLiteral("画像の変更　ファイルから"));
-    w.copypic = command(QStringLiteral("画像の変更　クリップボードから"));
+    w.openAlbum = command(QStringLiteral("開く"), QKeySequence(Qt::CTRL | Qt::Key_E));
+    w.playAlbum = command(QStringLiteral("再生"), QKeySequence(Qt::CTRL | Qt::Key_P));
+    w.moveBack = command(QStringLiteral("前へ移動"), QKeySequence(Qt::CTRL | Qt::Key_B));
+    w.moveForward = command(QStringLiteral("後へ移動"), QKeySequence(Qt::CTRL | Qt::Key_N));
+    w.moveToFront = command(QStringLiteral("一番前へ移動"));
+    w.moveToEnd = command(QStringLiteral("一番後ろへ移動"));
+    w.sortAlbums = command(QStringLiteral("ソート"));
+    w.folderSync = command(QStringLiteral("フォルダーに同期"));
+    w.folderSync->setCheckable(true);
+    w.copyFiles = command(QStringLiteral("アルバムの全ファイルをコピー"));
+    w.renameAlbum = command(QStringLiteral("タイトルの変更"));
+    w.pictureFromFile = command(QStringLiteral("画像の変更　ファイルから"));
+    w.pictureFromClipboard = command(QStringLiteral("画像の変更　クリップボードから"));
     w.FileOpen2 = command(QString());
-    w.booksave = command(QString());
-    w.setnext = command(QString(), QKeySequence(Qt::Key_Right));
-    w.setback = command(QString(), QKeySequence(Qt::Key_Left));
-    w.seup = command(QString(), QKeySequence(Qt::Key_Up));
-    w.setdown = command(QString(), QKeySequence(Qt::Key_Down));
+    w.saveBook = command(QString());
+    w.selectNext = command(QString(), QKeySequence(Qt::Key_Right));
+    w.selectPrevious = command(QString(), QKeySequence(Qt::Key_Left));
+    w.selectUp = command(QString(), QKeySequence(Qt::Key_Up));
+    w.selectDown = command(QString(), QKeySequence(Qt::Key_Down));
 }
 
 void BookMenuBuilder::buildAlbumMenus() {
-    BookWindow& w = window_;
-    w.albumMenu = w.menuBar()->addMenu(QStringLiteral("アルバム(&A)"));
-    entry(w.albumMenu, w.addalbum->text(), w.addalbum);
-    w.N23 = entry(w.albumMenu, w.importalbum->text(), w.importalbum);
-    entry(w.albumMenu, w.folderalbum->text(), w.folderalbum);
+    BookActions& w = a_;
+    w.albumMenu = window_.menuBar()->addMenu(QStringLiteral("アルバム(&A)"));
+    entry(w.albumMenu, w.addAlbum->text(), w.addAlbum);
+    w.importInAlbumMenu = entry(w.albumMenu, w.importAlbum->text(), w.importAlbum);
+    entry(w.albumMenu, w.albumFromFolder->text(), w.albumFromFolder);
     w.albumMenu->addSeparator();
-    w.mediaitem = entry(w.albumMenu, w.mediaalbum->text(), w.mediaalbum);
+    w.mediumInAlbumMenu = entry(w.albumMenu, w.albumFromMedium->text(), w.albumFromMedium);
     w.albumMenu->addSeparator();
-    w.albumMenu->addAction(w.delalbum);
+    w.albumMenu->addAction(w.deleteAlbum);
     w.albumMenu->addSeparator();
-    w.albumMenu->addAction(w.alb_edit);
-    w.albumMenu->addAction(w.alb_play);
+    w.albumMenu->addAction(w.openAlbum);
+    w.albumMenu->addAction(w.playAlbum);
     w.albumMenu->addSeparator();
-    w.albumMenu->addAction(w.alb_back);
-    w.albumMenu->addAction(w.alb_next);
-    entry(w.albumMenu, w.alb_first->text(), w.alb_first);
-    entry(w.albumMenu, QStringLiteral("一番後ろへ移動"), w.alb_last);
+    w.albumMenu->addAction(w.moveBack);
+    w.albumMenu->addAction(w.moveForward);
+    entry(w.albumMenu, w.moveToFront->text(), w.moveToFront);
+    entry(w.albumMenu, QStringLiteral("一番後ろへ移動"), w.moveToEnd);
     w.albumMenu->addSeparator();
-    entry(w.albumMenu, w.albsort->text(), w.albsort);
+    entry(w.albumMenu, w.sortAlbums->text(), w.sortAlbums);
 
-    w.albumPopup = new QMenu(&w);
-    w.albumPopup->addAction(w.alb_edit);
-    w.albumPopup->addAction(w.alb_play);
+    w.albumPopup = new QMenu(&window_);
+    w.albumPopup->addAction(w.openAlbum);
+    w.albumPopup->addAction(w.playAlbum);
     w.albumPopup->addSeparator();
-    entry(w.albumPopup, w.addalbum->text(), w.addalbum);
-    entry(w.albumPopup, w.folderalbum->text(), w.folderalbum);
-    w.N26 = entry(w.albumPopup, w.importalbum->text(), w.importalbum);
+    entry(w.albumPopup, w.addAlbum->text(), w.addAlbum);
+    entry(w.albumPopup, w.albumFromFolder->text(), w.albumFromFolder);
+    w.importInAlbumPopup = entry(w.albumPopup, w.importAlbum->text(), w.importAlbum);
     w.albumPopup->addSeparator();
-    w.N47 = entry(w.albumPopup, w.mediaalbum->text(), w.mediaalbum);
-    w.albumPopup->addAction(w.syncro);
-    w.syncroSeparator = w.albumPopup->addSeparator();
-    w.albumPopup->addAction(w.delalbum);
+    w.mediumInAlbumPopup = entry(w.albumPopup, w.albumFromMedium->text(), w.albumFromMedium);
+    w.albumPopup->addAction(w.folderSync);
+    w.folderSyncSeparator = w.albumPopup->addSeparator();
+    w.albumPopup->addAction(w.deleteAlbum);
     w.albumPopup->addSeparator();
-    w.albumPopup->addAction(w.copyfiles);
+    w.albumPopup->addAction(w.copyFiles);
     w.albumPopup->addSeparator();
-    w.albumPopup->addAction(w.alb_back);
-    w.albumPopup->addAction(w.alb_next);
-    entry(w.albumPopup, w.alb_first->text(), w.alb_first);
-    entry(w.albumPopup, QStringLiteral("一番後へ移動"), w.alb_last);
+    w.albumPopup->addAction(w.moveBack);
+    w.albumPopup->addAction(w.moveForward);
+    entry(w.albumPopup, w.moveToFront->text(), w.moveToFront);
+    entry(w.albumPopup, QStringLiteral("一番後へ移動"), w.moveToEnd);
     w.albumPopup->addSeparator();
-    entry(w.albumPopup, w.albsort->text(), w.albsort);
+    entry(w.albumPopup, w.sortAlbums->text(), w.sortAlbums);
     w.albumPopup->addSeparator();
-    w.albumPopup->addAction(w.chgtitle);
+    w.albumPopup->addAction(w.renameAlbum);
     w.albumPopup->addSeparator();
-    w.albumPopup->addAction(w.chgpic);
-    w.albumPopup->addAction(w.copypic);
+    w.albumPopup->addAction(w.pictureFromFile);
+    w.albumPopup->addAction(w.pictureFromClipboard);
 
-    w.backgroundPopup = new QMenu(&w);
-    w.backgroundPopup->addAction(w.addalbum);
-    entry(w.backgroundPopup, w.folderalbum->text(), w.folderalbum);
-    w.N30 = entry(w.backgroundPopup, w.importalbum->text(), w.importalbum);
+    w.backgroundPopup = new QMenu(&window_);
+    w.backgroundPopup->addAction(w.addAlbum);
+    entry(w.backgroundPopup, w.albumFromFolder->text(), w.albumFromFolder);
+    w.importInBackground = entry(w.backgroundPopup, w.importAlbum->text(), w.importAlbum);
     w.backgroundPopup->addSeparator();
-    entry(w.backgroundPopup, w.albsort->text(), w.albsort);
+    entry(w.backgroundPopup, w.sortAlbums->text(), w.sortAlbums);
 }
 
 void BookMenuBuilder::buildFavouritesMenu() {
-    BookWindow& w = window_;
-    w.favmenu = w.menuBar()->addMenu(QStringLiteral("お気に入り(&B)"));
-    w.favset = w.favmenu->addAction(QStringLiteral("お気に入りの設定"));
-    w.favSeparator = w.favmenu->addSeparator();
+    BookActions& w = a_;
+    w.favouritesMenu = window_.menuBar()->addMenu(QStringLiteral("お気に入り(&B)"));
+    w.chooseFavourite = w.favouritesMenu->addAction(QStringLiteral("お気に入りの設定"));
+    w.favouritesSeparator = w.favouritesMenu->addSeparator();
 }
 
 void BookMenuBuilder::buildOptionsMenu() {
-    BookWindow& w = window_;
-    w.optionsMenu = w.menuBar()->addMenu(QStringLiteral("オプション(&O)"));
+    BookActions& w = a_;
+    w.optionsMenu = window_.menuBar()->addMenu(QStringLiteral("オプション(&O)"));
     w.thumbSizeMenu = w.optionsMenu->addMenu(QStringLiteral("サムネイルサイズ"));
-    auto* sizes = new QActionGroup(&w);
-    w.bigthum = checkItem(w.thumbSizeMenu, QStringLiteral("120 * 90"), true);
-    w.smallthum = checkItem(w.thumbSizeMenu, QStringLiteral("80 * 60"), false);
-    sizes->addAction(w.bigthum);
-    sizes->addAction(w.smallthum);
-    w.bgcolor = w.optionsMenu->addAction(QStringLiteral("背景色"));
-    w.fontcolor = w.optionsMenu->addAction(QStringLiteral("フォント色"));
+    auto* sizes = new QActionGroup(&window_);
+    w.largeCells = checkItem(w.thumbSizeMenu, QStringLiteral("120 * 90"), true);
+    w.smallCells = checkItem(w.thumbSizeMenu, QStringLiteral("80 * 60"), false);
+    sizes->addAction(w.largeCells);
+    sizes->addAction(w.smallCells);
+    w.backgroundColor = w.optionsMenu->addAction(QStringLiteral("背景色"));
+    w.fontColor = w.optionsMenu->addAction(QStringLiteral("フォント色"));
     w.optionsMenu->addSeparator();
-    w.autosaizeitem = checkItem(
+    w.autoHeight = checkItem(
         w.optionsMenu, QStringLiteral("ウィンドウサイズの自動調整」（ただし高さのみ）"), false);
     w.optionsMenu->addSeparator();
-    w.syncauto = checkItem(
+    w.syncFolderAlbums = checkItem(
         w.optionsMenu,
         QStringLiteral("フォルダーからアルバムを作る際、フォルダーとの同期を自動的に設定する"),
         false);
-    w.N57 = checkItem(w.optionsMenu, QStringLiteral("読み込めないファイルは登録しない"), false);
+    w.skipUnreadable =
+        checkItem(w.optionsMenu, QStringLiteral("読み込めないファイルは登録しない"), false);
     w.optionsMenu->addSeparator();
-    w.plselect = w.optionsMenu->addAction(QStringLiteral("他のプレイヤーの指定"));
+    w.otherPlayer = w.optionsMenu->addAction(QStringLiteral("他のプレイヤーの指定"));
     w.optionsMenu->addSeparator();
     w.captureMenu = w.optionsMenu->addMenu(QStringLiteral("キャプチャー画像"));
-    w.N33 = checkItem(w.captureMenu, QStringLiteral("オリジナルサイズ"), true);
-    w.dia = checkItem(w.captureMenu, QStringLiteral("保存時ダイアログを表示しない"), true);
-    w.capdir = w.captureMenu->addAction(QStringLiteral("保存フォルダーの設定"));
-    w.N39 = checkItem(w.optionsMenu, QStringLiteral("動画表示を修正"), false);
-    w.N56 = checkItem(w.optionsMenu, QStringLiteral("旧レンダラー"), false);
+    w.captureOriginalSize = checkItem(w.captureMenu, QStringLiteral("オリジナルサイズ"), true);
+    w.captureSilent =
+        checkItem(w.captureMenu, QStringLiteral("保存時ダイアログを表示しない"), true);
+    w.captureFolder = w.captureMenu->addAction(QStringLiteral("保存フォルダーの設定"));
+    w.fixVideoDisplay = checkItem(w.optionsMenu, QStringLiteral("動画表示を修正"), false);
+    w.oldRenderer = checkItem(w.optionsMenu, QStringLiteral("旧レンダラー"), false);
     w.optionsMenu->addSeparator();
-    w.addext = w.optionsMenu->addAction(QStringLiteral("対応拡張子の追加"));
-    w.addext->setStatusTip(kExtensionHint);
+    w.addExtension = w.optionsMenu->addAction(QStringLiteral("対応拡張子の追加"));
+    w.addExtension->setStatusTip(kExtensionHint);
 }
 
 void BookMenuBuilder::buildToolsAndHelp() {
-    BookWindow& w = window_;
-    w.toolsMenu = w.menuBar()->addMenu(QStringLiteral("ツール(&T)"));
-    w.pelkora = w.toolsMenu->addAction(QStringLiteral("Pelkora"));
-    w.helpMenu = w.menuBar()->addMenu(QStringLiteral("ヘルプ(&H)"));
-    w.helpitem = w.helpMenu->addAction(QStringLiteral("ヘルプの表示"));
+    BookActions& w = a_;
+    w.toolsMenu = window_.menuBar()->addMenu(QStringLiteral("ツール(&T)"));
+    w.siblingTool = w.toolsMenu->addAction(QStringLiteral("Pelkora"));
+    w.helpMenu = window_.menuBar()->addMenu(QStringLiteral("ヘルプ(&H)"));
+    w.help = w.helpMenu->addAction(QStringLiteral("ヘルプの表示"));
     w.versionMenu = w.helpMenu->addMenu(QStringLiteral("バージョン情報(&A)..."));
     w.versionMenu->addAction(QStringLiteral("ver.351"));
 }

@@ -6,7 +6,6 @@
 #include "platform/ProgramStart.h"
 #include "ui/book/BookWindow.h"
 
-#include <QAction>
 #include <QDir>
 #include <QFileInfo>
 
@@ -21,12 +20,7 @@ const QString kExecutableFilter = QStringLiteral("実行ファイル (*)");
 
 BookToolCommands::BookToolCommands(AppState& state, BookWindow& window, DialogService& dialogs,
                                    DocumentOpener& documents)
-    : QObject(&window), state_(state), window_(window), dialogs_(dialogs), documents_(documents) {
-    connect(window_.plselect, &QAction::triggered, this, &BookToolCommands::chooseOtherPlayer);
-    connect(window_.capdir, &QAction::triggered, this, &BookToolCommands::chooseCaptureFolder);
-    connect(window_.pelkora, &QAction::triggered, this, &BookToolCommands::startSiblingTool);
-    connect(window_.helpitem, &QAction::triggered, this, &BookToolCommands::showHelp);
-}
+    : QObject(&window), state_(state), window_(window), dialogs_(dialogs), documents_(documents) {}
 
 void BookToolCommands::chooseOtherPlayer() {
     const QString folder = state_.otherPlayer.isEmpty()

@@ -5,7 +5,6 @@
 #include "core/LibrarySession.h"
 #include "ui/WindowFont.h"
 #include "ui/WindowPlacement.h"
-#include "ui/book/BookMenuBuilder.h"
 
 #include <QCloseEvent>
 #include <QLabel>
@@ -20,13 +19,11 @@ TForm1::TForm1(LibrarySession& session, AppState& state, DialogService& dialogs,
     setWindowTitle(QStringLiteral("Tavimo"));
     setFont(windowFont(12));
     setAcceptDrops(true);
-    BookMenuBuilder(*this).build();
-    connect(FileExit1, &QAction::triggered, this, &QWidget::close);
+    actions_ = BookMenuBuilder::build(*this);
     buildStatusBar();
-    connectOptions();
     buildGrid();
-    N39->setVisible(!state_.rendererFallback);
-    N56->setVisible(!state_.rendererFallback);
+    actions_.fixVideoDisplay->setVisible(!state_.rendererFallback);
+    actions_.oldRenderer->setVisible(!state_.rendererFallback);
     resize(state_.bookWindow.width, state_.bookWindow.height);
     placeAtRightEdge();
     applyBookLoadedItems(); // the items of normal mode, the mode every start begins in
@@ -45,22 +42,14 @@ void BookWindow::buildStatusBar() {
     statusPanels_[1] = second;
 }
 
-void BookWindow::connectOptions() {
-    connect(autosaizeitem, &QAction::toggled, this,
-            [this](bool on) { state_.bookWindow.autoHeight = on; });
-    connect(syncauto, &QAction::toggled, this, [this](bool on) { state_.syncFolderAlbums = on; });
-    connect(N57, &QAction::toggled, this, [this](bool on) { state_.skipUnreadable = on; });
-    connect(N33, &QAction::toggled, this, [this](bool on) { state_.captureOriginalSize = on; });
-    connect(dia, &QAction::toggled, this, [this](bool on) { state_.captureSilent = on; });
-    connect(N39, &QAction::toggled, this, [this](bool on) { state_.fixVideoDisplay = on; });
-    connect(N56, &QAction::toggled, this, [this](bool on) {
-        state_.oldRenderer = on;
-        if (state_.rendererCapable && on)
-            state_.rendererCapable = false;
-        else if (!state_.rendererFallback && !on)
-            state_.rendererCapable = true;
-    });
-    connect(addext, &QAction::triggered, this, &BookWindow::addSupportedExtension);
+// "旧レンダラー": thumbnails and frame capture take the decoder path while it is ticked, and
+// whenever the renderer failed.
+void BookWindow::chooseOldRenderer(bool on) {
+    state_.oldRenderer = on;
+    if (state_.rendererCapable && on)
+        state_.rendererCapable = false;
+    else if (!state_.rendererFallback && !on)
+        state_.rendererCapable = true;
 }
 
 void BookWindow::applySetting(SettingKey key) {
@@ -72,13 +61,13 @@ void BookWindow::applySetting(SettingKey key) {
         placeAtRightEdge();
         break;
     case SettingKey::FormAutosize:
-        autosaizeitem->setChecked(s.autoHeight);
+        actions_.autoHeight->setChecked(s.autoHeight);
         break;
     case SettingKey::ExOld:
-        N56->setChecked(state_.oldRenderer);
+        actions_.oldRenderer->setChecked(state_.oldRenderer);
         break;
     case SettingKey::FormMode:
-        (s.sizeMode == 1 ? smallthum : bigthum)->setChecked(true);
+        (s.sizeMode == 1 ? actions_.smallCells : actions_.largeCells)->setChecked(true);
         applyGridSetting(key);
         break;
     case SettingKey::FormColor:
@@ -86,19 +75,19 @@ void BookWindow::applySetting(SettingKey key) {
         applyGridSetting(key);
         break;
     case SettingKey::ExMixer:
-        N39->setChecked(state_.fixVideoDisplay);
+        actions_.fixVideoDisplay->setChecked(state_.fixVideoDisplay);
         break;
     case SettingKey::ExNoReg:
-        N57->setChecked(state_.skipUnreadable);
+        actions_.skipUnreadable->setChecked(state_.skipUnreadable);
         break;
     case SettingKey::CaptureSilent:
-        dia->setChecked(state_.captureSilent);
+        actions_.captureSilent->setChecked(state_.captureSilent);
         break;
     case SettingKey::CaptureSize:
-        N33->setChecked(state_.captureOriginalSize);
+        actions_.captureOriginalSize->setChecked(state_.captureOriginalSize);
         break;
     case SettingKey::SyncroAuto:
-        syncauto->setChecked(state_.syncFolderAlbums);
+        actions_.syncFolderAlbums->setChecked(state_.syncFolderAlbums);
         break;
     default:
         break;

@@ -1,8 +1,10 @@
 #pragma once
 
 #include "core/BookMenuStates.h"
+#include "core/BookMode.h"
 #include "core/Settings.h"
 #include "ui/WindowNames.h"
+#include "ui/book/BookMenuBuilder.h"
 
 #include <QColor>
 #include <QMainWindow>
@@ -14,18 +16,46 @@ class QLabel;
 namespace tavimo {
 
 struct AppState;
-class LibrarySession;
+class AlbumCopyCommand;
+class AlbumOpener;
+class AlbumsFromFolders;
+class BookAlbumCommands;
+class BookListMenu;
+class BookFileCommands;
+class BookToolCommands;
 class DialogService;
+class FavouritesMenu;
+class LibrarySession;
+class ModeSwitcher;
 class ScrollBox;
 
 // The book window: the main window with the album grid of the current book and the whole menu
-// bar. Menu entries and actions carry the names the rest of the program connects to; an entry
-// whose command is not built yet is present and does nothing.
+// bar. Its menus and actions are made by BookMenuBuilder; what each item does is wired in one
+// table (wire()). An item whose command is not built yet is present and does nothing.
 class TForm1 : public QMainWindow {
     Q_OBJECT
 public:
     TForm1(LibrarySession& session, AppState& state, DialogService& dialogs,
            QWidget* parent = nullptr);
+
+    // The objects that carry out the book window's commands. An item whose object is missing
+    // does nothing, so a test wires only what it drives.
+    struct Commands {
+        BookFileCommands* files = nullptr;
+        BookListMenu* bookList = nullptr;
+        FavouritesMenu* favourites = nullptr;
+        ModeSwitcher* modes = nullptr;
+        AlbumOpener* opener = nullptr;
+        BookAlbumCommands* albums = nullptr;
+        AlbumsFromFolders* fromFolders = nullptr;
+        AlbumCopyCommand* copy = nullptr;
+        BookToolCommands* tools = nullptr;
+        PlayerWindow* player = nullptr; // follows the renderer options
+    };
+    // Connects every menu item, key and option to what it does: the window's own commands and
+    // those of the given objects. Called once, when they are all made.
+    void wire(const Commands& commands);
+    const BookActions& actions() const { return actions_; }
 
     // Runs once when the window closes (close button or "終了(&X)"); closing is never refused.
     void setExitSequence(std::function<void()> exitSequence) {
@@ -46,6 +76,10 @@ public:
     void applyBookLoadedItems();
     // Sets every item that depends on the mode or on an open book.
     void applyMenuStates(const BookMenuStates& states);
+    // Checks the mode's item in the Mode menu.
+    void showMode(BookMode mode);
+    // "開く" on the grid's current album, as a click on it does; nothing while it is disabled.
+    void openCurrentAlbum();
 
     // The album grid, the window's central widget: cell i shows album i of the book.
     ScrollBox* scrollBox = nullptr;
@@ -67,91 +101,6 @@ public:
     // The status bar's panels 0 and 1.
     QLabel* statusPanel(int i) const { return statusPanels_[i == 0 ? 0 : 1]; }
 
-    // Menus and their items, made by BookMenuBuilder.
-    QMenu* fileMenu = nullptr;
-    QMenu* modeMenu = nullptr;
-    QMenu* albumMenu = nullptr;
-    QMenu* favmenu = nullptr;
-    QMenu* optionsMenu = nullptr;
-    QMenu* toolsMenu = nullptr;
-    QMenu* helpMenu = nullptr;
-    QMenu* thumbSizeMenu = nullptr;
-    QMenu* captureMenu = nullptr;
-    QMenu* versionMenu = nullptr;
-    // Popup menus of an album cell and of the empty grid area.
-    QMenu* albumPopup = nullptr;
-    QMenu* backgroundPopup = nullptr;
-
-    // File menu. Book entries go between bookListStart and bookListEnd (both separators).
-    QAction* new_ = nullptr;     // "ブックの新規作成"
-    QAction* N46 = nullptr;      // "メディアからブックを新規作成"
-    QAction* saveItem = nullptr; // "上書き保存(&S)"
-    QAction* bookListStart = nullptr;
-    QAction* bookListEnd = nullptr;
-    QAction* FileExit1 = nullptr; // "終了(&X)"
-    QAction* execbook = nullptr;  // template of the book entries (not in a menu)
-
-    // Mode menu.
-    QAction* i_normal = nullptr;
-    QAction* i_media = nullptr;
-
-    // Album commands. Those with menu entries in several menus are triggered by per-menu
-    // entries, so each entry can be shown, hidden or disabled on its own.
-    QAction* addalbum = nullptr;
-    QAction* importalbum = nullptr; // "アルバムのインポート"
-    QAction* folderalbum = nullptr; // "フォルダー内の動画からアルバムを作成"
-    QAction* mediaalbum = nullptr;  // "メディアからアルバムを作成"
-    QAction* delalbum = nullptr;
-    QAction* alb_edit = nullptr;
-    QAction* alb_play = nullptr;
-    QAction* alb_back = nullptr;
-    QAction* alb_next = nullptr;
-    QAction* alb_first = nullptr; // "一番前へ移動"
-    QAction* alb_last = nullptr;  // "一番後ろへ移動"
-    QAction* albsort = nullptr;   // "ソート"
-    QAction* syncro = nullptr;    // "フォルダーに同期" (album popup, checkable)
-    QAction* copyfiles = nullptr; // "アルバムの全ファイルをコピー"
-    QAction* chgtitle = nullptr;
-    QAction* chgpic = nullptr;
-    QAction* copypic = nullptr;
-    QAction* FileOpen2 = nullptr;
-    QAction* booksave = nullptr;
-    QAction* setnext = nullptr;
-    QAction* setback = nullptr;
-    QAction* seup = nullptr;
-    QAction* setdown = nullptr;
-    // Entries whose visibility depends on the mode.
-    QAction* N23 = nullptr;             // import, album menu
-    QAction* N26 = nullptr;             // import, album popup
-    QAction* N30 = nullptr;             // import, background popup
-    QAction* mediaitem = nullptr;       // from medium, album menu
-    QAction* N47 = nullptr;             // from medium, album popup
-    QAction* syncroSeparator = nullptr; // the album popup's separator after "フォルダーに同期"
-
-    // Favourites menu: items go after favSeparator.
-    QAction* favset = nullptr; // "お気に入りの設定"
-    QAction* favSeparator = nullptr;
-
-    // Options menu.
-    QAction* bigthum = nullptr;
-    QAction* smallthum = nullptr;
-    QAction* bgcolor = nullptr;   // "背景色"
-    QAction* fontcolor = nullptr; // "フォント色"
-    QAction* autosaizeitem = nullptr;
-    QAction* syncauto = nullptr;
-    QAction* N57 = nullptr;      // "読み込めないファイルは登録しない"
-    QAction* plselect = nullptr; // "他のプレイヤーの指定"
-    QAction* N33 = nullptr;      // "オリジナルサイズ"
-    QAction* dia = nullptr;      // "保存時ダイアログを表示しない"
-    QAction* capdir = nullptr;   // "保存フォルダーの設定"
-    QAction* N39 = nullptr;      // "動画表示を修正"
-    QAction* N56 = nullptr;      // "旧レンダラー"
-    QAction* addext = nullptr;   // "対応拡張子の追加"
-
-    // Tools and Help menus.
-    QAction* pelkora = nullptr;
-    QAction* helpitem = nullptr;
-
 public Q_SLOTS:
     // "対応拡張子の追加".
     void addSupportedExtension();
@@ -163,17 +112,18 @@ protected:
     void wheelEvent(QWheelEvent* event) override;
 
 private:
-    void connectOptions();
     void buildStatusBar();
     void buildGrid();
     // The grid's hint while it has no album: create a book first, or add an album.
     void showFirstStep(bool bookOpen);
     void applyGridSetting(SettingKey key);
     std::optional<QColor> askColor();
+    void chooseOldRenderer(bool on);
 
     LibrarySession& session_;
     AppState& state_;
     DialogService& dialogs_;
+    BookActions actions_;
     std::function<void()> exitSequence_;
     bool exited_ = false;
     FolderAlbumCreator folderAlbumCreator_;

@@ -3,16 +3,15 @@
 #include "core/Colors.h"
 #include "core/DialogService.h"
 #include "core/LibrarySession.h"
+#include "ui/WindowPlacement.h"
 #include "ui/book/BookWindow.h"
 #include "ui/grid/GridBinding.h"
 #include "ui/grid/ScrollBox.h"
 
 #include <QAction>
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QHideEvent>
 #include <QMenu>
-#include <QScreen>
 #include <QShowEvent>
 #include <QWheelEvent>
 
@@ -27,15 +26,15 @@ void BookWindow::buildGrid() {
     scrollBox = new ScrollBox(this);
     scrollBox->setObjectName(QStringLiteral("ScrollBox"));
     setCentralWidget(scrollBox);
-    scrollBox->setCellMenu(albumPopup);
-    scrollBox->setBackgroundMenu(backgroundPopup);
+    scrollBox->setCellMenu(actions_.albumPopup);
+    scrollBox->setBackgroundMenu(actions_.backgroundPopup);
     scrollBox->setBackgroundColor(colors::fromStored(state_.bookWindow.color));
     scrollBox->setFontColor(colors::fromStored(state_.bookWindow.fontColor));
     scrollBox->setSizeMode(state_.bookWindow.sizeMode);
 
     new GridBinding(session_.book(), *scrollBox, this);
     // A left click or Enter/Space on an album opens it, as "開く" does.
-    connect(scrollBox, &ScrollBox::cellActivated, this, [this] { alb_edit->trigger(); });
+    connect(scrollBox, &ScrollBox::cellActivated, this, &BookWindow::openCurrentAlbum);
     // Clicking the sync mark ends the album's folder sync.
     connect(scrollBox, &ScrollBox::syncMarkClicked, this, [this](int index) {
         scrollBox->select(index);
@@ -46,26 +45,17 @@ void BookWindow::buildGrid() {
         if (state_.bookWindow.autoHeight)
             fitHeightToGrid();
     });
-    connect(albumPopup, &QMenu::aboutToShow, this, [this] {
+    connect(actions_.albumPopup, &QMenu::aboutToShow, this, [this] {
         const Book& book = session_.book();
         const int current = scrollBox->currentIndex();
         if (!session_.isMediaMode())
-            syncro->setChecked(book.isValidIndex(current) && book.album(current).folderSync);
+            actions_.folderSync->setChecked(book.isValidIndex(current) &&
+                                            book.album(current).folderSync);
     });
+}
 
-    connect(setnext, &QAction::triggered, scrollBox, &ScrollBox::selectNext);
-    connect(setback, &QAction::triggered, scrollBox, &ScrollBox::selectPrevious);
-    connect(seup, &QAction::triggered, scrollBox, &ScrollBox::selectUp);
-    connect(setdown, &QAction::triggered, scrollBox, &ScrollBox::selectDown);
-
-    connect(bigthum, &QAction::triggered, this, [this] { chooseCellSize(kLargeCells); });
-    connect(smallthum, &QAction::triggered, this, [this] { chooseCellSize(kSmallCells); });
-    connect(bgcolor, &QAction::triggered, this, &BookWindow::chooseBackgroundColor);
-    connect(fontcolor, &QAction::triggered, this, &BookWindow::chooseFontColor);
-    connect(autosaizeitem, &QAction::toggled, this, [this](bool on) {
-        if (on)
-            scrollBox->layOut();
-    });
+void BookWindow::openCurrentAlbum() {
+    actions_.openAlbum->trigger();
 }
 
 void BookWindow::applyGridSetting(SettingKey key) {
@@ -79,7 +69,7 @@ void BookWindow::applyGridSetting(SettingKey key) {
 }
 
 void BookWindow::chooseCellSize(int mode) {
-    (mode == kSmallCells ? smallthum : bigthum)->setChecked(true);
+    (mode == kSmallCells ? actions_.smallCells : actions_.largeCells)->setChecked(true);
     if (state_.bookWindow.sizeMode == mode && scrollBox->sizeMode() == mode)
         return;
     state_.bookWindow.sizeMode = mode;
@@ -113,19 +103,11 @@ void BookWindow::chooseFontColor() {
 }
 
 void BookWindow::fitHeightToGrid() {
-    if (fittingHeight_ || scrollBox->count() == 0)
+    // Resizing lays the grid out again, which asks for the height again.
+    if (fittingHeight_)
         return;
-    const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
-    if (!screen)
-        return;
-    // The bottom of the last cell in the grid's own coordinates, not scrolled: the window fits
-    // the whole grid, or the work area when the grid is taller.
-    const int lastBottom = scrollBox->contentBottom();
-    const int outer =
-        std::min(screen->availableGeometry().height(), lastBottom + kWindowExtraHeight);
-    const int frame = frameGeometry().height() - height();
     fittingHeight_ = true;
-    resize(width(), std::max(1, outer - frame));
+    tavimo::fitHeightToGrid(*this, *scrollBox, kWindowExtraHeight);
     fittingHeight_ = false;
 }
 

@@ -16,26 +16,32 @@ void apply(QAction* item, const ItemState& state) {
 } // namespace
 
 void BookWindow::applyMenuStates(const BookMenuStates& states) {
-    for (QAction* item : albumMenu->actions())
+    const BookActions& a = actions_;
+    for (QAction* item : a.albumMenu->actions())
         item->setEnabled(states.albumCommands);
-    for (QAction* item : albumPopup->actions())
+    for (QAction* item : a.albumPopup->actions())
         item->setEnabled(states.albumCommands);
-    for (QAction* action : {delalbum, alb_back, alb_next, booksave, chgtitle, chgpic, alb_edit,
-                            alb_play, copypic, FileOpen2, setnext, setback, seup, setdown})
+    for (QAction* action : {a.deleteAlbum, a.moveBack, a.moveForward, a.saveBook, a.renameAlbum,
+                            a.pictureFromFile, a.openAlbum, a.playAlbum, a.pictureFromClipboard,
+                            a.FileOpen2, a.selectNext, a.selectPrevious, a.selectUp, a.selectDown})
         action->setEnabled(states.albumCommands);
-    saveItem->setEnabled(states.albumCommands);
-    favmenu->menuAction()->setEnabled(states.favourites.enabled);
-    apply(N23, states.importAlbumMenu);
-    apply(N26, states.importAlbumPopup);
-    apply(N30, states.importBackground);
-    apply(mediaitem, states.mediaAlbumMenu);
-    apply(N47, states.mediaAlbumPopup);
-    apply(N46, states.mediaBook);
-    apply(syncro, states.folderSync);
-    syncroSeparator->setVisible(states.folderSync.visible);
+    a.save->setEnabled(states.albumCommands);
+    a.favouritesMenu->menuAction()->setEnabled(states.favourites.enabled);
+    apply(a.importInAlbumMenu, states.importAlbumMenu);
+    apply(a.importInAlbumPopup, states.importAlbumPopup);
+    apply(a.importInBackground, states.importBackground);
+    apply(a.mediumInAlbumMenu, states.mediaAlbumMenu);
+    apply(a.mediumInAlbumPopup, states.mediaAlbumPopup);
+    apply(a.bookFromMedium, states.mediaBook);
+    apply(a.folderSync, states.folderSync);
+    a.folderSyncSeparator->setVisible(states.folderSync.visible);
     // The shared commands behind the entries: an entry runs its command only while it is enabled.
-    importalbum->setEnabled(states.importBackground.enabled);
-    mediaalbum->setEnabled(states.mediaAlbumMenu.enabled);
+    a.importAlbum->setEnabled(states.importBackground.enabled);
+    a.albumFromMedium->setEnabled(states.mediaAlbumMenu.enabled);
+}
+
+void BookWindow::showMode(BookMode mode) {
+    (mode == BookMode::Media ? actions_.mediaMode : actions_.normalMode)->setChecked(true);
 }
 
 void BookWindow::applyNoBookState() {

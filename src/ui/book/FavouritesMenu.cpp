@@ -16,10 +16,9 @@
 namespace tavimo {
 
 FavouritesMenu::FavouritesMenu(LibrarySession& session, AppState& state, BookWindow& window,
-                               BookListMenu& bookList)
+                               BookListMenu& bookList, QMenu& menu)
     : QObject(&window), session_(session), state_(state), window_(window), bookList_(bookList),
-      dialogs_(session.dialogs()) {
-    connect(window_.favset, &QAction::triggered, this, &FavouritesMenu::chooseFavourite);
+      menu_(menu), dialogs_(session.dialogs()) {
     // Every change of the book's rows may rename, add, remove or reorder albums.
     const Book* book = &session_.book();
     connect(book, &Book::rowsInserted, this, &FavouritesMenu::followCurrentBook);
@@ -30,7 +29,7 @@ FavouritesMenu::FavouritesMenu(LibrarySession& session, AppState& state, BookWin
     connect(book, &Book::dataChanged, this, &FavouritesMenu::followCurrentBook);
     // Before another book replaces the rows, what is due is taken from them.
     connect(book, &Book::modelAboutToBeReset, this, &FavouritesMenu::applyDueChanges);
-    connect(window_.favmenu, &QMenu::aboutToShow, this, &FavouritesMenu::applyDueChanges);
+    connect(&menu_, &QMenu::aboutToShow, this, &FavouritesMenu::applyDueChanges);
 }
 
 const QStringList& FavouritesMenu::albumNames() {
@@ -46,7 +45,7 @@ void FavouritesMenu::fill(const QStringList& names) {
         if (name.isEmpty())
             continue;
         auto* item = new QAction(literalMenuText(name), this);
-        window_.favmenu->addAction(item);
+        menu_.addAction(item);
         connect(item, &QAction::triggered, this, [this, name] { openAlbum(name); });
         items_.append(item);
         names_.append(name);
@@ -135,7 +134,7 @@ void FavouritesMenu::openAlbum(const QString& name) {
     if (index < 0)
         return;
     window_.scrollBox->select(index);
-    window_.alb_edit->trigger();
+    window_.openCurrentAlbum();
 }
 
 } // namespace tavimo

@@ -7,6 +7,7 @@
 #include <QStringList>
 
 class QAction;
+class QMenu;
 
 namespace tavimo {
 
@@ -21,8 +22,9 @@ class LibrarySession;
 class FavouritesMenu final : public QObject {
     Q_OBJECT
 public:
+    // The album items go at the end of menu.
     FavouritesMenu(LibrarySession& session, AppState& state, BookWindow& window,
-                   BookListMenu& bookList);
+                   BookListMenu& bookList, QMenu& menu);
 
     // Lists the favourite book's albums: from the rows when it is the open book, else from its
     // book file. A favourite whose book file is missing is reported and the menu stays as it
@@ -47,6 +49,7 @@ private:
     AppState& state_;
     BookWindow& window_;
     BookListMenu& bookList_;
+    QMenu& menu_;
     DialogService& dialogs_;
     QStringList names_;
     QList<QAction*> items_;

@@ -7,31 +7,21 @@
 #include "ui/book/BookWindow.h"
 #include "ui/grid/ScrollBox.h"
 
-#include <QAction>
-
 namespace tavimo {
 
 ModeSwitcher::ModeSwitcher(LibrarySession& session, AppState& state, BookWindow& window,
                            BookFileCommands& bookFileCommands)
     : QObject(&window), session_(session), state_(state), window_(window),
-      bookFileCommands_(bookFileCommands) {
-    connect(window_.i_normal, &QAction::triggered, this, [this] { switchTo(BookMode::Normal); });
-    connect(window_.i_media, &QAction::triggered, this, [this] { switchTo(BookMode::Media); });
-}
+      bookFileCommands_(bookFileCommands) {}
 
 void ModeSwitcher::switchTo(BookMode mode) {
     const bool media = mode == BookMode::Media;
-    if (session_.mode() == mode) {
-        (media ? window_.i_media : window_.i_normal)->setChecked(true);
-        return;
-    }
     // Everything of the book shown is written before it goes; when that fails and the user
-    // chooses to stay, the mode stays too.
-    if (!session_.switchMode(mode)) {
-        (media ? window_.i_normal : window_.i_media)->setChecked(true);
+    // chooses to stay, the mode stays too. The Mode menu shows the mode there is.
+    const bool changed = session_.mode() != mode && session_.switchMode(mode);
+    window_.showMode(session_.mode());
+    if (!changed)
         return;
-    }
-    (media ? window_.i_media : window_.i_normal)->setChecked(true);
     if (buildBookList_)
         buildBookList_();
 

@@ -1,6 +1,6 @@
 #include "ui/player/GlVideoView.h"
 
-#include "media/PlayerEngine.h"
+#include "media/MpvPlayer.h"
 
 #include <QOpenGLContext>
 #include <QOpenGLFramebufferObject>
@@ -19,11 +19,10 @@ void* procAddress(void*, const char* name) {
 
 } // namespace
 
-GlVideoView::GlVideoView(media::PlayerEngine& engine, QWidget* parent)
-    : QOpenGLWidget(parent), engine_(engine) {
-    connect(&engine_, &media::PlayerEngine::aboutToShutDown, this, &GlVideoView::contextGoing);
-    connect(&engine_, &media::PlayerEngine::destinationChanged, this,
-            qOverload<>(&GlVideoView::update));
+GlVideoView::GlVideoView(media::MpvPlayer& mpv, QWidget* parent)
+    : QOpenGLWidget(parent), mpv_(mpv) {
+    connect(&mpv_, &media::MpvPlayer::aboutToShutDown, this, &GlVideoView::contextGoing);
+    connect(&mpv_, &media::MpvPlayer::pictureRectChanged, this, qOverload<>(&GlVideoView::update));
 }
 
 GlVideoView::~GlVideoView() {
@@ -58,14 +57,14 @@ void GlVideoView::initializeGL() {
     disconnect(contextWatch_);
     contextWatch_ =
         connect(context(), &QOpenGLContext::aboutToBeDestroyed, this, &GlVideoView::contextGoing);
-    if (detached_ || !engine_.handle())
+    if (detached_ || !mpv_.handle())
         return;
     mpv_opengl_init_params init{&procAddress, nullptr};
     char api[] = MPV_RENDER_API_TYPE_OPENGL;
     mpv_render_param params[] = {{MPV_RENDER_PARAM_API_TYPE, api},
                                  {MPV_RENDER_PARAM_OPENGL_INIT_PARAMS, &init},
                                  {MPV_RENDER_PARAM_INVALID, nullptr}};
-    if (mpv_render_context_create(&context_, engine_.handle(), params) < 0) {
+    if (mpv_render_context_create(&context_, mpv_.handle(), params) < 0) {
         context_ = nullptr;
         QMetaObject::invokeMethod(this, &GlVideoView::failed, Qt::QueuedConnection);
         return;
@@ -92,10 +91,10 @@ void GlVideoView::paintGL() {
     gl->glClear(GL_COLOR_BUFFER_BIT);
     if (!context_)
         return;
-    // libmpv fills whatever framebuffer it is given: it draws into one of the destination's
+    // libmpv fills whatever framebuffer it is given: it draws into one of the picture rectangle's
     // size, which is then copied into place.
     const qreal ratio = devicePixelRatioF();
-    const QRect dest = engine_.destinationRect().isEmpty() ? rect() : engine_.destinationRect();
+    const QRect dest = mpv_.pictureRect().isEmpty() ? rect() : mpv_.pictureRect();
     const QRect target(QPoint(qRound(dest.x() * ratio), qRound(dest.y() * ratio)),
                        QSize(qRound(dest.width() * ratio), qRound(dest.height() * ratio)));
     if (target.isEmpty())

@@ -9,17 +9,17 @@ class QOpenGLFramebufferObject;
 struct mpv_render_context;
 
 namespace tavimo::media {
-class PlayerEngine;
+class MpvPlayer;
 }
 
 namespace tavimo::ui {
 
-// libmpv's OpenGL renderer in a QOpenGLWidget. The picture is drawn at the engine's
-// destination rectangle; the rest is black.
+// libmpv's OpenGL renderer in a QOpenGLWidget. The picture is drawn at the player's
+// picture rectangle; the rest is black.
 class GlVideoView : public QOpenGLWidget {
     Q_OBJECT
 public:
-    GlVideoView(media::PlayerEngine& engine, QWidget* parent);
+    GlVideoView(media::MpvPlayer& mpv, QWidget* parent);
     ~GlVideoView() override;
 
     // Frees libmpv's render context now, for good, so that another view can make one while
@@ -39,12 +39,12 @@ private:
     void contextGoing(); // frees the render context with the OpenGL context current
     void release();
 
-    media::PlayerEngine& engine_;
+    media::MpvPlayer& mpv_;
     mpv_render_context* context_ = nullptr;
     std::atomic<bool> queued_{false};
     bool detached_ = false;
     QMetaObject::Connection contextWatch_;
-    std::unique_ptr<QOpenGLFramebufferObject> picture_; // the destination's size
+    std::unique_ptr<QOpenGLFramebufferObject> picture_; // the picture rectangle's size
 };
 
 } // namespace tavimo::ui

@@ -7,8 +7,9 @@
 #include "core/LibrarySession.h"
 #include "core/Playback.h"
 #include "media/FrameGrabber.h"
-#include "media/PlayerEngine.h"
+#include "media/MpvPlayer.h"
 #include "ui/album/AlbumWindow.h"
+#include "ui/album/PictureCommands.h"
 #include "ui/player/PlayerMenu.h"
 #include "ui/player/PlayerWindow.h"
 #include "ui/player/VideoSurface.h"
@@ -26,12 +27,7 @@ PlayerCapture::PlayerCapture(AlbumWindow& album, PlayerWindow& player, AppState&
                              DialogService& dialogs)
     : QObject(&player), album_(album), player_(player), state_(state), dialogs_(dialogs) {
     decoding_.setMaxThreadCount(1);
-    PlayerMenu& menu = player_.menu();
-    connect(menu.copy, &QAction::triggered, this, &PlayerCapture::copy);
-    connect(menu.savePicture, &QAction::triggered, this, &PlayerCapture::save);
-    connect(menu.setThumbnail, &QAction::triggered, this, &PlayerCapture::setAsThumbnail);
-    // The window sets the bookmark on this action first (it connected earlier).
-    connect(menu.bookmarkAndPicture, &QAction::triggered, this, &PlayerCapture::setAsThumbnail);
+    player_.attachCapture(this);
 }
 
 PlayerCapture::~PlayerCapture() {
@@ -53,20 +49,20 @@ void PlayerCapture::setAsThumbnail() {
 void PlayerCapture::start(Use use) {
     if (capturing_)
         return;
-    media::PlayerEngine& engine = player_.engine();
+    media::MpvPlayer& mpv = player_.mpv();
     Request request;
     request.use = use;
     request.index = player_.playback().index();
     request.row = album_.album().rowId(request.index);
-    request.path = engine.path();
-    if (engine.state() == media::PlayerEngine::Playing && !player_.playback().isOpening()) {
+    request.path = mpv.path();
+    if (mpv.state() == media::MpvPlayer::Playing && !player_.playback().isOpening()) {
         player_.playback().pause();
         request.resume = true;
     }
     capturing_ = true;
     if (state_.rendererCapable) {
-        const QSize own = capture::ownPictureSize(QSize(engine.videoWidth(), engine.videoHeight()),
-                                                  engine.sourceRect());
+        const QSize own =
+            capture::ownPictureSize(QSize(mpv.videoWidth(), mpv.videoHeight()), mpv.cropRect());
         taken(request, capture::fromShownPicture(shownPicture(), own, state_.captureOriginalSize));
     } else {
         decode(request);
@@ -74,10 +70,10 @@ void PlayerCapture::start(Use use) {
 }
 
 QImage PlayerCapture::shownPicture() const {
-    const media::PlayerEngine& engine = player_.engine();
-    const QRect shown = engine.destinationRect();
-    if (!engine.isActive() || engine.state() == media::PlayerEngine::Uninitialised ||
-        engine.isOpening() || !engine.facts().firstVideo() || shown.isEmpty())
+    const media::MpvPlayer& mpv = player_.mpv();
+    const QRect shown = mpv.pictureRect();
+    if (!mpv.isActive() || mpv.state() == media::MpvPlayer::Inactive || mpv.isLoading() ||
+        !mpv.facts().firstVideo() || shown.isEmpty())
         return {};
     ui::VideoSurface& surface = player_.videoSurface();
     if (!surface.rect().contains(shown))
@@ -86,15 +82,15 @@ QImage PlayerCapture::shownPicture() const {
 }
 
 void PlayerCapture::decode(const Request& request) {
-    const media::PlayerEngine& engine = player_.engine();
-    const QRect shown = engine.destinationRect();
+    const media::MpvPlayer& mpv = player_.mpv();
+    const QRect shown = mpv.pictureRect();
     qint64 current = 0, stop = 0;
-    if (!engine.isActive() || engine.isOpening() || !engine.facts().firstVideo() ||
-        shown.isEmpty() || !engine.positions(&current, &stop)) {
+    if (!mpv.isActive() || mpv.isLoading() || !mpv.facts().firstVideo() || shown.isEmpty() ||
+        !mpv.position(&current, &stop)) {
         taken(request, {});
         return;
     }
-    const QRect crop = engine.sourceRect();
+    const QRect crop = mpv.cropRect();
     const bool originalSize = state_.captureOriginalSize;
     decoding_.start([this, request, current, crop, shown, originalSize] {
         media::FrameGrabber grabber;
@@ -122,9 +118,8 @@ void PlayerCapture::taken(const Request& request, const QImage& picture) {
     }
     capturing_ = false;
     // Play on only the video that was paused here, if nothing else has moved it meanwhile.
-    media::PlayerEngine& engine = player_.engine();
-    if (request.resume && engine.path() == request.path &&
-        engine.state() == media::PlayerEngine::Paused)
+    media::MpvPlayer& mpv = player_.mpv();
+    if (request.resume && mpv.path() == request.path && mpv.state() == media::MpvPlayer::Paused)
         player_.playback().play();
     Q_EMIT finished(picture);
 }
@@ -133,18 +128,17 @@ void PlayerCapture::saveFile(const QImage& picture) {
     const QString name = names_.next(QDateTime::currentDateTime());
     const QString folder =
         capture::captureFolderOr(state_.captureFolder, state_.libraryFolderPlain());
-    QString path;
-    if (state_.captureSilent) {
-        path = QDir(folder).filePath(name);
-    } else {
+    capture::SaveTarget target{QDir(folder).filePath(name), capture::PictureFormat::Bmp};
+    if (!state_.captureSilent) {
+        QString filter;
         const auto chosen =
-            dialogs_.saveFile(QString(), folder, name, QStringLiteral("ビットマップ (*.bmp)"));
+            dialogs_.saveFile(QString(), folder, name, capture::saveDialogFilter(), &filter);
         if (!chosen)
             return;
-        path = capture::withBmpExtension(*chosen);
-        state_.captureFolder = QFileInfo(path).absolutePath();
+        target = capture::saveTarget(*chosen, filter);
+        state_.captureFolder = QFileInfo(target.path).absolutePath();
     }
-    const WriteResult written = capture::saveBmp24(path, picture);
+    const WriteResult written = capture::savePicture(target.path, picture, target.format);
     if (!written)
         dialogs_.message(written.message(), DialogService::Buttons::Ok, DialogService::Icon::Error);
 }
@@ -157,12 +151,8 @@ void PlayerCapture::makeThumbnail(const Request& request) {
         return;
     if (album_.currentVideo() != index)
         album_.setCurrentVideo(index);
-    // The command is off while the player shows; it is let through for this one call.
-    QAction* fromClipboard = album_.clippic;
-    const bool wasEnabled = fromClipboard->isEnabled();
-    fromClipboard->setEnabled(true);
-    fromClipboard->trigger();
-    fromClipboard->setEnabled(wasEnabled);
+    // The album window's command, though its menu item is off while the player shows.
+    album_.pictureCommands().pictureFromClipboard();
 }
 
 } // namespace tavimo

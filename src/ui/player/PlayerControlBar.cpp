@@ -26,7 +26,7 @@ void paint(QWidget* widget, QPalette::ColorRole role, const QColor& color) {
 
 } // namespace
 
-PlayerControlBar::PlayerControlBar(media::PlayerEngine& engine, QWidget* parent) : QWidget(parent) {
+PlayerControlBar::PlayerControlBar(media::MpvPlayer& mpv, QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("ControlBar"));
     setFixedHeight(kHeight);
     setAutoFillBackground(true);
@@ -50,7 +50,7 @@ PlayerControlBar::PlayerControlBar(media::PlayerEngine& engine, QWidget* parent)
     frameForwardButton =
         button("FrameForwardButton", 170, icon(QStyle::SP_ArrowRight), QStringLiteral("コマ送り"));
 
-    seekBar = new SeekBar(engine, this);
+    seekBar = new SeekBar(mpv, this);
     seekBar->setObjectName(QStringLiteral("SeekBar"));
 
     infoPanel = new QWidget(this);

@@ -9,7 +9,7 @@ class QSlider;
 class QToolButton;
 
 namespace tavimo::media {
-class PlayerEngine;
+class MpvPlayer;
 }
 
 namespace tavimo {
@@ -22,7 +22,7 @@ class PlayerControlBar : public QWidget {
 public:
     static constexpr int kHeight = 60;
 
-    PlayerControlBar(media::PlayerEngine& engine, QWidget* parent);
+    PlayerControlBar(media::MpvPlayer& mpv, QWidget* parent);
 
     // Places what depends on the window's outer width w.
     void layOut(int w);

@@ -2,7 +2,7 @@
 
 #include "core/AppState.h"
 #include "media/DisplayOptions.h"
-#include "media/PlayerEngine.h"
+#include "media/MpvPlayer.h"
 #include "media/StreamDescription.h"
 #include "ui/player/PlayerControlBar.h"
 #include "ui/player/PlayerMenu.h"
@@ -29,19 +29,19 @@ constexpr int kCropStep = 16;                      // rows per "上下をカッ�
 
 } // namespace
 
-PlayerDisplayCommands::PlayerDisplayCommands(QMainWindow& window, media::PlayerEngine& engine,
-                                             media::DisplayOptions& options, PlayerMenu& menu,
+PlayerDisplayCommands::PlayerDisplayCommands(QMainWindow& window, media::MpvPlayer& mpv,
+                                             media::DisplayOptions& options,
+                                             const PlayerActions& actions,
                                              PlayerControlBar& controls, ui::VideoSurface& surface,
                                              AppState& state)
-    : QObject(&window), window_(window), engine_(engine), options_(options), menu_(menu),
+    : QObject(&window), window_(window), mpv_(mpv), options_(options), actions_(actions),
       controls_(controls), surface_(surface), state_(state) {
-    connectMenu();
     showMute(options_.isMuted());
     connect(&options_, &media::DisplayOptions::muteChanged, this, &PlayerDisplayCommands::showMute);
     connect(controls_.volumeBar, &QSlider::valueChanged, &options_,
             &media::DisplayOptions::setVolumeValue);
     // A slider moved while nothing played goes back to the volume in use.
-    connect(&engine_, &media::PlayerEngine::activated, this,
+    connect(&mpv_, &media::MpvPlayer::activated, this,
             [this] { controls_.volumeBar->setValue(options_.volumeValue()); });
     window_.installEventFilter(this);
     volumeBar_ = controls_.volumeBar;
@@ -50,32 +50,25 @@ PlayerDisplayCommands::PlayerDisplayCommands(QMainWindow& window, media::PlayerE
     muteImage_->installEventFilter(this);
 }
 
-void PlayerDisplayCommands::connectMenu() {
-    for (int i = 0; i < menu_.aspectItems.size(); ++i)
-        connect(menu_.aspectItems.at(i), &QAction::triggered, this, [this, i] {
-            if (options_.chooseAspect(i))
-                state_.player.aspect = i;
-        });
-    for (int i = 0; i < menu_.cropItems.size(); ++i)
-        connect(menu_.cropItems.at(i), &QAction::triggered, this, [this, i] {
-            options_.chooseCrop(i * kCropStep);
-            checkCrop(); // nothing open: the check stays where the crop is
-        });
-    for (int i = 0; i < menu_.speedItems.size() && i < int(std::size(kRates)); ++i)
-        connect(menu_.speedItems.at(i), &QAction::triggered, this,
-                [this, i] { options_.chooseSpeed(kRates[i]); });
-    const auto audio = [this](QAction* item, int number) {
-        connect(item, &QAction::triggered, this, [this, number] {
-            options_.selectAudioStream(number);
-            menu_.audio1->setChecked(options_.audioStream() == 1);
-            menu_.audio2->setChecked(options_.audioStream() == 2);
-        });
-    };
-    audio(menu_.audio1, 1);
-    audio(menu_.audio2, 2);
-    connect(menu_.mute, &QAction::triggered, &options_, &media::DisplayOptions::toggleMute);
-    connect(menu_.fullScreen, &QAction::triggered, this, &PlayerDisplayCommands::fullScreen);
-    connect(menu_.windowed, &QAction::triggered, this, &PlayerDisplayCommands::windowed);
+void PlayerDisplayCommands::chooseAspect(int item) {
+    if (options_.chooseAspect(item))
+        state_.player.aspect = item;
+}
+
+void PlayerDisplayCommands::chooseCrop(int item) {
+    options_.chooseCrop(item * kCropStep);
+    checkCrop(); // nothing open: the check stays where the crop is
+}
+
+void PlayerDisplayCommands::chooseSpeed(int item) {
+    if (item >= 0 && item < int(std::size(kRates)))
+        options_.chooseSpeed(kRates[item]);
+}
+
+void PlayerDisplayCommands::chooseAudio(int number) {
+    options_.selectAudioStream(number);
+    actions_.audio1->setChecked(options_.audioStream() == 1);
+    actions_.audio2->setChecked(options_.audioStream() == 2);
 }
 
 QPixmap PlayerDisplayCommands::mutePicture(int index) {
@@ -108,8 +101,8 @@ void PlayerDisplayCommands::showMute(bool muted) {
 
 void PlayerDisplayCommands::checkCrop() {
     const int item = options_.crop() / kCropStep;
-    if (item >= 0 && item < menu_.cropItems.size())
-        menu_.cropItems.at(item)->setChecked(true);
+    if (item >= 0 && item < actions_.cropItems.size())
+        actions_.cropItems.at(item)->setChecked(true);
 }
 
 void PlayerDisplayCommands::fullScreen() {
@@ -159,26 +152,26 @@ void PlayerDisplayCommands::videoOpened() {
     if (fullScreen_)
         options_.setBox(window_.screen()->size());
     options_.videoOpened();
-    const QString description = media::streamDescription(engine_.facts());
+    const QString description = media::streamDescription(mpv_.facts());
     controls_.titleLabel->setToolTip(description);
     controls_.infoPanel->setToolTip(description);
     const bool two = options_.audioStreams() == 2;
-    menu_.audioMenu->setVisible(two);
-    menu_.audio1->setChecked(two);
-    menu_.audio2->setChecked(false);
+    actions_.audioMenu->setVisible(two);
+    actions_.audio1->setChecked(two);
+    actions_.audio2->setChecked(false);
 }
 
 void PlayerDisplayCommands::applyAspectSetting() {
     options_.setAspectChoice(state_.player.aspect);
     const int choice = state_.player.aspect;
-    if (choice >= 0 && choice < menu_.aspectItems.size()) {
-        menu_.aspectItems.at(choice)->setChecked(true);
+    if (choice >= 0 && choice < actions_.aspectItems.size()) {
+        actions_.aspectItems.at(choice)->setChecked(true);
         return;
     }
     // A choice the menu does not have is kept, with no item checked.
-    QActionGroup* group = menu_.aspectItems.first()->actionGroup();
+    QActionGroup* group = actions_.aspectItems.first()->actionGroup();
     group->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
-    for (QAction* item : menu_.aspectItems)
+    for (QAction* item : actions_.aspectItems)
         item->setChecked(false);
     group->setExclusionPolicy(QActionGroup::ExclusionPolicy::Exclusive);
 }

@@ -9,28 +9,35 @@ namespace tavimo {
 
 struct AppState;
 class PlayerControlBar;
-struct PlayerMenu;
+struct PlayerActions;
 namespace media {
 class DisplayOptions;
-class PlayerEngine;
+class MpvPlayer;
 } // namespace media
 namespace ui {
 class VideoSurface;
 }
 
 // The player's display commands: the aspect, crop and speed submenus, "Audio1"/"Audio2",
-// full screen and back, mute (M and the mute picture), the volume slider and the mouse wheel,
-// and the renderer options of the book window as they change the video surface. It forwards
-// them to the display options and shows what those hold.
+// full screen and back, the mute picture, the volume slider and the mouse wheel, and the
+// renderer options of the book window as they change the video surface. It forwards them to
+// the display options and shows what those hold (checked items, the mute picture).
 class PlayerDisplayCommands : public QObject {
     Q_OBJECT
 public:
-    PlayerDisplayCommands(QMainWindow& window, media::PlayerEngine& engine,
-                          media::DisplayOptions& options, PlayerMenu& menu,
+    PlayerDisplayCommands(QMainWindow& window, media::MpvPlayer& mpv,
+                          media::DisplayOptions& options, const PlayerActions& actions,
                           PlayerControlBar& controls, ui::VideoSurface& surface, AppState& state);
 
     // The mute picture's two states: 0 sound, 1 muted.
     static QPixmap mutePicture(int index);
+
+    // The items of "アスペクト比", "上下をカット" and "再生速度" by their place in the submenu,
+    // and "Audio1" or "Audio2".
+    void chooseAspect(int item);
+    void chooseCrop(int item);
+    void chooseSpeed(int item);
+    void chooseAudio(int number);
 
     // "フルスクリーン": the video fills the screen; "ウィンドウ表示": back to the window as it was
     // (maximised or not), or, outside full screen, the player closes.
@@ -56,15 +63,14 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void connectMenu();
     void showMute(bool muted);
     void checkCrop();
     void wheel(int angleDelta);
 
     QMainWindow& window_;
-    media::PlayerEngine& engine_;
+    media::MpvPlayer& mpv_;
     media::DisplayOptions& options_;
-    PlayerMenu& menu_;
+    const PlayerActions& actions_;
     PlayerControlBar& controls_;
     ui::VideoSurface& surface_;
     AppState& state_;

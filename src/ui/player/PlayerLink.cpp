@@ -13,8 +13,6 @@ namespace tavimo {
 
 PlayerLink::PlayerLink(AlbumWindow& album, PlayerWindow& player)
     : QObject(&player), album_(album), player_(player) {
-    connect(album_.a_play, &QAction::triggered, this, &PlayerLink::play);
-    connect(album_.a_autoplay, &QAction::triggered, this, &PlayerLink::playOn);
     // A cell pressed while a video plays stops it; the release (or Enter) plays the cell.
     connect(album_.grid(), &ScrollBox::cellPressed, this, [this](int, Qt::MouseButton button) {
         if (button == Qt::LeftButton)
@@ -28,8 +26,9 @@ PlayerLink::PlayerLink(AlbumWindow& album, PlayerWindow& player)
         album_.disableEditing();
         // Bookmarks and pictures of a read-only album would never be saved.
         const bool writable = !album_.session().albumReadOnly();
-        PlayerMenu& menu = player_.menu();
-        for (QAction* edit : {menu.setBookmark, menu.bookmarkAndPicture, menu.setThumbnail})
+        const PlayerActions& actions = player_.playerActions();
+        for (QAction* edit :
+             {actions.setBookmark, actions.bookmarkAndPicture, actions.setThumbnail})
             edit->setEnabled(writable);
     });
     connect(&player_, &PlayerWindow::hidden, this, [this] {

@@ -33,80 +33,82 @@ QList<QAction*> radioItems(QMenu* menu, const QStringList& captions) {
 
 } // namespace
 
-PlayerMenu::PlayerMenu(QWidget& window) {
+PlayerActions buildPlayerMenu(QWidget& window) {
+    PlayerActions a;
     const auto key = [](Qt::Key k, Qt::KeyboardModifiers m = {}) {
         return QKeySequence(QKeyCombination(m, k));
     };
-    continuous = command(window, QStringLiteral("連続再生"), key(Qt::Key_A));
-    play = command(window, QStringLiteral("再生"), key(Qt::Key_P));
-    pause = command(window, QStringLiteral("一時停止"), key(Qt::Key_Z));
-    rewind = command(window, QStringLiteral("巻き戻し"), key(Qt::Key_R));
-    previous = command(window, QStringLiteral("前へ"), key(Qt::Key_B));
-    next = command(window, QStringLiteral("次へ"), key(Qt::Key_N));
-    back1 = command(window, QStringLiteral("1分前へ"), key(Qt::Key_Left));
-    back10 = command(window, QStringLiteral("10分前へ"), key(Qt::Key_Left, Qt::ControlModifier));
-    forward1 = command(window, QStringLiteral("1分後へ"), key(Qt::Key_Right));
-    forward10 =
+    a.continuous = command(window, QStringLiteral("連続再生"), key(Qt::Key_A));
+    a.play = command(window, QStringLiteral("再生"), key(Qt::Key_P));
+    a.pause = command(window, QStringLiteral("一時停止"), key(Qt::Key_Z));
+    a.rewind = command(window, QStringLiteral("巻き戻し"), key(Qt::Key_R));
+    a.previous = command(window, QStringLiteral("前へ"), key(Qt::Key_B));
+    a.next = command(window, QStringLiteral("次へ"), key(Qt::Key_N));
+    a.back1 = command(window, QStringLiteral("1分前へ"), key(Qt::Key_Left));
+    a.back10 = command(window, QStringLiteral("10分前へ"), key(Qt::Key_Left, Qt::ControlModifier));
+    a.forward1 = command(window, QStringLiteral("1分後へ"), key(Qt::Key_Right));
+    a.forward10 =
         command(window, QStringLiteral("10分後へ"), key(Qt::Key_Right, Qt::ControlModifier));
-    bookmarkAndPicture =
+    a.bookmarkAndPicture =
         command(window, QStringLiteral("ブックマークとサムネイルを設定"), key(Qt::Key_F3));
-    setBookmark = command(window, QStringLiteral("ブックマークを設定"), key(Qt::Key_F1));
-    goToBookmark = command(window, QStringLiteral("ブックマークに移動"), key(Qt::Key_F2));
-    fromBookmark = command(window, QStringLiteral("常にブックマークから再生"));
-    fromBookmark->setCheckable(true);
-    copy = command(window, QStringLiteral("コピー"), key(Qt::Key_C, Qt::ControlModifier));
-    savePicture =
+    a.setBookmark = command(window, QStringLiteral("ブックマークを設定"), key(Qt::Key_F1));
+    a.goToBookmark = command(window, QStringLiteral("ブックマークに移動"), key(Qt::Key_F2));
+    a.fromBookmark = command(window, QStringLiteral("常にブックマークから再生"));
+    a.fromBookmark->setCheckable(true);
+    a.copy = command(window, QStringLiteral("コピー"), key(Qt::Key_C, Qt::ControlModifier));
+    a.savePicture =
         command(window, QStringLiteral("画像を保存"), key(Qt::Key_S, Qt::ControlModifier));
-    setThumbnail = command(window, QStringLiteral("この画像をサムネイルに設定"),
-                           key(Qt::Key_T, Qt::ControlModifier));
-    fullScreen = command(window, QStringLiteral("フルスクリーン"), key(Qt::Key_F));
-    windowed = command(window, QStringLiteral("ウィンドウ表示"), key(Qt::Key_Escape));
-    close = command(window, QStringLiteral("閉じる"), key(Qt::Key_X, Qt::AltModifier));
-    stop = command(window, QString(), key(Qt::Key_S));
-    mute = command(window, QString(), key(Qt::Key_M));
+    a.setThumbnail = command(window, QStringLiteral("この画像をサムネイルに設定"),
+                             key(Qt::Key_T, Qt::ControlModifier));
+    a.fullScreen = command(window, QStringLiteral("フルスクリーン"), key(Qt::Key_F));
+    a.windowed = command(window, QStringLiteral("ウィンドウ表示"), key(Qt::Key_Escape));
+    a.close = command(window, QStringLiteral("閉じる"), key(Qt::Key_X, Qt::AltModifier));
+    a.stop = command(window, QString(), key(Qt::Key_S));
+    a.mute = command(window, QString(), key(Qt::Key_M));
 
-    menu = new QMenu(&window);
-    menu->setObjectName(QStringLiteral("PopupMenu1"));
-    menu->addActions({continuous, play, pause, rewind, previous, next});
-    menu->addSeparator();
-    menu->addActions({back1, back10, forward1, forward10});
-    menu->addSeparator();
-    audio = new QMenu(QStringLiteral("Audio"), menu);
-    audio1 = audio->addAction(QStringLiteral("Audio1"));
-    audio2 = audio->addAction(QStringLiteral("Audio2"));
-    audio1->setCheckable(true);
-    audio2->setCheckable(true);
-    audioMenu = menu->addMenu(audio);
-    audioMenu->setVisible(false);
-    menu->addSeparator();
-    menu->addAction(bookmarkAndPicture);
-    menu->addSeparator();
-    menu->addActions({setBookmark, goToBookmark});
-    menu->addSeparator();
-    menu->addAction(fromBookmark);
-    menu->addSeparator();
-    menu->addActions({copy, savePicture, setThumbnail});
-    menu->addSeparator();
-    menu->addActions({fullScreen, windowed});
-    menu->addSeparator();
-    aspect = menu->addMenu(QStringLiteral("アスペクト比"));
-    aspectItems = radioItems(aspect, {QStringLiteral("オリジナル"), QStringLiteral("16 : 9"),
-                                      QStringLiteral("720 : 480"), QStringLiteral("704 : 480"),
-                                      QStringLiteral("640 : 480"),
-                                      QStringLiteral("2.35 : 1（シネスコサイズ）"),
-                                      QStringLiteral("1.85 : 1（ビスタサイズ）")});
-    menu->addSeparator();
-    crop = menu->addMenu(QStringLiteral("上下をカット"));
-    cropItems =
-        radioItems(crop, {QStringLiteral("なし"), QStringLiteral("16"), QStringLiteral("32"),
-                          QStringLiteral("48"), QStringLiteral("64"), QStringLiteral("80"),
-                          QStringLiteral("96"), QStringLiteral("112")});
-    menu->addSeparator();
-    speed = menu->addMenu(QStringLiteral("再生速度"));
+    a.menu = new QMenu(&window);
+    a.menu->setObjectName(QStringLiteral("PopupMenu1"));
+    a.menu->addActions({a.continuous, a.play, a.pause, a.rewind, a.previous, a.next});
+    a.menu->addSeparator();
+    a.menu->addActions({a.back1, a.back10, a.forward1, a.forward10});
+    a.menu->addSeparator();
+    a.audio = new QMenu(QStringLiteral("Audio"), a.menu);
+    a.audio1 = a.audio->addAction(QStringLiteral("Audio1"));
+    a.audio2 = a.audio->addAction(QStringLiteral("Audio2"));
+    a.audio1->setCheckable(true);
+    a.audio2->setCheckable(true);
+    a.audioMenu = a.menu->addMenu(a.audio);
+    a.audioMenu->setVisible(false);
+    a.menu->addSeparator();
+    a.menu->addAction(a.bookmarkAndPicture);
+    a.menu->addSeparator();
+    a.menu->addActions({a.setBookmark, a.goToBookmark});
+    a.menu->addSeparator();
+    a.menu->addAction(a.fromBookmark);
+    a.menu->addSeparator();
+    a.menu->addActions({a.copy, a.savePicture, a.setThumbnail});
+    a.menu->addSeparator();
+    a.menu->addActions({a.fullScreen, a.windowed});
+    a.menu->addSeparator();
+    a.aspect = a.menu->addMenu(QStringLiteral("アスペクト比"));
+    a.aspectItems = radioItems(a.aspect, {QStringLiteral("オリジナル"), QStringLiteral("16 : 9"),
+                                          QStringLiteral("720 : 480"), QStringLiteral("704 : 480"),
+                                          QStringLiteral("640 : 480"),
+                                          QStringLiteral("2.35 : 1（シネスコサイズ）"),
+                                          QStringLiteral("1.85 : 1（ビスタサイズ）")});
+    a.menu->addSeparator();
+    a.crop = a.menu->addMenu(QStringLiteral("上下をカット"));
+    a.cropItems =
+        radioItems(a.crop, {QStringLiteral("なし"), QStringLiteral("16"), QStringLiteral("32"),
+                            QStringLiteral("48"), QStringLiteral("64"), QStringLiteral("80"),
+                            QStringLiteral("96"), QStringLiteral("112")});
+    a.menu->addSeparator();
+    a.speed = a.menu->addMenu(QStringLiteral("再生速度"));
     for (const char* caption : {"200%", "100%", "50%", "25%"})
-        speedItems.append(speed->addAction(QLatin1String(caption)));
-    menu->addSeparator();
-    menu->addAction(close);
+        a.speedItems.append(a.speed->addAction(QLatin1String(caption)));
+    a.menu->addSeparator();
+    a.menu->addAction(a.close);
+    return a;
 }
 
 } // namespace tavimo

@@ -8,12 +8,11 @@ class QWidget;
 
 namespace tavimo {
 
-// The player's popup menu and its commands. Every command is also an action of the window, so
-// its key works while the window is active, menu open or not.
-struct PlayerMenu {
-    explicit PlayerMenu(QWidget& window);
-
-    QMenu* menu = nullptr;
+// The player window's commands and its popup menu. Every command is an action of the window, so
+// its key works while the window is active, menu open or not. What each does is wired in one
+// table, PlayerWindow::wireActions.
+struct PlayerActions {
+    QMenu* menu = nullptr;                 // "PopupMenu1"
     QAction* continuous = nullptr;         // "連続再生" A
     QAction* play = nullptr;               // "再生" P
     QAction* pause = nullptr;              // "一時停止" Z
@@ -46,5 +45,8 @@ struct PlayerMenu {
     QAction* stop = nullptr; // S
     QAction* mute = nullptr; // M
 };
+
+// Makes the player's actions on `window` and the popup menu that holds them.
+PlayerActions buildPlayerMenu(QWidget& window);
 
 } // namespace tavimo

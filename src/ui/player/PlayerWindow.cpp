@@ -3,8 +3,9 @@
 #include "core/AppState.h"
 #include "core/Playback.h"
 #include "media/DisplayOptions.h"
-#include "media/MpvMediaEngine.h"
+#include "media/MpvBackend.h"
 #include "ui/WindowFont.h"
+#include "ui/player/PlayerCapture.h"
 #include "ui/player/PlayerControlBar.h"
 #include "ui/player/PlayerDisplayCommands.h"
 #include "ui/player/PlayerMenu.h"
@@ -18,6 +19,8 @@
 #include <QSlider>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <functional>
+#include <utility>
 
 namespace tavimo {
 
@@ -28,13 +31,12 @@ const QString kCaption = QStringLiteral("MoviePlayer ");
 } // namespace
 
 TForm4::TForm4(LibrarySession& session, AppState& state, DialogService& dialogs, QWidget* parent,
-               media::PlayerEngine::Output output)
+               media::MpvPlayer::Output output)
     : QMainWindow(parent), session_(session), state_(state), dialogs_(dialogs),
-      engine_(std::make_unique<media::PlayerEngine>(output)),
-      media_(std::make_unique<media::MpvMediaEngine>(*engine_)),
-      display_(std::make_unique<media::DisplayOptions>(*engine_)),
-      playback_(std::make_unique<Playback>(session_, *media_)),
-      menu_(std::make_unique<PlayerMenu>(*this)) {
+      mpv_(std::make_unique<media::MpvPlayer>(output)),
+      backend_(std::make_unique<media::MpvBackend>(*mpv_)),
+      display_(std::make_unique<media::DisplayOptions>(*mpv_)),
+      playback_(std::make_unique<Playback>(session_, *backend_)), actions_(buildPlayerMenu(*this)) {
     setObjectName(QStringLiteral("Form4"));
     setWindowTitle(QStringLiteral(" MoviePlayer  "));
     setFont(windowFont(12));
@@ -49,10 +51,10 @@ TForm4::TForm4(LibrarySession& session, AppState& state, DialogService& dialogs,
     panel->setPalette(black);
     // The drawing mode is chosen when a video opens, once the settings are read: OpenGL is
     // not even probed before something plays.
-    surface_ = new ui::VideoSurface(*engine_, ui::VideoSurface::Mode::Software, panel);
+    surface_ = new ui::VideoSurface(*mpv_, ui::VideoSurface::Mode::Software, panel);
     surface_->setObjectName(QStringLiteral("VideoArea"));
     surface_->installEventFilter(this);
-    controls_ = new PlayerControlBar(*engine_, panel);
+    controls_ = new PlayerControlBar(*mpv_, panel);
     auto* column = new QVBoxLayout(panel);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
@@ -60,18 +62,18 @@ TForm4::TForm4(LibrarySession& session, AppState& state, DialogService& dialogs,
     column->addWidget(controls_);
     setCentralWidget(panel);
 
-    displayCommands_ = new PlayerDisplayCommands(*this, *engine_, *display_, *menu_, *controls_,
-                                                 *surface_, state_);
+    displayCommands_ =
+        new PlayerDisplayCommands(*this, *mpv_, *display_, actions_, *controls_, *surface_, state_);
     displayCommands_->applyVolumeSetting();
     connectControls();
-    connectMenu();
+    wireActions();
     connectPlayback();
     resize(state_.player.width, state_.player.height);
     move(0, 0);
 }
 
 TForm4::~TForm4() {
-    // The video views hold libmpv render contexts: they go before the engine.
+    // The video views hold libmpv render contexts: they go before the player.
     delete takeCentralWidget();
 }
 
@@ -115,46 +117,71 @@ void PlayerWindow::connectControls() {
     });
 }
 
-void PlayerWindow::connectMenu() {
-    PlayerMenu& m = *menu_;
-    connect(m.continuous, &QAction::triggered, this, [this] { playback_->playContinuously(); });
-    connect(m.play, &QAction::triggered, this, [this] {
-        focusVideo();
-        playback_->play();
-    });
-    connect(m.pause, &QAction::triggered, this, [this] {
-        focusVideo();
-        playback_->pause();
-    });
-    connect(m.rewind, &QAction::triggered, this, [this] { playback_->rewind(); });
-    connect(m.previous, &QAction::triggered, this, [this] {
-        focusVideo();
-        playback_->previous();
-    });
-    connect(m.next, &QAction::triggered, this, [this] {
-        focusVideo();
-        playback_->next();
-    });
-    const auto jump = [this](QAction* action, qint64 step) {
-        connect(action, &QAction::triggered, this, [this, step] { playback_->jump(step); });
+void PlayerWindow::wireActions() {
+    const PlayerActions& a = actions_;
+    const auto withFocus = [this](auto command) {
+        return [this, command] {
+            focusVideo();
+            command();
+        };
     };
-    jump(m.back1, -Playback::kOneMinute);
-    jump(m.back10, -Playback::kTenMinutes);
-    jump(m.forward1, Playback::kOneMinute);
-    jump(m.forward10, Playback::kTenMinutes);
-    connect(m.setBookmark, &QAction::triggered, this, [this] { playback_->setBookmark(); });
-    // The bookmark comes first; the picture follows through PlayerCapture, connected later.
-    connect(m.bookmarkAndPicture, &QAction::triggered, this, [this] { playback_->setBookmark(); });
-    connect(m.goToBookmark, &QAction::triggered, this, [this] {
-        playback_->goToBookmark();
-        controls_->seekBar->clearMovedByUser();
-    });
-    connect(m.fromBookmark, &QAction::toggled, this, [this](bool on) {
+    const auto jump = [this](qint64 step) { return [this, step] { playback_->jump(step); }; };
+    const auto capture = [this](void (PlayerCapture::*command)()) {
+        return [this, command] {
+            if (capture_)
+                (capture_->*command)();
+        };
+    };
+    const std::pair<QAction*, std::function<void()>> table[] = {
+        {a.continuous, [this] { playback_->playContinuously(); }},
+        {a.play, withFocus([this] { playback_->play(); })},
+        {a.pause, withFocus([this] { playback_->pause(); })},
+        {a.rewind, [this] { playback_->rewind(); }},
+        {a.previous, withFocus([this] { playback_->previous(); })},
+        {a.next, withFocus([this] { playback_->next(); })},
+        {a.back1, jump(-Playback::kOneMinute)},
+        {a.back10, jump(-Playback::kTenMinutes)},
+        {a.forward1, jump(Playback::kOneMinute)},
+        {a.forward10, jump(Playback::kTenMinutes)},
+        {a.audio1, [this] { displayCommands_->chooseAudio(1); }},
+        {a.audio2, [this] { displayCommands_->chooseAudio(2); }},
+        // The bookmark first, then the picture.
+        {a.bookmarkAndPicture,
+         [this] {
+             playback_->setBookmark();
+             if (capture_)
+                 capture_->setAsThumbnail();
+         }},
+        {a.setBookmark, [this] { playback_->setBookmark(); }},
+        {a.goToBookmark,
+         [this] {
+             playback_->goToBookmark();
+             controls_->seekBar->clearMovedByUser();
+         }},
+        {a.copy, capture(&PlayerCapture::copy)},
+        {a.savePicture, capture(&PlayerCapture::save)},
+        {a.setThumbnail, capture(&PlayerCapture::setAsThumbnail)},
+        {a.fullScreen, [this] { displayCommands_->fullScreen(); }},
+        {a.windowed, [this] { displayCommands_->windowed(); }},
+        {a.close, [this] { close(); }},
+        {a.stop, [this] { stop(); }},
+        {a.mute, [this] { display_->toggleMute(); }},
+    };
+    for (const auto& [action, command] : table)
+        connect(action, &QAction::triggered, this, command);
+    for (int i = 0; i < a.aspectItems.size(); ++i)
+        connect(a.aspectItems.at(i), &QAction::triggered, this,
+                [this, i] { displayCommands_->chooseAspect(i); });
+    for (int i = 0; i < a.cropItems.size(); ++i)
+        connect(a.cropItems.at(i), &QAction::triggered, this,
+                [this, i] { displayCommands_->chooseCrop(i); });
+    for (int i = 0; i < a.speedItems.size(); ++i)
+        connect(a.speedItems.at(i), &QAction::triggered, this,
+                [this, i] { displayCommands_->chooseSpeed(i); });
+    connect(a.fromBookmark, &QAction::toggled, this, [this](bool on) {
         state_.player.playFromBookmark = on;
         playback_->setPlayFromBookmark(on);
     });
-    connect(m.stop, &QAction::triggered, this, &PlayerWindow::stop);
-    connect(m.close, &QAction::triggered, this, &QWidget::close);
 }
 
 void PlayerWindow::connectPlayback() {
@@ -217,11 +244,11 @@ void PlayerWindow::placeMarker(qint64 bookmark, qint64 durationMs) {
 
 void PlayerWindow::togglePause() {
     // A stopped video is left alone.
-    switch (engine_->state()) {
-    case media::PlayerEngine::Playing:
+    switch (mpv_->state()) {
+    case media::MpvPlayer::Playing:
         playback_->pause();
         break;
-    case media::PlayerEngine::Paused:
+    case media::MpvPlayer::Paused:
         playback_->play();
         break;
     default:
@@ -239,7 +266,7 @@ void PlayerWindow::focusVideo() {
 }
 
 void PlayerWindow::seekTicked(qint64 position) {
-    if (!isVisible() || !engine_->isActive())
+    if (!isVisible() || !mpv_->isActive())
         return;
     const QString text = Playback::timeText(position / 10000);
     if (controls_->positionLabel->text() != text)
@@ -291,14 +318,8 @@ void PlayerWindow::hideEvent(QHideEvent* event) {
     Q_EMIT hidden();
 }
 
-void PlayerWindow::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton)
-        togglePause();
-    QMainWindow::mouseReleaseEvent(event);
-}
-
 void PlayerWindow::contextMenuEvent(QContextMenuEvent* event) {
-    menu_->menu->exec(event->globalPos());
+    actions_.menu->exec(event->globalPos());
 }
 
 void PlayerWindow::applySetting(SettingKey key) {
@@ -312,7 +333,7 @@ void PlayerWindow::applySetting(SettingKey key) {
         move(state_.player.left, state_.player.top);
         break;
     case SettingKey::Form4Book:
-        menu_->fromBookmark->setChecked(state_.player.playFromBookmark);
+        actions_.fromBookmark->setChecked(state_.player.playFromBookmark);
         playback_->setPlayFromBookmark(state_.player.playFromBookmark);
         break;
     case SettingKey::ValueVolume:
@@ -346,8 +367,12 @@ void PlayerWindow::storeGeometry() {
 
 void PlayerWindow::storeSettings() {
     storeGeometry();
-    state_.player.volume = engine_->volume();
+    state_.player.volume = mpv_->volume();
     state_.player.aspect = display_->aspectChoice();
+}
+
+void PlayerWindow::attachCapture(PlayerCapture* capture) {
+    capture_ = capture;
 }
 
 void PlayerWindow::rendererOptionsChanged() {

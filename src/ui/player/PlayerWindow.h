@@ -1,10 +1,12 @@
 #pragma once
 
 #include "core/Settings.h"
-#include "media/PlayerEngine.h"
+#include "media/MpvPlayer.h"
 #include "ui/WindowNames.h"
+#include "ui/player/PlayerMenu.h"
 
 #include <QMainWindow>
+#include <QPointer>
 #include <memory>
 
 namespace tavimo {
@@ -13,18 +15,18 @@ struct AppState;
 class DialogService;
 class LibrarySession;
 class Playback;
+class PlayerCapture;
 class PlayerControlBar;
 class PlayerDisplayCommands;
-struct PlayerMenu;
 namespace media {
 class DisplayOptions;
-class MpvMediaEngine;
+class MpvBackend;
 } // namespace media
 namespace ui {
 class VideoSurface;
 }
 
-// The player window: plays one video of the open album. It owns the libmpv engine and the
+// The player window: plays one video of the open album. It owns the libmpv player and the
 // playback rules over it, turns buttons, keys and the menu into calls on those rules and shows
 // what they report.
 class TForm4 : public QMainWindow {
@@ -33,13 +35,13 @@ public:
     // `output` chooses sound (the program) or silence (tests).
     TForm4(LibrarySession& session, AppState& state, DialogService& dialogs,
            QWidget* parent = nullptr,
-           media::PlayerEngine::Output output = media::PlayerEngine::Output::Surface);
+           media::MpvPlayer::Output output = media::MpvPlayer::Output::Surface);
     ~TForm4() override;
 
     Playback& playback() { return *playback_; }
-    media::PlayerEngine& engine() { return *engine_; }
+    media::MpvPlayer& mpv() { return *mpv_; }
     PlayerControlBar& controls() { return *controls_; }
-    PlayerMenu& menu() { return *menu_; }
+    const PlayerActions& playerActions() const { return actions_; }
     ui::VideoSurface& videoSurface() { return *surface_; }
     media::DisplayOptions& display() { return *display_; }
     PlayerDisplayCommands& displayCommands() { return *displayCommands_; }
@@ -62,6 +64,8 @@ public:
     void storeSettings();
     // The book window's renderer options changed: a video on screen is drawn their way now.
     void rendererOptionsChanged();
+    // The picture commands ("コピー", "画像を保存", ...) go to `capture` from now on.
+    void attachCapture(PlayerCapture* capture);
 
 Q_SIGNALS:
     // The window was shown or hidden (the album window's editing commands follow).
@@ -72,13 +76,13 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void connectControls();
-    void connectMenu();
+    // What every action does: the one table of the window's commands and keys.
+    void wireActions();
     void connectPlayback();
     void openingStarted(const QString& fileName);
     void playing(qint64 durationMs, qint64 bookmark);
@@ -94,14 +98,15 @@ private:
     LibrarySession& session_;
     AppState& state_;
     DialogService& dialogs_;
-    std::unique_ptr<media::PlayerEngine> engine_;
-    std::unique_ptr<media::MpvMediaEngine> media_;
+    std::unique_ptr<media::MpvPlayer> mpv_;
+    std::unique_ptr<media::MpvBackend> backend_;
     std::unique_ptr<media::DisplayOptions> display_;
     std::unique_ptr<Playback> playback_;
-    std::unique_ptr<PlayerMenu> menu_;
+    PlayerActions actions_;
     ui::VideoSurface* surface_ = nullptr;
     PlayerControlBar* controls_ = nullptr;
     PlayerDisplayCommands* displayCommands_ = nullptr;
+    QPointer<PlayerCapture> capture_; // goes with the window, or before it in tests
 };
 
 } // namespace tavimo

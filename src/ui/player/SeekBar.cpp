@@ -1,6 +1,6 @@
 #include "ui/player/SeekBar.h"
 
-#include "media/PlayerEngine.h"
+#include "media/MpvPlayer.h"
 
 #include <QMouseEvent>
 #include <QProxyStyle>
@@ -26,8 +26,8 @@ constexpr qint64 kLostSeekMs = 2000;
 
 } // namespace
 
-TDSTrackBar::TDSTrackBar(media::PlayerEngine& engine, QWidget* parent)
-    : QSlider(Qt::Horizontal, parent), engine_(engine) {
+TDSTrackBar::TDSTrackBar(media::MpvPlayer& mpv, QWidget* parent)
+    : QSlider(Qt::Horizontal, parent), mpv_(mpv) {
     auto* style = new ThumbStyle;
     style->setParent(this);
     setStyle(style);
@@ -38,9 +38,9 @@ TDSTrackBar::TDSTrackBar(media::PlayerEngine& engine, QWidget* parent)
     setRange(0, 0);
     timer_.setInterval(kInterval);
     connect(&timer_, &QTimer::timeout, this, &SeekBar::tick);
-    connect(&engine_, &media::PlayerEngine::seekFinished, this, &SeekBar::seekDone);
+    connect(&mpv_, &media::MpvPlayer::seekFinished, this, &SeekBar::seekDone);
     // A new file ends whatever seek the last one had under way.
-    connect(&engine_, &media::PlayerEngine::rendered, this, [this] {
+    connect(&mpv_, &media::MpvPlayer::loaded, this, [this] {
         inFlight_ = false;
         waiting_.reset();
     });
@@ -58,9 +58,9 @@ void SeekBar::reset() {
 
 void SeekBar::tick() {
     qint64 current = 0;
-    if (!engine_.isActive() || !engine_.positions(&current, nullptr))
+    if (!mpv_.isActive() || !mpv_.position(&current, nullptr))
         return;
-    const qint64 duration = engine_.durationMs();
+    const qint64 duration = mpv_.durationMs();
     // The bar counts milliseconds: a day of video still fits its int range.
     setRange(0, int(std::clamp<qint64>(duration, 0, 24 * 3600 * 1000)));
     position_ = current;
@@ -76,13 +76,13 @@ int SeekBar::valueAt(int x) const {
 
 void SeekBar::mousePressEvent(QMouseEvent* event) {
     event->accept();
-    if (event->button() != Qt::LeftButton || !engine_.positions(nullptr, nullptr))
+    if (event->button() != Qt::LeftButton || !mpv_.position(nullptr, nullptr))
         return;
     // The update waits while the button is down, or it would pull the thumb back.
     timer_.stop();
     dragging_ = true;
-    resume_ = engine_.state() == media::PlayerEngine::Playing;
-    engine_.pause();
+    resume_ = mpv_.state() == media::MpvPlayer::Playing;
+    mpv_.pause();
     seekTo(valueAt(event->position().toPoint().x()));
 }
 
@@ -101,7 +101,7 @@ void SeekBar::mouseReleaseEvent(QMouseEvent* event) {
         seekTo(value);
     dragging_ = false;
     if (resume_)
-        engine_.play();
+        mpv_.play();
     timer_.start();
 }
 
@@ -123,7 +123,7 @@ void SeekBar::send(qint64 target) {
         waiting_ = target;
         return;
     }
-    inFlight_ = engine_.setPositions(target);
+    inFlight_ = mpv_.seek(target);
     sent_.start();
 }
 

@@ -8,12 +8,12 @@
 #include <optional>
 
 namespace tavimo::media {
-class PlayerEngine;
+class MpvPlayer;
 }
 
 namespace tavimo {
 
-// The player's seek bar, bound to its engine. Every half second while the engine is active it
+// The player's seek bar, bound to its player. Every half second while the player is active it
 // reads the duration and the position, moves the thumb and reports them. Pressing the left
 // button pauses, and pressing and dragging seek to the place under the mouse; the video plays
 // on after the release if it played before. A drag sends one seek at a time: positions asked
@@ -24,7 +24,7 @@ public:
     static constexpr int kInterval = 500; // ms between updates
     static constexpr int kThumbLength = 14;
 
-    explicit TDSTrackBar(media::PlayerEngine& engine, QWidget* parent = nullptr);
+    explicit TDSTrackBar(media::MpvPlayer& mpv, QWidget* parent = nullptr);
 
     // The last position read or sought, in 100 ns units.
     qint64 position() const { return position_; }
@@ -38,7 +38,7 @@ public:
     bool isDragging() const { return dragging_; }
 
 Q_SIGNALS:
-    // Every update while the engine is active: the position (100 ns) and the duration (ms).
+    // Every update while the player is active: the position (100 ns) and the duration (ms).
     void ticked(qint64 position, qint64 durationMs);
     // The user moved the thumb (movedByUser() is set).
     void moved();
@@ -57,7 +57,7 @@ private:
     void send(qint64 target);
     void seekDone();
 
-    media::PlayerEngine& engine_;
+    media::MpvPlayer& mpv_;
     QTimer timer_;
     qint64 position_ = 0;
     bool movedByUser_ = false;

@@ -1,6 +1,6 @@
 #include "ui/player/SoftwareVideoView.h"
 
-#include "media/PlayerEngine.h"
+#include "media/MpvPlayer.h"
 
 #include <QPainter>
 #include <mpv/client.h>
@@ -8,27 +8,26 @@
 
 namespace tavimo::ui {
 
-SoftwareVideoView::SoftwareVideoView(media::PlayerEngine& engine, QWidget* parent)
-    : QWidget(parent), engine_(engine) {
+SoftwareVideoView::SoftwareVideoView(media::MpvPlayer& mpv, QWidget* parent)
+    : QWidget(parent), mpv_(mpv) {
     setAttribute(Qt::WA_OpaquePaintEvent);
-    if (!engine_.handle())
+    if (!mpv_.handle())
         return; // libmpv did not start: black
-    // The software picture is made at the destination's size: no margins inside it.
+    // The software picture is made at the picture rectangle's size: no margins inside it.
     for (const char* side : {"video-margin-ratio-left", "video-margin-ratio-right",
                              "video-margin-ratio-top", "video-margin-ratio-bottom"}) {
         double zero = 0;
-        mpv_set_property_async(engine_.handle(), 0, side, MPV_FORMAT_DOUBLE, &zero);
+        mpv_set_property_async(mpv_.handle(), 0, side, MPV_FORMAT_DOUBLE, &zero);
     }
     char api[] = MPV_RENDER_API_TYPE_SW;
     mpv_render_param params[] = {{MPV_RENDER_PARAM_API_TYPE, api},
                                  {MPV_RENDER_PARAM_INVALID, nullptr}};
-    if (mpv_render_context_create(&context_, engine_.handle(), params) < 0)
+    if (mpv_render_context_create(&context_, mpv_.handle(), params) < 0)
         context_ = nullptr;
     else
         mpv_render_context_set_update_callback(context_, &SoftwareVideoView::frameReady, this);
-    connect(&engine_, &media::PlayerEngine::aboutToShutDown, this, &SoftwareVideoView::detach);
-    connect(&engine_, &media::PlayerEngine::destinationChanged, this,
-            [this] { renderFrame(true); });
+    connect(&mpv_, &media::MpvPlayer::aboutToShutDown, this, &SoftwareVideoView::detach);
+    connect(&mpv_, &media::MpvPlayer::pictureRectChanged, this, [this] { renderFrame(true); });
 }
 
 SoftwareVideoView::~SoftwareVideoView() {
@@ -53,7 +52,7 @@ void SoftwareVideoView::frameReady(void* self) {
 }
 
 QRect SoftwareVideoView::target() const {
-    const QRect dest = engine_.destinationRect();
+    const QRect dest = mpv_.pictureRect();
     return dest.isEmpty() ? rect() : dest;
 }
 
@@ -90,7 +89,7 @@ void SoftwareVideoView::resizeEvent(QResizeEvent* event) {
 void SoftwareVideoView::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.fillRect(rect(), Qt::black);
-    if (haveFrame_ && engine_.state() != media::PlayerEngine::Uninitialised) {
+    if (haveFrame_ && mpv_.state() != media::MpvPlayer::Inactive) {
         painter.drawImage(target().topLeft(), picture_);
         if (freshFrame_) {
             freshFrame_ = false;

@@ -7,20 +7,20 @@
 struct mpv_render_context;
 
 namespace tavimo::media {
-class PlayerEngine;
+class MpvPlayer;
 }
 
 namespace tavimo::ui {
 
-// libmpv's software renderer drawing into a QImage of the destination rectangle's size,
+// libmpv's software renderer drawing into a QImage of the picture rectangle's size,
 // painted on black. Used where OpenGL is missing.
 class SoftwareVideoView : public QWidget {
     Q_OBJECT
 public:
-    SoftwareVideoView(media::PlayerEngine& engine, QWidget* parent);
+    SoftwareVideoView(media::MpvPlayer& mpv, QWidget* parent);
     ~SoftwareVideoView() override;
 
-    // The rectangle the picture fills: the engine's destination, else the whole view.
+    // The rectangle the picture fills: the player's picture rectangle, else the whole view.
     QRect target() const;
 
     // Frees libmpv's render context now, for good, so that another view can make one while
@@ -39,7 +39,7 @@ private:
     static void frameReady(void* self);
     void renderFrame(bool force);
 
-    media::PlayerEngine& engine_;
+    media::MpvPlayer& mpv_;
     mpv_render_context* context_ = nullptr;
     std::atomic<bool> queued_{false};
     QImage picture_;

@@ -1,6 +1,6 @@
 #include "ui/player/VideoSurface.h"
 
-#include "media/PlayerEngine.h"
+#include "media/MpvPlayer.h"
 #include "ui/player/GlVideoView.h"
 #include "ui/player/SoftwareVideoView.h"
 
@@ -12,8 +12,8 @@
 
 namespace tavimo::ui {
 
-VideoSurface::VideoSurface(media::PlayerEngine& engine, Mode mode, QWidget* parent)
-    : QWidget(parent), engine_(engine) {
+VideoSurface::VideoSurface(media::MpvPlayer& mpv, Mode mode, QWidget* parent)
+    : QWidget(parent), mpv_(mpv) {
     setAutoFillBackground(true);
     QPalette p = palette();
     p.setColor(QPalette::Window, Qt::black);
@@ -31,16 +31,22 @@ bool VideoSurface::openGLAvailable() {
 }
 
 void VideoSurface::setMode(Mode mode) {
-    if (mode == Mode::Auto)
-        mode = openGLAvailable() ? Mode::OpenGL : Mode::Software;
-    if (!engine_.available()) // no player: the surface stays black
+    if (mode == Mode::Auto) {
+        // Making a context to ask costs time and, with some drivers, memory that stays.
+        if (!openGL_) {
+            ++openGLChecks_;
+            openGL_ = openGLAvailable();
+        }
+        mode = *openGL_ ? Mode::OpenGL : Mode::Software;
+    }
+    if (!mpv_.available()) // no player: the surface stays black
         mode = Mode::Software;
     if (view_ && mode == mode_)
         return;
     const bool replacing = view_ != nullptr;
     retireView();
     mode_ = mode;
-    if (!engine_.available())
+    if (!mpv_.available())
         return;
     if (mode == Mode::Software) {
         useSoftware();
@@ -48,8 +54,9 @@ void VideoSurface::setMode(Mode mode) {
             restoreVideo();
         return;
     }
-    auto* gl = new GlVideoView(engine_, this);
+    auto* gl = new GlVideoView(mpv_, this);
     connect(gl, &GlVideoView::failed, this, [this] {
+        openGL_ = false;
         if (mode_ == Mode::OpenGL)
             setMode(Mode::Software);
     });
@@ -77,16 +84,16 @@ void VideoSurface::retireView() {
 
 void VideoSurface::restoreVideo() {
     // Only a file with a picture that plays: one whose video has no decoder stays without.
-    if (!engine_.handle() || engine_.videoWidth() <= 0 || !engine_.positions(nullptr, nullptr))
+    if (!mpv_.handle() || mpv_.videoWidth() <= 0 || !mpv_.position(nullptr, nullptr))
         return;
     // The track choice itself stayed "auto": it is left and taken again to make libmpv
     // choose anew.
     for (const char* choice : {"no", "auto"})
-        mpv_set_property_async(engine_.handle(), 0, "vid", MPV_FORMAT_STRING, &choice);
+        mpv_set_property_async(mpv_.handle(), 0, "vid", MPV_FORMAT_STRING, &choice);
 }
 
 void VideoSurface::useSoftware() {
-    view_ = new SoftwareVideoView(engine_, this);
+    view_ = new SoftwareVideoView(mpv_, this);
     view_->setGeometry(rect());
     view_->show();
 }

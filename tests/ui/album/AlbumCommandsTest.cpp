@@ -49,6 +49,7 @@ struct RecordingLauncher final : ProgramLauncher {
 class AlbumCommandsTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        form.wire({.videos = commands});
         state.libraryFolder = dir.path() + u'/';
         videos = dir.path() + QStringLiteral("/videos/");
         QDir().mkpath(videos);
@@ -99,8 +100,8 @@ protected:
     RecordingLauncher launcher;
     LibrarySession session{dir.path(), dialogs, volumes};
     AlbumWindow form{session, state, dialogs};
-    AlbumCommands* commands =
-        new AlbumCommands(form, session, state, trash, launcher); // owned by form
+    AlbumCommands* commands = new AlbumCommands(form, *form.actions().favourites, session, state,
+                                                trash, launcher); // owned by form
     QString videos;
 };
 
@@ -109,27 +110,27 @@ protected:
 TEST_F(AlbumCommandsTest, MovesAndDeletionsFollowTheSelectionAndSave) {
     fill({"a.mp4", "b.mp4", "c.mp4", "d.mp4"});
     form.setCurrentVideo(3);
-    form.N18->trigger(); // the last to the front, with its bookmark and count
+    form.actions().moveToFront->trigger(); // the last to the front, with its bookmark and count
     EXPECT_EQ(titles(), (QStringList{"d.mp4", "a.mp4", "b.mp4", "c.mp4"}));
     EXPECT_EQ(form.currentVideo(), 0);
     EXPECT_EQ(form.cellAt(0)->bookmark(), 300);
     EXPECT_EQ(form.cellAt(0)->playCount(), 3);
     EXPECT_EQ(saved(form.album().paths().counts), "3\r\n0\r\n1\r\n2\r\n");
-    form.a_next->trigger();
+    form.actions().moveForward->trigger();
     EXPECT_EQ(form.currentVideo(), 1);
-    form.N19->trigger();
+    form.actions().moveToEnd->trigger();
     EXPECT_EQ(titles(), (QStringList{"a.mp4", "b.mp4", "c.mp4", "d.mp4"}));
-    form.a_back->trigger();
+    form.actions().moveBack->trigger();
     EXPECT_EQ(form.currentVideo(), 2);
-    form.a_back->trigger();
+    form.actions().moveBack->trigger();
     EXPECT_EQ(titles(), (QStringList{"a.mp4", "d.mp4", "b.mp4", "c.mp4"}));
 
-    form.a_filedel->trigger(); // d goes to the trash
+    form.actions().deleteFile->trigger(); // d goes to the trash
     EXPECT_EQ(trash.moved, QStringList{videos + "d.mp4"});
     EXPECT_EQ(titles(), (QStringList{"a.mp4", "b.mp4", "c.mp4"}));
     EXPECT_EQ(form.currentVideo(), 1);
     form.setCurrentVideo(2);
-    form.a_del->trigger(); // the last of three: the second is current
+    form.actions().deleteVideo->trigger(); // the last of three: the second is current
     EXPECT_EQ(form.currentVideo(), 1);
     EXPECT_EQ(titles(), (QStringList{"a.mp4", "b.mp4"}));
     EXPECT_TRUE(QFile::exists(videos + "c.mp4"));
@@ -138,10 +139,10 @@ TEST_F(AlbumCommandsTest, MovesAndDeletionsFollowTheSelectionAndSave) {
     EXPECT_EQ(form.windowTitle(), QStringLiteral(" アルバム　 ～ 旅 ～　　　2 files"));
 
     // The other player gets the path as one argument, when it exists.
-    form.N27->trigger();
+    form.actions().otherPlayer->trigger();
     EXPECT_TRUE(launcher.calls.isEmpty());
     state.otherPlayer = video("player");
-    form.N27->trigger();
+    form.actions().otherPlayer->trigger();
     EXPECT_EQ(launcher.calls, QStringList{state.otherPlayer + u'|' + videos + "b.mp4"});
     EXPECT_TRUE(dialogs.asked().isEmpty());
 }
@@ -153,12 +154,12 @@ TEST_F(AlbumCommandsTest, ArrowKeysMoveByCellAndByRow) {
     form.layOutGrid();
     ASSERT_EQ(form.grid()->columns(), 3);
     form.setCurrentVideo(4);
-    form.setdown2->trigger(); // 7 is past the last cell
+    form.actions().selectDown->trigger(); // 7 is past the last cell
     EXPECT_EQ(form.currentVideo(), 4);
-    form.setup2->trigger();
+    form.actions().selectUp->trigger();
     EXPECT_EQ(form.currentVideo(), 1);
-    form.setback2->trigger();
-    form.setback2->trigger();
+    form.actions().selectPrevious->trigger();
+    form.actions().selectPrevious->trigger();
     EXPECT_EQ(form.currentVideo(), 0);
 }
 
@@ -203,7 +204,7 @@ TEST_F(AlbumCommandsTest, NamesWithLineBreaksAreLeftOutAndNamedOncePerOperation)
     dialogs.clear();
     dialogs.answer(QStringList{lf, video("y.mp4")});
     dialogs.answer(DialogService::Answer::Ok);
-    form.FileOpen1->trigger();
+    form.actions().openFiles->trigger();
     waitForAddition();
     EXPECT_EQ(titles(), (QStringList{"x.mp4", "y.mp4"}));
     EXPECT_EQ(dialogs.messages(), QStringList{unfitPathsMessage({lf})});
@@ -215,10 +216,10 @@ TEST_F(AlbumCommandsTest, WhileFilesAreAddedNothingElseRunsAndTheWindowStaysOpen
     form.setCurrentVideo(1);
     commands->addFiles({video("c.mp4"), video("d.mp4")});
     ASSERT_TRUE(form.isBusy());
-    form.a_back->trigger();
-    form.a_del->trigger();
-    form.setsort->trigger();
-    form.setback2->trigger();
+    form.actions().moveBack->trigger();
+    form.actions().deleteVideo->trigger();
+    form.actions().sortByName->trigger();
+    form.actions().selectPrevious->trigger();
     commands->dropPaths({video("e.mp4")});
     QCloseEvent close;
     QCoreApplication::sendEvent(&form, &close);
@@ -242,12 +243,12 @@ TEST_F(AlbumCommandsTest, SortsAndTheFavouritesMenu) {
     fill({"b.mp4", "A.mp4", "a.mp4"});
     form.album().setPlayCount(2, 9);
     form.setCurrentVideo(2);
-    form.setsort->trigger();
+    form.actions().sortByName->trigger();
     EXPECT_EQ(titles(), (QStringList{"A.mp4", "a.mp4", "b.mp4"}));
     EXPECT_EQ(form.currentVideo(), 2); // the same number
-    EXPECT_TRUE(form.a_del->isEnabled());
-    EXPECT_TRUE(form.a_play->isEnabled());
-    form.setsortfab->trigger();
+    EXPECT_TRUE(form.actions().deleteVideo->isEnabled());
+    EXPECT_TRUE(form.actions().play->isEnabled());
+    form.actions().sortByPlayCount->trigger();
     EXPECT_EQ(titles(), (QStringList{"a.mp4", "A.mp4", "b.mp4"}));
 
     // The favourite book's albums, the open one disabled, each copying the current video.
@@ -256,9 +257,9 @@ TEST_F(AlbumCommandsTest, SortsAndTheFavouritesMenu) {
     QDir().mkpath(favourites.imagesFolder);
     ASSERT_TRUE(bookfile::write(favourites.bookFile, {{"好き"}, {"旅"}}, BookMode::Normal));
     ASSERT_TRUE(albumfile::write(AlbumPaths::of(favourites, "好き").album, {}));
-    form.fadd->popup({0, 0});
-    const QList<QAction*> items = form.fadd->actions();
-    form.fadd->hide();
+    form.actions().favourites->popup({0, 0});
+    const QList<QAction*> items = form.actions().favourites->actions();
+    form.actions().favourites->hide();
     ASSERT_EQ(items.size(), 2);
     EXPECT_EQ(items.at(0)->text(), QStringLiteral("好き"));
     EXPECT_FALSE(items.at(1)->isEnabled());

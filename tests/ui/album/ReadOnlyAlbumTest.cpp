@@ -41,6 +41,7 @@ struct NoLauncher final : ProgramLauncher {
 class ReadOnlyAlbumTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        form.wire({.videos = commands});
         state.libraryFolder = dir.path() + u'/';
         book = BookPaths::of(state.libraryFolder, QStringLiteral("本"));
         QDir().mkpath(book.imagesFolder);
@@ -68,9 +69,14 @@ protected:
 
     // Every command that changes the album, as the window, its menus and keys reach it.
     QList<QAction*> edits() const {
-        return {form.a_del,   form.a_back,     form.a_next,  form.chngpic,   form.FileOpen1,
-                form.clippic, form.setsortfab, form.setsort, form.a_filedel, form.folderOpen,
-                form.N11,     form.N14,        form.N18,     form.N19,       form.delfitem};
+        return {form.actions().deleteVideo,     form.actions().moveBack,
+                form.actions().moveForward,     form.actions().pictureFromFile,
+                form.actions().openFiles,       form.actions().pictureFromClipboard,
+                form.actions().sortByPlayCount, form.actions().sortByName,
+                form.actions().deleteFile,      form.actions().openFolder,
+                form.actions().refreshPicture,  form.actions().openFolderEntry,
+                form.actions().moveToFront,     form.actions().moveToEnd,
+                form.actions().deleteFileEntry};
     }
 
     void showAlbum(int index, bool folderSync) {
@@ -88,7 +94,8 @@ protected:
     NoLauncher launcher;
     LibrarySession session{dir.path(), dialogs, volumes};
     AlbumWindow form{session, state, dialogs};
-    AlbumCommands* commands = new AlbumCommands(form, session, state, trash, launcher);
+    AlbumCommands* commands =
+        new AlbumCommands(form, *form.actions().favourites, session, state, trash, launcher);
     BookPaths book;
 };
 
@@ -114,14 +121,14 @@ TEST_F(ReadOnlyAlbumTest, AnAlbumWhoseFileCannotBeReadRefusesEveryEditAndSaysWhy
               QStringLiteral("読み取り専用: アルバムファイルを読み込めません"));
     for (QAction* edit : edits())
         EXPECT_FALSE(edit->isEnabled()) << edit->text().toStdString();
-    EXPECT_FALSE(form.ToolButton11->isEnabled());
-    for (QAction* sort : form.sortMenu->actions())
+    EXPECT_FALSE(form.toolBar()->folderButton->isEnabled());
+    for (QAction* sort : form.toolBar()->sortMenu->actions())
         EXPECT_FALSE(sort->isEnabled());
     EXPECT_FALSE(form.findChild<QToolButton*>(QStringLiteral("sortButton"))->isEnabled());
     // Playing, closing and the book's picture of the album stay.
-    EXPECT_TRUE(form.a_play->isEnabled());
-    EXPECT_TRUE(form.closeItem->isEnabled());
-    EXPECT_TRUE(form.N10->isEnabled());
+    EXPECT_TRUE(form.actions().play->isEnabled());
+    EXPECT_TRUE(form.actions().close->isEnabled());
+    EXPECT_TRUE(form.actions().setAlbumPicture->isEnabled());
 
     // The player showing and going, or a sort's end, does not switch the edits back on.
     form.disableEditing();
@@ -183,7 +190,7 @@ TEST_F(ReadOnlyAlbumTest, AnAlbumNamedLikeItsBookShowsWhatItsFileHoldsAndChanges
     EXPECT_EQ(form.statusPanel(0)->text(),
               QStringLiteral("読み取り専用: ブックと同じ名前のアルバムです"));
     EXPECT_EQ(form.album().entries(), (QStringList{kept, gone}));
-    EXPECT_FALSE(form.setsort->isEnabled());
+    EXPECT_FALSE(form.actions().sortByName->isEnabled());
     form.setCurrentVideo(0);
     QTest::keyClick(form.grid(), Qt::Key_N); // "次へ移動"
     EXPECT_EQ(form.album().entries(), (QStringList{kept, gone}));

@@ -53,9 +53,9 @@ TEST_F(ThumbnailRunTest, PicturesMadeAtShowTimeLandOnTheirVideosWhileTheUserWork
     QSignalSpy finished(&run, &ThumbnailRun::finished);
     run.startShow();
     EXPECT_FALSE(run.isAddingFiles()) << "showing does not hold the album";
-    album.exchange(0, 3);
+    album.moveRowBlock(3, 1, 0);
     album.remove(1);
-    album.move(0, 2);
+    album.step(0, RowStep::ToEnd);
     ASSERT_TRUE(finished.wait(60000));
     ASSERT_EQ(album.count(), 3);
     for (int i = 0; i < album.count(); ++i) {

@@ -28,7 +28,11 @@ namespace {
 
 class AlbumOpenerTest : public ::testing::Test {
 protected:
-    void SetUp() override { state.libraryFolder = dir.path() + u'/'; }
+    void SetUp() override {
+        state.libraryFolder = dir.path() + u'/';
+        bookWindow.wire({.opener = &opener});
+        albumWindow.wire({});
+    }
 
     // A book "本" holding one album "旅" with these album-file lines.
     void makeBook(BookMode mode, const QStringList& lines) {
@@ -52,7 +56,7 @@ protected:
         bookWindow.show();
         ASSERT_EQ(bookWindow.scrollBox->count(), 1);
         bookWindow.scrollBox->setCurrentIndex(0);
-        bookWindow.alb_edit->trigger();
+        bookWindow.actions().openAlbum->trigger();
         ASSERT_TRUE(ready.count() > 0 || ready.wait(30000));
     }
 
@@ -95,14 +99,14 @@ TEST_F(AlbumOpenerTest, OpeningHandsTheAlbumOverWithoutItsBlankLinesAndClosingRe
 
     // "この画像をアルバム画像に設定" puts the video's own JPEG into the book.
     albumWindow.setCurrentVideo(0);
-    albumWindow.N10->trigger();
+    albumWindow.actions().setAlbumPicture->trigger();
     QByteArray bookPicture;
     ASSERT_TRUE(book.pictures().getPicture(0, bookPicture));
     EXPECT_EQ(bookPicture, album.pictureBytes(0));
 
     EXPECT_TRUE(albumWindow.close());
     EXPECT_TRUE(bookWindow.isVisible());
-    EXPECT_TRUE(bookWindow.alb_edit->isEnabled());
+    EXPECT_TRUE(bookWindow.actions().openAlbum->isEnabled());
 }
 
 TEST_F(AlbumOpenerTest, AMediaAlbumFindsItsMediumByItsFirstFile) {

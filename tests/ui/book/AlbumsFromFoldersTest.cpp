@@ -90,13 +90,23 @@ protected:
         albumWindow = std::make_unique<AlbumWindow>(session, state, dialogs);
         bookFileCommands = new BookFileCommands(session, state, *bookWindow);
         opener = new AlbumOpener(session, *bookWindow, *albumWindow);
-        commands = new AlbumCommands(*albumWindow, session, state, trash, launcher);
+        commands = new AlbumCommands(*albumWindow, *albumWindow->actions().favourites, session,
+                                     state, trash, launcher);
         folders = new AlbumsFromFolders(session, state, *bookWindow, *albumWindow, *opener,
                                         *commands, *bookFileCommands);
-        bookList = new BookListMenu(session, state, *bookWindow, *bookFileCommands);
+        bookList =
+            new BookListMenu(session, state, *bookWindow, *bookFileCommands,
+                             *bookWindow->actions().fileMenu, *bookWindow->actions().bookListEnd);
         folders->setNewBookCommand([this] { return bookList->createBook(); });
         copy = new AlbumCopyCommand(session, state, *bookWindow);
         modes = new ModeSwitcher(session, state, *bookWindow, *bookFileCommands);
+        bookWindow->wire({.files = bookFileCommands,
+                          .bookList = bookList,
+                          .modes = modes,
+                          .opener = opener,
+                          .fromFolders = folders,
+                          .copy = copy});
+        albumWindow->wire({.videos = commands});
     }
     void TearDown() override { session.closeBook(); }
 
@@ -113,7 +123,7 @@ protected:
         if (mode == BookMode::Media && !state.mediaBooks.contains(title))
             state.mediaBooks.append(title);
         session.switchMode(mode);
-        (mode == BookMode::Media ? bookWindow->i_media : bookWindow->i_normal)->setChecked(true);
+        bookWindow->showMode(mode);
         bookFileCommands->loadBook(title);
         bookWindow->applyBookOpenState();
         bookWindow->show();
@@ -169,7 +179,7 @@ TEST_F(AlbumsFromFoldersTest, AFolderBecomesAnOpenAlbumWithPicturesAndTheFirstAs
     writeTestFile(folder + QStringLiteral("/notes.txt"), "not a video");
     state.syncFolderAlbums = true;
     dialogs.answer(folder);
-    bookWindow->folderalbum->trigger();
+    bookWindow->actions().albumFromFolder->trigger();
     waitUntilMade();
 
     // Named after the folder, "_" since "Summer" is taken; open in the album window.
@@ -208,7 +218,7 @@ TEST_F(AlbumsFromFoldersTest, SeveralDroppedFoldersMakeOneAlbumEachAndTheWindowC
     EXPECT_EQ(session.book().album(0).entries, QStringList{one + QStringLiteral("/1.mp4")});
     EXPECT_FALSE(session.book().album(0).folderSync); // the option is off
     EXPECT_EQ(session.book().album(1).jpeg, placeholderJpeg());
-    EXPECT_TRUE(bookWindow->delalbum->isEnabled());
+    EXPECT_TRUE(bookWindow->actions().deleteAlbum->isEnabled());
 }
 
 TEST_F(AlbumsFromFoldersTest, NamesWithLineBreaksInDroppedFoldersAreNamedOnceAtTheEnd) {
@@ -230,9 +240,9 @@ TEST_F(AlbumsFromFoldersTest, NamesWithLineBreaksInDroppedFoldersAreNamedOnceAtT
 TEST_F(AlbumsFromFoldersTest, TheSyncItemTogglesTheMarkOfTheCurrentAlbum) {
     openBook(QStringLiteral("Shelf"), BookMode::Normal, {QStringLiteral("a"), QStringLiteral("b")});
     bookWindow->scrollBox->select(1);
-    bookWindow->syncro->trigger();
+    bookWindow->actions().folderSync->trigger();
     EXPECT_TRUE(session.book().album(1).folderSync);
-    bookWindow->syncro->trigger();
+    bookWindow->actions().folderSync->trigger();
     EXPECT_FALSE(session.book().album(1).folderSync);
     EXPECT_FALSE(session.book().album(0).folderSync);
 }
@@ -241,37 +251,37 @@ TEST_F(AlbumsFromFoldersTest, ModeSwitchOpensTheModesBookOrShowsTheEmptyWindow) 
     openBook(QStringLiteral("Media"), BookMode::Media, {QStringLiteral("disc")});
     openBook(QStringLiteral("Normal"), BookMode::Normal,
              {QStringLiteral("x"), QStringLiteral("y")});
-    EXPECT_TRUE(bookWindow->favmenu->menuAction()->isEnabled());
+    EXPECT_TRUE(bookWindow->actions().favouritesMenu->menuAction()->isEnabled());
 
-    bookWindow->i_media->trigger();
+    bookWindow->actions().mediaMode->trigger();
     EXPECT_TRUE(session.isMediaMode());
     EXPECT_EQ(session.bookPaths().title, QStringLiteral("Media"));
-    EXPECT_TRUE(bookWindow->i_media->isChecked());
-    EXPECT_FALSE(bookWindow->favmenu->menuAction()->isEnabled());
-    EXPECT_FALSE(bookWindow->N23->isVisible());
-    EXPECT_FALSE(bookWindow->N30->isEnabled());
-    EXPECT_TRUE(bookWindow->mediaitem->isVisible());
-    EXPECT_TRUE(bookWindow->N46->isEnabled());
+    EXPECT_TRUE(bookWindow->actions().mediaMode->isChecked());
+    EXPECT_FALSE(bookWindow->actions().favouritesMenu->menuAction()->isEnabled());
+    EXPECT_FALSE(bookWindow->actions().importInAlbumMenu->isVisible());
+    EXPECT_FALSE(bookWindow->actions().importInBackground->isEnabled());
+    EXPECT_TRUE(bookWindow->actions().mediumInAlbumMenu->isVisible());
+    EXPECT_TRUE(bookWindow->actions().bookFromMedium->isEnabled());
     EXPECT_EQ(bookWindow->scrollBox->currentIndex(), 0);
 
     // The checked item again: nothing.
-    bookWindow->i_media->trigger();
+    bookWindow->actions().mediaMode->trigger();
     EXPECT_EQ(session.bookPaths().title, QStringLiteral("Media"));
 
-    bookWindow->i_normal->trigger();
+    bookWindow->actions().normalMode->trigger();
     EXPECT_EQ(session.bookPaths().title, QStringLiteral("Normal"));
-    EXPECT_TRUE(bookWindow->N23->isVisible());
-    EXPECT_TRUE(bookWindow->favmenu->menuAction()->isEnabled());
+    EXPECT_TRUE(bookWindow->actions().importInAlbumMenu->isVisible());
+    EXPECT_TRUE(bookWindow->actions().favouritesMenu->menuAction()->isEnabled());
 
     // No media book left: the empty window of media mode, which can still make one.
     state.mediaBooks.clear();
     QFile::remove(BookPaths::of(state.libraryFolder, QStringLiteral("Media")).bookFile);
-    bookWindow->i_media->trigger();
+    bookWindow->actions().mediaMode->trigger();
     EXPECT_FALSE(session.bookOpen());
     EXPECT_EQ(bookWindow->windowTitle(), QStringLiteral(" Tavimo　　　　* Media"));
-    EXPECT_FALSE(bookWindow->delalbum->isEnabled());
-    EXPECT_FALSE(bookWindow->favmenu->menuAction()->isEnabled());
-    EXPECT_TRUE(bookWindow->N46->isEnabled());
+    EXPECT_FALSE(bookWindow->actions().deleteAlbum->isEnabled());
+    EXPECT_FALSE(bookWindow->actions().favouritesMenu->menuAction()->isEnabled());
+    EXPECT_TRUE(bookWindow->actions().bookFromMedium->isEnabled());
     EXPECT_EQ(bookWindow->scrollBox->count(), 0);
     EXPECT_TRUE(state.bookTitle.isEmpty());
 }
@@ -280,7 +290,7 @@ TEST_F(AlbumsFromFoldersTest, AMediumBecomesOneAlbumNamedByItsLabel) {
     openBook(QStringLiteral("Discs"), BookMode::Media);
     videosIn(medium + QStringLiteral("day1"), {QStringLiteral("b.mp4")});
     videosIn(medium, {QStringLiteral("root.mp4")});
-    bookWindow->mediaalbum->trigger();
+    bookWindow->actions().albumFromMedium->trigger();
     ASSERT_TRUE(folders->drivePanel()->isVisible());
     EXPECT_EQ(folders->drivePanel()->chosenRoot(), medium);
     folders->drivePanel()->okButton->click();
@@ -300,7 +310,7 @@ TEST_F(AlbumsFromFoldersTest, ANewBookFromAMediumMakesAnAlbumPerFolderAndNothing
     videosIn(medium, {QStringLiteral("root.mp4")});
 
     dialogs.answer(std::monostate{}); // the title is cancelled
-    bookWindow->N46->trigger();
+    bookWindow->actions().bookFromMedium->trigger();
     folders->drivePanel()->okButton->click();
     EXPECT_FALSE(folders->isBusy());
     EXPECT_EQ(session.bookPaths().title, QStringLiteral("Discs"));
@@ -310,7 +320,7 @@ TEST_F(AlbumsFromFoldersTest, ANewBookFromAMediumMakesAnAlbumPerFolderAndNothing
     dialogs.answer(QStringLiteral("discs"));
     dialogs.answer(DialogService::Answer::Ok);
     dialogs.answer(QStringLiteral("Trip"));
-    bookWindow->N46->trigger();
+    bookWindow->actions().bookFromMedium->trigger();
     folders->drivePanel()->okButton->click();
     waitUntilMade();
     EXPECT_EQ(session.bookPaths().title, QStringLiteral("Trip"));
@@ -340,11 +350,12 @@ TEST_F(AlbumsFromFoldersTest, CopyAllRunsWhileTheWindowLivesAndNamesWhatFailed) 
     dialogs.answer(target);
     dialogs.answer(DialogService::Answer::Ok);
     QSignalSpy finished(copy, &AlbumCopyCommand::finished);
-    bookWindow->copyfiles->trigger();
+    bookWindow->actions().copyFiles->trigger();
     ASSERT_TRUE(copy->progress() != nullptr);
-    EXPECT_FALSE(bookWindow->delalbum->isEnabled()); // the album commands wait meanwhile
+    EXPECT_FALSE(
+        bookWindow->actions().deleteAlbum->isEnabled()); // the album commands wait meanwhile
     ASSERT_TRUE(finished.wait(30000));
-    EXPECT_TRUE(bookWindow->delalbum->isEnabled());
+    EXPECT_TRUE(bookWindow->actions().deleteAlbum->isEnabled());
     EXPECT_EQ(readTestFile(target + QStringLiteral("/2.mp4")),
               readTestFile(folder + QStringLiteral("/2.mp4")));
     ASSERT_FALSE(dialogs.messages().isEmpty());
@@ -355,26 +366,26 @@ TEST_F(AlbumsFromFoldersTest, AHangingMediumLeavesTheWindowLiveAndCancelOrCloseM
     openBook(QStringLiteral("Discs"), BookMode::Media);
     videosIn(medium + QStringLiteral("day1"), {QStringLiteral("a.mp4")});
     mounts.hang();
-    bookWindow->mediaalbum->trigger();
+    bookWindow->actions().albumFromMedium->trigger();
     folders->drivePanel()->okButton->click();
     EXPECT_TRUE(folders->isBusy());
     // The interface thread goes on: the progress shows after its delay, the album commands
     // wait meanwhile.
     QTRY_VERIFY_WITH_TIMEOUT(folders->scanProgress() && folders->scanProgress()->isVisible(),
                              10000);
-    EXPECT_FALSE(bookWindow->delalbum->isEnabled());
+    EXPECT_FALSE(bookWindow->actions().deleteAlbum->isEnabled());
     folders->scanProgress()->findChild<QPushButton*>()->click(); // "キャンセル"
     mounts.answer();
     waitUntilMade();
     EXPECT_EQ(session.book().count(), 0);
     EXPECT_FALSE(albumWindow->isVisible());
     EXPECT_FALSE(folders->isBusy());
-    EXPECT_TRUE(bookWindow->delalbum->isEnabled());
+    EXPECT_TRUE(bookWindow->actions().deleteAlbum->isEnabled());
 
     // The program closes while the listing hangs: the windows go, the worker is joined once
     // the mount answers, and nothing reaches the book.
     mounts.hang();
-    bookWindow->mediaalbum->trigger();
+    bookWindow->actions().albumFromMedium->trigger();
     folders->drivePanel()->okButton->click();
     QTRY_VERIFY_WITH_TIMEOUT(folders->scanProgress() != nullptr, 10000);
     std::thread answerLater([this] {
@@ -402,10 +413,10 @@ TEST_F(AlbumsFromFoldersTest, AnImportCopiesOffTheWindowAndTheBookShowsTheAlbumA
     openBook(QStringLiteral("Shelf"), BookMode::Normal, {QStringLiteral("a")});
     dialogs.answer(QStringList{trip.album});
     QSignalSpy finished(&folders->importCommand(), &AlbumImportCommand::finished);
-    bookWindow->importalbum->trigger();
+    bookWindow->actions().importAlbum->trigger();
     // Copying: the window is live and its album commands wait.
     EXPECT_TRUE(folders->isBusy());
-    EXPECT_FALSE(bookWindow->delalbum->isEnabled());
+    EXPECT_FALSE(bookWindow->actions().deleteAlbum->isEnabled());
     ASSERT_TRUE(folders->importCommand().progress() != nullptr);
     ASSERT_TRUE(finished.wait(60000));
 
@@ -413,7 +424,7 @@ TEST_F(AlbumsFromFoldersTest, AnImportCopiesOffTheWindowAndTheBookShowsTheAlbumA
     EXPECT_EQ(session.book().album(1).entries, QStringList{video});
     EXPECT_EQ(bookWindow->scrollBox->count(), 2);
     EXPECT_EQ(bookWindow->scrollBox->currentIndex(), 1);
-    EXPECT_TRUE(bookWindow->delalbum->isEnabled());
+    EXPECT_TRUE(bookWindow->actions().deleteAlbum->isEnabled());
     EXPECT_FALSE(folders->isBusy());
     EXPECT_EQ(QFileInfo(session.book().albumPaths(1).store).size(), 64 << 20);
     EXPECT_TRUE(dialogs.messages().isEmpty());

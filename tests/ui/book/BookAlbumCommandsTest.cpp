@@ -32,6 +32,8 @@ class BookAlbumCommandsTest : public ::testing::Test {
 protected:
     void SetUp() override {
         state.initialise(dir.path());
+        window.wire({.opener = &opener, .albums = &commands});
+        albumWindow.wire({});
         ASSERT_EQ(session.createBook(QStringLiteral("本")), Book::LoadResult::Loaded);
         window.applyBookOpenState();
     }
@@ -39,7 +41,7 @@ protected:
     void addAlbums(const QStringList& names) {
         for (const QString& name : names) {
             dialogs.answer(name);
-            window.addalbum->trigger();
+            window.actions().addAlbum->trigger();
         }
     }
 
@@ -90,7 +92,7 @@ TEST_F(BookAlbumCommandsTest, MenusPopupsAndKeysReachTheOperationsAndMoveTheSele
     showActive();
     addAlbums({"c", "a"});
     dialogs.answer(QStringLiteral("b"));
-    entry(window.backgroundPopup, QStringLiteral("アルバムを追加"))->trigger();
+    entry(window.actions().backgroundPopup, QStringLiteral("アルバムを追加"))->trigger();
     EXPECT_EQ(cellTitles(), (QStringList{"c", "a", "b"}));
     EXPECT_EQ(grid->currentIndex(), 2); // the new album
 
@@ -99,19 +101,19 @@ TEST_F(BookAlbumCommandsTest, MenusPopupsAndKeysReachTheOperationsAndMoveTheSele
     EXPECT_EQ(grid->currentIndex(), 1);
     QTest::keyClick(&window, Qt::Key_N, Qt::ControlModifier);
     EXPECT_EQ(grid->currentIndex(), 2);
-    entry(window.albumMenu, QStringLiteral("一番前へ移動"))->trigger();
+    entry(window.actions().albumMenu, QStringLiteral("一番前へ移動"))->trigger();
     EXPECT_EQ(cellTitles(), (QStringList{"b", "c", "a"}));
     EXPECT_EQ(grid->currentIndex(), 0);
-    entry(window.albumPopup, QStringLiteral("一番後へ移動"))->trigger();
+    entry(window.actions().albumPopup, QStringLiteral("一番後へ移動"))->trigger();
     EXPECT_EQ(cellTitles(), (QStringList{"c", "a", "b"}));
     EXPECT_EQ(grid->currentIndex(), 2);
     // The commands are back on after the long ones.
-    EXPECT_TRUE(window.delalbum->isEnabled());
-    EXPECT_TRUE(window.alb_back->isEnabled());
+    EXPECT_TRUE(window.actions().deleteAlbum->isEnabled());
+    EXPECT_TRUE(window.actions().moveBack->isEnabled());
 
     grid->select(1);
     dialogs.answer(QStringLiteral("山"));
-    entry(window.albumPopup, QStringLiteral("タイトルの変更"))->trigger();
+    entry(window.actions().albumPopup, QStringLiteral("タイトルの変更"))->trigger();
     EXPECT_EQ(cellTitles(), (QStringList{"c", "山", "b"}));
     EXPECT_TRUE(QFileInfo::exists(session.bookPaths().bookFolder + QStringLiteral("山.alb")));
 
@@ -120,7 +122,7 @@ TEST_F(BookAlbumCommandsTest, MenusPopupsAndKeysReachTheOperationsAndMoveTheSele
     EXPECT_EQ(grid->currentIndex(), 1); // b took its place
     QTest::keyClick(&window, Qt::Key_Delete, Qt::ControlModifier);
     EXPECT_EQ(grid->currentIndex(), 0); // the new last album
-    window.delalbum->trigger();
+    window.actions().deleteAlbum->trigger();
     EXPECT_EQ(grid->count(), 0);
     EXPECT_EQ(grid->currentIndex(), -1);
     EXPECT_TRUE(dialogs.allAnswersUsed());
@@ -133,12 +135,12 @@ TEST_F(BookAlbumCommandsTest, SortShowsItsStatusAndKeepsTheSelectionsPlace) {
     QString shownWhileSorting;
     QObject::connect(&session.book(), &QAbstractItemModel::dataChanged, &window,
                      [&] { shownWhileSorting = window.statusPanel(1)->text(); });
-    entry(window.backgroundPopup, QStringLiteral("ソート"))->trigger();
+    entry(window.actions().backgroundPopup, QStringLiteral("ソート"))->trigger();
     EXPECT_EQ(shownWhileSorting, QStringLiteral("ソート実行中・・・・・・"));
     EXPECT_TRUE(window.statusPanel(1)->text().isEmpty());
     EXPECT_EQ(cellTitles(), (QStringList{"a", "b", "C"}));
     EXPECT_EQ(grid->currentIndex(), 0); // now "a"
-    EXPECT_TRUE(window.albsort->isEnabled());
+    EXPECT_TRUE(window.actions().sortAlbums->isEnabled());
     // Written at once.
     EXPECT_EQ(test::readTestFile(session.bookPaths().bookFile), "a\r\nb\r\nC\r\n");
 }
@@ -147,19 +149,19 @@ TEST_F(BookAlbumCommandsTest, PicturesComeFromTheClipboardOnlyWhenItHoldsOne) {
     addAlbums({"a"});
     const QByteArray before = session.book().album(0).jpeg;
     QGuiApplication::clipboard()->setText(QStringLiteral("text"));
-    window.copypic->trigger();
+    window.actions().pictureFromClipboard->trigger();
     EXPECT_EQ(session.book().album(0).jpeg, before);
     QGuiApplication::clipboard()->setImage(imagefunc::solidBitmap(200, 100, Qt::green));
     if (QGuiApplication::clipboard()->image().isNull())
         GTEST_SKIP() << "the platform's clipboard keeps no picture";
-    entry(window.albumPopup, QStringLiteral("画像の変更　クリップボードから"))->trigger();
+    entry(window.actions().albumPopup, QStringLiteral("画像の変更　クリップボードから"))->trigger();
     EXPECT_NE(session.book().album(0).jpeg, before);
     EXPECT_GT(qGreen(grid->cellAt(0)->picture().image().pixel(60, 45)), 200);
 }
 
 TEST_F(BookAlbumCommandsTest, PlayOpensTheAlbumAndStartsItsContinuousPlay) {
-    QSignalSpy autoplay(albumWindow.a_autoplay, &QAction::triggered);
-    window.alb_play->trigger(); // no album: nothing
+    QSignalSpy autoplay(albumWindow.actions().continuousPlay, &QAction::triggered);
+    window.actions().playAlbum->trigger(); // no album: nothing
     EXPECT_FALSE(albumWindow.isVisible());
 
     addAlbums({"a", "b"});

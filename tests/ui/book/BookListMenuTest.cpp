@@ -32,6 +32,7 @@ protected:
     BookListMenuTest() {
         state.initialise(dir.path());
         session.setSaveDelay(0);
+        form.wire({.files = &books, .bookList = &list, .favourites = &favourites});
     }
 
     QString library() const { return state.libraryFolder; }
@@ -48,9 +49,9 @@ protected:
     QStringList fileMenuBooks() const {
         QStringList texts;
         bool inList = false;
-        for (QAction* item : form.fileMenu->actions()) {
-            if (item == form.bookListStart || item == form.bookListEnd) {
-                inList = item == form.bookListStart;
+        for (QAction* item : form.actions().fileMenu->actions()) {
+            if (item == form.actions().bookListStart || item == form.actions().bookListEnd) {
+                inList = item == form.actions().bookListStart;
                 continue;
             }
             if (inList)
@@ -71,7 +72,9 @@ protected:
     LibrarySession session{dir.path(), dialogs, volumes};
     BookWindow form{session, state, dialogs};
     BookFileCommands books{session, state, form};
-    BookListMenu list{session, state, form, books};
+    BookListMenu list{
+        session, state, form, books, *form.actions().fileMenu, *form.actions().bookListEnd};
+    FavouritesMenu favourites{session, state, form, list, *form.actions().favouritesMenu};
 };
 
 } // namespace
@@ -92,7 +95,7 @@ TEST_F(BookListMenuTest, EachModeListsItsBooksAndChoosingOneSavesTheCurrentAndOp
     EXPECT_EQ(session.bookPaths().title, "C");
     EXPECT_EQ(form.scrollBox->count(), 2);
     EXPECT_EQ(form.scrollBox->currentIndex(), 0);
-    EXPECT_TRUE(form.alb_edit->isEnabled());
+    EXPECT_TRUE(form.actions().openAlbum->isEnabled());
     EXPECT_EQ(fileMenuBooks(), (QStringList{"A.book", "C.book*"}));
     EXPECT_EQ(session.bookPaths().title, "C");
     EXPECT_EQ(state.lastNormalBook, "C");
@@ -137,7 +140,7 @@ TEST_F(BookListMenuTest, ANewBookComesFirstCheckedWithItsFoldersAndAnEmptyBookFi
     dialogs.answer(QStringLiteral("a/b"));
     dialogs.answer(Answer::Ok);
     dialogs.answer(QStringLiteral("Zoo"));
-    form.new_->trigger();
+    form.actions().newBook->trigger();
     ASSERT_EQ(dialogs.asked().size(), 7);
     EXPECT_EQ(dialogs.asked()[0].text, "ブックの新規作成");
     EXPECT_EQ(dialogs.asked()[0].initial, "");
@@ -156,11 +159,11 @@ TEST_F(BookListMenuTest, ANewBookComesFirstCheckedWithItsFoldersAndAnEmptyBookFi
     EXPECT_EQ(form.scrollBox->count(), 0);
     EXPECT_EQ(form.scrollBox->currentIndex(), -1);
     EXPECT_EQ(session.bookPaths().title, "Zoo");
-    EXPECT_TRUE(form.addalbum->isEnabled());
+    EXPECT_TRUE(form.actions().addAlbum->isEnabled());
 
     // The next time the box starts with the last title typed; a cancel changes nothing.
     dialogs.answer(std::monostate{});
-    form.new_->trigger();
+    form.actions().newBook->trigger();
     EXPECT_EQ(dialogs.asked().last().initial, "Zoo");
     EXPECT_EQ(session.bookPaths().title, "Zoo");
     EXPECT_TRUE(dialogs.allAnswersUsed());
@@ -173,14 +176,14 @@ TEST_F(BookListMenuTest, ANewBookJoinsTheMediaListOnlyInMediaMode) {
 
     session.switchMode(BookMode::Media);
     dialogs.answer(QStringLiteral("disc"));
-    form.new_->trigger();
+    form.actions().newBook->trigger();
     EXPECT_EQ(readTestFile(state.mediaBooksPath()), "old\r\ndisc\r\n");
     EXPECT_TRUE(QFileInfo::exists(BookPaths::of(library(), "disc").mediaDat));
 
     // A normal book under that title is a normal book at the next start too.
     session.switchMode(BookMode::Normal);
     dialogs.answer(QStringLiteral("old"));
-    form.new_->trigger();
+    form.actions().newBook->trigger();
     EXPECT_EQ(session.bookPaths().title, "old");
     EXPECT_EQ(state.mediaBooks, QStringList{"disc"});
     EXPECT_EQ(readTestFile(state.mediaBooksPath()), "disc\r\n");
@@ -192,20 +195,19 @@ TEST_F(BookListMenuTest, TheFavouriteIsChosenByTitleOrFileNameAndItsAlbumsOpenFr
     makeBook("disc", {});
     state.mediaBooks = {"disc"};
     list.rebuild();
-    FavouritesMenu favourites(session, state, form, list);
 
     // No book open: nothing is asked.
-    form.favset->trigger();
+    form.actions().chooseFavourite->trigger();
     EXPECT_TRUE(dialogs.asked().isEmpty());
 
     open("v1.2");
     dialogs.answer(QStringLiteral("好き.book"));
     dialogs.answer(Answer::Ok);
-    form.favset->trigger();
+    form.actions().chooseFavourite->trigger();
     EXPECT_EQ(dialogs.messages(), QStringList{"お気に入りブックを登録しました"});
     EXPECT_EQ(state.favouriteBook, "好き");
     EXPECT_EQ(favourites.albumNames(), (QStringList{"海", "山", "川"}));
-    EXPECT_EQ(form.favmenu->actions().size(), 5);
+    EXPECT_EQ(form.actions().favouritesMenu->actions().size(), 5);
 
     dialogs.clear();
     dialogs.answer(QStringLiteral("v1.2"));
@@ -214,13 +216,13 @@ TEST_F(BookListMenuTest, TheFavouriteIsChosenByTitleOrFileNameAndItsAlbumsOpenFr
     dialogs.answer(Answer::Ok);
     dialogs.answer(QStringLiteral("嫌い"));
     dialogs.answer(Answer::Ok);
-    form.favset->trigger();
+    form.actions().chooseFavourite->trigger();
     EXPECT_EQ(dialogs.asked()[0].initial, "好き");
     EXPECT_EQ(state.favouriteBook, "v1.2");
     EXPECT_EQ(favourites.albumNames(), QStringList{"x"});
     // A media book is not listed in normal mode, so it is not found.
-    form.favset->trigger();
-    form.favset->trigger();
+    form.actions().chooseFavourite->trigger();
+    form.actions().chooseFavourite->trigger();
     EXPECT_EQ(dialogs.messages(),
               (QStringList{"お気に入りブックを登録しました", "ブックが見つかりません",
                            "ブックが見つかりません"}));
@@ -229,8 +231,8 @@ TEST_F(BookListMenuTest, TheFavouriteIsChosenByTitleOrFileNameAndItsAlbumsOpenFr
     // The third album of the favourite book, clicked while another book is shown.
     state.favouriteBook = "好き";
     favourites.rebuild();
-    QSignalSpy opened(form.alb_edit, &QAction::triggered);
-    form.favmenu->actions().at(4)->trigger();
+    QSignalSpy opened(form.actions().openAlbum, &QAction::triggered);
+    form.actions().favouritesMenu->actions().at(4)->trigger();
     EXPECT_EQ(session.bookPaths().title, "好き");
     EXPECT_EQ(form.scrollBox->currentIndex(), 2);
     EXPECT_EQ(opened.count(), 1);
@@ -241,7 +243,6 @@ TEST_F(BookListMenuTest, TheFavouritesFollowTheFavouriteBooksAlbumsByName) {
     makeBook("好き", {"海", "山", "川"});
     makeBook("other", {});
     list.rebuild();
-    FavouritesMenu favourites(session, state, form, list);
     open("好き");
 
     // Chosen while a rename is not saved yet: the rows are newer than the book file.
@@ -249,9 +250,9 @@ TEST_F(BookListMenuTest, TheFavouritesFollowTheFavouriteBooksAlbumsByName) {
     state.favouriteBook = "好き";
     favourites.rebuild();
     EXPECT_EQ(favourites.albumNames(), (QStringList{"湖", "山", "川"}));
-    session.book().moveAlbum(2, 0);
+    session.book().step(2, RowStep::ToFront);
     EXPECT_EQ(favourites.albumNames(), (QStringList{"川", "湖", "山"}));
-    EXPECT_EQ(form.favmenu->actions().at(2)->text(), "川");
+    EXPECT_EQ(form.actions().favouritesMenu->actions().at(2)->text(), "川");
 
     // Another book's changes leave them alone.
     open("other");
@@ -262,7 +263,7 @@ TEST_F(BookListMenuTest, TheFavouritesFollowTheFavouriteBooksAlbumsByName) {
     // not the one that took its place.
     session.flush();
     QFile::remove(library() + "好き/川.alb");
-    QSignalSpy opened(form.alb_edit, &QAction::triggered);
+    QSignalSpy opened(form.actions().openAlbum, &QAction::triggered);
     favourites.openAlbum("山");
     EXPECT_EQ(session.bookPaths().title, "好き");
     EXPECT_EQ(session.book().album(form.scrollBox->currentIndex()).name, "山");
@@ -272,7 +273,6 @@ TEST_F(BookListMenuTest, TheFavouritesFollowTheFavouriteBooksAlbumsByName) {
 TEST_F(BookListMenuTest, AFavouriteWhoseBookFileIsGoneIsReportedAndTheMenuStays) {
     makeBook("好き", {"海"});
     list.rebuild();
-    FavouritesMenu favourites(session, state, form, list);
     state.favouriteBook = "好き";
     favourites.rebuild();
     QFile::remove(library() + "好き.book");

@@ -40,6 +40,7 @@ protected:
         QDir().mkpath(state.libraryFolder);
         state.executableFolder = dir.path() + "/prefix/bin/";
         QDir().mkpath(state.executableFolder);
+        form.wire({.tools = &commands});
     }
 
     bool makeExecutable(const QString& path, const QByteArray& script) {
@@ -73,7 +74,7 @@ TEST_F(BookToolCommandsTest, TheOtherPlayerMustBeAnExecutableFile) {
     dialogs.answer(Answer::Ok);
     dialogs.answer(std::monostate{});
     for (int i = 0; i < 4; ++i)
-        form.plselect->trigger();
+        form.actions().otherPlayer->trigger();
     EXPECT_EQ(state.otherPlayer, player);
     const QStringList messages = dialogs.messages();
     ASSERT_EQ(messages.size(), 3);
@@ -86,10 +87,10 @@ TEST_F(BookToolCommandsTest, TheOtherPlayerMustBeAnExecutableFile) {
 TEST_F(BookToolCommandsTest, TheCaptureFolderIsReplacedOnlyByAChosenFolder) {
     const QString start = state.captureFolder;
     dialogs.answer(std::monostate{});
-    form.capdir->trigger();
+    form.actions().captureFolder->trigger();
     EXPECT_EQ(state.captureFolder, start);
     dialogs.answer(dir.path());
-    form.capdir->trigger();
+    form.actions().captureFolder->trigger();
     EXPECT_EQ(state.captureFolder, dir.path());
 }
 
@@ -99,7 +100,7 @@ TEST_F(BookToolCommandsTest, TheSiblingToolEndsThisProgramOnlyWhenItStarted) {
     form.show();
 
     dialogs.answer(Answer::Ok);
-    form.pelkora->trigger();
+    form.actions().siblingTool->trigger();
     EXPECT_EQ(dialogs.messages(), QStringList{"Exec Error 2"});
     EXPECT_TRUE(form.isVisible());
     EXPECT_EQ(exits, 0);
@@ -107,7 +108,7 @@ TEST_F(BookToolCommandsTest, TheSiblingToolEndsThisProgramOnlyWhenItStarted) {
     const QString ran = dir.path() + "/ran";
     ASSERT_TRUE(makeExecutable(state.executableFolder + "Pelkora",
                                "#!/bin/sh\ntouch '" + QFile::encodeName(ran) + "'\n"));
-    form.pelkora->trigger();
+    form.actions().siblingTool->trigger();
     EXPECT_EQ(exits, 1);
     EXPECT_FALSE(form.isVisible());
     for (int i = 0; i < 200 && !QFileInfo::exists(ran); ++i)
@@ -117,7 +118,7 @@ TEST_F(BookToolCommandsTest, TheSiblingToolEndsThisProgramOnlyWhenItStarted) {
 
 TEST_F(BookToolCommandsTest, HelpShowsTheLibrarysCopyElseTheInstalledPage) {
     dialogs.answer(Answer::Ok);
-    form.helpitem->trigger();
+    form.actions().help->trigger();
     EXPECT_EQ(dialogs.messages(), QStringList{"Tavimo_help.html が見つかりません!"});
     EXPECT_TRUE(opener.opened.isEmpty());
 
@@ -125,11 +126,11 @@ TEST_F(BookToolCommandsTest, HelpShowsTheLibrarysCopyElseTheInstalledPage) {
     const QString beside = state.executableFolder + "Tavimo_help.html";
     const QString own = state.libraryFolder + "Tavimo_help.html";
     ASSERT_TRUE(writeTestFile(installed, "<html></html>"));
-    form.helpitem->trigger();
+    form.actions().help->trigger();
     ASSERT_TRUE(writeTestFile(beside, "<html></html>"));
-    form.helpitem->trigger();
+    form.actions().help->trigger();
     ASSERT_TRUE(writeTestFile(own, "<html></html>"));
-    form.helpitem->trigger();
+    form.actions().help->trigger();
     EXPECT_EQ(opener.opened, (QStringList{installed, beside, own}));
     EXPECT_EQ(dialogs.messages().size(), 1);
 }

@@ -1,4 +1,5 @@
 #include "core/AppState.h"
+#include "core/CellGeometry.h"
 #include "core/Colors.h"
 #include "core/LibrarySession.h"
 #include "support/FakeVolumeTable.h"
@@ -24,6 +25,7 @@ protected:
     BookWindowGrid() {
         state.initialise(dir.path());
         form = std::make_unique<BookWindow>(session, state, dialogs);
+        form->wire({});
         grid = form->scrollBox;
     }
     // n albums more in the book; the grid shows them.
@@ -61,7 +63,7 @@ TEST_F(BookWindowGrid, SettingsValuesReachTheGrid) {
     EXPECT_EQ(grid->backgroundColor(), QColor(0, 0, 255));
     EXPECT_EQ(grid->fontColor(), QColor(255, 0, 0));
     EXPECT_EQ(grid->sizeMode(), kSmallCells);
-    EXPECT_TRUE(form->smallthum->isChecked());
+    EXPECT_TRUE(form->actions().smallCells->isChecked());
 }
 
 TEST_F(BookWindowGrid, SizeItemsSwitchOnceAndKeepTheSelectionFocused) {
@@ -69,36 +71,36 @@ TEST_F(BookWindowGrid, SizeItemsSwitchOnceAndKeepTheSelectionFocused) {
     showActive();
     grid->select(3);
     QSignalSpy laidOut(grid, &ScrollBox::laidOut);
-    form->bigthum->trigger(); // already ticked: nothing
+    form->actions().largeCells->trigger(); // already ticked: nothing
     EXPECT_EQ(laidOut.count(), 0);
-    EXPECT_TRUE(form->bigthum->isChecked());
+    EXPECT_TRUE(form->actions().largeCells->isChecked());
 
-    form->smallthum->trigger();
+    form->actions().smallCells->trigger();
     EXPECT_EQ(state.bookWindow.sizeMode, 1);
     EXPECT_EQ(grid->sizeMode(), kSmallCells);
     EXPECT_EQ(grid->cellAt(4)->small(), kSmallCells);
-    EXPECT_TRUE(form->smallthum->isChecked());
-    EXPECT_FALSE(form->bigthum->isChecked());
+    EXPECT_TRUE(form->actions().smallCells->isChecked());
+    EXPECT_FALSE(form->actions().largeCells->isChecked());
     EXPECT_EQ(laidOut.count(), 1);
     EXPECT_TRUE(grid->hasFocus());
     EXPECT_EQ(grid->currentIndex(), 3);
-    form->smallthum->trigger();
+    form->actions().smallCells->trigger();
     EXPECT_EQ(laidOut.count(), 1);
 }
 
 TEST_F(BookWindowGrid, ColourItemsSetTheGridAndTheStoredValue) {
     fill(2);
     dialogs.answer(QColor(0x12, 0x34, 0x56));
-    form->bgcolor->trigger();
+    form->actions().backgroundColor->trigger();
     EXPECT_EQ(grid->backgroundColor(), QColor(0x12, 0x34, 0x56));
     EXPECT_EQ(grid->cellAt(1)->cellColor(), QColor(0x12, 0x34, 0x56));
     EXPECT_EQ(state.bookWindow.color, 0x00563412);
 
     dialogs.answer(std::monostate{}); // cancelled: nothing changes
-    form->fontcolor->trigger();
+    form->actions().fontColor->trigger();
     EXPECT_EQ(state.bookWindow.fontColor, 0);
     dialogs.answer(QColor(Qt::white));
-    form->fontcolor->trigger();
+    form->actions().fontColor->trigger();
     EXPECT_EQ(grid->cellAt(0)->fontColor(), QColor(Qt::white));
     EXPECT_EQ(state.bookWindow.fontColor, 0x00FFFFFF);
 }
@@ -108,9 +110,10 @@ TEST_F(BookWindowGrid, AutomaticHeightFitsTheGridUpToTheWorkArea) {
     fill(3);
     const int workArea = form->screen()->availableGeometry().height();
     const int frame = form->frameGeometry().height() - form->height();
-    form->autosaizeitem->trigger();
+    form->actions().autoHeight->trigger();
     ASSERT_TRUE(state.bookWindow.autoHeight);
-    EXPECT_EQ(form->frameGeometry().height(), std::min(workArea, grid->contentBottom() + 70));
+    EXPECT_EQ(grid->verticalScrollBar()->maximum(), 0);
+    EXPECT_LT(grid->viewport()->height() - grid->contentBottom(), gridPitch(kLargeCells).height());
 
     fill(200, QStringLiteral("more %1"));
     EXPECT_EQ(form->height() + frame, workArea);
@@ -158,15 +161,15 @@ TEST_F(BookWindowGrid, OpeningAndTheSyncMark) {
     ASSERT_TRUE(grid->cellAt(2)->syncMark());
     showActive();
     form->applyBookOpenState();
-    QSignalSpy open(form->alb_edit, &QAction::triggered);
+    QSignalSpy open(form->actions().openAlbum, &QAction::triggered);
     grid->select(1);
     QTest::keyClick(grid, Qt::Key_Return);
     EXPECT_EQ(open.count(), 1);
 
     // The popup's tick follows the current album's sync mark.
     grid->select(2);
-    Q_EMIT form->albumPopup->aboutToShow();
-    EXPECT_TRUE(form->syncro->isChecked());
+    Q_EMIT form->actions().albumPopup->aboutToShow();
+    EXPECT_TRUE(form->actions().folderSync->isChecked());
     const QPoint box = grid->cellRect(2).topLeft() + grid->cellAt(2)->geometry().syncMark.center();
     grid->select(0);
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, box);
@@ -174,8 +177,8 @@ TEST_F(BookWindowGrid, OpeningAndTheSyncMark) {
     EXPECT_FALSE(session.book().album(2).folderSync);
     EXPECT_EQ(grid->currentIndex(), 2);
     EXPECT_EQ(open.count(), 1);
-    Q_EMIT form->albumPopup->aboutToShow();
-    EXPECT_FALSE(form->syncro->isChecked());
+    Q_EMIT form->actions().albumPopup->aboutToShow();
+    EXPECT_FALSE(form->actions().folderSync->isChecked());
 }
 
 TEST_F(BookWindowGrid, DroppedFoldersBecomeAlbumsAndFilesAreIgnored) {
@@ -187,7 +190,7 @@ TEST_F(BookWindowGrid, DroppedFoldersBecomeAlbumsAndFilesAreIgnored) {
     bool commandsOffMeanwhile = true;
     form->setFolderAlbumCreator([&](const QString& path, bool oneOfMany) {
         created.emplace_back(path, oneOfMany);
-        commandsOffMeanwhile = commandsOffMeanwhile && !form->delalbum->isEnabled();
+        commandsOffMeanwhile = commandsOffMeanwhile && !form->actions().deleteAlbum->isEnabled();
     });
     ASSERT_EQ(session.createBook(QStringLiteral("book")), Book::LoadResult::Loaded);
     form->applyBookOpenState();
@@ -199,7 +202,7 @@ TEST_F(BookWindowGrid, DroppedFoldersBecomeAlbumsAndFilesAreIgnored) {
     EXPECT_EQ(created[0], std::make_pair(folder.path(), true));
     EXPECT_EQ(created[1], std::make_pair(dir.path(), true));
     EXPECT_TRUE(commandsOffMeanwhile);
-    EXPECT_TRUE(form->delalbum->isEnabled());
+    EXPECT_TRUE(form->actions().deleteAlbum->isEnabled());
     EXPECT_TRUE(grid->acceptDrops());
     form->dropFolders({folder.path()});
     EXPECT_FALSE(created.back().second);

@@ -30,20 +30,21 @@ protected:
 
 TEST_F(BookWindowTest, ShortcutsAndEntriesRunTheirCommandsOnlyWhileEnabled) {
     BookWindow form(session, state, dialogs);
+    form.wire({});
     form.show();
     QApplication::setActiveWindow(&form);
     ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
-    QSignalSpy open(form.alb_edit, &QAction::triggered);
-    QSignalSpy remove(form.delalbum, &QAction::triggered);
-    QSignalSpy add(form.addalbum, &QAction::triggered);
-    QSignalSpy sort(form.albsort, &QAction::triggered);
+    QSignalSpy open(form.actions().openAlbum, &QAction::triggered);
+    QSignalSpy remove(form.actions().deleteAlbum, &QAction::triggered);
+    QSignalSpy add(form.actions().addAlbum, &QAction::triggered);
+    QSignalSpy sort(form.actions().sortAlbums, &QAction::triggered);
 
     form.applyBookOpenState();
     QTest::keyClick(&form, Qt::Key_E, Qt::ControlModifier);
     QTest::keyClick(&form, Qt::Key_Delete);
     QTest::keyClick(&form, Qt::Key_Delete, Qt::ControlModifier);
-    form.albumMenu->actions().first()->trigger(); // "アルバムを追加"
-    form.albumMenu->actions().last()->trigger();  // "ソート"
+    form.actions().albumMenu->actions().first()->trigger(); // "アルバムを追加"
+    form.actions().albumMenu->actions().last()->trigger();  // "ソート"
     EXPECT_EQ(open.count(), 1);
     EXPECT_EQ(remove.count(), 2);
     EXPECT_EQ(add.count(), 1);
@@ -52,31 +53,32 @@ TEST_F(BookWindowTest, ShortcutsAndEntriesRunTheirCommandsOnlyWhileEnabled) {
     form.applyNoBookState();
     QTest::keyClick(&form, Qt::Key_E, Qt::ControlModifier);
     QTest::keyClick(&form, Qt::Key_Delete);
-    form.albumMenu->actions().last()->trigger();
+    form.actions().albumMenu->actions().last()->trigger();
     EXPECT_EQ(open.count(), 1);
     EXPECT_EQ(remove.count(), 2);
     EXPECT_EQ(sort.count(), 1); // the album menu's own entry is off too
 
     int exits = 0;
     form.setExitSequence([&exits] { ++exits; });
-    form.FileExit1->trigger();
+    form.actions().exit->trigger();
     form.close();
     EXPECT_EQ(exits, 1);
 }
 
 TEST_F(BookWindowTest, OptionItemsKeepTheStateAndTheRendererChoice) {
     BookWindow form(session, state, dialogs);
-    form.N57->trigger();
-    form.dia->trigger();
-    form.syncauto->trigger();
+    form.wire({});
+    form.actions().skipUnreadable->trigger();
+    form.actions().captureSilent->trigger();
+    form.actions().syncFolderAlbums->trigger();
     EXPECT_TRUE(state.skipUnreadable);
     EXPECT_FALSE(state.captureSilent);
     EXPECT_TRUE(state.syncFolderAlbums);
 
-    form.N56->trigger();
+    form.actions().oldRenderer->trigger();
     EXPECT_TRUE(state.oldRenderer);
     EXPECT_FALSE(state.rendererCapable);
-    form.N56->trigger();
+    form.actions().oldRenderer->trigger();
     EXPECT_FALSE(state.oldRenderer);
     EXPECT_TRUE(state.rendererCapable);
 }

@@ -27,7 +27,7 @@
 #include <gtest/gtest.h>
 
 using namespace tavimo;
-using media::PlayerEngine;
+using media::MpvPlayer;
 using media::test::fixture;
 
 namespace {
@@ -73,6 +73,7 @@ BmpHeader headerOf(const QString& path) {
 class PlayerCaptureTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        album.wire({.player = &link});
         state.libraryFolder = dir.path() + u'/';
         state.captureFolder = dir.path() + QStringLiteral("/captures");
         QDir().mkpath(state.captureFolder);
@@ -93,14 +94,13 @@ protected:
         player.playVideo(index, false);
         ASSERT_TRUE(QTest::qWaitFor(
             [&] {
-                return !player.playback().isOpening() &&
-                       player.engine().state() == PlayerEngine::Playing;
+                return !player.playback().isOpening() && player.mpv().state() == MpvPlayer::Playing;
             },
             10000));
         QTest::qWait(700); // past 0.3 s, some frames drawn
-        ASSERT_FALSE(player.engine().destinationRect().isEmpty());
-        ASSERT_NE(player.engine().destinationRect().size(),
-                  QSize(player.engine().videoWidth(), player.engine().videoHeight()));
+        ASSERT_FALSE(player.mpv().pictureRect().isEmpty());
+        ASSERT_NE(player.mpv().pictureRect().size(),
+                  QSize(player.mpv().videoWidth(), player.mpv().videoHeight()));
     }
 
     // Runs a command and returns the picture it took (null when it failed).
@@ -122,7 +122,7 @@ protected:
     test::FakeVolumeTable volumes;
     LibrarySession session{dir.path(), dialogs, volumes};
     AlbumWindow album{session, state, dialogs};
-    PlayerWindow player{session, state, dialogs, nullptr, PlayerEngine::Output::SilentSurface};
+    PlayerWindow player{session, state, dialogs, nullptr, MpvPlayer::Output::SilentSurface};
     PlayerLink link{album, player};
     PlayerCapture capture{album, player, state, dialogs};
 };
@@ -134,7 +134,7 @@ TEST_F(PlayerCaptureTest, TheShownPictureIsSavedAtTheVideosOwnOrDisplayedSize) {
     play(0);
     const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("MMdd_HHmm_"));
     EXPECT_TRUE(showsThePattern(run(&PlayerCapture::save)));
-    EXPECT_EQ(player.engine().state(), PlayerEngine::Playing) << "the video plays on";
+    EXPECT_EQ(player.mpv().state(), MpvPlayer::Playing) << "the video plays on";
     QStringList files = savedFiles();
     ASSERT_EQ(files.size(), 1);
     // The minute may have turned meanwhile; the counter may not.
@@ -149,10 +149,10 @@ TEST_F(PlayerCaptureTest, TheShownPictureIsSavedAtTheVideosOwnOrDisplayedSize) {
 
     state.captureOriginalSize = false;
     player.playback().pause();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return player.engine().state() == PlayerEngine::Paused; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return player.mpv().state() == MpvPlayer::Paused; }));
     const QImage shown = run(&PlayerCapture::save);
-    EXPECT_EQ(shown.size(), player.engine().destinationRect().size());
-    EXPECT_EQ(player.engine().state(), PlayerEngine::Paused) << "a paused video stays paused";
+    EXPECT_EQ(shown.size(), player.mpv().pictureRect().size());
+    EXPECT_EQ(player.mpv().state(), MpvPlayer::Paused) << "a paused video stays paused";
     files = savedFiles();
     ASSERT_EQ(files.size(), 2);
     EXPECT_TRUE(files[1].endsWith(QStringLiteral("_001.bmp"))) << files[1].toStdString();
@@ -169,11 +169,11 @@ TEST_F(PlayerCaptureTest, TheOldRendererDecodesTheFrameAndScalesItByLanczos) {
     EXPECT_EQ(own.size(), QSize(1280, 720));
     EXPECT_TRUE(showsThePattern(own));
     EXPECT_EQ(QGuiApplication::clipboard()->image().size(), QSize(1280, 720));
-    EXPECT_EQ(player.engine().state(), PlayerEngine::Playing);
+    EXPECT_EQ(player.mpv().state(), MpvPlayer::Playing);
 
     state.captureOriginalSize = false;
     const QImage shown = run(&PlayerCapture::copy);
-    EXPECT_EQ(shown.size(), player.engine().destinationRect().size());
+    EXPECT_EQ(shown.size(), player.mpv().pictureRect().size());
     EXPECT_TRUE(showsThePattern(shown));
     EXPECT_TRUE(savedFiles().isEmpty());
 }
@@ -200,6 +200,32 @@ TEST_F(PlayerCaptureTest, TheSaveDialogChoosesTheFileAndTheNextCaptureFolder) {
     run(&PlayerCapture::save);
     const QStringList files = QDir(other).entryList({QStringLiteral("*_002.bmp")}, QDir::Files);
     EXPECT_EQ(files.size(), 1) << "the third name made carries 002";
+}
+
+// The name typed says the format: ".png" is written as PNG, ".jpg" and ".jpeg" as JPEG, any
+// other as a bitmap; a name without extension takes the type of the filter chosen.
+TEST_F(PlayerCaptureTest, ASavedPictureIsWrittenInTheFormatItsNameSays) {
+    state.captureSilent = false;
+    play(0);
+    const auto saved = [&](const QString& name) {
+        dialogs.answer(dir.path() + u'/' + name);
+        const QImage picture = run(&PlayerCapture::save);
+        QFile file(dir.path() + u'/' + name);
+        return picture.isNull() || !file.open(QIODevice::ReadOnly) ? QByteArray() : file.read(8);
+    };
+    EXPECT_TRUE(saved(QStringLiteral("x.png")).startsWith("\x89PNG\r\n"));
+    EXPECT_TRUE(saved(QStringLiteral("y.JPG")).startsWith("\xFF\xD8\xFF"));
+    EXPECT_TRUE(saved(QStringLiteral("z.jpeg")).startsWith("\xFF\xD8\xFF"));
+    EXPECT_TRUE(saved(QStringLiteral("w.bmp")).startsWith("BM"));
+    EXPECT_TRUE(saved(QStringLiteral("v.gif")).startsWith("BM")) << "a bitmap unless named";
+    // No extension typed: the type of the filter chosen.
+    dialogs.answer(test::ScriptedDialogService::SaveAs{dir.path() + QStringLiteral("/u"),
+                                                       QStringLiteral("PNG (*.png)")});
+    ASSERT_FALSE(run(&PlayerCapture::save).isNull());
+    EXPECT_EQ(QImage(dir.path() + QStringLiteral("/u.png")).size(), QSize(640, 480));
+    const QImage back(dir.path() + QStringLiteral("/x.png"));
+    EXPECT_EQ(back.size(), QSize(640, 480));
+    EXPECT_TRUE(showsThePattern(back));
 }
 
 // A capture folder that is gone: the write fails, says so and names the file; an empty one
@@ -244,12 +270,12 @@ TEST_F(PlayerCaptureTest, AFailedCaptureChangesNothingAndSaysNothing) {
 TEST_F(PlayerCaptureTest, TheCaptureBecomesThePlayingVideosThumbnail) {
     album.setCurrentVideo(0);
     play(1);
-    ASSERT_FALSE(album.clippic->isEnabled());
+    ASSERT_FALSE(album.actions().pictureFromClipboard->isEnabled());
     album.setCurrentVideo(0);
-    player.menu().setThumbnail->trigger();
+    player.playerActions().setThumbnail->trigger();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !capture.isCapturing(); }));
     EXPECT_EQ(album.currentVideo(), 1);
-    EXPECT_FALSE(album.clippic->isEnabled());
+    EXPECT_FALSE(album.actions().pictureFromClipboard->isEnabled());
     EXPECT_TRUE(session.album().needsThumbnail(0));
     ASSERT_FALSE(session.album().needsThumbnail(1));
     const QImage thumbnail = jpeg::decode(session.album().pictureBytes(1));
@@ -259,13 +285,12 @@ TEST_F(PlayerCaptureTest, TheCaptureBecomesThePlayingVideosThumbnail) {
     player.playVideo(0, false);
     ASSERT_TRUE(QTest::qWaitFor(
         [&] {
-            return !player.playback().isOpening() &&
-                   player.engine().state() == PlayerEngine::Playing;
+            return !player.playback().isOpening() && player.mpv().state() == MpvPlayer::Playing;
         },
         10000));
     QTest::qWait(500);
     EXPECT_EQ(session.album().bookmark(0), 0);
-    player.menu().bookmarkAndPicture->trigger();
+    player.playerActions().bookmarkAndPicture->trigger();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !capture.isCapturing(); }));
     EXPECT_GT(session.album().bookmark(0), 0);
     ASSERT_FALSE(session.album().needsThumbnail(0));
@@ -280,7 +305,7 @@ TEST_F(PlayerCaptureTest, ADecodedThumbnailFollowsItsVideosRow) {
     QSignalSpy finished(&capture, &PlayerCapture::finished);
     capture.setAsThumbnail();
     ASSERT_TRUE(capture.isCapturing()) << "the frame is decoded off the interface thread";
-    session.album().move(1, 0);
+    session.album().step(1, RowStep::ToFront);
     ASSERT_TRUE(finished.wait(10000));
     EXPECT_EQ(album.currentVideo(), 0);
     ASSERT_FALSE(session.album().needsThumbnail(0));

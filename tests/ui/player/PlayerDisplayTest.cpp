@@ -25,7 +25,7 @@
 #include <gtest/gtest.h>
 
 using namespace tavimo;
-using media::PlayerEngine;
+using media::MpvPlayer;
 using media::test::fixture;
 
 namespace {
@@ -58,7 +58,7 @@ protected:
         if (!QTest::qWaitFor(
                 [&] {
                     return !player.playback().isOpening() &&
-                           player.engine().state() == PlayerEngine::Playing;
+                           player.mpv().state() == MpvPlayer::Playing;
                 },
                 10000))
             return ::testing::AssertionFailure() << name << " does not play";
@@ -96,13 +96,13 @@ protected:
     test::ScriptedDialogService dialogs;
     test::FakeVolumeTable volumes;
     LibrarySession session{dir.path(), dialogs, volumes};
-    PlayerWindow player{session, state, dialogs, nullptr, PlayerEngine::Output::SilentSurface};
+    PlayerWindow player{session, state, dialogs, nullptr, MpvPlayer::Output::SilentSurface};
 };
 
 // 2.35 : 1 in a 640 x 480 area leaves black bars of 105 rows; cutting 32 rows at top and
 // bottom widens the picture, so the bars grow to 122 rows.
 TEST_F(PlayerDisplayTest, SoftwareSurfaceDrawsTheChosenAspectAndCrop) {
-    PlayerMenu& m = player.menu();
+    const PlayerActions& m = player.playerActions();
     m.aspectItems.at(5)->trigger();
     EXPECT_EQ(state.player.aspect, 5);
     ASSERT_TRUE(play("mp4_h264_640x480.mp4"));
@@ -118,7 +118,7 @@ TEST_F(PlayerDisplayTest, SoftwareSurfaceDrawsTheChosenAspectAndCrop) {
 
     m.cropItems.at(2)->trigger();
     EXPECT_TRUE(m.cropItems.at(2)->isChecked());
-    EXPECT_EQ(player.engine().state(), PlayerEngine::Paused); // paused, it stays paused
+    EXPECT_EQ(player.mpv().state(), MpvPlayer::Paused); // paused, it stays paused
     shot = waitForPicture(
         [](const QImage& s) { return isRed(s.pixel(160, 122)) && isBlack(s.pixel(160, 121)); });
     EXPECT_TRUE(pictureRows(shot, 160, 122, 357));
@@ -154,23 +154,23 @@ TEST_F(PlayerDisplayTest, VolumeWheelMuteAndTheSettingsKept) {
     EXPECT_EQ(volume->value(), 4800);
     wheel(&player, 60);
     EXPECT_EQ(volume->value(), 5000);
-    EXPECT_EQ(player.engine().volume(), 5000);
+    EXPECT_EQ(player.mpv().volume(), 5000);
 
     const QImage soundPicture = player.controls().muteImage->pixmap().toImage();
-    player.menu().mute->trigger(); // M
+    player.playerActions().mute->trigger(); // M
     EXPECT_TRUE(player.display().isMuted());
-    EXPECT_EQ(player.engine().volume(), 0);
+    EXPECT_EQ(player.mpv().volume(), 0);
     EXPECT_NE(player.controls().muteImage->pixmap().toImage(), soundPicture);
     volume->setValue(7000);
-    EXPECT_EQ(player.engine().volume(), 0);
-    player.menu().aspectItems.at(1)->trigger();
+    EXPECT_EQ(player.mpv().volume(), 0);
+    player.playerActions().aspectItems.at(1)->trigger();
     player.storeSettings();
     EXPECT_EQ(state.player.volume, 0);
     EXPECT_EQ(state.player.aspect, 1);
 
     QTest::mouseClick(player.controls().muteImage, Qt::LeftButton);
     EXPECT_FALSE(player.display().isMuted());
-    EXPECT_EQ(player.engine().volume(), 7000);
+    EXPECT_EQ(player.mpv().volume(), 7000);
     EXPECT_EQ(player.controls().muteImage->pixmap().toImage(), soundPicture);
     player.storeSettings();
     EXPECT_EQ(state.player.volume, 7000);
@@ -179,7 +179,7 @@ TEST_F(PlayerDisplayTest, VolumeWheelMuteAndTheSettingsKept) {
 // "Audio" shows for a video with two audio tracks, first track on; the title's hint
 // describes the streams.
 TEST_F(PlayerDisplayTest, TwoAudioTracksAndTheStreamDescription) {
-    PlayerMenu& m = player.menu();
+    const PlayerActions& m = player.playerActions();
     ASSERT_TRUE(play("two_audio.mkv"));
     EXPECT_TRUE(m.audioMenu->isVisible());
     EXPECT_TRUE(m.audio1->isChecked());
@@ -188,12 +188,12 @@ TEST_F(PlayerDisplayTest, TwoAudioTracksAndTheStreamDescription) {
         QStringLiteral("Video: H264_avc1 640X480, 12bits, 25.000fps Audio1: AAC")));
     EXPECT_EQ(player.controls().infoPanel->toolTip(), player.controls().titleLabel->toolTip());
     m.audio2->trigger();
-    EXPECT_EQ(player.engine().audioTrack(), 2);
+    EXPECT_EQ(player.mpv().audioTrack(), 2);
     EXPECT_TRUE(m.audio2->isChecked());
     EXPECT_FALSE(m.audio1->isChecked());
     m.audio2->trigger(); // already on: stays on
     EXPECT_TRUE(m.audio2->isChecked());
-    EXPECT_EQ(player.engine().audioTrack(), 2);
+    EXPECT_EQ(player.mpv().audioTrack(), 2);
 
     ASSERT_TRUE(play("mp4_h264_640x480.mp4"));
     EXPECT_FALSE(m.audioMenu->isVisible());
@@ -208,23 +208,23 @@ TEST_F(PlayerDisplayTest, FullScreenAndBack) {
     ASSERT_TRUE(play("mp4_h264_640x480.mp4"));
     player.showMaximized();
     player.playback().pause();
-    player.menu().fullScreen->trigger();
+    player.playerActions().fullScreen->trigger();
     EXPECT_TRUE(player.displayCommands().isFullScreen());
     EXPECT_TRUE(player.isFullScreen());
     EXPECT_FALSE(player.controls().isVisible());
-    EXPECT_EQ(player.engine().state(), PlayerEngine::Paused);
+    EXPECT_EQ(player.mpv().state(), MpvPlayer::Paused);
     const QSize screen = player.screen()->size();
     EXPECT_EQ(player.display().box(), screen);
     const media::DisplayLayout whole{{640, 480}, {640, 480}, 0};
-    EXPECT_EQ(player.engine().destinationRect(), whole.destination(screen));
+    EXPECT_EQ(player.mpv().pictureRect(), whole.destination(screen));
 
-    player.menu().windowed->trigger();
+    player.playerActions().windowed->trigger();
     EXPECT_FALSE(player.displayCommands().isFullScreen());
     EXPECT_TRUE(player.isMaximized());
     EXPECT_TRUE(player.controls().isVisible());
     EXPECT_TRUE(player.isVisible());
-    EXPECT_EQ(player.engine().state(), PlayerEngine::Paused);
-    player.menu().windowed->trigger();
+    EXPECT_EQ(player.mpv().state(), MpvPlayer::Paused);
+    player.playerActions().windowed->trigger();
     EXPECT_FALSE(player.isVisible());
 }
 

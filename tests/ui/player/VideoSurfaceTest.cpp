@@ -1,7 +1,7 @@
 #include "ui/player/VideoSurface.h"
 
 #include "media/Fixtures.h"
-#include "media/PlayerEngine.h"
+#include "media/MpvPlayer.h"
 #include "ui/player/GlVideoView.h"
 
 #include <QPointer>
@@ -9,7 +9,7 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
-using tavimo::media::PlayerEngine;
+using tavimo::media::MpvPlayer;
 using tavimo::media::test::fixture;
 using tavimo::ui::GlVideoView;
 using tavimo::ui::VideoSurface;
@@ -23,18 +23,18 @@ bool isBlack(QRgb c) {
     return qRed(c) < 40 && qGreen(c) < 40 && qBlue(c) < 40;
 }
 
-// Shows `surface` at 320 x 240 with the destination (40, 30, 240, 180), renders the test
+// Shows `surface` at 320 x 240 with the picture rectangle (40, 30, 240, 180), renders the test
 // video paused at its start and waits until its red top-left quadrant shows at the middle of
 // that quadrant, (40 + 60, 30 + 45). Returns the surface's picture then.
-::testing::AssertionResult showStart(PlayerEngine& engine, VideoSurface& surface, QImage* shot) {
+::testing::AssertionResult showStart(MpvPlayer& mpv, VideoSurface& surface, QImage* shot) {
     surface.resize(320, 240);
     surface.show();
-    engine.setDestinationRect(QRect(40, 30, 240, 180));
-    engine.setActive(true);
-    QSignalSpy rendered(&engine, &PlayerEngine::rendered);
-    engine.renderFile(fixture("mp4_h264_640x480.mp4"));
-    if (!rendered.wait(5000) || rendered.at(0).at(0).toInt() != PlayerEngine::RenderComplete)
-        return ::testing::AssertionFailure() << "not rendered";
+    mpv.setPictureRect(QRect(40, 30, 240, 180));
+    mpv.setActive(true);
+    QSignalSpy loaded(&mpv, &MpvPlayer::loaded);
+    mpv.loadFile(fixture("mp4_h264_640x480.mp4"));
+    if (!loaded.wait(5000) || loaded.at(0).at(0).toInt() != MpvPlayer::Loaded)
+        return ::testing::AssertionFailure() << "not loaded";
     const bool drawn = QTest::qWaitFor(
         [&] {
             *shot = surface.grab().toImage();
@@ -48,21 +48,21 @@ bool isBlack(QRgb c) {
 }
 
 // The software surface (the offscreen platform has no OpenGL) draws the picture into the
-// engine's destination rectangle and leaves the rest black.
-TEST(VideoSurface, DrawsThePictureIntoTheDestinationRectangle) {
-    PlayerEngine engine(PlayerEngine::Output::SilentSurface);
-    VideoSurface surface(engine, VideoSurface::Mode::Auto);
+// the player's picture rectangle and leaves the rest black.
+TEST(VideoSurface, DrawsThePictureIntoThePictureRectangle) {
+    MpvPlayer mpv(MpvPlayer::Output::SilentSurface);
+    VideoSurface surface(mpv, VideoSurface::Mode::Auto);
     if (VideoSurface::openGLAvailable())
         surface.setMode(VideoSurface::Mode::Software);
     EXPECT_EQ(surface.mode(), VideoSurface::Mode::Software);
     QImage shot;
-    ASSERT_TRUE(showStart(engine, surface, &shot));
+    ASSERT_TRUE(showStart(mpv, surface, &shot));
     EXPECT_TRUE(isBlack(shot.pixel(10, 10)));   // outside the rectangle
     EXPECT_TRUE(isBlack(shot.pixel(300, 220))); // outside the rectangle
     EXPECT_TRUE(isBlack(shot.pixel(220, 165))); // bottom-right quadrant at the start
 
-    // The whole surface as destination: the red quadrant now covers (10, 10).
-    engine.setDestinationRect(QRect(0, 0, 320, 240));
+    // The whole surface as picture rectangle: the red quadrant now covers (10, 10).
+    mpv.setPictureRect(QRect(0, 0, 320, 240));
     EXPECT_TRUE(
         QTest::qWaitFor([&] { return isRed(surface.grab().toImage().pixel(10, 10)); }, 5000));
 
@@ -77,13 +77,13 @@ TEST(VideoSurface, DrawsThePictureIntoTheDestinationRectangle) {
 TEST(VideoSurface, OpenGLSurfaceDrawsLikeTheSoftwareOne) {
     if (!VideoSurface::openGLAvailable())
         GTEST_SKIP() << "no OpenGL on this platform";
-    PlayerEngine engine(PlayerEngine::Output::SilentSurface);
-    VideoSurface surface(engine, VideoSurface::Mode::OpenGL);
+    MpvPlayer mpv(MpvPlayer::Output::SilentSurface);
+    VideoSurface surface(mpv, VideoSurface::Mode::OpenGL);
     QImage shot;
-    ASSERT_TRUE(showStart(engine, surface, &shot));
+    ASSERT_TRUE(showStart(mpv, surface, &shot));
     EXPECT_TRUE(isBlack(shot.pixel(10, 10))) << std::hex << shot.pixel(10, 10);
     EXPECT_TRUE(isBlack(shot.pixel(300, 220))) << std::hex << shot.pixel(300, 220);
-    // Switching at run time: the software view takes over the same engine.
+    // Switching at run time: the software view takes over the same player.
     surface.setMode(VideoSurface::Mode::Software);
     EXPECT_EQ(surface.mode(), VideoSurface::Mode::Software);
 }
@@ -93,10 +93,10 @@ TEST(VideoSurface, OpenGLSurfaceDrawsLikeTheSoftwareOne) {
 TEST(VideoSurface, ChangingTheDrawingKeepsTheOpenFilesPicture) {
     if (!VideoSurface::openGLAvailable())
         GTEST_SKIP() << "no OpenGL on this platform";
-    PlayerEngine engine(PlayerEngine::Output::SilentSurface);
-    VideoSurface surface(engine, VideoSurface::Mode::OpenGL);
+    MpvPlayer mpv(MpvPlayer::Output::SilentSurface);
+    VideoSurface surface(mpv, VideoSurface::Mode::OpenGL);
     QImage shot;
-    ASSERT_TRUE(showStart(engine, surface, &shot));
+    ASSERT_TRUE(showStart(mpv, surface, &shot));
     // Each time a new picture must be drawn: at 0.5 s the bottom-right quadrant is white, at
     // 2.5 s yellow.
     const std::pair<VideoSurface::Mode, qint64> changes[] = {
@@ -104,7 +104,7 @@ TEST(VideoSurface, ChangingTheDrawingKeepsTheOpenFilesPicture) {
     for (const auto& [mode, position] : changes) {
         surface.setMode(mode);
         ASSERT_EQ(surface.mode(), mode);
-        ASSERT_TRUE(engine.setPositions(position));
+        ASSERT_TRUE(mpv.seek(position));
         EXPECT_TRUE(QTest::qWaitFor(
             [&] {
                 const QImage s = surface.grab().toImage();
@@ -117,10 +117,9 @@ TEST(VideoSurface, ChangingTheDrawingKeepsTheOpenFilesPicture) {
 
 // Without libmpv the surface is black and makes no render context, whatever its mode.
 TEST(VideoSurface, WithoutAPlayerTheSurfaceIsBlack) {
-    PlayerEngine engine(PlayerEngine::Output::SilentSurface,
-                        {{"o", "/nonexistent/out.no-such-format"}});
-    ASSERT_FALSE(engine.available());
-    VideoSurface surface(engine, VideoSurface::Mode::OpenGL);
+    MpvPlayer mpv(MpvPlayer::Output::SilentSurface, {{"o", "/nonexistent/out.no-such-format"}});
+    ASSERT_FALSE(mpv.available());
+    VideoSurface surface(mpv, VideoSurface::Mode::OpenGL);
     surface.resize(320, 240);
     surface.show();
     EXPECT_TRUE(isBlack(surface.grab().toImage().pixel(160, 120)));
@@ -131,8 +130,8 @@ TEST(VideoSurface, WithoutAPlayerTheSurfaceIsBlack) {
 // An OpenGL view whose driver fails is replaced by the software view, and deleted only once
 // its signal has reached every receiver: one connected after the surface still hears it.
 TEST(VideoSurface, AFailingOpenGLViewGivesWayAfterItsSignal) {
-    PlayerEngine engine(PlayerEngine::Output::SilentSurface);
-    VideoSurface surface(engine, VideoSurface::Mode::OpenGL);
+    MpvPlayer mpv(MpvPlayer::Output::SilentSurface);
+    VideoSurface surface(mpv, VideoSurface::Mode::OpenGL);
     QPointer<GlVideoView> gl = surface.findChild<GlVideoView*>();
     ASSERT_FALSE(gl.isNull());
     bool heard = false;
@@ -141,9 +140,9 @@ TEST(VideoSurface, AFailingOpenGLViewGivesWayAfterItsSignal) {
     EXPECT_TRUE(heard);
     EXPECT_EQ(surface.mode(), VideoSurface::Mode::Software);
     EXPECT_TRUE(QTest::qWaitFor([&] { return gl.isNull(); }, 5000));
-    // The software view has the engine's render context now and draws.
+    // The software view has the player's render context now and draws.
     QImage shot;
-    EXPECT_TRUE(showStart(engine, surface, &shot));
+    EXPECT_TRUE(showStart(mpv, surface, &shot));
 }
 
 } // namespace

@@ -1,17 +1,17 @@
 #pragma once
 
-#include "core/MediaEngine.h"
+#include "core/PlaybackBackend.h"
 
 namespace tavimo::media {
 
-class PlayerEngine;
+class MpvPlayer;
 
-// The rules of playing over the libmpv player: a file opens on an active engine and is
-// answered when it has rendered; closing unloads it and makes the engine inactive.
-class MpvMediaEngine final : public MediaEngine {
+// The rules of playing over the libmpv player: a file opens on an active player and is
+// answered when libmpv has loaded it; closing unloads it and makes the player inactive.
+class MpvBackend final : public PlaybackBackend {
     Q_OBJECT
 public:
-    explicit MpvMediaEngine(PlayerEngine& player, QObject* parent = nullptr);
+    explicit MpvBackend(MpvPlayer& player, QObject* parent = nullptr);
 
     void open(const QString& path) override;
     void close() override;
@@ -24,12 +24,12 @@ public:
     bool seek(qint64 position) override;
     bool frameStep(bool forward) override;
 
-    PlayerEngine& player() { return player_; }
+    MpvPlayer& player() { return player_; }
 
 private:
-    void rendered(int code);
+    void loaded(int result);
 
-    PlayerEngine& player_;
+    MpvPlayer& player_;
     bool waiting_ = false; // an open waits for its answer
 };
 

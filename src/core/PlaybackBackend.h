@@ -5,10 +5,10 @@
 
 namespace tavimo {
 
-// What the rules of playing need of a media engine; the libmpv player implements it, tests use
-// a fake. Positions are 100 ns units, durations milliseconds. Opening answers later through
-// opened(); the end of a file and a failure while playing are signals too.
-class MediaEngine : public QObject {
+// What the rules of playing (Playback) need of whatever plays the video: MpvBackend implements
+// it over libmpv, tests use a fake. Positions are 100 ns units, durations milliseconds. Opening
+// answers later through opened(); the end of a file and a failure while playing are signals too.
+class PlaybackBackend : public QObject {
     Q_OBJECT
 public:
     using QObject::QObject;
@@ -26,7 +26,7 @@ public:
     // Current and stop positions; false without a file.
     virtual bool positions(qint64* current, qint64* stop) const = 0;
     virtual bool seek(qint64 position) = 0;
-    // One frame forward or back, leaving the engine paused.
+    // One frame forward or back, leaving the video paused.
     virtual bool frameStep(bool forward) = 0;
 
 Q_SIGNALS:
