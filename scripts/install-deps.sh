@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs every Debian 12 package Tavimo needs to build, run, test and benchmark.
+# Installs every Debian 12 package Tavimo needs to build, run, test, benchmark and package
+# (rsvg-convert renders the PNG icons; CPack runs dpkg-shlibdeps over what `file` finds).
 set -euo pipefail
 SUDO=""
 if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
@@ -13,6 +14,8 @@ packages=(
   fonts-ipafont-gothic
   ffmpeg ffmpegthumbnailer xvfb xauth xdotool x11-utils qt6-qpa-plugins
   desktop-file-utils
+  librsvg2-bin man-db
+  file appstream lintian
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -22,9 +22,23 @@ void AppState::initialise(const QString& folder) {
     if (!libraryFolder.endsWith(u'/'))
         libraryFolder += u'/';
     bookTitle.clear();
-    extensions.loadUserList(userExtensionsPath());
+    // A new library starts with the containers of today's videos. Like every user list, they
+    // reach userex.inf with the exit's write of it: nothing is written before start-up ends.
+    if (isNewLibrary())
+        extensions.setUserList(VideoExtensions::newLibraryExtensions());
+    else
+        extensions.loadUserList(userExtensionsPath());
     loadMediaBooks();
     captureFolder = libraryFolderPlain();
+}
+
+bool AppState::isNewLibrary() const {
+    // A dangling link counts as present: the library was used before.
+    auto present = [](const QString& path) {
+        const QFileInfo file(path);
+        return file.exists() || file.isSymLink();
+    };
+    return !present(settingsPath()) && !present(userExtensionsPath());
 }
 
 void AppState::loadMediaBooks() {

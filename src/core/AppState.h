@@ -98,7 +98,11 @@ struct AppState {
     bool syncFolderAlbums = false;   // [syncro] auto
 
     // Sets the library folder and everything derived from it; loads userex.inf and media.inf.
+    // A new library (a folder with neither Tavimo.ini nor userex.inf) starts with a user list of
+    // today's containers (VideoExtensions::newLibraryExtensions), which the exit writes to its
+    // userex.inf; an existing library's list is only read.
     void initialise(const QString& folder);
+    bool isNewLibrary() const;
 
     // Reads media.inf, appending each line not yet listed (exact comparison).
     void loadMediaBooks();

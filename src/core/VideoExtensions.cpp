@@ -57,4 +57,11 @@ QStringList VideoExtensions::userPatterns() const {
     return patterns;
 }
 
+QStringList VideoExtensions::newLibraryExtensions() {
+    return {QStringLiteral(".webm"), QStringLiteral(".ogv"), QStringLiteral(".ts"),
+            QStringLiteral(".m2ts"), QStringLiteral(".mts"), QStringLiteral(".m2t"),
+            QStringLiteral(".vob"),  QStringLiteral(".mod"), QStringLiteral(".tod"),
+            QStringLiteral(".f4v"),  QStringLiteral(".wtv"), QStringLiteral(".mxf")};
+}
+
 } // namespace tavimo

@@ -31,6 +31,11 @@ public:
     // Patterns ("*.ext") for the user's extensions, appended to the album file dialog's filter.
     QStringList userPatterns() const;
 
+    // The containers of today's videos that the built-in list lacks: a new library starts its
+    // user list with them. The built-in list itself stays fixed, so that a library moved to
+    // another installation counts the same files as videos.
+    static QStringList newLibraryExtensions();
+
 private:
     QStringList builtin_;
     QStringList user_;

@@ -9,6 +9,7 @@
 #include "ui/SplashWindow.h"
 #include "ui/album/AlbumWindow.h"
 #include "ui/book/BookWindow.h"
+#include "ui/grid/ScrollBox.h"
 #include "ui/player/PlayerWindow.h"
 
 #include <QFile>
@@ -84,8 +85,48 @@ TEST_F(StartUpAndExit, FirstRunShowsTheBookWindowAtTheRightEdgeWithNoBook) {
     EXPECT_EQ(written.readInteger("form", "left", 0), screenWidth() - 644);
     EXPECT_EQ(written.readString("capture", "dir", {}), dir.path());
     EXPECT_EQ(written.readInteger("ex", "packed", 0), 1);
-    EXPECT_EQ(test::readTestFile(userex()), QByteArray());
+    // A new library: its user list of today's containers, written when it started, kept at exit.
+    EXPECT_EQ(textfile::readLines(userex()), root.state().extensions.user());
+    EXPECT_TRUE(root.state().extensions.isVideo(QStringLiteral("/v/clip.webm")));
     EXPECT_TRUE(dialogs.asked().isEmpty());
+}
+
+TEST_F(StartUpAndExit, TheEmptyGridSaysWhatToDoFirstUntilTheFirstAlbum) {
+    AppRoot root(lib(), dialogs, volumes);
+    root.startUp();
+    ScrollBox& grid = *root.bookWindow().scrollBox;
+    EXPECT_TRUE(grid.emptyHint().contains(QStringLiteral("ブックの新規作成")));
+    EXPECT_TRUE(root.albumWindow().grid()->emptyHint().contains(QStringLiteral("ドロップ")));
+
+    dialogs.answer(QStringLiteral("棚"));
+    root.bookWindow().new_->trigger();
+    ASSERT_TRUE(root.session().bookOpen());
+    EXPECT_TRUE(grid.emptyHint().contains(QStringLiteral("アルバムを追加")));
+
+    // The font colour is the hint's colour; the first album's cell takes the hint away.
+    grid.setBackgroundColor(Qt::white);
+    grid.setFontColor(Qt::blue);
+    auto bluePixelsBelowTheFirstRow = [&] {
+        const QImage image = grid.viewport()->grab().toImage();
+        int n = 0;
+        for (int y = image.height() / 3; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x) {
+                const QRgb p = image.pixel(x, y);
+                n += qBlue(p) - std::max(qRed(p), qGreen(p)) > 100;
+            }
+        return n;
+    };
+    EXPECT_GT(bluePixelsBelowTheFirstRow(), 50);
+    dialogs.answer(QStringLiteral("海"));
+    root.bookWindow().addalbum->trigger();
+    ASSERT_EQ(grid.count(), 1);
+    EXPECT_EQ(bluePixelsBelowTheFirstRow(), 0);
+
+    // Closing the book (the mode switch) brings back the first hint.
+    root.bookWindow().i_media->trigger();
+    EXPECT_FALSE(root.session().bookOpen());
+    EXPECT_TRUE(grid.emptyHint().contains(QStringLiteral("ブックの新規作成")));
+    EXPECT_GT(bluePixelsBelowTheFirstRow(), 50);
 }
 
 TEST_F(StartUpAndExit, SettingsAreAppliedAsReadAndWrittenBackWithForeignKeys) {

@@ -51,7 +51,8 @@ actual=$(base64 -w0 <"$lib/Tavimo.ini")
 if [ "$actual" != "$expected" ]; then
   echo "FAIL: Tavimo.ini differs:"; cat -A "$lib/Tavimo.ini"; exit 1
 fi
-if [ ! -f "$lib/userex.inf" ] || [ -s "$lib/userex.inf" ]; then
-  echo "FAIL: userex.inf missing or not empty"; exit 1
+# A new library starts with a user list of today's containers, one a line, and keeps it at exit.
+if ! grep -qxF $'.webm\r' "$lib/userex.inf" || ! grep -qxF $'.m2ts\r' "$lib/userex.inf"; then
+  echo "FAIL: userex.inf does not hold the new library's containers:"; cat -A "$lib/userex.inf"; exit 1
 fi
 echo "smoke test passed"

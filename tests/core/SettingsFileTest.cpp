@@ -303,7 +303,9 @@ TEST(Settings, TitlesAndExtensionsOutsideCp932SurviveTheFiles) {
     ASSERT_TRUE(ini.load(back.settingsPath()));
     readSettings(ini, back);
     EXPECT_EQ(back.bookTitle, QStringLiteral("Café 한국"));
-    EXPECT_EQ(back.extensions.user(), QStringList{QStringLiteral(".é한")});
+    // The library was new: the extension follows the ones it started with.
+    EXPECT_EQ(back.extensions.user(),
+              VideoExtensions::newLibraryExtensions() + QStringList{QStringLiteral(".é한")});
     EXPECT_TRUE(back.extensions.isVideo(QStringLiteral("/v/clip.É한")));
 }
 
@@ -353,6 +355,7 @@ TEST(AppState, CreationReadsTheListsBesideTheSettings) {
     AppState state = stateIn(dir.path()); // no trailing '/'
     EXPECT_EQ(state.libraryFolder, dir.path() + u'/');
     EXPECT_EQ(state.mediaBooks, (QStringList{"旅行", "DVD", "dvd"}));
-    EXPECT_TRUE(state.extensions.user().isEmpty()); // no userex.inf yet
+    // No Tavimo.ini and no userex.inf: a new library, which starts with today's containers.
+    EXPECT_EQ(state.extensions.user(), VideoExtensions::newLibraryExtensions());
     EXPECT_EQ(state.captureFolder, dir.path());
 }

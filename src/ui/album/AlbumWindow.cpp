@@ -45,6 +45,7 @@ TForm2::TForm2(LibrarySession& session, AppState& state, DialogService& dialogs,
     setAttribute(Qt::WA_QuitOnClose, false);
     grid_->setObjectName(QStringLiteral("ScrollBox"));
     grid_->setWheelScrollsTwice(false);
+    grid_->setEmptyHint(QStringLiteral("ファイルをここにドロップするか、開くボタンで追加"));
     setCentralWidget(grid_);
     actions_ = AlbumMenuBuilder::build(*this);
     grid_->setCellMenu(actions_.cellMenu);

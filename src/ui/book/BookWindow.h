@@ -114,6 +114,8 @@ protected:
 private:
     void buildStatusBar();
     void buildGrid();
+    // The grid's hint while it has no album: create a book first, or add an album.
+    void showFirstStep(bool bookOpen);
     void applyGridSetting(SettingKey key);
     std::optional<QColor> askColor();
     void chooseOldRenderer(bool on);

@@ -1,6 +1,7 @@
 // The book window's menu states: which items are shown and enabled by mode and open book.
 #include "core/LibrarySession.h"
 #include "ui/book/BookWindow.h"
+#include "ui/grid/ScrollBox.h"
 
 #include <QAction>
 #include <QMenu>
@@ -45,14 +46,23 @@ void BookWindow::showMode(BookMode mode) {
 
 void BookWindow::applyNoBookState() {
     applyMenuStates(bookMenuStates(session_.mode(), false));
+    showFirstStep(false);
 }
 
 void BookWindow::applyBookOpenState() {
     applyMenuStates(bookMenuStates(session_.mode(), true));
+    showFirstStep(true);
 }
 
 void BookWindow::applyBookLoadedItems() {
     applyMenuStates(bookMenuStates(session_.mode(), session_.bookOpen()));
+    showFirstStep(session_.bookOpen());
+}
+
+void BookWindow::showFirstStep(bool bookOpen) {
+    scrollBox->setEmptyHint(
+        bookOpen ? QStringLiteral("アルバム → アルバムを追加、またはフォルダーをここにドロップ")
+                 : QStringLiteral("ファイル → ブックの新規作成 で最初のブックを作ります"));
 }
 
 } // namespace tavimo

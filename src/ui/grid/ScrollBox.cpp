@@ -80,7 +80,15 @@ TVFPanel& ScrollBox::addCell(const QString& title) {
     cell.SetIndex(index);
     cell.SetTitle(title);
     cell.m_owner = this;
+    if (index == 0 && !m_emptyHint.isEmpty())
+        viewport()->update(); // the hint goes with the first cell
     return cell;
+}
+
+void ScrollBox::setEmptyHint(const QString& text) {
+    m_emptyHint = text;
+    if (m_cells.empty())
+        viewport()->update();
 }
 
 void ScrollBox::clear() {
@@ -310,6 +318,11 @@ void ScrollBox::paintEvent(QPaintEvent* event) {
     painter.setFont(font());
     const QRect dirty = event->rect();
     painter.fillRect(dirty, m_background);
+    if (m_cells.empty() && !m_emptyHint.isEmpty()) {
+        painter.setPen(m_fontColor);
+        painter.drawText(viewport()->rect().adjusted(8, 8, -8, -8),
+                         Qt::AlignCenter | Qt::TextWordWrap, m_emptyHint);
+    }
     const int offset = verticalScrollBar()->value();
     const GridLayout::Range range =
         m_layout.cellsInRows(dirty.top() + offset, dirty.bottom() + 1 + offset);

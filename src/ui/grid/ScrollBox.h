@@ -66,6 +66,11 @@ public:
     int sizeMode() const { return m_sizeMode; }
     void setSizeMode(int small);
 
+    // A line drawn centred in the font colour while the grid has no cell, telling what to do
+    // first. It is painted, not a widget: clicks and drops go to the grid as before.
+    void setEmptyHint(const QString& text);
+    const QString& emptyHint() const { return m_emptyHint; }
+
     // Popup menus shown by a right click: on a cell, and on the empty area.
     void setCellMenu(QMenu* menu) { m_cellMenu = menu; }
     void setBackgroundMenu(QMenu* menu) { m_backgroundMenu = menu; }
@@ -140,6 +145,7 @@ private:
     QColor m_background;
     QColor m_fontColor = Qt::black;
     int m_sizeMode = kLargeCells;
+    QString m_emptyHint;
     QMenu* m_cellMenu = nullptr;
     QMenu* m_backgroundMenu = nullptr;
     int m_pressedCell = -1;           // left button went down on this cell's picture or caption

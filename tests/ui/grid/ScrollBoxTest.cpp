@@ -268,3 +268,51 @@ TEST_F(ScrollBoxTest, FocusedCaptionStaysRedThroughAFontColourChange) {
     EXPECT_FALSE(has(0, qRgb(0, 0, 255)));
     EXPECT_TRUE(has(1, qRgb(0, 0, 255)));
 }
+
+TEST_F(ScrollBoxTest, TheEmptyHintIsPaintedUntilTheFirstCellAndTakesNoInput) {
+    grid.setBackgroundColor(Qt::white);
+    grid.setFontColor(Qt::blue);
+    showActive(QSize(536, 300));
+    // Clearly blue pixels of the viewport outside the cells.
+    auto hintPixels = [&] {
+        const QImage image = grid.viewport()->grab().toImage();
+        int n = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x) {
+                const QRgb p = image.pixel(x, y);
+                if (qBlue(p) - std::max(qRed(p), qGreen(p)) > 100 &&
+                    (grid.count() == 0 || !grid.cellRect(0).contains(x, y)))
+                    ++n;
+            }
+        return n;
+    };
+    EXPECT_EQ(hintPixels(), 0); // no hint set: nothing is drawn
+    grid.setEmptyHint(QStringLiteral("ファイルをここにドロップ"));
+    EXPECT_GT(hintPixels(), 50);
+
+    // Nothing but the grid is under it: a click is a click on the empty area, a drop is a drop.
+    const QPoint centre = grid.viewport()->rect().center();
+    EXPECT_EQ(grid.viewport()->childAt(centre), nullptr);
+    EXPECT_EQ(grid.hitTest(centre).index, -1);
+    QSignalSpy pressed(&grid, &ScrollBox::cellPressed);
+    QSignalSpy dropped(&grid, &ScrollBox::pathsDropped);
+    QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, centre);
+    EXPECT_EQ(pressed.count(), 0);
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile("/tmp/clip.webm")});
+    QDragEnterEvent enter(centre, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(grid.viewport(), &enter);
+    QDropEvent drop(QPointF(centre), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(grid.viewport(), &drop);
+    EXPECT_EQ(dropped.count(), 1);
+
+    // The first cell takes it away; it comes back when the last cell goes.
+    grid.addCell(QStringLiteral("WWWW"));
+    grid.layOut();
+    EXPECT_EQ(hintPixels(), 0);
+    grid.removeCell(0);
+    EXPECT_GT(hintPixels(), 50);
+    grid.addCell(QStringLiteral("WWWW"));
+    grid.clear();
+    EXPECT_GT(hintPixels(), 50);
+}
