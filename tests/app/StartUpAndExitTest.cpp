@@ -99,7 +99,7 @@ TEST_F(StartUpAndExit, TheEmptyGridSaysWhatToDoFirstUntilTheFirstAlbum) {
     EXPECT_TRUE(root.albumWindow().grid()->emptyHint().contains(QStringLiteral("ドロップ")));
 
     dialogs.answer(QStringLiteral("棚"));
-    root.bookWindow().new_->trigger();
+    root.bookWindow().actions().newBook->trigger();
     ASSERT_TRUE(root.session().bookOpen());
     EXPECT_TRUE(grid.emptyHint().contains(QStringLiteral("アルバムを追加")));
 
@@ -118,12 +118,12 @@ TEST_F(StartUpAndExit, TheEmptyGridSaysWhatToDoFirstUntilTheFirstAlbum) {
     };
     EXPECT_GT(bluePixelsBelowTheFirstRow(), 50);
     dialogs.answer(QStringLiteral("海"));
-    root.bookWindow().addalbum->trigger();
+    root.bookWindow().actions().addAlbum->trigger();
     ASSERT_EQ(grid.count(), 1);
     EXPECT_EQ(bluePixelsBelowTheFirstRow(), 0);
 
     // Closing the book (the mode switch) brings back the first hint.
-    root.bookWindow().i_media->trigger();
+    root.bookWindow().actions().mediaMode->trigger();
     EXPECT_FALSE(root.session().bookOpen());
     EXPECT_TRUE(grid.emptyHint().contains(QStringLiteral("ブックの新規作成")));
     EXPECT_GT(bluePixelsBelowTheFirstRow(), 50);
