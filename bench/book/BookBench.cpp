@@ -132,8 +132,7 @@ int main(int argc, char* argv[]) {
         FirstPaint paint(window.scrollBox->viewport());
         QElapsedTimer timer;
         timer.start();
-        state.bookTitle = title;
-        session->loadCurrentBook();
+        session->loadBook(title);
         const qint64 loaded = timer.elapsed();
         window.scrollBox->viewport()->update();
         paint.wait();

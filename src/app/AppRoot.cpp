@@ -96,7 +96,7 @@ void AppRoot::startUp() {
     auto openBook = [this] {
         decideCurrentBook();
         bookList_->rebuild();
-        bookSession_->loadCurrentBook();
+        bookSession_->loadBook(state_.bookTitle);
         showBookWindow();
     };
     if (state_.thumbnailsPacked) {
@@ -119,6 +119,7 @@ void AppRoot::showBookWindow() {
         form1_->applyNoBookState();
     form6_->hide();
     form1_->show();
+    startedUp_ = true;
 }
 
 void AppRoot::readSettingsFile() {
@@ -146,7 +147,7 @@ void AppRoot::decideCurrentBook() {
     const QString bookFile = BookPaths::of(state_.libraryFolder, title).bookFile;
     if (QFileInfo::exists(bookFile)) {
         const bool media = state_.mediaBooks.contains(title);
-        session_->setMode(media ? BookMode::Media : BookMode::Normal);
+        session_->switchMode(media ? BookMode::Media : BookMode::Normal);
         (media ? form1_->i_media : form1_->i_normal)->setChecked(true);
         return;
     }
@@ -156,14 +157,25 @@ void AppRoot::decideCurrentBook() {
 }
 
 void AppRoot::exitSequence() {
-    bookSession_->saveCurrentBook();
+    exited_ = true;
     form1_->setAcceptDrops(false);
     form2_->setAcceptDrops(false);
+    saveAll();
+}
+
+void AppRoot::saveAll() {
+    bookSession_->saveCurrentBook();
+    state_.bookTitle = session_->bookPaths().title;
     form4_->storeSettings();
     form1_->storeGeometry();
     form2_->storeGeometry();
     report(saveSettingsFile(state_));
     report(saveUserExtensions(state_));
+}
+
+void AppRoot::stopSequence() {
+    if (startedUp_ && !exited_)
+        exitSequence();
 }
 
 void AppRoot::report(const WriteResult& result) {

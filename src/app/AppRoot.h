@@ -47,6 +47,13 @@ public:
     // Saves the book, writes the settings file and userex.inf. Runs when the book window
     // closes; a failed write is shown and the exit goes on.
     void exitSequence();
+    // What the exit sequence writes, without ending anything: the desktop's end of session
+    // asks for it, and the program may go on afterwards.
+    void saveAll();
+    // The program was told to stop (SIGTERM, SIGHUP, SIGINT) and no event loop runs any more:
+    // the exit sequence, unless it ran already or start-up never finished (then nothing was
+    // shown that could have changed, and nothing is written).
+    void stopSequence();
 
     AppState& state() { return state_; }
     LibrarySession& session() { return *session_; }
@@ -70,6 +77,9 @@ private:
     void showBookWindow();
     void report(const WriteResult& result);
 
+    bool startedUp_ = false; // the book window was shown
+    bool exited_ = false;    // the exit sequence ran
+
     // Members are destroyed from the bottom up: the windows (and the command objects they
     // own, which refer to everything above them) go first, the data last.
     AppState state_;
@@ -83,11 +93,11 @@ private:
     std::unique_ptr<TForm2> form2_;
     std::unique_ptr<TForm5> form5_;
     std::unique_ptr<TForm4> form4_;
-    BookSession* bookSession_ = nullptr;     // owned by the book window
-    BookListMenu* bookList_ = nullptr;       // owned by the book window
-    FavouritesMenu* favourites_ = nullptr;   // owned by the book window
-    AlbumOpener* opener_ = nullptr;          // owned by the book window
-    AlbumCommands* albumCommands_ = nullptr; // owned by the album window
+    BookSession* bookSession_ = nullptr;             // owned by the book window
+    BookListMenu* bookList_ = nullptr;               // owned by the book window
+    FavouritesMenu* favourites_ = nullptr;           // owned by the book window
+    AlbumOpener* opener_ = nullptr;                  // owned by the book window
+    AlbumCommands* albumCommands_ = nullptr;         // owned by the album window
     AlbumsFromFolders* albumsFromFolders_ = nullptr; // owned by the book window
     ModeSwitcher* modeSwitcher_ = nullptr;           // owned by the book window
     // Last: its worker is stopped and joined before the windows it reports to go.

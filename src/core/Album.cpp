@@ -1,7 +1,8 @@
 #include "core/Album.h"
 
+#include "core/Book.h"
 #include "core/CellRoles.h"
-#include "core/DriveProbe.h"
+#include "core/EntryFiles.h"
 #include "core/JpegCodec.h"
 #include "core/RowOrder.h"
 #include "core/Tpackedjpg.h"
@@ -17,16 +18,31 @@ QString fileNamePart(const QString& path) {
 Album::Album() = default;
 Album::~Album() = default;
 
-void Album::setIdentity(const BookPaths& book, const QString& name, BookMode mode) {
-    book_ = book;
-    name_ = name;
-    paths_ = AlbumPaths::of(book, name);
-    mode_ = mode;
+void Album::setIdentity(const Book& book, int index) {
+    book_ = &book;
+    index_ = index;
 }
 
-void Album::setMedium(const MediumRecord& record, const QString& root) {
-    medium_ = record;
-    driveRoot_ = root;
+const QString& Album::name() const {
+    static const QString none;
+    return book_ ? book_->album(index_).name : none;
+}
+
+AlbumPaths Album::paths() const {
+    return book_ ? book_->albumPaths(index_) : AlbumPaths{};
+}
+
+const BookPaths& Album::bookPaths() const {
+    static const BookPaths none;
+    return book_ ? book_->paths() : none;
+}
+
+BookMode Album::mode() const {
+    return book_ ? book_->mode() : BookMode::Normal;
+}
+
+MediumRecord Album::medium() const {
+    return book_ ? book_->record(index_) : MediumRecord{};
 }
 
 QStringList Album::entries() const {
@@ -49,7 +65,11 @@ int Album::indexOf(quint64 id, int hint) const {
 QString Album::fullPath(int i) const {
     if (!isValidIndex(i))
         return {};
-    return isMediaMode() ? driveRoot_ + mediaEntryPath(rows_.at(i).entry) : rows_.at(i).entry;
+    return entryFile(mode(), driveRoot_, rows_.at(i).entry);
+}
+
+QString Album::fileName(int i) const {
+    return fileNamePart(fullPath(i));
 }
 
 QString Album::entryFor(const QString& fullPath) const {
@@ -59,7 +79,7 @@ QString Album::entryFor(const QString& fullPath) const {
 }
 
 bool Album::isLocalFile(int i) const {
-    return fullPath(i).startsWith(u'/');
+    return isPathHere(fullPath(i));
 }
 
 bool Album::containsFile(const QString& fullPath) const {
@@ -116,11 +136,8 @@ void Album::clear() {
     rows_.clear();
     loaded_.reset();
     fitted_ = false;
-    book_ = BookPaths{};
-    paths_ = AlbumPaths{};
-    name_.clear();
-    mode_ = BookMode::Normal;
-    medium_ = MediumRecord{};
+    book_ = nullptr;
+    index_ = -1;
     driveRoot_.clear();
     endResetModel();
 }
@@ -249,7 +266,7 @@ QVariant Album::data(const QModelIndex& index, int role) const {
     const VideoRow& row = rows_.at(index.row());
     switch (role) {
     case Qt::DisplayRole:
-        return fileNamePart(row.entry);
+        return fileName(index.row());
     case PictureRole:
         return QVariant::fromValue(row.picture);
     case BookmarkRole:

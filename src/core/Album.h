@@ -16,6 +16,7 @@
 
 namespace tavimo {
 
+class Book;
 class DialogService;
 class Tpackedjpg;
 
@@ -39,18 +40,20 @@ public:
     Album();
     ~Album() override;
 
-    // Which album of which book is open.
-    void setIdentity(const BookPaths& book, const QString& name, BookMode mode);
-    const QString& name() const { return name_; }
-    const AlbumPaths& paths() const { return paths_; }
-    const BookPaths& bookPaths() const { return book_; }
-    BookMode mode() const { return mode_; }
-    bool isMediaMode() const { return mode_ == BookMode::Media; }
-    bool isOpen() const { return !name_.isEmpty(); }
+    // Which album of which book is open: album `index` of `book`. Its name, files, mode and
+    // medium are the book's (which keeps that row in place while the album is open).
+    void setIdentity(const Book& book, int index);
+    const QString& name() const;
+    AlbumPaths paths() const;
+    const BookPaths& bookPaths() const;
+    BookMode mode() const;
+    bool isMediaMode() const { return mode() == BookMode::Media; }
+    bool isOpen() const { return book_ != nullptr; }
 
-    // Media books: the album's medium and where it is mounted now (empty root when absent).
-    void setMedium(const MediumRecord& record, const QString& root);
-    const MediumRecord& medium() const { return medium_; }
+    // Media books: the album's medium (the book's record) and where it is mounted now (empty
+    // root when absent).
+    MediumRecord medium() const;
+    void setDriveRoot(const QString& root) { driveRoot_ = root; }
     const QString& driveRoot() const { return driveRoot_; }
     // Media books whose medium is not mounted: entries cannot be checked or opened.
     bool rootUnknown() const { return isMediaMode() && driveRoot_.isEmpty(); }
@@ -67,8 +70,11 @@ public:
     quint64 rowId(int i) const { return isValidIndex(i) ? rows_.at(i).id : 0; }
     // Where the row with this id stands now, -1 when it is gone. hint: where it stood before.
     int indexOf(quint64 id, int hint = -1) const;
-    // Where video i lies now: the entry, or in media books the drive root followed by it.
+    // Where video i lies now (entryFile): the entry, or in media books the drive root followed
+    // by it.
     QString fullPath(int i) const;
+    // The file name of video i, as its cell shows it and the name sort orders it.
+    QString fileName(int i) const;
     // What the album file holds for a file at fullPath: the path itself, or in media books
     // the path below the drive root.
     QString entryFor(const QString& fullPath) const;
@@ -131,11 +137,8 @@ private:
     VideoRow makeRow(const QString& entry, const QByteArray& jpeg, int64_t bookmark, int32_t count);
     void rowUpdated(int i, const QList<int>& roles);
 
-    BookPaths book_;
-    AlbumPaths paths_;
-    QString name_;
-    BookMode mode_ = BookMode::Normal;
-    MediumRecord medium_;
+    const Book* book_ = nullptr;
+    int index_ = -1;
     QString driveRoot_;
     QList<VideoRow> rows_;
     // The loaded store whose mapped file the rows' bytes may point into.

@@ -10,19 +10,17 @@
 #include "core/MediaRegistry.h"
 #include "core/NameRules.h"
 #include "core/RowOrder.h"
+#include "core/SaveUnit.h"
+#include "core/TextFile.h"
 #include "core/Tpackedjpg.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <utility>
 
 namespace tavimo {
 
 namespace {
-
-void report(const WriteResult& result, DialogService& dialogs) {
-    if (!result)
-        dialogs.message(result.message(), DialogService::Buttons::Ok, DialogService::Icon::Error);
-}
 
 // A book file line that would name a file outside the book folder. Lines cannot hold line
 // breaks or NUL; "/", "." and ".." are what is left.
@@ -54,6 +52,7 @@ void Book::clearAlbums() {
     loaded_.reset();
     endResetModel();
     picturesChanged_ = false;
+    picturesDamaged_ = false;
     registryDamaged_ = false;
     registryChanged_ = false;
 }
@@ -103,8 +102,12 @@ Book::LoadResult Book::load(const QString& libraryFolder, const QString& title, 
 
     const int lineCount = int(lines->size());
     auto pictures = std::make_shared<Tpackedjpg>();
-    if (!QFileInfo::exists(paths_.pictureStore) || !pictures->loadFromFile(paths_.pictureStore))
+    if (!QFileInfo::exists(paths_.pictureStore)) {
         picturesChanged_ = true;
+    } else if (!pictures->loadFromFile(paths_.pictureStore)) {
+        picturesChanged_ = true;
+        picturesDamaged_ = true;
+    }
     if (pictures->count() != lineCount)
         picturesChanged_ = true;
     MediaRegistry registry;
@@ -160,9 +163,6 @@ Book::LoadResult Book::load(const QString& libraryFolder, const QString& title, 
                             .arg(QDir::toNativeSeparators(unreadable.join(QStringLiteral("\r\n")))),
                         DialogService::Buttons::Ok, DialogService::Icon::Warning);
 
-    save(dialogs);
-    if (picturesChanged_)
-        savePictures(dialogs);
     return LoadResult::Loaded;
 }
 
@@ -176,40 +176,39 @@ bool Book::openNew(const QString& libraryFolder, const QString& title, BookMode 
         !makeFolder(paths_.bookFolder + QStringLiteral("images"), dialogs))
         return false;
     registryChanged_ = true;
-    save(dialogs);
-    savePictures(dialogs);
+    picturesChanged_ = true;
     return true;
 }
 
-bool Book::save(DialogService& dialogs) {
+bool Book::stageTo(SaveUnit& unit) {
     if (!isOpen())
         return false;
     QList<bookfile::Line> lines;
     lines.reserve(albums_.size());
     for (const BookAlbum& album : albums_)
         lines.append({album.name, album.folderSync});
-    const WriteResult book = bookfile::write(paths_.bookFile, lines, mode_);
-    report(book, dialogs);
-    // A damaged media.dat stays as it was until a record changes; then it is kept beside.
-    if (mode_ != BookMode::Media || (registryDamaged_ && !registryChanged_))
-        return bool(book);
-    if (registryDamaged_ && !keepDamagedCopy(paths_.mediaDat))
+    if (!unit.stage(paths_.bookFile,
+                    textfile::encodeLinesFor(paths_.bookFile, bookfile::format(lines, mode_))))
         return false;
-    const WriteResult media = registry().saveToFile(paths_.mediaDat);
-    report(media, dialogs);
-    if (media)
-        registryDamaged_ = registryChanged_ = false;
-    return book && media;
+    // A damaged media.dat stays as it was until a record changes; then it is kept beside.
+    if (mode_ == BookMode::Media && !(registryDamaged_ && !registryChanged_)) {
+        if (registryDamaged_ && !unit.keepDamagedCopy(paths_.mediaDat))
+            return false;
+        registryDamaged_ = false;
+        if (!unit.stage(paths_.mediaDat, registry().encoded()))
+            return false;
+    }
+    if (!picturesChanged_)
+        return true;
+    if (picturesDamaged_ && !unit.keepDamagedCopy(paths_.pictureStore))
+        return false;
+    picturesDamaged_ = false;
+    return pictures().stageTo(unit, paths_.pictureStoreBase());
 }
 
-bool Book::savePictures(DialogService& dialogs) {
-    if (!isOpen())
-        return false;
-    const WriteResult result = pictures().saveToFile(paths_.pictureStoreBase());
-    report(result, dialogs);
-    if (result)
-        picturesChanged_ = false;
-    return bool(result);
+void Book::markSaved() {
+    picturesChanged_ = false;
+    registryChanged_ = false;
 }
 
 Tpackedjpg Book::pictures() const {
@@ -247,6 +246,17 @@ void Book::removeAlbum(int i) {
     beginRemoveRows({}, i, i);
     albums_.removeAt(i);
     endRemoveRows();
+    picturesChanged_ = true;
+    registryChanged_ = true;
+    Q_EMIT bookChanged();
+}
+
+void Book::insertAlbum(int i, const BookAlbum& album) {
+    if (i < 0 || i > count())
+        return;
+    beginInsertRows({}, i, i);
+    albums_.insert(i, album);
+    endInsertRows();
     picturesChanged_ = true;
     registryChanged_ = true;
     Q_EMIT bookChanged();
@@ -294,6 +304,10 @@ void Book::renameAlbum(int i, const QString& name) {
 void Book::setEntries(int i, const QStringList& entries) {
     if (isValidIndex(i))
         albums_[i].entries = entries;
+}
+
+QStringList Book::takeEntries(int i) {
+    return isValidIndex(i) ? std::exchange(albums_[i].entries, {}) : QStringList();
 }
 
 void Book::setFolderSync(int i, bool folderSync) {

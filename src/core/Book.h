@@ -16,6 +16,7 @@ namespace tavimo {
 
 class DialogService;
 class MediaRegistry;
+class SaveUnit;
 class Tpackedjpg;
 
 // One album as the book holds it: its name (the stem of its files), the lines of its album
@@ -41,31 +42,39 @@ public:
 
     // How a load ended.
     enum class LoadResult {
-        Loaded,       // the albums are shown and the book saved
+        Loaded,       // the albums are shown; what load fitted is due for saving
         NoTitle,      // nothing to load
         FoldersMade,  // the book folder was missing: made anew, book file left as it was
         Unreadable,   // the book file could not be read, or the title cannot name a file in
                       // the library folder: reported; no book is open, nothing is saved
         FolderFailed, // a folder could not be made: reported; the program must end
+        Kept,         // the book open before could not be saved and the user chose to stay
     };
 
     // Clears the book and loads `title` of the library folder (ending in '/') in `mode`.
     LoadResult load(const QString& libraryFolder, const QString& title, BookMode mode,
                     DialogService& dialogs);
 
-    // Makes `title` the open book as a new, empty book and writes its empty files (the book
-    // file, media.dat in media mode, and the picture store). False when a folder could not be
-    // made (reported; the program must end).
+    // Makes `title` the open book as a new, empty book whose files (the book file, media.dat
+    // in media mode, and the picture store) are due for saving. False when a folder could not
+    // be made (reported; the program must end).
     bool openNew(const QString& libraryFolder, const QString& title, BookMode mode,
                  DialogService& dialogs);
 
-    // Writes the book file, and in media mode media.dat. A failed write is shown; false then.
-    bool save(DialogService& dialogs);
-    // Writes the book picture store; a failed write is shown.
-    bool savePictures(DialogService& dialogs);
+    // Adds the book's files to a save: the book file, in media books media.dat, and the picture
+    // store when its pictures changed. A file that could not be read when the book loaded is
+    // first copied beside itself (".damaged"). False when anything failed (the unit says why).
+    bool stageTo(SaveUnit& unit);
+    // The save that stageTo joined was written.
+    void markSaved();
 
-    // Forgets the open book (no title) and clears every row.
+    // Forgets the open book (no title) and clears every row. The mode stays.
     void close();
+    // The mode of the books listed while none is open; an open book keeps its own.
+    void setMode(BookMode mode) {
+        if (!isOpen())
+            mode_ = mode;
+    }
 
     bool isOpen() const { return !paths_.title.isEmpty(); }
     const BookPaths& paths() const { return paths_; }
@@ -90,6 +99,8 @@ public:
     // Appends an album; a null picture gives the placeholder.
     void appendAlbum(const BookAlbum& album, const QImage& picture = {});
     void removeAlbum(int i);
+    // Puts a row back at i as it was (an album whose deletion could not be saved).
+    void insertAlbum(int i, const BookAlbum& album);
     void exchangeAlbums(int i, int j);
     // Moves album `from` to index `to`; the albums between shift by one.
     void moveAlbum(int from, int to);
@@ -97,7 +108,9 @@ public:
     // index k. Ignored unless order is a permutation of 0..count-1.
     void reorder(const QList<int>& order);
     void renameAlbum(int i, const QString& name);
+    // The album's entries, while the album is not open (an open album holds them itself).
     void setEntries(int i, const QStringList& entries);
+    QStringList takeEntries(int i);
     void setFolderSync(int i, bool folderSync);
     // The album's picture; a null bitmap gives the placeholder.
     void setPicture(int i, const QImage& picture);
@@ -132,6 +145,8 @@ private:
     // The loaded picture store whose mapped file the rows' bytes may point into.
     std::shared_ptr<const Tpackedjpg> loaded_;
     bool picturesChanged_ = false;
+    // The picture store could not be read: it is kept beside before it is written over.
+    bool picturesDamaged_ = false;
     // media.dat could not be read whole: it stays as it is until a record changes, and is
     // then kept beside the new one.
     bool registryDamaged_ = false;

@@ -32,8 +32,7 @@ public:
                                   const QString& filter) = 0;
     virtual std::optional<QString> saveFile(const QString& caption, const QString& folder,
                                             const QString& fileName, const QString& filter) = 0;
-    virtual std::optional<QString> selectFolder(const QString& caption,
-                                                const QString& folder) = 0;
+    virtual std::optional<QString> selectFolder(const QString& caption, const QString& folder) = 0;
     virtual std::optional<QColor> chooseColor(const QColor& initial) = 0;
 };
 

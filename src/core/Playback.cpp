@@ -96,6 +96,12 @@ void Playback::openAndPlay() {
     }
     // Bookmark and count belong to the video that opens, wherever the drops put it.
     startIndex_ = index_;
+    // A path written on Windows ("C:\...") names no file here: it would be looked for in the
+    // working folder. It fails as a file that will not open does.
+    if (!album.isLocalFile(index_)) {
+        cleanUp();
+        return;
+    }
     Q_EMIT currentVideoChanged(index_);
     opening_ = true;
     Q_EMIT openingStarted(fileNamePart(album.fullPath(index_)));
@@ -114,7 +120,9 @@ void Playback::engineOpened(bool ok) {
     const qint64 bookmark = album.bookmark(startIndex_);
     if (fromBookmark_ && bookmark > 0)
         engine_.seek(bookmark);
-    album.setPlayCount(startIndex_, album.playCount(startIndex_) + 1);
+    // A read-only album is never saved: a count it showed would be lost, so it is not counted.
+    if (!session_.albumReadOnly())
+        album.setPlayCount(startIndex_, album.playCount(startIndex_) + 1);
     Q_EMIT playing(engine_.durationMs(), bookmark);
 }
 
@@ -217,7 +225,8 @@ void Playback::frameStep(bool forward) {
 void Playback::setBookmark() {
     qint64 current = 0, stop = 0;
     Album& album = session_.album();
-    if (opening_ || !album.isValidIndex(index_) || !engine_.positions(&current, &stop))
+    if (opening_ || session_.albumReadOnly() || !album.isValidIndex(index_) ||
+        !engine_.positions(&current, &stop))
         return;
     album.setBookmark(index_, current);
     // A bookmark is written at once: it is what the user asked to keep.

@@ -10,8 +10,8 @@ class MediaEngine;
 
 // The rules of playing the open album's videos: which video plays, opening it (finding a
 // media album's medium first), continuous play, next and previous, the end of a video, play
-// counts, bookmarks, minute jumps and frame steps. It drives a MediaEngine and tells the player
-// window what to show through signals; it holds no widget.
+// counts (not in a read-only album), bookmarks, minute jumps and frame steps. It drives a
+// MediaEngine and tells the player window what to show through signals; it holds no widget.
 class Playback : public QObject {
     Q_OBJECT
 public:
@@ -46,7 +46,8 @@ public:
     // Jumps by minutes (negative: back); frame steps.
     void jump(qint64 step);
     void frameStep(bool forward);
-    // "ブックマークを設定", "ブックマークに移動".
+    // "ブックマークを設定" (nothing in a read-only album, whose marks are never saved),
+    // "ブックマークに移動".
     void setBookmark();
     void goToBookmark();
     // The player window closes: the video stops and is unloaded.

@@ -3,6 +3,7 @@
 #include "core/Album.h"
 #include "core/AlbumShowing.h"
 #include "core/DialogService.h"
+#include "core/EntryFiles.h"
 #include "core/FileTrash.h"
 #include "core/LibrarySession.h"
 #include "core/MediaAddition.h"
@@ -82,8 +83,8 @@ void VideoOperations::sortByName(const QLocale& locale) {
     if (!canSort())
         return;
     QStringList names;
-    for (const QString& entry : album_.entries())
-        names.append(fileNamePart(entry));
+    for (int i = 0; i < album_.count(); ++i)
+        names.append(album_.fileName(i));
     album_.reorder(nameSortOrder(names, locale));
 }
 
@@ -104,6 +105,9 @@ QStringList VideoOperations::prepareAddition(const QStringList& files, const Dri
         dialogs_.message(plan.refusal);
         return {};
     }
+    if (!plan.unfit.isEmpty())
+        dialogs_.message(unfitPathsMessage(plan.unfit), DialogService::Buttons::Ok,
+                         DialogService::Icon::Warning);
     if (plan.mediumFound)
         session_.recordMedium(plan.medium.record, plan.medium.root);
     if (plan.removeMissing) {

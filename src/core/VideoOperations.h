@@ -43,7 +43,8 @@ public:
 
     // Adding files (full paths, sorted): the rules for removable media, with their messages.
     // In media books this may fix the album's medium, recording it, and drop the videos that
-    // medium lacks. Answers the files still to be added (their thumbnails are the caller's).
+    // medium lacks. Files whose path cannot become an entry are left out and named to the user
+    // in one message. Answers the files still to be added (their thumbnails are the caller's).
     QStringList prepareAddition(const QStringList& files, const DriveProbe& probe);
 
 private:

@@ -144,10 +144,12 @@ void AlbumCommands::addFolder(const QString& folder) {
 }
 
 void AlbumCommands::addFiles(const QStringList& fullPaths) {
-    if (window_.isBusy())
+    // An album open read-only would show the videos and never save them.
+    if (window_.isBusy() || session_.albumReadOnly())
         return;
     const int before = window_.album().count();
-    const QStringList files = ops_.prepareAddition(fullPaths, session_.probe());
+    // The rules ask which volume holds each file: the mount table is read once for all.
+    const QStringList files = ops_.prepareAddition(fullPaths, session_.probe().snapshot());
     if (window_.album().count() != before) {
         // The album's medium was found and the videos it lacks are gone.
         window_.updateCaption();
@@ -184,7 +186,8 @@ void AlbumCommands::dropPaths(QStringList paths) {
 void AlbumCommands::playWithOtherPlayer() {
     const int current = window_.currentVideo();
     const QString& program = state_.otherPlayer;
-    if (!window_.album().isValidIndex(current) || program.isEmpty() || !QFileInfo(program).isFile())
+    // Only a file of this system is handed over ("C:\...", an absent medium's entry are not).
+    if (!window_.album().isLocalFile(current) || program.isEmpty() || !QFileInfo(program).isFile())
         return;
     launcher_.startDetached(program, {window_.album().fullPath(current)});
 }
@@ -213,7 +216,9 @@ void AlbumCommands::addToFavourite(const QString& albumName) {
     const int current = window_.currentVideo();
     if (album.isMediaMode() || !album.isValidIndex(current))
         return;
-    const FavouriteVideo video{album.fullPath(current), album.bookmark(current),
+    // The entry as it stands: the favourite album keeps it byte for byte, a path written on
+    // Windows too.
+    const FavouriteVideo video{album.entry(current), album.bookmark(current),
                                album.playCount(current), album.pictureBytes(current)};
     const auto entries = tavimo::addToFavourite(state_.libraryFolder, state_.favouriteBook,
                                                 albumName, video, dialogs_);

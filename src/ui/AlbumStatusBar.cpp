@@ -25,8 +25,15 @@ AlbumStatusBar::AlbumStatusBar(QWidget* parent) : QStatusBar(parent) {
 }
 
 void AlbumStatusBar::setTexts(const QString& first, const QString& second) {
-    panels_[0]->setText(first);
+    panels_[0]->setText(first.isEmpty() ? notice_ : first);
     panels_[1]->setText(second);
+}
+
+void AlbumStatusBar::setNotice(const QString& notice) {
+    const bool showing = panels_[0]->text() == notice_;
+    notice_ = notice;
+    if (showing)
+        panels_[0]->setText(notice_);
 }
 
 void AlbumStatusBar::startProgress(int maximum) {

@@ -18,6 +18,9 @@ public:
     QLabel* panel(int i) const { return panels_[i]; }
     QProgressBar* progressBar() const { return progress_; }
     void setTexts(const QString& first, const QString& second);
+    // What the first panel says whenever it has nothing else to say (an album that is open
+    // read-only says why); empty for nothing.
+    void setNotice(const QString& notice);
 
     // Started with a maximum, stepped (only positions 1 to 127), hidden at the end.
     void startProgress(int maximum);
@@ -32,6 +35,7 @@ private:
 
     QLabel* panels_[2] = {nullptr, nullptr};
     QProgressBar* progress_ = nullptr;
+    QString notice_;
 };
 
 } // namespace tavimo

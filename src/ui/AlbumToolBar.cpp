@@ -33,6 +33,8 @@ AlbumToolBar::AlbumToolBar(TForm2& window) : QToolBar(&window), window_(window) 
     sortButton->setObjectName(QStringLiteral("sortButton"));
     sortButton->setMenu(sortMenu);
     sortButton->setPopupMode(QToolButton::InstantPopup);
+    // Its two sorts are switched together; with them off the button offers nothing.
+    connect(window.setsort, &QAction::enabledChanged, sortButton, &QWidget::setEnabled);
     addCommand(window.a_del, QStyle::SP_TrashIcon, QStringLiteral("削除"));
     addSeparator();
 

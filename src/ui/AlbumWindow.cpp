@@ -6,6 +6,7 @@
 #include "core/Colors.h"
 #include "core/DialogService.h"
 #include "core/LibrarySession.h"
+#include "core/NameRules.h"
 #include "ui/AlbumMenuBuilder.h"
 #include "ui/GridBinding.h"
 #include "ui/LoadingWindow.h"
@@ -66,7 +67,7 @@ TForm2::TForm2(LibrarySession& session, AppState& state, DialogService& dialogs,
             a_play->trigger();
     });
     connect(grid_, &ScrollBox::pathsDropped, this, [this](const QStringList& paths) {
-        if (!isBusy())
+        if (!isBusy() && !session_.albumReadOnly())
             Q_EMIT pathsDropped(paths);
     });
     resize(state_.albumWindow.width, state_.albumWindow.height);
@@ -249,8 +250,22 @@ void TForm2::setCurrentVideo(int index) {
 }
 
 void TForm2::setEditingEnabled(bool enabled) {
+    const bool writable = !session_.albumReadOnly();
+    // "この画像をアルバム画像に設定" changes the book, which is saved, not the album.
     for (QAction* action : editing_)
-        action->setEnabled(enabled);
+        action->setEnabled(enabled && (writable || action == N10));
+}
+
+void TForm2::applyReadOnly() {
+    const bool readOnly = session_.albumReadOnly();
+    QString notice;
+    if (readOnly && albumNamedLikeBook(album().name(), session_.bookPaths().title))
+        notice = QStringLiteral("読み取り専用: ブックと同じ名前のアルバムです");
+    else if (readOnly)
+        notice = QStringLiteral("読み取り専用: アルバムファイルを読み込めません");
+    status_->setNotice(notice);
+    grid_->viewport()->setAcceptDrops(!readOnly);
+    setEditingEnabled(player_ == nullptr || !player_->isVisible());
 }
 
 void TForm2::closeEvent(QCloseEvent* event) {

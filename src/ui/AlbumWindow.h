@@ -63,14 +63,16 @@ public:
 
     // Adds videos given by full path, in the order given, making their thumbnails on the
     // worker pool; files whose thumbnail cannot be made are handled by the exclusion question.
-    // Returns at once; filesAdded() follows when all are in. Nothing while busy.
+    // Returns at once; filesAdded() follows when all are in. Nothing while busy, nor in an
+    // album open read-only.
     void addFiles(const QStringList& fullPaths);
 
     // Files are being added: the album refuses other changes until they are in.
     bool isBusy() const;
     bool isRefreshing() const { return thumbnails_->kind() == ThumbnailRun::Kind::Refresh; }
 
-    // The editing commands, switched together (by the player and while sorting).
+    // The editing commands, switched together (by the player and while sorting). In an album
+    // open read-only they stay off whatever is asked: nothing of it would be saved.
     void setEditingEnabled(bool enabled);
     void disableEditing() { setEditingEnabled(false); }
     void enableEditing() { setEditingEnabled(true); }
@@ -162,6 +164,9 @@ private:
     void connectActions();
     void buildToolBar();
     void chooseColor(bool background);
+
+    // An album open read-only refuses edits and drops, and its status bar says why.
+    void applyReadOnly();
 
     void runStarted(ThumbnailRun::Kind kind, int files);
     void runFinished(ThumbnailRun::Kind kind);

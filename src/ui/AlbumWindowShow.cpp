@@ -1,6 +1,8 @@
 // The album window's showing of an album and its thumbnail runs as the window reports them.
 #include "core/AlbumShowing.h"
 #include "core/AppState.h"
+#include "core/DialogService.h"
+#include "core/EntryFiles.h"
 #include "core/LibrarySession.h"
 #include "ui/AlbumWindow.h"
 #include "ui/LoadingWindow.h"
@@ -22,13 +24,18 @@ constexpr int kProgressBlock = 256;
 void TForm2::showAlbum(bool folderSync) {
     Album& album = this->album();
     const bool hasVideos = album.count() > 0;
+    // A read-only album shows what its file holds: neither the folder nor missing files
+    // change it, since nothing of that could be saved.
+    const bool readOnly = session_.albumReadOnly();
+    applyReadOnly();
     // Files that differ from the album (fitted on opening), and an empty album's files, are
     // written anew; every change below is saved by the session as it happens.
     if (album.fittedOnAssign() || !hasVideos)
         session_.markAlbumChanged();
-    if (hasVideos) {
+    QStringList unfit;
+    if (hasVideos && !readOnly) {
         if (!album.isMediaMode() && folderSync)
-            albumshow::synchroniseWithFolder(album, state_.extensions);
+            albumshow::synchroniseWithFolder(album, state_.extensions, &unfit);
         if (loading_ != nullptr)
             loading_->BeginProgress(album.count() - 1);
         const auto progress = [this](int done) {
@@ -50,6 +57,9 @@ void TForm2::showAlbum(bool folderSync) {
     activateWindow();
     setCurrentVideo(album.count() > 0 ? 0 : -1);
     grid_->setFocus();
+    if (!unfit.isEmpty())
+        dialogs_.message(unfitPathsMessage(unfit), DialogService::Buttons::Ok,
+                         DialogService::Icon::Warning);
 
     // Pictures the store could not give are made now; the window stays usable meanwhile. The
     // album shows from its top, so the visible cells come first.
@@ -57,7 +67,7 @@ void TForm2::showAlbum(bool folderSync) {
 }
 
 void TForm2::addFiles(const QStringList& fullPaths) {
-    if (!isBusy() && !fullPaths.isEmpty())
+    if (!isBusy() && !fullPaths.isEmpty() && !session_.albumReadOnly())
         thumbnails_->startAdd(fullPaths);
 }
 

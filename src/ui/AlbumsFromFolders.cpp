@@ -1,13 +1,12 @@
 #include "ui/AlbumsFromFolders.h"
 
-#include "core/AlbumImport.h"
 #include "core/AppState.h"
 #include "core/BookAlbumOperations.h"
 #include "core/DialogService.h"
+#include "core/EntryFiles.h"
 #include "core/LibrarySession.h"
-#include "core/MediumScan.h"
-#include "core/VideoOperations.h"
 #include "ui/AlbumCommands.h"
+#include "ui/AlbumImportCommand.h"
 #include "ui/AlbumOpener.h"
 #include "ui/AlbumWindow.h"
 #include "ui/BookSession.h"
@@ -17,8 +16,16 @@
 
 #include <QAction>
 #include <QMetaObject>
+#include <QProgressDialog>
+#include <utility>
 
 namespace tavimo {
+
+namespace {
+const QString kListing = QStringLiteral("動画を探しています・・・");
+// A listing that ends sooner shows no dialog at all.
+constexpr int kProgressDelayMs = 500;
+} // namespace
 
 AlbumsFromFolders::AlbumsFromFolders(LibrarySession& session, AppState& state, TForm1& bookWindow,
                                      TForm2& albumWindow, AlbumOpener& opener,
@@ -29,6 +36,7 @@ AlbumsFromFolders::AlbumsFromFolders(LibrarySession& session, AppState& state, T
     panel_ = new DrivePanel(state_.drives, state_.selectedDrive, &bookWindow_);
     connect(panel_, &DrivePanel::accepted, this, &AlbumsFromFolders::mediumChosen);
     connect(bookWindow_.folderalbum, &QAction::triggered, this, &AlbumsFromFolders::chooseFolder);
+    import_ = new AlbumImportCommand(session_, bookWindow_);
     connect(bookWindow_.importalbum, &QAction::triggered, this, &AlbumsFromFolders::importAlbums);
     connect(bookWindow_.syncro, &QAction::triggered, this, &AlbumsFromFolders::toggleFolderSync);
     connect(bookWindow_.mediaalbum, &QAction::triggered, this, [this] { askForMedium(false); });
@@ -39,65 +47,101 @@ AlbumsFromFolders::AlbumsFromFolders(LibrarySession& session, AppState& state, T
     });
     bookWindow_.setFolderAlbumCreator(
         [this](const QString& folder, bool oneOfMany) { createFromFolders({folder}, oneOfMany); });
+    // What was listed for one book is not made in another.
+    connect(&session_, &LibrarySession::bookReplaced, this, [this] {
+        if (scanner_.isRunning())
+            scanner_.requestStop();
+    });
+}
+
+bool AlbumsFromFolders::isBusy() const {
+    return active_ || import_->isRunning();
 }
 
 void AlbumsFromFolders::chooseFolder() {
-    if (!session_.bookOpen() || active_)
+    if (!session_.bookOpen() || isBusy())
         return;
     if (const auto folder = session_.dialogs().selectFolder(QString(), state_.videoFolder))
         createFromFolders({*folder}, false);
 }
 
-AlbumsFromFolders::Job AlbumsFromFolders::folderJob(const QString& folder, bool closeAfter) const {
-    return Job{albumNameForFolder(folder), videosInFolder(folder, state_.extensions), folder,
-               closeAfter};
-}
-
 void AlbumsFromFolders::createFromFolders(const QStringList& folders, bool closeEach) {
-    QList<Job> jobs;
-    for (const QString& folder : folders)
-        if (!folder.isEmpty())
-            jobs.append(folderJob(folder, closeEach));
-    enqueue(jobs);
+    const VideoExtensions extensions = state_.extensions;
+    request([folders, closeEach, extensions](const std::atomic_bool& stop) {
+        return albumSourcesOfFolders(folders, closeEach, extensions, &stop);
+    });
 }
 
 void AlbumsFromFolders::createFromMedium(const QString& root, bool perFolder) {
-    const MediumScan scan =
-        scanMedium(root, session_.probe(), state_.extensions, /*withFolderVideos=*/!perFolder);
-    if (!scan.usable)
-        return;
-    QList<Job> jobs;
-    if (!perFolder) {
-        jobs.append(Job{scan.albumName, scan.files, QString(), false});
-    } else {
-        if (!scan.rootVideos.isEmpty())
-            jobs.append(Job{scan.albumName, scan.rootVideos, root, true});
-        // Every folder becomes an album, also one without videos.
-        for (const QString& folder : scan.folders)
-            jobs.append(folderJob(folder, true));
-    }
-    enqueue(jobs);
+    const VideoExtensions extensions = state_.extensions;
+    // The probe reads the program's volume table, which outlives every window; the worker
+    // reads the mount table once, there, so a hung mount does not hold the window.
+    const DriveProbe live = session_.probe();
+    request([root, perFolder, extensions, live](const std::atomic_bool& stop) {
+        return albumSourcesOfMedium(root, perFolder, live.snapshot(), extensions, &stop);
+    });
 }
 
-void AlbumsFromFolders::enqueue(const QList<Job>& jobs) {
-    if (!session_.bookOpen() || jobs.isEmpty())
+void AlbumsFromFolders::request(Scan scan) {
+    if (!session_.bookOpen())
         return;
-    jobs_ += jobs;
+    scans_.append(std::move(scan));
     if (active_)
-        return;
+        return; // listed once the albums asked for before are made
     active_ = true;
-    // After the caller is done: the folders of one drop are all queued before the first opens.
+    // After the caller is done: the folders of one drop are all listed together.
     QMetaObject::invokeMethod(this, &AlbumsFromFolders::runNext, Qt::QueuedConnection);
+}
+
+void AlbumsFromFolders::startScan() {
+    const QList<Scan> scans = std::exchange(scans_, {});
+    // The book's albums stay as they are until the albums listed are made.
+    bookWindow_.applyNoBookState();
+    scanProgress_ = new QProgressDialog(kListing, QStringLiteral("キャンセル"), 0, 0, &bookWindow_);
+    scanProgress_->setObjectName(QStringLiteral("listingProgress"));
+    scanProgress_->setAutoClose(false);
+    scanProgress_->setAutoReset(false);
+    scanProgress_->setMinimumDuration(kProgressDelayMs);
+    scanProgress_->setValue(0); // the delay counts from here
+    connect(scanProgress_, &QProgressDialog::canceled, &scanner_, &WorkerThread::requestStop);
+    scanner_.start(
+        [scans](WorkerThread& worker) {
+            QList<AlbumSource> sources;
+            for (const Scan& scan : scans)
+                if (!worker.stopRequested())
+                    sources += scan(worker.stopFlag());
+            return sources;
+        },
+        [this](const QList<AlbumSource>& sources) { scanned(sources); });
+}
+
+void AlbumsFromFolders::scanned(const QList<AlbumSource>& sources) {
+    if (scanProgress_) {
+        scanProgress_->hide();
+        scanProgress_->deleteLater();
+        scanProgress_ = nullptr;
+    }
+    bookWindow_.applyBookLoadedItems();
+    if (scanner_.stopRequested()) {
+        scans_.clear(); // cancelled, or the book is another: nothing is made
+    } else {
+        // Left out here and named once when every album is made, not once per album.
+        for (AlbumSource source : sources) {
+            unfit_ += takeUnfitPaths(source.files);
+            jobs_.append(std::move(source));
+        }
+    }
+    runNext();
 }
 
 void AlbumsFromFolders::runNext() {
     // The album of the job before closes first: one album at a time in the album window.
     if (current_.closeAfter && albumWindow_.isVisible())
         albumWindow_.close();
-    current_ = Job{};
+    current_ = AlbumSource{};
     currentIndex_ = -1;
     while (!jobs_.isEmpty()) {
-        Job job = jobs_.takeFirst();
+        AlbumSource job = jobs_.takeFirst();
         if (!job.folder.isEmpty())
             state_.videoFolder = job.folder;
         const int index = BookAlbumOperations(session_).createAlbum(job.name);
@@ -117,8 +161,16 @@ void AlbumsFromFolders::runNext() {
             filesIn();
         return;
     }
+    if (!scans_.isEmpty() && session_.bookOpen()) {
+        startScan();
+        return;
+    }
+    scans_.clear();
     active_ = false;
     session_.flush();
+    if (!unfit_.isEmpty())
+        session_.dialogs().message(unfitPathsMessage(std::exchange(unfit_, {})),
+                                   DialogService::Buttons::Ok, DialogService::Icon::Warning);
     Q_EMIT finished();
 }
 
@@ -142,32 +194,19 @@ void AlbumsFromFolders::toggleFolderSync(bool on) {
 }
 
 void AlbumsFromFolders::importAlbums() {
-    if (!session_.bookOpen() || session_.isMediaMode() || active_)
-        return;
-    QString folder = session_.bookPaths().bookFolder;
-    folder.chop(1);
-    const QStringList files =
-        session_.dialogs().openFiles(QString(), folder, QStringLiteral("アルバム (*.alb)"));
-    if (files.isEmpty())
-        return;
-    bookWindow_.applyNoBookState();
-    const int before = session_.book().count();
-    tavimo::importAlbums(session_, files);
-    bookWindow_.applyBookOpenState();
-    bookWindow_.scrollBox->layOut();
-    if (session_.book().count() > before)
-        bookWindow_.scrollBox->select(session_.book().count() - 1);
+    if (!active_)
+        import_->run();
 }
 
 void AlbumsFromFolders::askForMedium(bool newBook) {
-    if (!session_.isMediaMode() || active_ || (!newBook && !session_.bookOpen()))
+    if (!session_.isMediaMode() || isBusy() || (!newBook && !session_.bookOpen()))
         return;
     panelForNewBook_ = newBook;
     panel_->popUp();
 }
 
 void AlbumsFromFolders::mediumChosen(const QString& root) {
-    if (root.isEmpty() || !session_.isMediaMode() || active_)
+    if (root.isEmpty() || !session_.isMediaMode() || isBusy())
         return;
     // A cancelled title makes nothing, not even albums in the book that happens to be open.
     if (panelForNewBook_ && !(newBook_ && newBook_()))

@@ -1,14 +1,21 @@
 #pragma once
 
+#include "core/AlbumSources.h"
+#include "core/WorkerThread.h"
+
 #include <QList>
 #include <QObject>
+#include <QPointer>
+#include <QProgressDialog>
 #include <QStringList>
 #include <functional>
+
 
 namespace tavimo {
 
 struct AppState;
 class AlbumCommands;
+class AlbumImportCommand;
 class AlbumOpener;
 class BookSession;
 class DrivePanel;
@@ -18,10 +25,11 @@ class TForm2;
 
 // Albums made from the file system in the book window: from a folder (menu or dropped
 // folders), from a removable medium (into the current book or into a new one), imported from
-// another book's album files, and the album popup's folder-sync switch. Each new album is
-// opened in the album window and filled through its normal adding of files, so thumbnails are
-// made on the worker pool while the window stays live; several albums are made one after the
-// other, the album window closing after each.
+// another book's album files, and the album popup's folder-sync switch. The folders and the
+// medium are listed on a worker thread (with a progress bar and a cancel button when that
+// takes a moment); then each new album is opened in the album window and filled through its
+// normal adding of files, so thumbnails are made on the worker pool while the window stays
+// live; several albums are made one after the other, the album window closing after each.
 class AlbumsFromFolders final : public QObject {
     Q_OBJECT
 public:
@@ -50,24 +58,24 @@ public:
     // command): true when the new book is open, false when its title was cancelled.
     void setNewBookCommand(std::function<bool()> command) { newBook_ = std::move(command); }
 
-    bool isBusy() const { return active_; }
+    bool isBusy() const;
     DrivePanel* drivePanel() const { return panel_; }
+    AlbumImportCommand& importCommand() const { return *import_; }
+    // While folders or a medium are listed, for tests: the progress dialog (shown or not yet).
+    QProgressDialog* scanProgress() const { return scanProgress_; }
 
 Q_SIGNALS:
     // Every album asked for is made.
     void finished();
 
 private:
-    struct Job {
-        QString name;
-        QStringList files;
-        QString folder; // the video folder to remember; empty for none
-        bool closeAfter = false;
-    };
-    void enqueue(const QList<Job>& jobs);
+    // Lists what albums to make; runs on the worker thread with copies of what it reads.
+    using Scan = std::function<QList<AlbumSource>(const std::atomic_bool& stop)>;
+    void request(Scan scan);
+    void startScan();
+    void scanned(const QList<AlbumSource>& sources);
     void runNext();
     void filesIn();
-    Job folderJob(const QString& folder, bool closeAfter) const;
 
     LibrarySession& session_;
     AppState& state_;
@@ -79,11 +87,17 @@ private:
     DrivePanel* panel_ = nullptr;
     std::function<bool()> newBook_;
     bool panelForNewBook_ = false;
-    QList<Job> jobs_;
-    Job current_;
+    AlbumImportCommand* import_ = nullptr;
+    QList<Scan> scans_; // asked for, not listed yet
+    QList<AlbumSource> jobs_;
+    AlbumSource current_;
     int currentIndex_ = -1;
     bool active_ = false;
     bool waiting_ = false; // the album window is adding the current album's files
+    QStringList unfit_;    // files of the listed albums that cannot become entries
+    QPointer<QProgressDialog> scanProgress_;
+    // Last: destroyed first, it stops and joins a listing still running.
+    WorkerThread scanner_;
 };
 
 } // namespace tavimo

@@ -6,7 +6,6 @@
 #include "core/DialogService.h"
 #include "core/LibrarySession.h"
 #include "core/NameRules.h"
-#include "core/TextFile.h"
 #include "ui/BookSession.h"
 #include "ui/BookWindow.h"
 #include "ui/MenuText.h"
@@ -50,9 +49,7 @@ void BookListMenu::rebuild() {
     for (const QString& file : bookcatalogue::booksOfMode(all, state_.mediaBooks, session_.mode()))
         entries_.append(addEntry(file, window_.bookListEnd));
     // The current book's entry is checked; with none open, none is.
-    const QString current =
-        session_.bookOpen() ? session_.bookPaths().title + kBookExtension : QString();
-    checkOnly(entryFor(current));
+    checkCurrent();
 }
 
 QStringList BookListMenu::entries() const {
@@ -77,21 +74,24 @@ void BookListMenu::checkOnly(QAction* chosen) {
 void BookListMenu::choose(QAction* entry) {
     if (!entries_.contains(entry))
         return;
-    books_.saveCurrentBook();
     const QString title = bookTitleFromFile(entry->data().toString());
     if (!QFileInfo(BookPaths::of(state_.libraryFolder, title).bookFile).isFile()) {
         dialogs_.message(title + QStringLiteral(" が見つかりません!"),
                          DialogService::Buttons::OkCancel, DialogService::Icon::Error);
-        // The previous book stays on screen, and so does its check mark.
-        const QString current =
-            session_.bookOpen() ? session_.bookPaths().title + kBookExtension : QString();
-        checkOnly(entryFor(current));
+        checkCurrent();
         return;
     }
-    checkOnly(entry);
-    state_.bookTitle = title;
-    books_.loadCurrentBook();
+    books_.loadBook(title);
+    // The book that stays on screen (the chosen one, or the previous one when it had to stay)
+    // has the check mark.
+    checkCurrent();
     afterOpening();
+}
+
+void BookListMenu::checkCurrent() {
+    const QString current =
+        session_.bookOpen() ? session_.bookPaths().title + kBookExtension : QString();
+    checkOnly(entryFor(current));
 }
 
 void BookListMenu::afterOpening() {
@@ -120,24 +120,14 @@ bool BookListMenu::createBook() {
         title = *typed;
         break;
     }
-    books_.saveCurrentBook();
-    if (!session_.isMediaMode())
-        forgetMediaTitle(title);
+    if (!books_.openNewBook(title))
+        return false;
     QAction* first = entries_.isEmpty() ? window_.bookListEnd : entries_.first();
     QAction* entry = addEntry(title + kBookExtension, first);
     entries_.prepend(entry);
     checkOnly(entry);
-    books_.openNewBook(title);
     afterOpening();
     return session_.bookOpen() && session_.bookPaths().title == title;
-}
-
-void BookListMenu::forgetMediaTitle(const QString& title) {
-    if (!state_.mediaBooks.removeAll(title))
-        return;
-    const WriteResult written = textfile::writeLines(state_.mediaBooksPath(), state_.mediaBooks);
-    if (!written)
-        dialogs_.message(written.message(), DialogService::Buttons::Ok, DialogService::Icon::Error);
 }
 
 } // namespace tavimo

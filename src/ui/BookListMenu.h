@@ -42,10 +42,9 @@ public:
 private:
     QAction* addEntry(const QString& fileName, QAction* before);
     void checkOnly(QAction* entry);
+    // Checks the open book's entry, none when no book is open.
+    void checkCurrent();
     void afterOpening();
-    // A normal book made under a title that the media-book list still holds (its media book was
-    // deleted) must not be taken for a media book at the next start.
-    void forgetMediaTitle(const QString& title);
 
     LibrarySession& session_;
     AppState& state_;

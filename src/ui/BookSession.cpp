@@ -4,12 +4,12 @@
 #include "core/DialogService.h"
 #include "core/LibrarySession.h"
 #include "core/NameRules.h"
-#include "core/TextFile.h"
 #include "ui/BookWindow.h"
 #include "ui/ScrollBox.h"
 
 #include <QAction>
 #include <QCoreApplication>
+#include <QDir>
 #include <QMenu>
 #include <QMetaObject>
 
@@ -28,18 +28,14 @@ void quitWithoutExitSequence() {
 BookSession::BookSession(LibrarySession& session, AppState& state, TForm1& window)
     : QObject(&window), session_(session), state_(state), window_(window),
       terminate_(quitWithoutExitSequence) {
-    connect(window_.booksave, &QAction::triggered, this, [this] {
-        session_.flush();
-        session_.book().save(session_.dialogs());
-    });
+    connect(window_.booksave, &QAction::triggered, this, [this] { saveCurrentBook(); });
     connect(window_.saveItem, &QAction::triggered, this, [this] {
         if (session_.book().count() > 0)
             saveCurrentBook();
     });
 }
 
-void BookSession::loadCurrentBook() {
-    const QString title = state_.bookTitle;
+void BookSession::loadBook(const QString& title) {
     if (title.isEmpty())
         return;
     switch (session_.loadBook(title)) {
@@ -52,6 +48,7 @@ void BookSession::loadCurrentBook() {
     case Book::LoadResult::NoTitle:
     case Book::LoadResult::FoldersMade:
     case Book::LoadResult::Unreadable:
+    case Book::LoadResult::Kept:
         break;
     }
     // Start-up ends with the first album current, so that the keys work at once.
@@ -81,35 +78,43 @@ void BookSession::markBookEntries() {
 }
 
 void BookSession::saveCurrentBook() {
-    session_.flush();
-    Book& book = session_.book();
-    if (!book.isOpen())
-        return;
-    book.save(session_.dialogs());
-    if (book.picturesChanged())
-        book.savePictures(session_.dialogs());
+    session_.saveBook();
 }
 
-void BookSession::openNewBook(const QString& title) {
+bool BookSession::openNewBook(const QString& title) {
     DialogService& dialogs = session_.dialogs();
     if (title.isEmpty() || !acceptName(title, NameKind::BookTitle, dialogs))
-        return;
-    const bool media = session_.isMediaMode();
-    state_.bookTitle = title;
-    window_.setWindowTitle(bookWindowCaption(title, session_.mode()));
-    if (media && !state_.mediaBooks.contains(title)) {
-        state_.mediaBooks.append(title);
-        const WriteResult written =
-            textfile::writeLines(state_.mediaBooksPath(), state_.mediaBooks);
-        if (!written)
-            dialogs.message(written.message(), DialogService::Buttons::Ok,
-                            DialogService::Icon::Error);
+        return false;
+    // The media-book list changes with the book, in the same save: in media mode the title
+    // joins it; a normal book made under a title it still holds (its media book was deleted)
+    // must not be taken for a media book at the next start.
+    QStringList mediaBooks = state_.mediaBooks;
+    if (session_.isMediaMode() && !mediaBooks.contains(title))
+        mediaBooks.append(title);
+    else if (!session_.isMediaMode())
+        mediaBooks.removeAll(title);
+    const bool listChanged = mediaBooks != state_.mediaBooks;
+    if (listChanged && state_.mediaBooksUnreadable) {
+        dialogs.message(QStringLiteral("media.inf を読み込めないため、ブックを作成できません。"
+                                       "\r\n%1")
+                            .arg(QDir::toNativeSeparators(state_.mediaBooksPath())),
+                        DialogService::Buttons::Ok, DialogService::Icon::Error);
+        return false;
     }
-    if (!session_.createBook(title)) {
+    switch (session_.createBook(title, listChanged ? std::optional(mediaBooks) : std::nullopt)) {
+    case Book::LoadResult::FolderFailed:
         terminate_();
-        return;
+        return false;
+    case Book::LoadResult::Kept:
+        return false;
+    default:
+        break;
     }
+    // The book is open even when its first save failed: that save stays pending.
+    state_.mediaBooks = mediaBooks;
+    window_.setWindowTitle(bookWindowCaption(title, session_.mode()));
     window_.applyBookOpenState();
+    return true;
 }
 
 } // namespace tavimo

@@ -21,23 +21,23 @@ ModeSwitcher::ModeSwitcher(LibrarySession& session, AppState& state, TForm1& win
 
 void ModeSwitcher::switchTo(BookMode mode) {
     const bool media = mode == BookMode::Media;
-    (media ? window_.i_media : window_.i_normal)->setChecked(true);
-    if (session_.mode() == mode)
+    if (session_.mode() == mode) {
+        (media ? window_.i_media : window_.i_normal)->setChecked(true);
         return;
-    // Everything of the book shown is written before it goes.
-    session_.closeBook();
-    session_.setMode(mode);
+    }
+    // Everything of the book shown is written before it goes; when that fails and the user
+    // chooses to stay, the mode stays too.
+    if (!session_.switchMode(mode)) {
+        (media ? window_.i_normal : window_.i_media)->setChecked(true);
+        return;
+    }
+    (media ? window_.i_media : window_.i_normal)->setChecked(true);
     if (buildBookList_)
         buildBookList_();
-    state_.bookTitle.clear();
 
     const QStringList titles = bookTitlesOfMode(state_.libraryFolder, state_.mediaBooks, mode);
-    const QString title = bookAfterModeSwitch(
-        state_.libraryFolder, media ? state_.lastMediaBook : state_.lastNormalBook, titles);
-    if (!title.isEmpty()) {
-        state_.bookTitle = title;
-        bookSession_.loadCurrentBook();
-    }
+    bookSession_.loadBook(bookAfterModeSwitch(
+        state_.libraryFolder, media ? state_.lastMediaBook : state_.lastNormalBook, titles));
     if (session_.bookOpen()) {
         window_.applyBookOpenState();
         if (session_.book().count() > 0)
@@ -45,7 +45,6 @@ void ModeSwitcher::switchTo(BookMode mode) {
         else
             window_.scrollBox->setCurrentIndex(-1);
     } else {
-        state_.bookTitle.clear();
         window_.applyNoBookState();
         window_.scrollBox->setCurrentIndex(-1);
         window_.setWindowTitle(bookWindowCaption(QString(), mode));

@@ -4,6 +4,7 @@
 #include "core/AppState.h"
 #include "core/CapturePicture.h"
 #include "core/DialogService.h"
+#include "core/LibrarySession.h"
 #include "core/Playback.h"
 #include "media/FrameGrabber.h"
 #include "media/PlayerEngine.h"
@@ -150,7 +151,8 @@ void PlayerCapture::saveFile(const QImage& picture) {
 void PlayerCapture::makeThumbnail(const Request& request) {
     // The video may have moved, or left with its album, while its frame was decoded.
     const int index = request.row ? album_.album().indexOf(request.row, request.index) : -1;
-    if (index < 0)
+    // Not even through the command let through below: a read-only album is never saved.
+    if (index < 0 || album_.session().albumReadOnly())
         return;
     if (album_.currentVideo() != index)
         album_.setCurrentVideo(index);

@@ -1,7 +1,9 @@
 #include "ui/PlayerLink.h"
 
+#include "core/LibrarySession.h"
 #include "core/Playback.h"
 #include "ui/AlbumWindow.h"
+#include "ui/PlayerMenu.h"
 #include "ui/PlayerWindow.h"
 #include "ui/ScrollBox.h"
 
@@ -22,7 +24,14 @@ PlayerLink::PlayerLink(TForm2& album, TForm4& player)
         if (album_.currentVideo() != index)
             album_.setCurrentVideo(index);
     });
-    connect(&player_, &TForm4::shown, &album_, &TForm2::disableEditing);
+    connect(&player_, &TForm4::shown, this, [this] {
+        album_.disableEditing();
+        // Bookmarks and pictures of a read-only album would never be saved.
+        const bool writable = !album_.session().albumReadOnly();
+        PlayerMenu& menu = player_.menu();
+        for (QAction* edit : {menu.setBookmark, menu.bookmarkAndPicture, menu.setThumbnail})
+            edit->setEnabled(writable);
+    });
     connect(&player_, &TForm4::hidden, this, [this] {
         album_.enableEditing();
         if (album_.isVisible()) {

@@ -41,7 +41,8 @@ void ThumbnailRun::startAdd(const QStringList& fullPaths) {
 }
 
 void ThumbnailRun::startRefresh(int video) {
-    if (isAddingFiles() || !album_.isValidIndex(video))
+    // A file not of this system (or of an absent medium) has no picture to make.
+    if (isAddingFiles() || !album_.isLocalFile(video))
         return;
     ids_ = {album_.rowId(video)};
     hints_ = {video};

@@ -66,8 +66,8 @@ protected:
     // A new, empty book "本" open in the session.
     void open(BookMode mode) {
         session.closeBook();
-        session.setMode(mode);
-        ASSERT_TRUE(session.createBook(QStringLiteral("本")));
+        session.switchMode(mode);
+        ASSERT_EQ(session.createBook(QStringLiteral("本")), Book::LoadResult::Loaded);
         paths = session.bookPaths();
     }
 
@@ -127,13 +127,15 @@ TEST_F(BookAlbumOperationsTest, AddedAlbumsAvoidTheBooksNameAndEveryOtherAlbumsI
     EXPECT_EQ(ops.add(), 0);
     EXPECT_EQ(dialogs.asked().first().kind, test::ScriptedDialogService::Asked::Input);
     EXPECT_EQ(dialogs.asked().first().text, QStringLiteral("タイトルの入力"));
-    // Only the empty album file is made; the book file waits for the session's save.
+    // The empty album file is made in the same save as the book file that lists it.
     EXPECT_EQ(test::readTestFile(album(QStringLiteral("海")).album), QByteArray());
     for (const QString& path :
          {album(QStringLiteral("海")).marks, album(QStringLiteral("海")).counts,
           album(QStringLiteral("海")).store})
         EXPECT_FALSE(exists(path)) << path.toStdString();
-    EXPECT_TRUE(session.hasPendingSaves());
+    EXPECT_FALSE(session.hasPendingSaves());
+    EXPECT_EQ(bookfile::read(session.bookPaths().bookFile, BookMode::Normal),
+              QList<bookfile::Line>{{QStringLiteral("海")}});
 
     EXPECT_EQ(ops.createAlbum(QStringLiteral("本")), 1); // the book's own name
     EXPECT_EQ(ops.createAlbum(QStringLiteral("Sea")), 2);

@@ -73,8 +73,8 @@ class PlaybackTest : public ::testing::Test {
 protected:
     // A book "本" with one album of `videos` files, open in the session.
     void openAlbum(const QStringList& videos, BookMode mode = BookMode::Normal) {
-        session.setMode(mode);
-        ASSERT_TRUE(session.createBook(QStringLiteral("本")));
+        session.switchMode(mode);
+        ASSERT_EQ(session.createBook(QStringLiteral("本")), Book::LoadResult::Loaded);
         session.book().appendAlbum({QStringLiteral("旅")});
         ASSERT_TRUE(textfile::writeLines(session.book().albumPaths(0).album, videos));
         session.book().setEntries(0, videos);
@@ -212,6 +212,28 @@ TEST_F(PlaybackTest, ABookmarkIsWrittenAtOnceAndTheMarkerFollowsTheFormula) {
     EXPECT_EQ(Playback::timeText(3'660'000), "61.00");
 }
 
+TEST_F(PlaybackTest, AReadOnlyAlbumPlaysButNeitherCountsNorTakesABookmark) {
+    // An album named like its book is shown and never saved: what it changed would be lost.
+    ASSERT_EQ(session.createBook(QStringLiteral("本")), Book::LoadResult::Loaded);
+    session.book().appendAlbum({QStringLiteral("本")});
+    const QStringList videos{video("a.avi")};
+    ASSERT_TRUE(textfile::writeLines(session.book().albumPaths(0).album, videos));
+    session.book().setEntries(0, videos);
+    ASSERT_TRUE(session.openAlbum(0));
+    ASSERT_TRUE(session.albumReadOnly());
+    session.flush(); // the book's new album
+    QSignalSpy marked(&playback, &Playback::bookmarkSet);
+    playback.openAndPlay();
+    EXPECT_TRUE(engine.isPlaying());
+    engine.current = 12345678;
+    playback.setBookmark();
+    EXPECT_EQ(session.album().playCount(0), 0);
+    EXPECT_EQ(session.album().bookmark(0), 0);
+    EXPECT_TRUE(marked.isEmpty());
+    EXPECT_FALSE(session.hasPendingSaves());
+    EXPECT_FALSE(QFile::exists(session.album().paths().marks));
+}
+
 TEST_F(PlaybackTest, CommandsWaitWhileAVideoOpens) {
     openAlbum({video("a.avi"), video("b.avi")});
     engine.answerAtOnce = false;
@@ -251,4 +273,36 @@ TEST_F(PlaybackTest, AMediaAlbumFindsItsMediumOrAsksForItByItsLabel) {
     EXPECT_EQ(session.album().count(), 1);
     EXPECT_EQ(playback.index(), 0);
     EXPECT_EQ(session.album().playCount(0), 1);
+}
+
+TEST_F(PlaybackTest, AMediaAlbumWrittenOnWindowsPlaysItsFileAndIsSavedWhole) {
+    const QStringList entries{QStringLiteral("動画\\a.avi"), QStringLiteral("動画\\gone.avi"),
+                              QStringLiteral("動画\\b.avi"), QStringLiteral("旅行\\c.avi"),
+                              QStringLiteral("C:\\動画\\d.avi")};
+    openAlbum(entries, BookMode::Media); // its medium is not in a drive yet
+    Album& album = session.album();
+    for (int i = 0; i < album.count(); ++i) {
+        album.setBookmark(i, (i + 1) * Playback::kOneMinute);
+        album.setPlayCount(i, i + 1);
+    }
+    const QString usb = volumes.mount(kMediumRemovable, 0x5A, QStringLiteral("CAM"));
+    ASSERT_TRUE(test::writeTestFile(usb + QStringLiteral("動画/a.avi"), {}));
+    ASSERT_TRUE(test::writeTestFile(usb + QStringLiteral("動画/b.avi"), {}));
+
+    // Found by the file asked for; only the video gone from a folder that is there leaves.
+    playback.setIndex(2);
+    playback.openAndPlay();
+    ASSERT_EQ(engine.opens, QStringList{usb + QStringLiteral("動画/b.avi")});
+    EXPECT_EQ(playback.index(), 1);
+    EXPECT_EQ(album.playCount(1), 4);
+
+    session.flush();
+    const AlbumPaths files = session.book().albumPaths(0);
+    EXPECT_EQ(textfile::readLines(files.album),
+              (QStringList{entries.at(0), entries.at(2), entries.at(3), entries.at(4)}));
+    const qint64 minute = Playback::kOneMinute;
+    EXPECT_EQ(textfile::readLines(files.marks),
+              (QStringList{QString::number(minute), QString::number(3 * minute),
+                           QString::number(4 * minute), QString::number(5 * minute)}));
+    EXPECT_EQ(textfile::readLines(files.counts), (QStringList{"1", "4", "4", "5"}));
 }

@@ -27,7 +27,10 @@ public:
     const QList<Asked>& asked() const { return asked_; }
     QStringList messages() const;
     bool allAnswersUsed() const { return replies_.empty(); }
-    void clear() { asked_.clear(); replies_.clear(); }
+    void clear() {
+        asked_.clear();
+        replies_.clear();
+    }
 
     Answer message(const QString& text, Buttons buttons, Icon icon,
                    const QString& caption) override;

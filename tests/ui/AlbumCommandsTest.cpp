@@ -3,6 +3,7 @@
 #include "core/AlbumFiles.h"
 #include "core/AppState.h"
 #include "core/BookFile.h"
+#include "core/EntryFiles.h"
 #include "core/FileTrash.h"
 #include "core/LibrarySession.h"
 #include "core/MediaAddition.h"
@@ -185,6 +186,27 @@ TEST_F(AlbumCommandsTest, OneDroppedFolderIsOpenedButAmongSeveralNamesOnlyFilesC
     EXPECT_FALSE(form.isBusy());
     EXPECT_EQ(titles().size(), 3);
     EXPECT_TRUE(dialogs.asked().isEmpty());
+}
+
+TEST_F(AlbumCommandsTest, NamesWithLineBreaksAreLeftOutAndNamedOncePerOperation) {
+    form.show();
+    const QString lf = video("clips/new\nline.mp4");
+    const QString cr = video("clips/car\rriage.mp4");
+    video("clips/x.mp4");
+    dialogs.answer(DialogService::Answer::Ok);
+    commands->dropPaths({videos + QStringLiteral("clips")});
+    waitForAddition();
+    EXPECT_EQ(titles(), QStringList{"x.mp4"});
+    EXPECT_EQ(dialogs.messages(), QStringList{unfitPathsMessage({cr, lf})});
+
+    // The open-files dialog alike.
+    dialogs.clear();
+    dialogs.answer(QStringList{lf, video("y.mp4")});
+    dialogs.answer(DialogService::Answer::Ok);
+    form.FileOpen1->trigger();
+    waitForAddition();
+    EXPECT_EQ(titles(), (QStringList{"x.mp4", "y.mp4"}));
+    EXPECT_EQ(dialogs.messages(), QStringList{unfitPathsMessage({lf})});
 }
 
 TEST_F(AlbumCommandsTest, WhileFilesAreAddedNothingElseRunsAndTheWindowStaysOpen) {

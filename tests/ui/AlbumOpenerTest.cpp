@@ -36,7 +36,7 @@ protected:
         QDir().mkpath(book.imagesFolder);
         ASSERT_TRUE(textfile::writeLines(book.bookFile, {QStringLiteral("旅")}));
         ASSERT_TRUE(textfile::writeLines(book.bookFolder + QStringLiteral("旅.alb"), lines));
-        session.setMode(mode);
+        session.switchMode(mode);
         ASSERT_EQ(session.loadBook(QStringLiteral("本")), Book::LoadResult::Loaded);
         bookWindow.applyBookOpenState();
     }
@@ -87,7 +87,7 @@ TEST_F(AlbumOpenerTest, OpeningHandsTheAlbumOverWithoutItsBlankLinesAndClosingRe
     EXPECT_EQ(album.bookmark(1), 30); // the blank line's mark went with it
     EXPECT_EQ(album.playCount(1), 0);
     session.flush();
-    EXPECT_EQ(book.album(0).entries, (QStringList{a, b}));
+    EXPECT_EQ(session.entriesOf(0), (QStringList{a, b}));
     EXPECT_EQ(textfile::readLines(session.bookPaths().bookFolder + QStringLiteral("旅.alb")),
               (QStringList{a, b}));
     EXPECT_EQ(readTestFile(session.bookPaths().bookFolder + QStringLiteral("旅.mrk")),

@@ -177,7 +177,7 @@ TEST_F(AlbumWindowTest, ADeletedFileIsDroppedButAnUnreachableFolderIsKept) {
     EXPECT_EQ(saved(paths.album), left.join("\r\n").toUtf8() + "\r\n");
     EXPECT_EQ(saved(paths.marks), "1\r\n3\r\n4\r\n");
     EXPECT_EQ(saved(paths.counts), "0\r\n0\r\n0\r\n");
-    EXPECT_EQ(session.book().album(0).entries, left);
+    EXPECT_EQ(session.entriesOf(0), left);
     Tpackedjpg store = savedStore();
     ASSERT_EQ(store.count(), 3);
     QByteArray picture;

@@ -3,6 +3,7 @@
 #include "core/AlbumFiles.h"
 #include "core/AppState.h"
 #include "core/BookFile.h"
+#include "core/EntryFiles.h"
 #include "core/FileTrash.h"
 #include "core/LibrarySession.h"
 #include "core/Tpackedjpg.h"
@@ -12,6 +13,7 @@
 #include "support/TestFiles.h"
 #include "ui/AlbumCommands.h"
 #include "ui/AlbumCopyCommand.h"
+#include "ui/AlbumImportCommand.h"
 #include "ui/AlbumOpener.h"
 #include "ui/AlbumWindow.h"
 #include "ui/BookListMenu.h"
@@ -24,10 +26,16 @@
 #include <QAction>
 #include <QComboBox>
 #include <QMenu>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QThread>
+#include <condition_variable>
 #include <gtest/gtest.h>
+#include <mutex>
+#include <thread>
 
 using namespace tavimo;
 using tavimo::media::test::fixture;
@@ -41,6 +49,35 @@ struct NoTrash final : FileTrash {
 };
 struct NoLauncher final : ProgramLauncher {
     bool startDetached(const QString&, const QStringList&) override { return false; }
+};
+
+// The mounts of the fake table, which can be made to hang like a network mount that does not
+// answer: a reader waits until they are released.
+class HangingVolumes final : public VolumeTable {
+public:
+    explicit HangingVolumes(const VolumeTable& real) : real_(real) {}
+    QList<VolumeInfo> volumes() const override {
+        std::unique_lock lock(mutex_);
+        answered_.wait(lock, [this] { return !hanging_; });
+        return real_.volumes();
+    }
+    void hang() {
+        const std::lock_guard lock(mutex_);
+        hanging_ = true;
+    }
+    void answer() {
+        {
+            const std::lock_guard lock(mutex_);
+            hanging_ = false;
+        }
+        answered_.notify_all();
+    }
+
+private:
+    const VolumeTable& real_;
+    mutable std::mutex mutex_;
+    mutable std::condition_variable answered_;
+    bool hanging_ = false;
 };
 
 class AlbumsFromFoldersTest : public ::testing::Test {
@@ -75,10 +112,9 @@ protected:
         ASSERT_TRUE(bookfile::write(paths.bookFile, lines, mode));
         if (mode == BookMode::Media && !state.mediaBooks.contains(title))
             state.mediaBooks.append(title);
-        session.setMode(mode);
+        session.switchMode(mode);
         (mode == BookMode::Media ? bookWindow->i_media : bookWindow->i_normal)->setChecked(true);
-        state.bookTitle = title;
-        bookSession->loadCurrentBook();
+        bookSession->loadBook(title);
         bookWindow->applyBookOpenState();
         bookWindow->show();
     }
@@ -108,7 +144,8 @@ protected:
     test::ScriptedDialogService dialogs;
     test::FakeVolumeTable volumes;
     const QString medium = volumes.mount(kMediumRemovable, 0xBEEF, QStringLiteral("TRAVEL"));
-    LibrarySession session{dir.path(), dialogs, volumes};
+    HangingVolumes mounts{volumes};
+    LibrarySession session{dir.path(), dialogs, mounts};
     NoTrash trash;
     NoLauncher launcher;
     std::unique_ptr<TForm1> bookWindow;
@@ -172,6 +209,22 @@ TEST_F(AlbumsFromFoldersTest, SeveralDroppedFoldersMakeOneAlbumEachAndTheWindowC
     EXPECT_FALSE(session.book().album(0).folderSync); // the option is off
     EXPECT_EQ(session.book().album(1).jpeg, placeholderJpeg());
     EXPECT_TRUE(bookWindow->delalbum->isEnabled());
+}
+
+TEST_F(AlbumsFromFoldersTest, NamesWithLineBreaksInDroppedFoldersAreNamedOnceAtTheEnd) {
+    openBook(QStringLiteral("Shelf"), BookMode::Normal);
+    const QString one = videosIn(dir.path() + QStringLiteral("/one"),
+                                 {QStringLiteral("1.mp4"), QStringLiteral("new\nline.mp4")});
+    const QString two = videosIn(dir.path() + QStringLiteral("/two"), {QStringLiteral("\r.mp4")});
+    dialogs.answer(DialogService::Answer::Ok);
+    bookWindow->dropFolders({one, two});
+    waitUntilMade();
+    EXPECT_EQ(albumNames(), (QStringList{QStringLiteral("one"), QStringLiteral("two")}));
+    EXPECT_EQ(session.book().album(0).entries, QStringList{one + QStringLiteral("/1.mp4")});
+    EXPECT_TRUE(session.book().album(1).entries.isEmpty());
+    EXPECT_EQ(dialogs.messages(),
+              QStringList{unfitPathsMessage(
+                  {one + QStringLiteral("/new\nline.mp4"), two + QStringLiteral("/\r.mp4")})});
 }
 
 TEST_F(AlbumsFromFoldersTest, TheSyncItemTogglesTheMarkOfTheCurrentAlbum) {
@@ -296,4 +349,75 @@ TEST_F(AlbumsFromFoldersTest, CopyAllRunsWhileTheWindowLivesAndNamesWhatFailed) 
               readTestFile(folder + QStringLiteral("/2.mp4")));
     ASSERT_FALSE(dialogs.messages().isEmpty());
     EXPECT_TRUE(dialogs.messages().last().contains(QStringLiteral("gone.mp4")));
+}
+
+TEST_F(AlbumsFromFoldersTest, AHangingMediumLeavesTheWindowLiveAndCancelOrCloseMakesNothing) {
+    openBook(QStringLiteral("Discs"), BookMode::Media);
+    videosIn(medium + QStringLiteral("day1"), {QStringLiteral("a.mp4")});
+    mounts.hang();
+    bookWindow->mediaalbum->trigger();
+    folders->drivePanel()->okButton->click();
+    EXPECT_TRUE(folders->isBusy());
+    // The interface thread goes on: the progress shows after its delay, the album commands
+    // wait meanwhile.
+    QTRY_VERIFY_WITH_TIMEOUT(folders->scanProgress() && folders->scanProgress()->isVisible(),
+                             10000);
+    EXPECT_FALSE(bookWindow->delalbum->isEnabled());
+    folders->scanProgress()->findChild<QPushButton*>()->click(); // "キャンセル"
+    mounts.answer();
+    waitUntilMade();
+    EXPECT_EQ(session.book().count(), 0);
+    EXPECT_FALSE(albumWindow->isVisible());
+    EXPECT_FALSE(folders->isBusy());
+    EXPECT_TRUE(bookWindow->delalbum->isEnabled());
+
+    // The program closes while the listing hangs: the windows go, the worker is joined once
+    // the mount answers, and nothing reaches the book.
+    mounts.hang();
+    bookWindow->mediaalbum->trigger();
+    folders->drivePanel()->okButton->click();
+    QTRY_VERIFY_WITH_TIMEOUT(folders->scanProgress() != nullptr, 10000);
+    std::thread answerLater([this] {
+        QThread::msleep(100);
+        mounts.answer();
+    });
+    bookWindow.reset();
+    answerLater.join();
+    QTest::qWait(20);
+    EXPECT_EQ(session.book().count(), 0);
+}
+
+TEST_F(AlbumsFromFoldersTest, AnImportCopiesOffTheWindowAndTheBookShowsTheAlbumAtTheEnd) {
+    // Album "trip" of the book "Old", with a store large enough to take a moment.
+    const BookPaths old = BookPaths::of(state.libraryFolder, QStringLiteral("Old"));
+    const AlbumPaths trip = AlbumPaths::of(old, QStringLiteral("trip"));
+    const QString video = fixture(QStringLiteral("mp4_h264_640x480.mp4"));
+    QDir().mkpath(old.imagesFolder);
+    ASSERT_TRUE(albumfile::write(trip.album, {video}));
+    ASSERT_TRUE(writeTestFile(trip.marks, "0\r\n"));
+    {
+        QFile store(trip.store);
+        ASSERT_TRUE(store.open(QIODevice::WriteOnly) && store.resize(64 << 20));
+    }
+    openBook(QStringLiteral("Shelf"), BookMode::Normal, {QStringLiteral("a")});
+    dialogs.answer(QStringList{trip.album});
+    QSignalSpy finished(&folders->importCommand(), &AlbumImportCommand::finished);
+    bookWindow->importalbum->trigger();
+    // Copying: the window is live and its album commands wait.
+    EXPECT_TRUE(folders->isBusy());
+    EXPECT_FALSE(bookWindow->delalbum->isEnabled());
+    ASSERT_TRUE(folders->importCommand().progress() != nullptr);
+    ASSERT_TRUE(finished.wait(60000));
+
+    EXPECT_EQ(albumNames(), (QStringList{QStringLiteral("a"), QStringLiteral("trip")}));
+    EXPECT_EQ(session.book().album(1).entries, QStringList{video});
+    EXPECT_EQ(bookWindow->scrollBox->count(), 2);
+    EXPECT_EQ(bookWindow->scrollBox->currentIndex(), 1);
+    EXPECT_TRUE(bookWindow->delalbum->isEnabled());
+    EXPECT_FALSE(folders->isBusy());
+    EXPECT_EQ(QFileInfo(session.book().albumPaths(1).store).size(), 64 << 20);
+    EXPECT_TRUE(dialogs.messages().isEmpty());
+    const auto lines = bookfile::read(session.bookPaths().bookFile, BookMode::Normal);
+    ASSERT_TRUE(lines);
+    EXPECT_EQ(lines->size(), 2);
 }

@@ -32,7 +32,7 @@ class BookAlbumCommandsTest : public ::testing::Test {
 protected:
     void SetUp() override {
         state.initialise(dir.path());
-        ASSERT_TRUE(session.createBook(QStringLiteral("本")));
+        ASSERT_EQ(session.createBook(QStringLiteral("本")), Book::LoadResult::Loaded);
         window.applyBookOpenState();
     }
 

@@ -60,8 +60,7 @@ protected:
     }
 
     void open(const QString& title) {
-        state.bookTitle = title;
-        books.loadCurrentBook();
+        books.loadBook(title);
         ASSERT_TRUE(session.bookOpen());
     }
 
@@ -95,7 +94,7 @@ TEST_F(BookListMenuTest, EachModeListsItsBooksAndChoosingOneSavesTheCurrentAndOp
     EXPECT_EQ(form.scrollBox->currentIndex(), 0);
     EXPECT_TRUE(form.alb_edit->isEnabled());
     EXPECT_EQ(fileMenuBooks(), (QStringList{"A.book", "C.book*"}));
-    EXPECT_EQ(state.bookTitle, "C");
+    EXPECT_EQ(session.bookPaths().title, "C");
     EXPECT_EQ(state.lastNormalBook, "C");
 
     // A book whose file went meanwhile: said, and the current book stays, still checked.
@@ -107,7 +106,7 @@ TEST_F(BookListMenuTest, EachModeListsItsBooksAndChoosingOneSavesTheCurrentAndOp
     EXPECT_EQ(fileMenuBooks(), (QStringList{"A.book", "C.book*"}));
 
     // In media mode only the media books are listed; a rebuild replaces every entry.
-    session.setMode(BookMode::Media);
+    session.switchMode(BookMode::Media);
     list.rebuild();
     EXPECT_EQ(fileMenuBooks(), QStringList{"b.book"});
 }
@@ -156,7 +155,7 @@ TEST_F(BookListMenuTest, ANewBookComesFirstCheckedWithItsFoldersAndAnEmptyBookFi
     EXPECT_TRUE(QFileInfo(zoo.imagesFolder).isDir());
     EXPECT_EQ(form.scrollBox->count(), 0);
     EXPECT_EQ(form.scrollBox->currentIndex(), -1);
-    EXPECT_EQ(state.bookTitle, "Zoo");
+    EXPECT_EQ(session.bookPaths().title, "Zoo");
     EXPECT_TRUE(form.addalbum->isEnabled());
 
     // The next time the box starts with the last title typed; a cancel changes nothing.
@@ -172,14 +171,14 @@ TEST_F(BookListMenuTest, ANewBookJoinsTheMediaListOnlyInMediaMode) {
     state.mediaBooks = {"old"};
     ASSERT_TRUE(textfile::writeLines(state.mediaBooksPath(), state.mediaBooks));
 
-    session.setMode(BookMode::Media);
+    session.switchMode(BookMode::Media);
     dialogs.answer(QStringLiteral("disc"));
     form.new_->trigger();
     EXPECT_EQ(readTestFile(state.mediaBooksPath()), "old\r\ndisc\r\n");
     EXPECT_TRUE(QFileInfo::exists(BookPaths::of(library(), "disc").mediaDat));
 
     // A normal book under that title is a normal book at the next start too.
-    session.setMode(BookMode::Normal);
+    session.switchMode(BookMode::Normal);
     dialogs.answer(QStringLiteral("old"));
     form.new_->trigger();
     EXPECT_EQ(session.bookPaths().title, "old");

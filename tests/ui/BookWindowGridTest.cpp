@@ -189,7 +189,7 @@ TEST_F(BookWindowGrid, DroppedFoldersBecomeAlbumsAndFilesAreIgnored) {
         created.emplace_back(path, oneOfMany);
         commandsOffMeanwhile = commandsOffMeanwhile && !form->delalbum->isEnabled();
     });
-    ASSERT_TRUE(session.createBook(QStringLiteral("book")));
+    ASSERT_EQ(session.createBook(QStringLiteral("book")), Book::LoadResult::Loaded);
     form->applyBookOpenState();
 
     form->dropFolders({file.fileName()});

@@ -5,6 +5,7 @@
 #include "core/BookFile.h"
 #include "core/LibrarySession.h"
 #include "core/Playback.h"
+#include "core/TextFile.h"
 #include "media/Fixtures.h"
 #include "support/FakeVolumeTable.h"
 #include "support/OneAlbumBook.h"
@@ -361,6 +362,54 @@ TEST_F(PlayerWindowTest, TheAlbumWindowHandsItsVideosToThePlayer) {
     EXPECT_TRUE(album.a_del->isEnabled());
     EXPECT_EQ(session.album().playCount(0), 2);
     EXPECT_EQ(session.album().playCount(1), 2);
+}
+
+// An album open read-only plays, but what the player would write to it is off: nothing of it
+// would be saved.
+TEST_F(PlayerWindowTest, AReadOnlyAlbumPlaysWithoutBookmarksCountsOrThumbnails) {
+    const BookPaths book = BookPaths::of(state.libraryFolder, QStringLiteral("本"));
+    QDir().mkpath(book.imagesFolder);
+    const QString clip = video("a.mp4", "mp4_h264_640x480.mp4");
+    ASSERT_TRUE(textfile::writeLines(book.bookFile, {QStringLiteral("本"), QStringLiteral("旅")}));
+    for (const QString& name : {QStringLiteral("本"), QStringLiteral("旅")})
+        ASSERT_TRUE(textfile::writeLines(AlbumPaths::of(book, name).album, {clip}));
+    dialogs.answer(DialogService::Answer::Ok); // the album named like its book is reported
+    ASSERT_EQ(session.loadBook(QStringLiteral("本")), Book::LoadResult::Loaded);
+    TForm2 album(session, state, dialogs);
+    new PlayerLink(album, player);
+    PlayerMenu& menu = player.menu();
+    const QList<QAction*> writes{menu.setBookmark, menu.bookmarkAndPicture, menu.setThumbnail};
+
+    ASSERT_TRUE(session.openAlbum(0));
+    ASSERT_TRUE(session.albumReadOnly());
+    album.show();
+    album.grid()->layOut();
+    album.setCurrentVideo(0);
+    album.a_play->trigger();
+    ASSERT_TRUE(waitForPlaying(QStringLiteral("a.mp4")));
+    for (QAction* write : writes)
+        EXPECT_FALSE(write->isEnabled()) << write->text().toStdString();
+    QTest::keyClick(&player, Qt::Key_F1);
+    EXPECT_TRUE(menu.goToBookmark->isEnabled());
+    EXPECT_EQ(session.album().bookmark(0), 0);
+    EXPECT_EQ(session.album().playCount(0), 0);
+    player.close();
+    EXPECT_FALSE(album.a_del->isEnabled());
+    album.close();
+    EXPECT_FALSE(QFile::exists(AlbumPaths::of(book, QStringLiteral("本")).counts));
+
+    // A sound album gets them back.
+    ASSERT_TRUE(session.openAlbum(1));
+    album.showAlbum(false);
+    album.setCurrentVideo(0);
+    album.a_play->trigger();
+    ASSERT_TRUE(waitForPlaying(QStringLiteral("a.mp4")));
+    for (QAction* write : writes)
+        EXPECT_TRUE(write->isEnabled()) << write->text().toStdString();
+    EXPECT_EQ(session.album().playCount(0), 1);
+    player.close();
+    EXPECT_TRUE(album.a_del->isEnabled());
+    album.close();
 }
 
 // A file that will not open closes the player and leaves the album window where it was.

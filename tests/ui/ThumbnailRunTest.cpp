@@ -21,7 +21,7 @@ class ThumbnailRunTest : public ::testing::Test {
 protected:
     void SetUp() override {
         state.initialise(dir.path());
-        ASSERT_TRUE(session.createBook(QStringLiteral("本")));
+        ASSERT_EQ(session.createBook(QStringLiteral("本")), Book::LoadResult::Loaded);
         session.book().appendAlbum({QStringLiteral("旅")});
         ASSERT_TRUE(textfile::writeLines(session.book().albumPaths(0).album, {}));
         ASSERT_TRUE(session.openAlbum(0));
