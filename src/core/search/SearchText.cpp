@@ -1,5 +1,7 @@
 #include "core/search/SearchText.h"
 
+#include "core/EntryFiles.h"
+
 #include <algorithm>
 
 namespace tavimo::searchtext {
@@ -144,11 +146,11 @@ bool isLatinWord(QStringView word) {
     });
 }
 
-EntryParts splitEntry(QStringView entry, BookMode mode) {
-    qsizetype cut = entry.lastIndexOf(u'/');
-    if (mode == BookMode::Media || cut < 0)
-        cut = std::max(cut, entry.lastIndexOf(u'\\'));
-    return {entry.first(cut + 1), entry.sliced(cut + 1)};
+EntryParts splitEntry(const QString& entry, BookMode mode) {
+    // The entry's file, without a root: the same length as the entry, '\' made '/' where it
+    // separates folders.
+    const qsizetype cut = entryFile(mode, {}, entry).lastIndexOf(u'/');
+    return {QStringView(entry).first(cut + 1), QStringView(entry).sliced(cut + 1)};
 }
 
 } // namespace tavimo::searchtext

@@ -91,13 +91,13 @@ QStringList words(QStringView query);
 // True when a folded word is made of Latin letters alone: it may be romaji.
 bool isLatinWord(QStringView word);
 
-// An album line split into the folder part (with its last separator) and the file name.
-// Media entries were often written on Windows, so '\' separates folders there too; in a normal
-// book it does only in an entry without any '/' (a Windows path such as "C:\v\a.avi").
+// An album line split into the folder part (with its last separator) and the file name, as
+// entryFile reads it: '\' separates folders in media entries and in Windows paths ("C:\v\a.avi").
+// The parts are views into entry.
 struct EntryParts {
     QStringView folder;
     QStringView name;
 };
-EntryParts splitEntry(QStringView entry, BookMode mode);
+EntryParts splitEntry(const QString& entry, BookMode mode);
 
 } // namespace tavimo::searchtext

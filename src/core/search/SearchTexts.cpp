@@ -1,6 +1,6 @@
 #include "core/search/SearchTexts.h"
 
-#include "core/DriveProbe.h"
+#include "core/EntryFiles.h"
 #include "core/search/SearchText.h"
 
 namespace tavimo::searchtexts {
@@ -18,9 +18,10 @@ QString unreadableMessage(int count) {
 QStringList facts(const SearchHitDetails& details) {
     QStringList lines{QStringLiteral("ブック: %1").arg(details.book),
                       QStringLiteral("アルバム: %1").arg(details.album)};
+    // The folder as this system names it: '\' of Windows entries shown as '/'.
     if (!details.entry.isEmpty())
-        lines.append(QStringLiteral("フォルダ: %1")
-                         .arg(details.onMedium ? mediaEntryPath(details.folder) : details.folder));
+        lines.append(
+            QStringLiteral("フォルダ: %1").arg(entryFile(details.mode, {}, details.folder)));
     if (details.onMedium) {
         const QString serial = QStringLiteral("%1-%2")
                                    .arg(details.medium.serial >> 16, 4, 16, QChar(u'0'))

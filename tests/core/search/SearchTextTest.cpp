@@ -70,11 +70,13 @@ TEST(SearchTextTest, OnlyTheFileNamePartOfAnEntryIsItsName) {
     // Media entries written on Windows separate folders with '\'.
     EXPECT_EQ(name("VIDEO\\旅行\\海.avi", BookMode::Media), QStringLiteral("海.avi"));
     EXPECT_EQ(name("VIDEO/旅行\\海.avi", BookMode::Media), QStringLiteral("海.avi"));
-    // On Linux '\' may be part of a name; only a Windows path without '/' is split at it.
+    // On Linux '\' may be part of a name; only a Windows path with its drive is split at it.
     EXPECT_EQ(name("/v/a\\b.mp4", BookMode::Normal), QStringLiteral("a\\b.mp4"));
+    EXPECT_EQ(name("x\\y.mp4", BookMode::Normal), QStringLiteral("x\\y.mp4"));
     EXPECT_EQ(name("C:\\v\\c.mp4", BookMode::Normal), QStringLiteral("c.mp4"));
     EXPECT_EQ(name("bare.mp4", BookMode::Media), QStringLiteral("bare.mp4"));
-    EXPECT_EQ(searchtext::splitEntry(u"/home/me/東京/夜景.mp4", BookMode::Normal).folder,
+    const QString entry = QStringLiteral("/home/me/東京/夜景.mp4");
+    EXPECT_EQ(searchtext::splitEntry(entry, BookMode::Normal).folder,
               QStringLiteral("/home/me/東京/"));
 }
 
