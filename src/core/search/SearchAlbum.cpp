@@ -29,6 +29,7 @@ SearchAlbum SearchAlbum::make(const AlbumSource& source, BookMode mode) {
     album.keys_.reserve(size_t(chars) / 2 + n);
     album.keyStart_.reserve(n + 1);
     album.signatures_.reserve(n);
+    album.prefixes_.reserve(n);
     album.nameStart_.reserve(n + 1);
     album.folderOf_.reserve(n);
 
@@ -55,7 +56,10 @@ SearchAlbum SearchAlbum::make(const AlbumSource& source, BookMode mode) {
         album.folderOf_.push_back(folder);
         nameChars.append(parts.name);
         album.nameStart_.push_back(uint32_t(nameChars.size()));
+        const size_t start = album.keys_.size();
         const uint64_t bits = searchtext::appendKey(parts.name, album.keys_);
+        album.prefixes_.push_back(
+            searchtext::prefixOf(std::string_view(album.keys_).substr(start)));
         album.keys_.push_back('\n');
         album.signatures_.push_back(bits);
         album.keyStart_.push_back(uint32_t(album.keys_.size()));
@@ -103,7 +107,7 @@ void SearchAlbum::rename(const QString& name) {
 size_t SearchAlbum::memoryBytes() const {
     size_t bytes = sizeof(*this) + keys_.capacity() + size_t(names_.capacity()) * 2 +
                    (keyStart_.capacity() + nameStart_.capacity() + folderOf_.capacity() +
-                    blankLines_.capacity()) *
+                    blankLines_.capacity() + prefixes_.capacity()) *
                        sizeof(uint32_t) +
                    signatures_.capacity() * sizeof(uint64_t);
     for (const QString& folder : folders_)

@@ -54,6 +54,9 @@ public:
         return std::string_view(keys_.data() + start, keyStart_[size_t(i) + 1] - 1 - start);
     }
     const uint64_t* signatures() const { return signatures_.data(); }
+    // The first four bytes of each name (fewer, padded with zeros, for a shorter one): whether
+    // a name starts with a word is mostly answered without reading the name.
+    const uint32_t* prefixes() const { return prefixes_.data(); }
     // How many names have each signature bit.
     uint32_t namesWithBit(int bit) const { return bitCounts_[size_t(bit)]; }
 
@@ -83,6 +86,7 @@ private:
     std::string keys_;
     std::vector<uint32_t> keyStart_{0};
     std::vector<uint64_t> signatures_;
+    std::vector<uint32_t> prefixes_;
     std::array<uint32_t, 64> bitCounts_{};
 
     QString names_; // file names as written, end to end

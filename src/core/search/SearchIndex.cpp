@@ -164,7 +164,8 @@ struct Found {
         videosWithin.resize(within + count);
         for (size_t k = 0; k < count; ++k) {
             const int i = int(names[k]);
-            const bool starts = query.startsWith(album.key(i));
+            const int known = query.startsWithPrefix(album.prefixes()[i]);
+            const bool starts = known >= 0 ? known == 1 : query.startsWith(album.key(i));
             videosStarting[starting] = videosWithin[within] = {b, a, i};
             starting += starts;
             within += !starts;

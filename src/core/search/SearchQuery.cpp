@@ -221,6 +221,11 @@ SearchQuery SearchQuery::compile(const QString& text, RomajiReading* romaji,
     if (query.words_.empty())
         return query;
     query.firstPlain_ = query.words_.front()->onlyText();
+    if (query.firstPlain_) {
+        query.firstPrefix_ = searchtext::prefixOf(*query.firstPlain_);
+        query.firstMask_ = searchtext::prefixOf(
+            std::string(4, '\xFF').substr(0, std::min<size_t>(query.firstPlain_->size(), 4)));
+    }
     for (const auto& word : query.words_) {
         if (const std::string* only = word->onlyText())
             query.plain_.push_back({only, searchtext::hasOwnBit(*only)});

@@ -114,6 +114,15 @@ public:
         // Most names differ in their first byte; comparing it first saves a call.
         return !key.empty() && key[0] == (*firstPlain_)[0] && key.starts_with(*firstPlain_);
     }
+    // Whether a name with this prefix (see searchtext::prefixOf) starts with the text: 1 or
+    // 0, or -1 when only the name itself can tell.
+    int startsWithPrefix(uint32_t prefix) const {
+        if (!firstPlain_)
+            return -1;
+        if ((prefix & firstMask_) != firstPrefix_)
+            return 0;
+        return firstPlain_->size() <= 4 ? 1 : -1;
+    }
     // The most selective word of one text, searched for first; null when every word has more.
     const std::string* primary() const { return plain_.empty() ? nullptr : plain_.front().key; }
     // True when the names with the query's bits are exactly those that match it.
@@ -144,6 +153,8 @@ private:
     size_t plainChecked_ = 0; // plain words without their own bit
     std::vector<const WordPattern*> patterns_;
     const std::string* firstPlain_ = nullptr;
+    uint32_t firstPrefix_ = 0; // the first word's first four bytes
+    uint32_t firstMask_ = 0;   // the bytes of them that it has
 };
 
 } // namespace tavimo

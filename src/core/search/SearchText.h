@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 #include <QStringView>
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -30,6 +31,15 @@ std::string key(QStringView text);
 // other ASCII and other characters share the rest.
 uint64_t characterBit(char32_t c);
 uint64_t signature(std::string_view key);
+// The first four bytes of a key as one number, zeros after a shorter key. Keys hold no zero
+// byte, so a word of up to four bytes starts a key exactly when its bytes are those of the
+// key's prefix.
+inline uint32_t prefixOf(std::string_view key) {
+    uint32_t prefix = 0;
+    std::memcpy(&prefix, key.data(), std::min<size_t>(key.size(), 4));
+    return prefix;
+}
+
 // The bits of characters beyond ASCII: a name whose signature has none is plain ASCII.
 inline constexpr uint64_t kNonAsciiBits = ~((uint64_t(1) << 39) - 1);
 // True when a word of this one character is held exactly by the names with its bit.
