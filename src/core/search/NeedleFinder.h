@@ -4,6 +4,9 @@
 #include <cstdint>
 #include <cstring>
 #include <string_view>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace tavimo {
 
@@ -11,12 +14,8 @@ namespace tavimo {
 // first and last bytes, and the bytes between only where both agree: in UTF-8 Japanese the
 // first byte is shared by thousands of characters, but first and last together rarely are.
 class NeedleFinder {
-    using Lanes = char __attribute__((vector_size(16)));
-
 public:
-    explicit NeedleFinder(std::string_view needle)
-        : needle_(needle), first_(spread(needle.empty() ? '\0' : needle.front())),
-          last_(spread(needle.empty() ? '\0' : needle.back())) {}
+    explicit NeedleFinder(std::string_view needle) : needle_(needle) {}
 
     // The first place at or after from where the text begins; npos when there is none.
     size_t find(std::string_view hay, size_t from) const {
@@ -26,19 +25,22 @@ public:
         const size_t lastStart = hay.size() - m;
         const char* p = hay.data();
         size_t i = from;
+#if defined(__SSE2__)
+        const __m128i first = _mm_set1_epi8(needle_[0]);
+        const __m128i last = _mm_set1_epi8(needle_[m - 1]);
         for (; i + 15 <= lastStart; i += 16) {
-            Lanes a, b;
-            std::memcpy(&a, p + i, 16);
-            std::memcpy(&b, p + i + m - 1, 16);
-            const Lanes both = (a == first_) & (b == last_);
-            uint64_t halves[2];
-            std::memcpy(halves, &both, 16);
-            if ((halves[0] | halves[1]) == 0)
-                continue;
-            for (size_t k = 0; k < 16; ++k)
-                if (both[k] && middleMatches(p + i + k))
-                    return i + k;
+            const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+            const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i + m - 1));
+            // One bit per place where both bytes agree, visited lowest first.
+            for (unsigned both = unsigned(_mm_movemask_epi8(
+                     _mm_and_si128(_mm_cmpeq_epi8(a, first), _mm_cmpeq_epi8(b, last))));
+                 both != 0; both &= both - 1) {
+                const size_t at = i + size_t(__builtin_ctz(both));
+                if (middleMatches(p + at))
+                    return at;
+            }
         }
+#endif
         for (; i <= lastStart; ++i)
             if (p[i] == needle_[0] && p[i + m - 1] == needle_[m - 1] && middleMatches(p + i))
                 return i;
@@ -46,15 +48,15 @@ public:
     }
 
 private:
-    static Lanes spread(char c) { return Lanes{c, c, c, c, c, c, c, c, c, c, c, c, c, c, c, c}; }
     bool middleMatches(const char* at) const {
-        return needle_.size() <= 2 ||
-               std::memcmp(at + 1, needle_.data() + 1, needle_.size() - 2) == 0;
+        // Most texts are a few characters long: a call to memcmp would cost more than this.
+        for (size_t k = 1; k + 1 < needle_.size(); ++k)
+            if (at[k] != needle_[k])
+                return false;
+        return true;
     }
 
     std::string_view needle_;
-    Lanes first_; // the first byte in every lane
-    Lanes last_;
 };
 
 } // namespace tavimo

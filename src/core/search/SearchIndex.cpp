@@ -162,11 +162,18 @@ struct Found {
         size_t within = videosWithin.size();
         videosStarting.resize(starting + count);
         videosWithin.resize(within + count);
+        // Plain pointers: the compiler need not read the vectors again after every write.
+        const uint32_t* ids = names.data();
+        const uint32_t* prefixes = album.prefixes();
+        SearchHit* startingHits = videosStarting.data();
+        SearchHit* withinHits = videosWithin.data();
         for (size_t k = 0; k < count; ++k) {
-            const int i = int(names[k]);
-            const int known = query.startsWithPrefix(album.prefixes()[i]);
+            const int i = int(ids[k]);
+            const int known = query.startsWithPrefix(prefixes[i]);
             const bool starts = known >= 0 ? known == 1 : query.startsWith(album.key(i));
-            videosStarting[starting] = videosWithin[within] = {b, a, i};
+            const SearchHit hit{b, a, i};
+            startingHits[starting] = hit;
+            withinHits[within] = hit;
             starting += starts;
             within += !starts;
         }

@@ -50,13 +50,13 @@ WordPattern::WordPattern(const QString& word, const QStringList& readings) : wor
     const bool useTable = keys.size() > kPlainTexts;
     const auto inTable = [&](const std::string& key) { return useTable && uchar(key[0]) >= 0x80; };
     if (useTable) {
-        table_.assign(0x10000, 0);
+        table_.assign(0x10000 / 32, 0);
         for (const std::string& key : keys) {
             if (!inTable(key) || !isSingleCharacter(key))
                 continue;
             const char32_t c = firstCharacter(key);
             if (c < 0x10000)
-                table_[c] = kSingle;
+                setFlag(c, kSingle);
             else
                 astralSingles_.push_back(c);
             singleBits_ |= searchtext::characterBit(c);
@@ -66,7 +66,7 @@ WordPattern::WordPattern(const QString& word, const QStringList& readings) : wor
     const auto heldBySingle = [&](std::string_view key) {
         for (size_t pos = 0; useTable && pos < key.size();) {
             const char32_t c = searchtext::nextCharacter(key, pos);
-            if (c < 0x10000 ? table_[c] == kSingle
+            if (c < 0x10000 ? flagsOf(c) == kSingle
                             : std::find(astralSingles_.begin(), astralSingles_.end(), c) !=
                                   astralSingles_.end())
                 return true;
@@ -89,7 +89,7 @@ WordPattern::WordPattern(const QString& word, const QStringList& readings) : wor
     for (const Text& text : texts_) {
         firsts_.push_back(text.first);
         if (text.first < 0x10000)
-            table_[text.first] |= kFirst;
+            setFlag(text.first, kFirst);
     }
 
     directBits_ = minimalSets(direct_);
@@ -139,7 +139,7 @@ bool WordPattern::matchesAt(std::string_view key, size_t pos, char32_t c) const 
         if (std::find(astralSingles_.begin(), astralSingles_.end(), c) != astralSingles_.end())
             return true;
     } else {
-        const uint8_t flags = table_[c];
+        const unsigned flags = flagsOf(c);
         if (flags & kSingle)
             return true;
         if (!(flags & kFirst))
