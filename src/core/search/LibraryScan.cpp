@@ -71,7 +71,7 @@ SearchBook readBook(const QString& libraryFolder, const PlannedBook& book, int& 
             const auto bytes = readStoredFile(path, kMaxAlbumFileBytes);
             if (bytes) {
                 read.albums.push_back(SearchAlbum::make(
-                    AlbumSource{name, textfile::decodeLines(*bytes), medium}, book.mode));
+                    SearchAlbumSource{name, textfile::decodeLines(*bytes), medium}, book.mode));
             } else {
                 read.albums.push_back(SearchAlbum::unreadable(name));
                 ++unreadable;

@@ -99,41 +99,74 @@ void LibrarySearch::finish(int unreadableBooks) {
     Q_EMIT changed();
 }
 
-void LibrarySearch::change(std::function<void(SearchIndex&)> change) {
+void LibrarySearch::change(std::function<bool(SearchIndex&)> change) {
     if (building_) {
         waiting_.push_back(std::move(change));
         return;
     }
-    change(index_);
-    Q_EMIT changed();
+    if (change(index_))
+        Q_EMIT changed();
 }
 
 SearchResults LibrarySearch::find(const QString& text) {
     return index_.find(SearchQuery::compile(text, romaji_.get(), &patterns_));
 }
 
-void LibrarySearch::setBook(const QString& title, BookMode mode, const QList<AlbumSource>& albums) {
-    change([=](SearchIndex& index) { index.setBook(title, mode, albums); });
+void LibrarySearch::setBook(const QString& title, BookMode mode,
+                            const QList<SearchAlbumSource>& albums) {
+    change([=](SearchIndex& index) { return index.setBook(title, mode, albums); });
 }
 
 void LibrarySearch::removeBook(const QString& title) {
-    change([=](SearchIndex& index) { index.removeBook(title); });
+    change([=](SearchIndex& index) {
+        index.removeBook(title);
+        return true;
+    });
 }
 
-void LibrarySearch::insertAlbum(const QString& title, int row, const AlbumSource& album) {
-    change([=](SearchIndex& index) { index.insertAlbum(title, row, album); });
+void LibrarySearch::insertAlbum(const QString& title, int row, const SearchAlbumSource& album) {
+    change([=](SearchIndex& index) {
+        index.insertAlbum(title, row, album);
+        return true;
+    });
 }
 
 void LibrarySearch::removeAlbum(const QString& title, int row) {
-    change([=](SearchIndex& index) { index.removeAlbum(title, row); });
+    change([=](SearchIndex& index) {
+        index.removeAlbum(title, row);
+        return true;
+    });
 }
 
 void LibrarySearch::moveAlbum(const QString& title, int from, int to) {
-    change([=](SearchIndex& index) { index.moveAlbum(title, from, to); });
+    change([=](SearchIndex& index) {
+        index.moveAlbum(title, from, to);
+        return true;
+    });
 }
 
-void LibrarySearch::setAlbum(const QString& title, int row, const AlbumSource& album) {
-    change([=](SearchIndex& index) { index.setAlbum(title, row, album); });
+void LibrarySearch::setAlbum(const QString& title, int row, const SearchAlbumSource& album) {
+    change([=](SearchIndex& index) {
+        index.setAlbum(title, row, album);
+        return true;
+    });
+}
+
+void LibrarySearch::setAlbumEntries(const QString& title, const QString& album,
+                                    const QStringList& entries) {
+    // Found by name when the change is applied: rows may have moved since it was made.
+    change([=](SearchIndex& index) {
+        const int b = index.bookIndex(title);
+        if (b < 0)
+            return false;
+        const std::vector<SearchAlbum>& albums = index.books()[size_t(b)].albums;
+        for (size_t row = 0; row < albums.size(); ++row)
+            if (albums[row].name() == album) {
+                index.setAlbum(title, int(row), {album, entries, albums[row].medium()});
+                return true;
+            }
+        return false;
+    });
 }
 
 } // namespace tavimo

@@ -51,12 +51,15 @@ public:
     const SearchIndex& index() const { return index_; }
 
     // The session's changes, as SearchIndex takes them.
-    void setBook(const QString& title, BookMode mode, const QList<AlbumSource>& albums);
+    void setBook(const QString& title, BookMode mode, const QList<SearchAlbumSource>& albums);
     void removeBook(const QString& title);
-    void insertAlbum(const QString& title, int row, const AlbumSource& album);
+    void insertAlbum(const QString& title, int row, const SearchAlbumSource& album);
     void removeAlbum(const QString& title, int row);
     void moveAlbum(const QString& title, int from, int to);
-    void setAlbum(const QString& title, int row, const AlbumSource& album);
+    void setAlbum(const QString& title, int row, const SearchAlbumSource& album);
+    // The lines of the album named so in the book were written by someone other than the
+    // session (a video added to a favourite album of a book not open).
+    void setAlbumEntries(const QString& title, const QString& album, const QStringList& entries);
 
 Q_SIGNALS:
     void progressChanged(int percent);
@@ -72,7 +75,9 @@ private:
     void openRomaji();
     // Runs f on this object's thread, unless the object is gone by then.
     void post(std::function<void()> f);
-    void change(std::function<void(SearchIndex&)> change);
+    // Applies a change now, or once the index is complete; changed() follows when it
+    // answers true.
+    void change(std::function<bool(SearchIndex&)> change);
     void finish(int unreadableBooks);
 
     SearchIndex index_;
@@ -84,7 +89,7 @@ private:
     bool building_ = false;
     int progress_ = 0;
     int unreadable_ = 0;
-    std::vector<std::function<void(SearchIndex&)>> waiting_;
+    std::vector<std::function<bool(SearchIndex&)>> waiting_;
 };
 
 } // namespace tavimo

@@ -16,7 +16,7 @@ size_t fingerprintOf(const QStringList& entries) {
 
 } // namespace
 
-SearchAlbum SearchAlbum::make(const AlbumSource& source, BookMode mode) {
+SearchAlbum SearchAlbum::make(const SearchAlbumSource& source, BookMode mode) {
     SearchAlbum album;
     album.rename(source.name);
     album.medium_ = source.medium;

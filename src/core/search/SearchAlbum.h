@@ -13,7 +13,7 @@
 namespace tavimo {
 
 // An album as the session holds it, given to the search when it changes.
-struct AlbumSource {
+struct SearchAlbumSource {
     QString name;
     QStringList entries; // the album file's lines, in order
     MediumRecord medium; // media books only
@@ -30,7 +30,7 @@ public:
     SearchAlbum() = default;
     // Folds the entries' file names. An unreadable album keeps its place in the book (so
     // album indexes stay those of the book), holds no videos and matches nothing.
-    static SearchAlbum make(const AlbumSource& source, BookMode mode);
+    static SearchAlbum make(const SearchAlbumSource& source, BookMode mode);
     static SearchAlbum unreadable(const QString& name);
 
     const QString& name() const { return name_; }

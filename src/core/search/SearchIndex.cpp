@@ -74,7 +74,8 @@ void SearchIndex::numberPictures(SearchBook& book) {
         book.albums[i].setPictureIndex(int(i));
 }
 
-void SearchIndex::setBook(const QString& title, BookMode mode, const QList<AlbumSource>& albums) {
+bool SearchIndex::setBook(const QString& title, BookMode mode,
+                          const QList<SearchAlbumSource>& albums) {
     SearchBook fresh{title, mode, {}};
     fresh.albums.reserve(size_t(albums.size()));
     SearchBook* old = book(title);
@@ -82,19 +83,28 @@ void SearchIndex::setBook(const QString& title, BookMode mode, const QList<Album
     if (old)
         for (size_t i = 0; i < old->albums.size(); ++i)
             oldByName.insert(old->albums[i].name(), i);
-    for (const AlbumSource& source : albums) {
+    // Most saves change one album of the book, or only its marks: the others are kept as
+    // they are, and a save that changed no name leaves the index (and the results) alone.
+    bool changed = !old || old->mode != mode || old->albums.size() != size_t(albums.size());
+    for (const SearchAlbumSource& source : albums) {
+        const size_t row = fresh.albums.size();
         const auto kept = oldByName.constFind(source.name);
         if (kept != oldByName.cend() && old->mode == mode &&
             old->albums[*kept].sameEntries(source.entries)) {
-            fresh.albums.push_back(std::move(old->albums[*kept]));
+            SearchAlbum& album = old->albums[*kept];
+            changed = changed || *kept != row || album.pictureIndex() != int(row) ||
+                      !(album.medium() == source.medium);
+            fresh.albums.push_back(std::move(album));
             fresh.albums.back().setMedium(source.medium);
             oldByName.erase(kept);
         } else {
             fresh.albums.push_back(SearchAlbum::make(source, mode));
+            changed = true;
         }
     }
     numberPictures(fresh);
     putBook(std::move(fresh));
+    return changed;
 }
 
 void SearchIndex::removeBook(const QString& title) {
@@ -103,7 +113,7 @@ void SearchIndex::removeBook(const QString& title) {
         books_.erase(books_.begin() + i);
 }
 
-void SearchIndex::insertAlbum(const QString& title, int row, const AlbumSource& album) {
+void SearchIndex::insertAlbum(const QString& title, int row, const SearchAlbumSource& album) {
     SearchBook* target = book(title);
     if (!target || row < 0 || row > int(target->albums.size()))
         return;
@@ -132,7 +142,7 @@ void SearchIndex::moveAlbum(const QString& title, int from, int to) {
     numberPictures(*target);
 }
 
-void SearchIndex::setAlbum(const QString& title, int row, const AlbumSource& album) {
+void SearchIndex::setAlbum(const QString& title, int row, const SearchAlbumSource& album) {
     SearchBook* target = book(title);
     if (!target || row < 0 || row >= int(target->albums.size()))
         return;

@@ -78,17 +78,18 @@ public:
     void putBook(SearchBook book);
 
     // The session's changes. A book the session loaded, made or changed as a whole: its rows
-    // in order; albums whose name and lines did not change keep their folded names.
-    void setBook(const QString& title, BookMode mode, const QList<AlbumSource>& albums);
+    // in order; albums whose name and lines did not change keep their folded names. False
+    // when the index holds the book as given already.
+    bool setBook(const QString& title, BookMode mode, const QList<SearchAlbumSource>& albums);
     void removeBook(const QString& title);
     // Changes to albums of a book given before, by row as the session numbers them. A call
     // for a book or row the index does not hold does nothing.
-    void insertAlbum(const QString& title, int row, const AlbumSource& album);
+    void insertAlbum(const QString& title, int row, const SearchAlbumSource& album);
     void removeAlbum(const QString& title, int row);
     void moveAlbum(const QString& title, int from, int to);
     // The album's name, lines or medium changed (renamed, videos added, deleted, moved,
     // imported, its medium found).
-    void setAlbum(const QString& title, int row, const AlbumSource& album);
+    void setAlbum(const QString& title, int row, const SearchAlbumSource& album);
 
     SearchResults find(const SearchQuery& query) const;
     // Nothing for a hit that is stale. volumes: the mounted volumes now.

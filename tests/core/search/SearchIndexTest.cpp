@@ -10,7 +10,7 @@ using namespace tavimo;
 
 namespace {
 
-AlbumSource album(const QString& name, const QStringList& entries, MediumRecord medium = {}) {
+SearchAlbumSource album(const QString& name, const QStringList& entries, MediumRecord medium = {}) {
     return {name, entries, medium};
 }
 

@@ -82,7 +82,7 @@ TEST(SearchMatchingTest, EveryQuickPathFindsWhatTheRulesSay) {
     QRandomGenerator random(20240611);
     SearchIndex index("/lib/");
     for (int b = 0; b < 3; ++b) {
-        QList<AlbumSource> albums;
+        QList<SearchAlbumSource> albums;
         // Albums of every size: small ones read by signature, big ones searched as text.
         for (int size : {1, 7, 40, 300}) {
             QStringList entries;
