@@ -5,6 +5,7 @@
 #include "core/LibrarySession.h"
 #include "core/ThumbnailMigration.h"
 #include "core/VolumeTable.h"
+#include "core/search/MigemoReading.h"
 #include "platform/DesktopServices.h"
 #include "ui/AlbumCommands.h"
 #include "ui/AlbumCopyCommand.h"
@@ -23,6 +24,7 @@
 #include "ui/PlayerLink.h"
 #include "ui/PlayerWindow.h"
 #include "ui/SplashWindow.h"
+#include "ui/search/SearchCommand.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -68,6 +70,11 @@ AppRoot::AppRoot(const QString& libraryFolder, DialogService& dialogs, const Vol
     modeSwitcher_ = new ModeSwitcher(*session_, state_, *form1_, *bookSession_);
     modeSwitcher_->setBookListBuilder([this] { bookList_->rebuild(); });
     albumsFromFolders_->setNewBookCommand([this] { return bookList_->createBook(); });
+    search_ = std::make_unique<SearchCommand>(*session_, state_, volumes, *form1_, *form2_,
+                                              *bookSession_, *modeSwitcher_, *opener_,
+                                              [] { return MigemoReading::open(); });
+    QObject::connect(albumCommands_, &AlbumCommands::favouriteWritten, &search_->search(),
+                     &LibrarySearch::setAlbumEntries);
 
     form1_->setExitSequence([this] {
         exitSequence();
@@ -120,6 +127,7 @@ void AppRoot::showBookWindow() {
     form6_->hide();
     form1_->show();
     startedUp_ = true;
+    search_->start();
 }
 
 void AppRoot::readSettingsFile() {
@@ -170,6 +178,7 @@ void AppRoot::saveAll() {
     form1_->storeGeometry();
     form2_->storeGeometry();
     report(saveSettingsFile(state_));
+    report(search_->storePlace());
     report(saveUserExtensions(state_));
 }
 

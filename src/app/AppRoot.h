@@ -22,6 +22,7 @@ class FavouritesMenu;
 class FileTrash;
 class LibrarySession;
 class ProgramLauncher;
+class SearchCommand;
 class DialogService;
 class VolumeTable;
 class TForm1;
@@ -68,6 +69,7 @@ public:
     TForm4& playerWindow() { return *form4_; }
     TForm5& loadingWindow() { return *form5_; }
     TForm6& splashWindow() { return *form6_; }
+    SearchCommand& search() { return *search_; }
 
 private:
     void fillDriveList(const VolumeTable& volumes);
@@ -100,6 +102,8 @@ private:
     AlbumCommands* albumCommands_ = nullptr;         // owned by the album window
     AlbumsFromFolders* albumsFromFolders_ = nullptr; // owned by the book window
     ModeSwitcher* modeSwitcher_ = nullptr;           // owned by the book window
+    // Before the windows it opens results in go: its index's worker is joined then.
+    std::unique_ptr<SearchCommand> search_;
     // Last: its worker is stopped and joined before the windows it reports to go.
     std::unique_ptr<migration::ThumbnailMigrationRun> migration_;
 };

@@ -207,6 +207,9 @@ void BookMenuBuilder::buildToolsAndHelp() {
     TForm1& w = window_;
     w.toolsMenu = w.menuBar()->addMenu(QStringLiteral("ツール(&T)"));
     w.pelkora = w.toolsMenu->addAction(QStringLiteral("Pelkora"));
+    w.videoSearch = w.toolsMenu->addAction(QStringLiteral("動画の検索..."));
+    w.videoSearch->setObjectName(QStringLiteral("videoSearch"));
+    w.videoSearch->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_K));
     w.helpMenu = w.menuBar()->addMenu(QStringLiteral("ヘルプ(&H)"));
     w.helpitem = w.helpMenu->addAction(QStringLiteral("ヘルプの表示"));
     w.versionMenu = w.helpMenu->addMenu(QStringLiteral("バージョン情報(&A)..."));

@@ -149,6 +149,7 @@ public:
 
     // Tools and Help menus.
     QAction* pelkora = nullptr;
+    QAction* videoSearch = nullptr; // "動画の検索..." Ctrl+K
     QAction* helpitem = nullptr;
 
 public Q_SLOTS:
