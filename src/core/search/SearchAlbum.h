@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <array>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -46,8 +47,11 @@ public:
 
     int count() const { return int(signatures_.size()); }
     // The folded names end to end, each followed by a line break (which no name holds, so no
-    // match runs from one name into the next); keyStarts()[i] is where name i begins.
-    std::string_view keys() const { return keys_; }
+    // match runs from one name into the next); keyStarts()[i] is where name i begins. At
+    // least kKeyPadding more line breaks follow the last name, so that a name may be read
+    // sixteen bytes at a time.
+    static constexpr size_t kKeyPadding = 16;
+    std::string_view keys() const { return std::string_view(keys_.data(), keyStart_.back()); }
     const uint32_t* keyStarts() const { return keyStart_.data(); }
     std::string_view key(int i) const {
         const uint32_t start = keyStart_[size_t(i)];
@@ -59,6 +63,20 @@ public:
     const uint32_t* prefixes() const { return prefixes_.data(); }
     // How many names have each signature bit.
     uint32_t namesWithBit(int bit) const { return bitCounts_[size_t(bit)]; }
+    // The names with signature bit `bit`, one bit per name (name i is bit i % 64 of word
+    // i / 64), in sliceWords() words: the names with all of a query's bits are found by
+    // reading a few bits per name instead of each name's signature.
+    const uint64_t* namesWith(int bit) const { return slices_.data() + size_t(bit) * words_; }
+    size_t sliceWords() const { return words_; }
+    // The same for the bits of the wide signature (searchtext::wideSignature).
+    const uint64_t* namesWithWide(int bit) const {
+        return slices_.data() + size_t(64 + bit) * words_;
+    }
+    uint32_t namesWithWideBit(int bit) const { return wideCounts_[size_t(bit)]; }
+    // The names that hold the character c beyond ASCII, ascending: a text of one kana or
+    // kanji, the first letter typed, finds its names without reading any, however many
+    // there are.
+    std::span<const uint32_t> namesHolding(char32_t c) const;
 
     // The file name as written, the folder before it and the whole line.
     QString fileName(int i) const;
@@ -88,6 +106,15 @@ private:
     std::vector<uint64_t> signatures_;
     std::vector<uint32_t> prefixes_;
     std::array<uint32_t, 64> bitCounts_{};
+    std::array<uint32_t, 64> wideCounts_{};
+    // 64 slices of words_ words each of the signatures' bits, then 64 of the wide ones.
+    std::vector<uint64_t> slices_;
+    // Each character beyond ASCII that a name holds, ascending, and the names holding it:
+    // those of characters_[k] are holders_[holdersStart_[k]] up to holdersStart_[k + 1].
+    std::vector<char32_t> characters_;
+    std::vector<uint32_t> holdersStart_;
+    std::vector<uint32_t> holders_;
+    size_t words_ = 0;
 
     QString names_; // file names as written, end to end
     std::vector<uint32_t> nameStart_{0};

@@ -8,7 +8,9 @@
 
 #include <QHash>
 #include <algorithm>
+#include <array>
 #include <bit>
+#include <memory>
 
 namespace tavimo {
 
@@ -159,82 +161,184 @@ void SearchIndex::setAlbum(const QString& title, int row, const SearchAlbumSourc
 
 namespace {
 
-// Where the results go as they are found, each list in library order. Names are first
-// gathered as candidates and then written to both lists at once, the right one counting it:
-// whether a name matches, or starts with the text, is as good as random, and a branch that
-// guesses wrong half the time would cost more than the writing.
-struct Found {
-    std::vector<SearchHit> albumsStarting, albumsWithin, videosStarting, videosWithin;
-    std::vector<uint32_t> names; // of the album being read
+// A video hit as it is gathered: no initial values, so that room for many costs no writing;
+// the top bit of entry is set for a name that does not start with the text.
+struct RawHit {
+    int book;
+    int album;
+    uint32_t entry;
+};
+constexpr uint32_t kWithin = uint32_t(1) << 31;
 
-    void takeNames(const SearchQuery& query, const SearchAlbum& album, int b, int a, size_t count) {
-        size_t starting = videosStarting.size();
-        size_t within = videosWithin.size();
-        videosStarting.resize(starting + count);
-        videosWithin.resize(within + count);
-        // Plain pointers: the compiler need not read the vectors again after every write.
-        const uint32_t* ids = names.data();
+// What one find gathers. It is kept by its thread from one find to the next: a text that a
+// million names hold would otherwise take fresh memory from the system every time, and
+// the faults of first touching it cost more than the finding.
+class Found {
+public:
+    std::vector<SearchHit> albumsStarting, albumsWithin;
+
+    void clear() {
+        albumsStarting.clear();
+        albumsWithin.clear();
+        videos_ = 0;
+        starting_ = 0;
+    }
+    // Gives back memory that a find of many more hits than this one left.
+    void trim() {
+        if (videoRoom_ > 4 * videos_ && videoRoom_ > (size_t(1) << 18)) {
+            video_.reset();
+            videoRoom_ = 0;
+        }
+    }
+
+    // Room for the candidate names of an album of n names.
+    uint32_t* names(size_t n) {
+        if (n > namesRoom_) {
+            names_.reset(new uint32_t[n]);
+            namesRoom_ = n;
+        }
+        return names_.get();
+    }
+
+    // The album's videos of these ids (ascending), each marked whether it starts with the
+    // text.
+    void takeNames(const SearchQuery& query, const SearchAlbum& album, int b, int a,
+                   const uint32_t* ids, size_t count) {
+        if (count == 0)
+            return;
+        RawHit* out = videoRoom(count);
         const uint32_t* prefixes = album.prefixes();
-        SearchHit* startingHits = videosStarting.data();
-        SearchHit* withinHits = videosWithin.data();
+        size_t starting = 0;
         for (size_t k = 0; k < count; ++k) {
             const int i = int(ids[k]);
             const int known = query.startsWithPrefix(prefixes[i]);
             const bool starts = known >= 0 ? known == 1 : query.startsWith(album.key(i));
-            const SearchHit hit{b, a, i};
-            startingHits[starting] = hit;
-            withinHits[within] = hit;
+            out[k] = RawHit{b, a, uint32_t(i) | (starts ? 0 : kWithin)};
             starting += starts;
-            within += !starts;
         }
-        videosStarting.resize(starting);
-        videosWithin.resize(within);
+        videos_ += count;
+        starting_ += starting;
     }
+
+    // Albums first, then videos; each the names that start with the text before the others.
+    void writeTo(std::vector<SearchHit>& hits) const {
+        hits.reserve(albumsStarting.size() + albumsWithin.size() + videos_);
+        hits.insert(hits.end(), albumsStarting.begin(), albumsStarting.end());
+        hits.insert(hits.end(), albumsWithin.begin(), albumsWithin.end());
+        const size_t first = hits.size();
+        hits.resize(first + videos_);
+        SearchHit* starting = hits.data() + first;
+        SearchHit* within = starting + starting_;
+        for (const RawHit* hit = video_.get(); hit != video_.get() + videos_; ++hit) {
+            const SearchHit out{hit->book, hit->album, int(hit->entry & ~kWithin)};
+            // The place is chosen, not branched to: which one is as good as random.
+            const bool isWithin = hit->entry & kWithin;
+            *(isWithin ? within : starting) = out;
+            starting += !isWithin;
+            within += isWithin;
+        }
+    }
+
+private:
+    RawHit* videoRoom(size_t more) {
+        if (videos_ + more > videoRoom_) {
+            const size_t room = std::max({videoRoom_ * 2, videos_ + more, size_t(4096)});
+            std::unique_ptr<RawHit[]> grown(new RawHit[room]);
+            std::copy(video_.get(), video_.get() + videos_, grown.get());
+            video_ = std::move(grown);
+            videoRoom_ = room;
+        }
+        return video_.get() + videos_;
+    }
+
+    std::unique_ptr<RawHit[]> video_;
+    size_t videos_ = 0;
+    size_t starting_ = 0;
+    size_t videoRoom_ = 0;
+    std::unique_ptr<uint32_t[]> names_;
+    size_t namesRoom_ = 0;
 };
 
-// Reading the names one by one: most fail on their signature, eight bytes read in order.
-void findBySignature(const SearchQuery& query, const SearchAlbum& album, int b, int a,
-                     Found& found) {
-    const uint64_t required = query.requiredBits();
-    const uint64_t* signatures = album.signatures();
+// The slices of the names with each bit of the query, of both signatures, the bit that fewest
+// names have first (most words of 64 names end with it); how many there are.
+size_t slicesOf(const SearchQuery& query, const SearchAlbum& album,
+                std::array<const uint64_t*, 128>& slices) {
+    std::array<std::pair<uint32_t, const uint64_t*>, 128> bits;
+    size_t k = 0;
+    for (uint64_t rest = query.requiredBits(); rest; rest &= rest - 1) {
+        const int bit = std::countr_zero(rest);
+        bits[k++] = {album.namesWithBit(bit), album.namesWith(bit)};
+    }
+    for (uint64_t rest = query.requiredWideBits(); rest; rest &= rest - 1) {
+        const int bit = std::countr_zero(rest);
+        bits[k++] = {album.namesWithWideBit(bit), album.namesWithWide(bit)};
+    }
+    std::sort(bits.begin(), bits.begin() + ptrdiff_t(k));
+    for (size_t j = 0; j < k; ++j)
+        slices[j] = bits[j].second;
+    return k;
+}
+
+// The names that have every bit of the query, read from the album's slices a word of 64
+// names at a time; a name is then read itself only when its bits do not decide.
+void findByBits(const SearchQuery& query, const SearchAlbum& album, int b, int a, Found& found) {
     const size_t n = size_t(album.count());
-    found.names.resize(n);
+    uint32_t* names = found.names(n);
     size_t count = 0;
-    for (size_t i = 0; i < n; ++i) {
-        found.names[count] = uint32_t(i);
-        count += (signatures[i] & required) == required;
+    std::array<const uint64_t*, 128> slices;
+    const size_t k = slicesOf(query, album, slices);
+    if (k == 0) {
+        for (size_t i = 0; i < n; ++i)
+            names[i] = uint32_t(i);
+        count = n;
+    } else {
+        const size_t words = album.sliceWords();
+        for (size_t w = 0; w < words; ++w) {
+            uint64_t m = slices[0][w];
+            for (size_t j = 1; j < k && m; ++j)
+                m &= slices[j][w];
+            for (; m; m &= m - 1)
+                names[count++] = uint32_t(w * 64 + size_t(std::countr_zero(m)));
+        }
     }
     if (!query.exactByBits()) {
+        const uint64_t* signatures = album.signatures();
+        const char* keys = album.keys().data();
+        const uint32_t* starts = album.keyStarts();
         size_t kept = 0;
-        for (size_t k = 0; k < count; ++k) {
-            const int i = int(found.names[k]);
-            if (query.matches(album.key(i), signatures[i]))
-                found.names[kept++] = uint32_t(i);
+        for (size_t c = 0; c < count; ++c) {
+            // The names are read where they lie, a few ahead of their turn.
+            if (c + 8 < count)
+                __builtin_prefetch(keys + starts[names[c + 8]]);
+            const int i = int(names[c]);
+            names[kept] = uint32_t(i);
+            kept += query.matchesName(album.key(i), signatures[i]);
         }
         count = kept;
     }
-    found.takeNames(query, album, b, a, count);
+    found.takeNames(query, album, b, a, names, count);
 }
 
 // Searching the album's names end to end for the query's most selective word, where too many
-// names have its bits for the signatures to help.
+// names have its bits for the bits to help.
 void findInText(const SearchQuery& query, const SearchAlbum& album, int b, int a, Found& found) {
     const NeedleFinder finder(*query.primary());
     const std::string_view keys = album.keys();
     const uint32_t* starts = album.keyStarts();
     const int n = album.count();
-    found.names.clear();
+    uint32_t* names = found.names(size_t(n));
+    size_t count = 0;
     int i = 0;
     for (size_t at = finder.find(keys, 0); at != std::string_view::npos;) {
         // Matches come in order, so the name holding one is found by stepping forward: in
         // all, no more steps than the album has names.
         while (starts[i + 1] <= at)
             ++i;
-        if (query.matchesRest(album.key(i), album.signatures()[i]))
-            found.names.push_back(uint32_t(i));
+        names[count] = uint32_t(i);
+        count += query.matchesRest(album.key(i), album.signatures()[i]);
         at = ++i < n ? finder.find(keys, starts[i]) : std::string_view::npos;
     }
-    found.takeNames(query, album, b, a, found.names.size());
+    found.takeNames(query, album, b, a, names, count);
 }
 
 // True when more names than a fifth have every bit of the query: reading them one by one
@@ -243,6 +347,8 @@ bool bitsAreCommon(const SearchQuery& query, const SearchAlbum& album) {
     uint32_t fewest = uint32_t(album.count());
     for (uint64_t bits = query.requiredBits(); bits; bits &= bits - 1)
         fewest = std::min(fewest, album.namesWithBit(std::countr_zero(bits)));
+    for (uint64_t bits = query.requiredWideBits(); bits; bits &= bits - 1)
+        fewest = std::min(fewest, album.namesWithWideBit(std::countr_zero(bits)));
     return uint64_t(fewest) * 5 > uint64_t(album.count());
 }
 
@@ -252,7 +358,8 @@ SearchResults SearchIndex::find(const SearchQuery& query) const {
     SearchResults results;
     if (query.isEmpty())
         return results;
-    Found found;
+    thread_local Found found;
+    found.clear();
     const bool canSearchText = query.primary() && !query.exactByBits();
     for (int b = 0; b < int(books_.size()); ++b) {
         const std::vector<SearchAlbum>& albums = books_[size_t(b)].albums;
@@ -261,20 +368,19 @@ SearchResults SearchIndex::find(const SearchQuery& query) const {
             if (album.readable() && query.matches(album.nameKey(), album.nameSignature()))
                 (query.startsWith(album.nameKey()) ? found.albumsStarting : found.albumsWithin)
                     .push_back({b, a});
-            if (canSearchText && bitsAreCommon(query, album))
+            if (query.onlyCharacter() != 0) {
+                const std::span<const uint32_t> holders = album.namesHolding(query.onlyCharacter());
+                found.takeNames(query, album, b, a, holders.data(), holders.size());
+            } else if (canSearchText && bitsAreCommon(query, album)) {
                 findInText(query, album, b, a, found);
-            else
-                findBySignature(query, album, b, a, found);
+            } else {
+                findByBits(query, album, b, a, found);
+            }
         }
     }
-    std::vector<SearchHit>& hits = results.hits;
-    hits.reserve(found.albumsStarting.size() + found.albumsWithin.size() +
-                 found.videosStarting.size() + found.videosWithin.size());
-    for (const auto* part : {&found.albumsStarting, &found.albumsWithin})
-        hits.insert(hits.end(), part->begin(), part->end());
-    results.albumCount = int(hits.size());
-    for (const auto* part : {&found.videosStarting, &found.videosWithin})
-        hits.insert(hits.end(), part->begin(), part->end());
+    found.writeTo(results.hits);
+    results.albumCount = int(found.albumsStarting.size() + found.albumsWithin.size());
+    found.trim();
     return results;
 }
 

@@ -227,10 +227,12 @@ SearchQuery SearchQuery::compile(const QString& text, RomajiReading* romaji,
             std::string(4, '\xFF').substr(0, std::min<size_t>(query.firstPlain_->size(), 4)));
     }
     for (const auto& word : query.words_) {
-        if (const std::string* only = word->onlyText())
+        if (const std::string* only = word->onlyText()) {
             query.plain_.push_back({only, searchtext::hasOwnBit(*only)});
-        else
+            query.wideRequired_ |= searchtext::wideSignature(*only);
+        } else {
             query.patterns_.push_back(word.get());
+        }
     }
     // Words that must be looked for, longest first; those their bit decides, last.
     std::stable_sort(query.plain_.begin(), query.plain_.end(), [](const Plain& a, const Plain& b) {
@@ -238,6 +240,9 @@ SearchQuery SearchQuery::compile(const QString& text, RomajiReading* romaji,
             return b.ownBit;
         return a.key->size() > b.key->size();
     });
+    if (query.words_.size() == 1 && query.firstPlain_ && isSingleCharacter(*query.firstPlain_) &&
+        uchar((*query.firstPlain_)[0]) >= 0x80)
+        query.onlyCharacter_ = firstCharacter(*query.firstPlain_);
     query.plainChecked_ = size_t(std::count_if(query.plain_.begin(), query.plain_.end(),
                                                [](const Plain& p) { return !p.ownBit; }));
     std::stable_sort(

@@ -104,13 +104,21 @@ public:
     const QString& text() const { return text_; }
     // The query's bits: a name whose signature lacks one cannot match.
     uint64_t requiredBits() const { return required_; }
+    // The wide bits of its words of one text: a name that lacks one cannot match either.
+    uint64_t requiredWideBits() const { return wideRequired_; }
 
     bool matches(std::string_view key, uint64_t signature) const {
-        return (signature & required_) == required_ && matchesFrom(0, key, signature);
+        return (signature & required_) == required_ && matchesFrom<false>(0, key, signature);
     }
-    // The words after the first plain one, for a name already found to hold that one.
+    // The same for a name of an album (SearchAlbum::key), which is read sixteen bytes at a
+    // time, and for one whose signature has every bit of the query already.
+    bool matchesName(std::string_view key, uint64_t signature) const {
+        return matchesFrom<true>(0, key, signature);
+    }
+    // The words after the first plain one, for a name of an album already found to hold that
+    // one.
     bool matchesRest(std::string_view key, uint64_t signature) const {
-        return (signature & required_) == required_ && matchesFrom(1, key, signature);
+        return (signature & required_) == required_ && matchesFrom<true>(1, key, signature);
     }
     bool startsWith(std::string_view key) const {
         if (!firstPlain_)
@@ -129,6 +137,9 @@ public:
     }
     // The most selective word of one text, searched for first; null when every word has more.
     const std::string* primary() const { return plain_.empty() ? nullptr : plain_.front().key; }
+    // The one character beyond ASCII that the query is, when it is one (a kana or a kanji
+    // typed alone); 0 otherwise.
+    char32_t onlyCharacter() const { return onlyCharacter_; }
     // True when the names with the query's bits are exactly those that match it.
     bool exactByBits() const { return patterns_.empty() && plainChecked_ == 0; }
 
@@ -138,9 +149,11 @@ private:
         bool ownBit; // held by exactly the names with its bit: no need to look
     };
 
+    template <bool Padded>
     bool matchesFrom(size_t firstPlain, std::string_view key, uint64_t signature) const {
         for (size_t k = firstPlain; k < plain_.size(); ++k)
-            if (!plain_[k].ownBit && !searchtext::contains(key, *plain_[k].key))
+            if (!plain_[k].ownBit && !(Padded ? searchtext::containsPadded(key, *plain_[k].key)
+                                              : searchtext::contains(key, *plain_[k].key)))
                 return false;
         for (const WordPattern* word : patterns_)
             if (!word->mayMatch(signature) || !word->matches(key, signature))
@@ -151,6 +164,8 @@ private:
 private:
     QString text_;
     uint64_t required_ = 0;
+    uint64_t wideRequired_ = 0;
+    char32_t onlyCharacter_ = 0;
     std::vector<std::shared_ptr<const WordPattern>> words_; // as typed
     // Words of one text, longest (most selective) first, then the others, fewest texts first.
     std::vector<Plain> plain_;

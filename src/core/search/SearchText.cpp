@@ -66,8 +66,10 @@ QString fold(QStringView text) {
     return folded;
 }
 
-uint64_t appendKey(QStringView text, std::string& key) {
+uint64_t appendKey(QStringView text, std::string& key, uint64_t* wide) {
     uint64_t bits = 0;
+    if (wide)
+        *wide = 0;
     if (isAscii(text)) {
         for (QChar c : text) {
             const char lower = asciiLower(c.unicode());
@@ -87,6 +89,8 @@ uint64_t appendKey(QStringView text, std::string& key) {
             c = 0xFFFD; // a lone half has no UTF-8 form
         }
         bits |= appendUtf8(c, key);
+        if (wide)
+            *wide |= wideBit(c);
     }
     return bits;
 }
@@ -99,20 +103,33 @@ std::string key(QStringView text) {
 }
 
 uint64_t characterBit(char32_t c) {
-    // 26 letters, 10 digits, 3 for the rest of ASCII, 11 for hiragana, 14 for everything else
-    // (kanji above all): the classes a name is made of, so each bit is set by few names.
+    // 26 letters, 10 digits, the two marks that join the words of file names ("VID_2019",
+    // "live-2020"), 1 for the rest of ASCII (which the dot before the extension puts in nearly
+    // every name), 11 for hiragana, 14 for everything else (kanji above all): the classes a
+    // name is made of, so each bit is set by few names.
     int bit;
     if (c >= U'a' && c <= U'z')
         bit = int(c - U'a');
     else if (c >= U'0' && c <= U'9')
         bit = 26 + int(c - U'0');
+    else if (c == U'_')
+        bit = 36;
+    else if (c == U'-')
+        bit = 37;
     else if (c < 0x80)
-        bit = 36 + int(c % 3);
+        bit = 38;
     else if (c >= 0x3041 && c <= 0x309F)
         bit = 39 + int(c % 11);
     else
         bit = 50 + int((c * 2654435761u) >> 16) % 14;
     return uint64_t(1) << bit;
+}
+
+uint64_t wideSignature(std::string_view key) {
+    uint64_t bits = 0;
+    for (size_t pos = 0; pos < key.size();)
+        bits |= wideBit(nextCharacter(key, pos));
+    return bits;
 }
 
 uint64_t signature(std::string_view key) {

@@ -105,13 +105,34 @@ TEST(SearchMatchingTest, EveryQuickPathFindsWhatTheRulesSay) {
     QStringList queries{"東京",  "とうきょう",  "トウキョウ", "tower",    "mp4",     "a",
                         "e",     "_",           "2019 mp4",   "mp4 2019", "の 京都", "第12回",
                         "𠮷",    "ー",          "0123",       "toukyou",  "ka",      "no",
-                        "ka no", "toukyou mp4", "zzz",        "4.a"};
+                        "ka no", "toukyou mp4", "zzz",        "4.a",      "の",      "-",
+                        "第",    "京",          "-_",         "【",       "の 2019"};
     for (int k = 0; k < 30; ++k)
         queries.append(kPieces.at(int(random.bounded(qsizetype(kPieces.size())))) + u' ' +
                        kPieces.at(int(random.bounded(qsizetype(kPieces.size())))));
     for (const QString& text : queries) {
         const SearchResults found = index.find(SearchQuery::compile(text, &romaji));
         EXPECT_EQ(found.hits, reference(index, text, readings)) << qPrintable(text);
+    }
+}
+
+TEST(SearchMatchingTest, APaddedNameHoldsWhatStringFindFinds) {
+    QRandomGenerator random(11);
+    const std::string alphabet = "ab\xE3\x81\x82\xE6\x9D\xB1";
+    for (int round = 0; round < 2000; ++round) {
+        std::string key, needle;
+        for (quint32 k = random.bounded(70u); k > 0; --k)
+            key += alphabet[random.bounded(quint32(alphabet.size()))];
+        for (quint32 k = 1 + random.bounded(round % 2 ? 3u : 20u); k > 0; --k)
+            needle += alphabet[random.bounded(quint32(alphabet.size()))];
+        if (round % 3 == 0 && key.size() > 4)
+            needle = key.substr(random.bounded(quint32(key.size() - 2)), 1 + round % 19);
+        // As an album keeps it: a line break after the name, then the padding. Bytes that
+        // would match the needle's last byte lie there, and must not count.
+        std::string buffer = key + '\n' + std::string(16, needle.back());
+        const std::string_view name(buffer.data(), key.size());
+        ASSERT_EQ(searchtext::containsPadded(name, needle), key.find(needle) != std::string::npos)
+            << round;
     }
 }
 
