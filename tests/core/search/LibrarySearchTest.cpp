@@ -1,6 +1,7 @@
 #include "core/search/LibrarySearch.h"
 
 #include "FakeRomaji.h"
+#include "SearchLibraryFiles.h"
 #include "core/BookPaths.h"
 #include "core/MediaDat.h"
 #include "core/TextFile.h"
@@ -34,12 +35,10 @@ protected:
 
     QString library() const { return dir.path() + u'/'; }
     void writeBook(const QString& title, const QStringList& albums) {
-        ASSERT_TRUE(writeTestFile(library() + title + ".book", textfile::encodeLines(albums)));
-        QDir().mkpath(library() + title + "/images");
+        test::writeSearchBook(library(), title, albums);
     }
     void writeAlbum(const QString& book, const QString& album, const QStringList& entries) {
-        const QString path = AlbumPaths::of(BookPaths::of(library(), book), album).album;
-        ASSERT_TRUE(writeTestFile(path, textfile::encodeLines(entries)));
+        test::writeSearchAlbum(library(), book, album, entries);
     }
 
     // Every file below the library with its size and time, to show nothing was written.
@@ -58,15 +57,8 @@ protected:
         return files;
     }
 
-    // Builds the index and answers the names found for text, "book/album/name" each.
     QStringList found(LibrarySearch& search, const QString& text) {
-        QStringList names;
-        for (const SearchHit& hit : search.find(text).hits) {
-            const auto details = search.details(hit, {});
-            names.append(details->book + u'/' + details->album +
-                         (hit.isAlbum() ? QString() : u'/' + details->name));
-        }
-        return names;
+        return test::foundNames(search, text);
     }
 
     void build(LibrarySearch& search) {

@@ -116,17 +116,31 @@ TEST(SearchMatchingTest, EveryQuickPathFindsWhatTheRulesSay) {
     }
 }
 
+namespace {
+
+// A haystack of up to `most` bytes of the alphabet, and a needle that is one in three times
+// taken from it, so that both answers come often.
+std::pair<std::string, std::string>
+hayAndNeedle(QRandomGenerator& random, const std::string& alphabet, quint32 most, int round) {
+    const auto text = [&](quint32 length) {
+        std::string out;
+        for (; length > 0; --length)
+            out += alphabet[random.bounded(quint32(alphabet.size()))];
+        return out;
+    };
+    std::string hay = text(random.bounded(most));
+    std::string needle = text(1 + random.bounded(round % 2 ? 3u : 20u));
+    if (round % 3 == 0 && hay.size() > 4)
+        needle = hay.substr(random.bounded(quint32(hay.size() - 2)), 1 + round % 19);
+    return {hay, needle};
+}
+
+} // namespace
+
 TEST(SearchMatchingTest, APaddedNameHoldsWhatStringFindFinds) {
     QRandomGenerator random(11);
-    const std::string alphabet = "ab\xE3\x81\x82\xE6\x9D\xB1";
     for (int round = 0; round < 2000; ++round) {
-        std::string key, needle;
-        for (quint32 k = random.bounded(70u); k > 0; --k)
-            key += alphabet[random.bounded(quint32(alphabet.size()))];
-        for (quint32 k = 1 + random.bounded(round % 2 ? 3u : 20u); k > 0; --k)
-            needle += alphabet[random.bounded(quint32(alphabet.size()))];
-        if (round % 3 == 0 && key.size() > 4)
-            needle = key.substr(random.bounded(quint32(key.size() - 2)), 1 + round % 19);
+        const auto [key, needle] = hayAndNeedle(random, "ab\xE3\x81\x82\xE6\x9D\xB1", 70, round);
         // As an album keeps it: a line break after the name, then the padding. Bytes that
         // would match the needle's last byte lie there, and must not count.
         std::string buffer = key + '\n' + std::string(16, needle.back());
@@ -138,15 +152,9 @@ TEST(SearchMatchingTest, APaddedNameHoldsWhatStringFindFinds) {
 
 TEST(SearchMatchingTest, NeedleFinderFindsEveryPlaceStringFindDoes) {
     QRandomGenerator random(7);
-    const std::string alphabet = "ab\xE3\x81\x82\xE6\x9D\xB1\n";
     for (int round = 0; round < 200; ++round) {
-        std::string hay, needle;
-        for (quint32 k = random.bounded(80u); k > 0; --k)
-            hay += alphabet[random.bounded(quint32(alphabet.size()))];
-        for (quint32 k = 1 + random.bounded(20u); k > 0; --k)
-            needle += alphabet[random.bounded(quint32(alphabet.size()))];
-        if (round % 3 == 0 && hay.size() > 4) // one that is there for sure
-            needle = hay.substr(random.bounded(quint32(hay.size() - 2)), 1 + round % 19);
+        const auto [hay, needle] =
+            hayAndNeedle(random, "ab\xE3\x81\x82\xE6\x9D\xB1\n", 80, round * 2);
         const NeedleFinder finder(needle);
         for (size_t from = 0; from <= hay.size(); ++from)
             ASSERT_EQ(finder.find(hay, from), hay.find(needle, from)) << round << " from " << from;

@@ -1,5 +1,6 @@
 #include "core/search/SessionFollower.h"
 
+#include "SearchLibraryFiles.h"
 #include "core/BookPaths.h"
 #include "core/LibrarySession.h"
 #include "core/TextFile.h"
@@ -35,16 +36,7 @@ protected:
     }
 
     QString library() const { return dir.path() + u'/'; }
-    // "album" or "album/name" for each result of text.
-    QStringList found(const QString& text) {
-        QStringList names;
-        for (const SearchHit& hit : search.find(text).hits) {
-            const auto details = search.details(hit, {});
-            names.append(details->book + u'/' + details->album +
-                         (hit.isAlbum() ? QString() : u'/' + details->name));
-        }
-        return names;
-    }
+    QStringList found(const QString& text) { return test::foundNames(search, text); }
 
     QTemporaryDir dir;
     test::ScriptedDialogService dialogs;

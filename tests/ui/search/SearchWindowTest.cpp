@@ -8,6 +8,7 @@
 #include "core/TextFile.h"
 #include "core/Tpackedjpg.h"
 #include "core/search/FakeRomaji.h"
+#include "core/search/SearchLibraryFiles.h"
 #include "core/search/SearchTexts.h"
 #include "support/FakeVolumeTable.h"
 #include "support/ScriptedDialogService.h"
@@ -82,12 +83,10 @@ protected:
         return videos + name;
     }
     void writeBook(const QString& title, const QStringList& albums) {
-        ASSERT_TRUE(writeTestFile(library() + title + ".book", textfile::encodeLines(albums)));
-        QDir().mkpath(library() + title + "/images");
+        test::writeSearchBook(library(), title, albums);
     }
     void writeAlbum(const QString& book, const QString& album, const QStringList& entries) {
-        const QString path = AlbumPaths::of(BookPaths::of(library(), book), album).album;
-        ASSERT_TRUE(writeTestFile(path, textfile::encodeLines(entries)));
+        test::writeSearchAlbum(library(), book, album, entries);
     }
 
     // Opens book "旅行", starts the index, waits for it and shows the search window.
