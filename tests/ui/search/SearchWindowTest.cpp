@@ -357,3 +357,30 @@ TEST_F(SearchWindowTest, SizeAndPlaceAreKeptInASectionOfTheirOwn) {
     command->show();
     EXPECT_EQ(window().size(), QSize(500, 360));
 }
+
+TEST_F(SearchWindowTest, TheCommandWorksInBothModesWithoutABookAndADoubleClickOpens) {
+    // Media mode, no book open: the command is there and the window finds every book.
+    modes.switchTo(BookMode::Media);
+    ASSERT_TRUE(session.closeBook());
+    bookWindow.applyNoBookState();
+    bookWindow.show();
+    QSignalSpy built(&command->search(), &LibrarySearch::built);
+    command->start();
+    ASSERT_TRUE(built.wait(30000));
+    EXPECT_TRUE(bookWindow.videoSearch->isEnabled());
+    bookWindow.videoSearch->trigger();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window()));
+    type("金閣寺");
+    ASSERT_EQ(cellTitles(), (QStringList{"金閣寺.mp4"}));
+
+    // A single click only selects; a double click opens, switching to the normal book.
+    const QPoint cell = grid()->cellRect(0).center();
+    QTest::mouseClick(grid()->viewport(), Qt::LeftButton, {}, cell);
+    EXPECT_FALSE(albumWindow.isVisible());
+    QTest::mouseDClick(grid()->viewport(), Qt::LeftButton, {}, cell);
+    waitForAlbum();
+    EXPECT_EQ(session.mode(), BookMode::Normal);
+    EXPECT_EQ(session.bookPaths().title, "旅行");
+    EXPECT_EQ(albumWindow.album().name(), "京都");
+    EXPECT_EQ(albumWindow.currentVideo(), 0);
+}
