@@ -2,6 +2,7 @@
 
 #include "core/AppState.h"
 #include "core/Settings.h"
+#include "ui/WindowNames.h"
 
 #include <memory>
 
@@ -15,7 +16,7 @@ class AlbumCopyCommand;
 class AlbumsFromFolders;
 class ModeSwitcher;
 class AlbumOpener;
-class BookSession;
+class BookFileCommands;
 class BookListMenu;
 class DocumentOpener;
 class FavouritesMenu;
@@ -25,11 +26,6 @@ class ProgramLauncher;
 class SearchCommand;
 class DialogService;
 class VolumeTable;
-class TForm1;
-class TForm2;
-class TForm4;
-class TForm5;
-class TForm6;
 
 // The composition root: builds the application state and the windows in their order, runs
 // start-up, and owns the exit sequence.
@@ -58,17 +54,17 @@ public:
 
     AppState& state() { return state_; }
     LibrarySession& session() { return *session_; }
-    BookSession& bookSession() { return *bookSession_; }
+    BookFileCommands& bookFileCommands() { return *bookFileCommands_; }
     BookListMenu& bookList() { return *bookList_; }
     FavouritesMenu& favourites() { return *favourites_; }
-    TForm1& bookWindow() { return *form1_; }
-    TForm2& albumWindow() { return *form2_; }
+    BookWindow& bookWindow() { return *bookWindow_; }
+    AlbumWindow& albumWindow() { return *albumWindow_; }
     AlbumCommands& albumCommands() { return *albumCommands_; }
     AlbumsFromFolders& albumsFromFolders() { return *albumsFromFolders_; }
     ModeSwitcher& modeSwitcher() { return *modeSwitcher_; }
-    TForm4& playerWindow() { return *form4_; }
-    TForm5& loadingWindow() { return *form5_; }
-    TForm6& splashWindow() { return *form6_; }
+    PlayerWindow& playerWindow() { return *playerWindow_; }
+    LoadingWindow& loadingWindow() { return *loadingWindow_; }
+    SplashWindow& splashWindow() { return *splashWindow_; }
     SearchCommand& search() { return *search_; }
 
 private:
@@ -90,12 +86,12 @@ private:
     std::unique_ptr<FileTrash> trash_;
     std::unique_ptr<ProgramLauncher> launcher_;
     std::unique_ptr<DocumentOpener> documents_;
-    std::unique_ptr<TForm1> form1_;
-    std::unique_ptr<TForm6> form6_;
-    std::unique_ptr<TForm2> form2_;
-    std::unique_ptr<TForm5> form5_;
-    std::unique_ptr<TForm4> form4_;
-    BookSession* bookSession_ = nullptr;             // owned by the book window
+    std::unique_ptr<BookWindow> bookWindow_;
+    std::unique_ptr<SplashWindow> splashWindow_;
+    std::unique_ptr<AlbumWindow> albumWindow_;
+    std::unique_ptr<LoadingWindow> loadingWindow_;
+    std::unique_ptr<PlayerWindow> playerWindow_;
+    BookFileCommands* bookFileCommands_ = nullptr;   // owned by the book window
     BookListMenu* bookList_ = nullptr;               // owned by the book window
     FavouritesMenu* favourites_ = nullptr;           // owned by the book window
     AlbumOpener* opener_ = nullptr;                  // owned by the book window

@@ -6,8 +6,8 @@
 #include "platform/LinuxVolumeTable.h"
 #include "platform/SingleInstance.h"
 #include "platform/StopSignals.h"
-#include "ui/BookWindow.h"
 #include "ui/QtDialogService.h"
+#include "ui/book/BookWindow.h"
 
 #include <QApplication>
 #include <QSessionManager>

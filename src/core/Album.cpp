@@ -4,7 +4,6 @@
 #include "core/CellRoles.h"
 #include "core/EntryFiles.h"
 #include "core/JpegCodec.h"
-#include "core/RowOrder.h"
 #include "core/Tpackedjpg.h"
 
 #include <algorithm>
@@ -143,18 +142,14 @@ void Album::clear() {
 }
 
 void Album::append(const QString& entry, const QByteArray& jpeg, int64_t bookmark, int32_t count) {
-    beginInsertRows({}, this->count(), this->count());
-    rows_.append(makeRow(entry, jpeg, bookmark, count));
-    endInsertRows();
+    appendRow(makeRow(entry, jpeg, bookmark, count));
     Q_EMIT rowsChanged();
 }
 
 void Album::remove(int i) {
     if (!isValidIndex(i))
         return;
-    beginRemoveRows({}, i, i);
-    rows_.removeAt(i);
-    endRemoveRows();
+    removeRowAt(i);
     Q_EMIT rowsChanged();
 }
 
@@ -181,31 +176,6 @@ void Album::removeAll(QList<int> indexes) {
             kept.append(std::move(rows_[i]));
     rows_ = std::move(kept);
     endResetModel();
-    Q_EMIT rowsChanged();
-}
-
-void Album::exchange(int i, int j) {
-    if (!isValidIndex(i) || !isValidIndex(j) || i == j)
-        return;
-    rows_.swapItemsAt(i, j);
-    rowUpdated(i, {});
-    rowUpdated(j, {});
-    Q_EMIT rowsChanged();
-}
-
-void Album::move(int from, int to) {
-    if (!isValidIndex(from) || !isValidIndex(to) || from == to)
-        return;
-    rows_.move(from, to);
-    Q_EMIT dataChanged(index(std::min(from, to)), index(std::max(from, to)));
-    Q_EMIT rowsChanged();
-}
-
-void Album::reorder(const QList<int>& order) {
-    if (!reorderRows(rows_, order))
-        return;
-    if (!rows_.isEmpty())
-        Q_EMIT dataChanged(index(0), index(lastIndex()));
     Q_EMIT rowsChanged();
 }
 
@@ -250,14 +220,6 @@ Tpackedjpg Album::store() const {
     for (const VideoRow& row : rows_)
         store.addSharedPicture(row.jpeg);
     return store;
-}
-
-void Album::rowUpdated(int i, const QList<int>& roles) {
-    Q_EMIT dataChanged(index(i), index(i), roles);
-}
-
-int Album::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : count();
 }
 
 QVariant Album::data(const QModelIndex& index, int role) const {

@@ -5,8 +5,8 @@
 #include "core/BookPaths.h"
 #include "core/CellPicture.h"
 #include "core/MediumRecord.h"
+#include "core/RowModel.h"
 
-#include <QAbstractListModel>
 #include <QByteArray>
 #include <QImage>
 #include <QList>
@@ -33,8 +33,9 @@ struct VideoRow {
 
 // The open album, one row per video. Every change goes through this class and is announced as
 // a model change, so the grid drawing it and the session saving it follow on their own. Nothing
-// here writes a file except the save operations.
-class Album : public QAbstractListModel {
+// here writes a file except the save operations. Moves and sorts are RowModel's (step,
+// moveRowBlock, reorder).
+class Album : public RowModel<VideoRow> {
     Q_OBJECT
 public:
     Album();
@@ -59,10 +60,6 @@ public:
     bool rootUnknown() const { return isMediaMode() && driveRoot_.isEmpty(); }
 
     // The videos.
-    int count() const { return int(rows_.size()); }
-    int lastIndex() const { return count() - 1; }
-    bool isValidIndex(int i) const { return i >= 0 && i < count(); }
-    const QList<VideoRow>& rows() const { return rows_; }
     QStringList entries() const;
     QString entry(int i) const { return isValidIndex(i) ? rows_.at(i).entry : QString(); }
     int64_t bookmark(int i) const { return isValidIndex(i) ? rows_.at(i).bookmark : 0; }
@@ -106,12 +103,6 @@ public:
     void remove(int i);
     // Removes the videos at the given indexes (any order, duplicates ignored).
     void removeAll(QList<int> indexes);
-    void exchange(int i, int j);
-    // Moves video `from` to index `to`; the videos between shift by one.
-    void move(int from, int to);
-    // Puts the videos in the order given: order[k] is the old index of the video that goes to
-    // index k. Ignored unless order is a permutation of 0..count-1.
-    void reorder(const QList<int>& order);
     // Picture of video i from JPEG bytes (empty bytes leave it without one).
     void setPicture(int i, const QByteArray& jpeg);
     // Picture of video i from a bitmap, stored as JPEG of quality 90. False when encoding fails.
@@ -123,7 +114,6 @@ public:
     Tpackedjpg store() const;
 
     // QAbstractListModel.
-    int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
 
 Q_SIGNALS:
@@ -134,13 +124,12 @@ Q_SIGNALS:
     void marksChanged();
 
 private:
+    void rowsRearranged() override { Q_EMIT rowsChanged(); }
     VideoRow makeRow(const QString& entry, const QByteArray& jpeg, int64_t bookmark, int32_t count);
-    void rowUpdated(int i, const QList<int>& roles);
 
     const Book* book_ = nullptr;
     int index_ = -1;
     QString driveRoot_;
-    QList<VideoRow> rows_;
     // The loaded store whose mapped file the rows' bytes may point into.
     std::shared_ptr<const Tpackedjpg> loaded_;
     quint64 nextId_ = 1;

@@ -9,7 +9,6 @@
 #include "core/JpegCodec.h"
 #include "core/MediaRegistry.h"
 #include "core/NameRules.h"
-#include "core/RowOrder.h"
 #include "core/SaveUnit.h"
 #include "core/TextFile.h"
 #include "core/Tpackedjpg.h"
@@ -48,7 +47,7 @@ bool Book::makeFolder(const QString& path, DialogService& dialogs) {
 
 void Book::clearAlbums() {
     beginResetModel();
-    albums_.clear();
+    rows_.clear();
     loaded_.reset();
     endResetModel();
     picturesChanged_ = false;
@@ -64,7 +63,7 @@ void Book::close() {
 
 int Book::indexOfAlbum(const QString& name) const {
     for (int i = 0; i < count(); ++i)
-        if (albums_.at(i).name == name)
+        if (rows_.at(i).name == name)
             return i;
     return -1;
 }
@@ -148,7 +147,7 @@ Book::LoadResult Book::load(const QString& libraryFolder, const QString& title, 
         albums.append(std::move(album));
     }
     beginResetModel();
-    albums_ = std::move(albums);
+    rows_ = std::move(albums);
     loaded_ = std::move(pictures);
     endResetModel();
 
@@ -184,8 +183,8 @@ bool Book::stageTo(SaveUnit& unit) {
     if (!isOpen())
         return false;
     QList<bookfile::Line> lines;
-    lines.reserve(albums_.size());
-    for (const BookAlbum& album : albums_)
+    lines.reserve(rows_.size());
+    for (const BookAlbum& album : rows_)
         lines.append({album.name, album.folderSync});
     if (!unit.stage(paths_.bookFile,
                     textfile::encodeLinesFor(paths_.bookFile, bookfile::format(lines, mode_))))
@@ -213,14 +212,14 @@ void Book::markSaved() {
 
 Tpackedjpg Book::pictures() const {
     Tpackedjpg store;
-    for (const BookAlbum& album : albums_)
+    for (const BookAlbum& album : rows_)
         store.addSharedPicture(album.jpeg);
     return store;
 }
 
 MediaRegistry Book::registry() const {
     MediaRegistry registry;
-    for (const BookAlbum& album : albums_)
+    for (const BookAlbum& album : rows_)
         registry.add(album.record);
     return registry;
 }
@@ -232,62 +231,27 @@ void Book::appendAlbum(const BookAlbum& album, const QImage& picture) {
     if (!jpeg::readSize(row.jpeg))
         row.jpeg = placeholderJpeg();
     row.picture = CellPicture::fromJpeg(row.jpeg);
-    beginInsertRows({}, count(), count());
-    albums_.append(std::move(row));
-    endInsertRows();
-    picturesChanged_ = true;
-    registryChanged_ = true;
-    Q_EMIT bookChanged();
+    appendRow(std::move(row));
+    rowsRearranged();
 }
 
 void Book::removeAlbum(int i) {
     if (!isValidIndex(i))
         return;
-    beginRemoveRows({}, i, i);
-    albums_.removeAt(i);
-    endRemoveRows();
-    picturesChanged_ = true;
-    registryChanged_ = true;
-    Q_EMIT bookChanged();
+    removeRowAt(i);
+    rowsRearranged();
 }
 
 void Book::insertAlbum(int i, const BookAlbum& album) {
     if (i < 0 || i > count())
         return;
-    beginInsertRows({}, i, i);
-    albums_.insert(i, album);
-    endInsertRows();
-    picturesChanged_ = true;
-    registryChanged_ = true;
-    Q_EMIT bookChanged();
+    insertRowAt(i, album);
+    rowsRearranged();
 }
 
-void Book::exchangeAlbums(int i, int j) {
-    if (!isValidIndex(i) || !isValidIndex(j) || i == j)
-        return;
-    albums_.swapItemsAt(i, j);
-    rowUpdated(i);
-    rowUpdated(j);
-    picturesChanged_ = true;
-    registryChanged_ = true;
-    Q_EMIT bookChanged();
-}
-
-void Book::moveAlbum(int from, int to) {
-    if (!isValidIndex(from) || !isValidIndex(to) || from == to)
-        return;
-    albums_.move(from, to);
-    Q_EMIT dataChanged(index(std::min(from, to)), index(std::max(from, to)));
-    picturesChanged_ = true;
-    registryChanged_ = true;
-    Q_EMIT bookChanged();
-}
-
-void Book::reorder(const QList<int>& order) {
-    if (!reorderRows(albums_, order))
-        return;
-    if (!albums_.isEmpty())
-        Q_EMIT dataChanged(index(0), index(count() - 1));
+// Every change of the rows' number or order changes the book file, the picture store and
+// media.dat alike.
+void Book::rowsRearranged() {
     picturesChanged_ = true;
     registryChanged_ = true;
     Q_EMIT bookChanged();
@@ -296,30 +260,30 @@ void Book::reorder(const QList<int>& order) {
 void Book::renameAlbum(int i, const QString& name) {
     if (!isValidIndex(i))
         return;
-    albums_[i].name = name;
+    rows_[i].name = name;
     rowUpdated(i, {Qt::DisplayRole});
     Q_EMIT bookChanged();
 }
 
 void Book::setEntries(int i, const QStringList& entries) {
     if (isValidIndex(i))
-        albums_[i].entries = entries;
+        rows_[i].entries = entries;
 }
 
 QStringList Book::takeEntries(int i) {
-    return isValidIndex(i) ? std::exchange(albums_[i].entries, {}) : QStringList();
+    return isValidIndex(i) ? std::exchange(rows_[i].entries, {}) : QStringList();
 }
 
 void Book::setFolderSync(int i, bool folderSync) {
-    if (!isValidIndex(i) || albums_.at(i).folderSync == folderSync)
+    if (!isValidIndex(i) || rows_.at(i).folderSync == folderSync)
         return;
-    albums_[i].folderSync = folderSync;
+    rows_[i].folderSync = folderSync;
     rowUpdated(i, {SyncMarkRole});
     Q_EMIT bookChanged();
 }
 
 void Book::setJpeg(int i, const QByteArray& jpeg) {
-    BookAlbum& album = albums_[i];
+    BookAlbum& album = rows_[i];
     album.jpeg =
         jpeg::readSize(jpeg) ? QByteArray(jpeg.constData(), jpeg.size()) : placeholderJpeg();
     album.picture = CellPicture::fromJpeg(album.jpeg);
@@ -339,9 +303,9 @@ void Book::setPictureJpeg(int i, const QByteArray& jpeg) {
 }
 
 void Book::setRecord(int i, const MediumRecord& record) {
-    if (!isValidIndex(i) || albums_.at(i).record == record)
+    if (!isValidIndex(i) || rows_.at(i).record == record)
         return;
-    albums_[i].record = record;
+    rows_[i].record = record;
     registryChanged_ = true;
     Q_EMIT bookChanged();
 }
@@ -349,24 +313,16 @@ void Book::setRecord(int i, const MediumRecord& record) {
 CurrentMedium Book::findMedium(int i, const QStringList& lines, const DriveProbe& probe) {
     if (!isValidIndex(i))
         return {};
-    MediumRecord record = albums_.at(i).record;
+    MediumRecord record = rows_.at(i).record;
     const CurrentMedium current = determineCurrentMedium(record, lines, probe);
     setRecord(i, record);
     return current;
 }
 
-void Book::rowUpdated(int i, const QList<int>& roles) {
-    Q_EMIT dataChanged(index(i), index(i), roles);
-}
-
-int Book::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : count();
-}
-
 QVariant Book::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || !isValidIndex(index.row()))
         return {};
-    const BookAlbum& album = albums_.at(index.row());
+    const BookAlbum& album = rows_.at(index.row());
     switch (role) {
     case Qt::DisplayRole:
         return album.name;

@@ -5,8 +5,8 @@
 #include "core/CellPicture.h"
 #include "core/DriveProbe.h"
 #include "core/MediumRecord.h"
+#include "core/RowModel.h"
 
-#include <QAbstractListModel>
 #include <QImage>
 #include <QList>
 #include <QStringList>
@@ -33,8 +33,9 @@ struct BookAlbum {
 };
 
 // The open book, one row per album. Every change goes through this class and is announced as a
-// model change, so the grid drawing it and the session saving it follow on their own.
-class Book : public QAbstractListModel {
+// model change, so the grid drawing it and the session saving it follow on their own. Moves
+// and sorts are RowModel's (step, moveRowBlock, reorder).
+class Book : public RowModel<BookAlbum> {
     Q_OBJECT
 public:
     Book();
@@ -79,15 +80,13 @@ public:
     bool isOpen() const { return !paths_.title.isEmpty(); }
     const BookPaths& paths() const { return paths_; }
     BookMode mode() const { return mode_; }
-    int count() const { return int(albums_.size()); }
-    bool isValidIndex(int i) const { return i >= 0 && i < count(); }
-    const QList<BookAlbum>& albums() const { return albums_; }
-    const BookAlbum& album(int i) const { return albums_.at(i); }
-    AlbumPaths albumPaths(int i) const { return AlbumPaths::of(paths_, albums_.at(i).name); }
+    const QList<BookAlbum>& albums() const { return rows_; }
+    const BookAlbum& album(int i) const { return rows_.at(i); }
+    AlbumPaths albumPaths(int i) const { return AlbumPaths::of(paths_, rows_.at(i).name); }
     // The album named so (exact comparison), -1 for none.
     int indexOfAlbum(const QString& name) const;
     MediumRecord record(int i) const {
-        return isValidIndex(i) ? albums_.at(i).record : MediumRecord{};
+        return isValidIndex(i) ? rows_.at(i).record : MediumRecord{};
     }
     // The pictures as one store and the media records as one registry, in album order.
     Tpackedjpg pictures() const;
@@ -101,12 +100,6 @@ public:
     void removeAlbum(int i);
     // Puts a row back at i as it was (an album whose deletion could not be saved).
     void insertAlbum(int i, const BookAlbum& album);
-    void exchangeAlbums(int i, int j);
-    // Moves album `from` to index `to`; the albums between shift by one.
-    void moveAlbum(int from, int to);
-    // Puts the albums in the order given: order[k] is the old index of the album that goes to
-    // index k. Ignored unless order is a permutation of 0..count-1.
-    void reorder(const QList<int>& order);
     void renameAlbum(int i, const QString& name);
     // The album's entries, while the album is not open (an open album holds them itself).
     void setEntries(int i, const QStringList& entries);
@@ -125,7 +118,6 @@ public:
     CurrentMedium findMedium(int i, const QStringList& lines, const DriveProbe& probe);
 
     // QAbstractListModel.
-    int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
 
 Q_SIGNALS:
@@ -133,15 +125,14 @@ Q_SIGNALS:
     void bookChanged();
 
 private:
+    void rowsRearranged() override;
     void clearAlbums();
     // Reports a folder that cannot be made; false then.
     static bool makeFolder(const QString& path, DialogService& dialogs);
     void setJpeg(int i, const QByteArray& jpeg);
-    void rowUpdated(int i, const QList<int>& roles = {});
 
     BookPaths paths_;
     BookMode mode_ = BookMode::Normal;
-    QList<BookAlbum> albums_;
     // The loaded picture store whose mapped file the rows' bytes may point into.
     std::shared_ptr<const Tpackedjpg> loaded_;
     bool picturesChanged_ = false;

@@ -246,41 +246,12 @@ int BookAlbumOperations::remove(int index) {
     return std::min(index, book_.count() - 1);
 }
 
-bool BookAlbumOperations::canMoveBack(int index) const {
-    return editable() && book_.count() >= 2 && index > 0 && index < book_.count();
+bool BookAlbumOperations::canMove(int index, RowStep step) const {
+    return editable() && book_.canStep(index, step);
 }
 
-bool BookAlbumOperations::canMoveForward(int index) const {
-    return editable() && book_.count() >= 2 && index >= 0 && index < book_.count() - 1;
-}
-
-int BookAlbumOperations::moveBack(int index) {
-    if (!canMoveBack(index))
-        return index;
-    book_.exchangeAlbums(index, index - 1);
-    return index - 1;
-}
-
-int BookAlbumOperations::moveForward(int index) {
-    if (!canMoveForward(index))
-        return index;
-    book_.exchangeAlbums(index, index + 1);
-    return index + 1;
-}
-
-int BookAlbumOperations::moveToFront(int index) {
-    if (!canMoveBack(index))
-        return index;
-    book_.moveAlbum(index, 0);
-    return 0;
-}
-
-int BookAlbumOperations::moveToEnd(int index) {
-    if (!canMoveForward(index))
-        return index;
-    const int last = book_.count() - 1;
-    book_.moveAlbum(index, last);
-    return last;
+int BookAlbumOperations::move(int index, RowStep step) {
+    return editable() ? book_.step(index, step) : index;
 }
 
 bool BookAlbumOperations::sort(const QLocale& locale) {

@@ -19,7 +19,7 @@ namespace {
 constexpr int kDefaultSaveDelay = 250;
 // ...but no later than this after the first one while changes keep coming (a thumbnail run), so
 // that with the time the writing takes every change is on the disk within a second.
-constexpr int kDefaultLongestSaveDelay = 700;
+constexpr int kDefaultLongestSaveDelay = 500;
 // A failed save is tried again after this long.
 constexpr int kRetryDelay = 2000;
 

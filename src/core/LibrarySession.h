@@ -25,7 +25,7 @@ class VolumeTable;
 //
 // Saving: a change marks what it touches; the session writes it as one unit (see SaveUnit)
 // shortly after the change. Changes that keep coming are written together, but never later than
-// about 700 ms after the first of them. A save also happens whenever flush() is called: before
+// about 500 ms after the first of them. A save also happens whenever flush() is called: before
 // the album window closes, the book or the mode changes, and at exit. A failed save stays
 // pending and is tried again; leaving the book while it fails asks the user first. An album that
 // could not be read is never written.
@@ -100,7 +100,7 @@ public:
     const WriteResult& lastFailure() const { return lastFailure_; }
     const QString& saveFailure() const { return saveFailure_; }
     // How long after the last change the pending files are written (250 ms by default); and at
-    // the latest after the first pending change (700 ms by default).
+    // the latest after the first pending change (500 ms by default).
     void setSaveDelay(int milliseconds);
     void setLongestSaveDelay(int milliseconds);
 

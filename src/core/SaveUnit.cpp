@@ -34,20 +34,24 @@ int writeAll(int fd, const char* data, qsizetype size) {
     return 0;
 }
 
-// A name for path's temporary file, of the same length as every other atomic write's, so the
-// name rules that keep names short enough for those hold here too.
-QString temporaryName(const QString& path) {
-    static constexpr char16_t letters[] =
-        u"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-    QString name = path + u'.';
-    for (int i = 0; i < 6; ++i)
-        name += QChar(letters[QRandomGenerator::global()->bounded(62)]);
-    return name;
-}
-
 bool exists(const QString& path) {
     struct stat info {};
     return ::lstat(QFile::encodeName(path).constData(), &info) == 0;
+}
+
+// A name for path's temporary file that no file has, of the same length as every other atomic
+// write's, so the name rules that keep names short enough for those hold here too. (A temporary
+// file of a program that was killed keeps its name; only this program writes here.)
+QString temporaryName(const QString& path) {
+    static constexpr char16_t letters[] =
+        u"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    QString name;
+    do {
+        name = path + u'.';
+        for (int i = 0; i < 6; ++i)
+            name += QChar(letters[QRandomGenerator::global()->bounded(62)]);
+    } while (exists(name));
+    return name;
 }
 
 } // namespace
@@ -89,8 +93,6 @@ bool SaveUnit::completeEarlierSave() {
 }
 
 bool SaveUnit::openJournal() {
-    if (!completeEarlierSave())
-        return false;
     journalFd_ = ::open(QFile::encodeName(journalPath_).constData(),
                         O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     if (journalFd_ < 0) {
@@ -130,6 +132,10 @@ bool SaveUnit::addStep(const Step& step) {
         failWith(step.first, QStringLiteral("not in the library folder"));
         return false;
     }
+    // A save left unfinished is completed (or undone) before this unit makes its first file, so
+    // that neither can take the other's files.
+    if (steps_.isEmpty() && !completeEarlierSave())
+        return false;
     // One file needs no journal: its rename alone is atomic. The journal starts with the second
     // step and lists the first one too; a step's line is in it before its file is made.
     steps_.append(step);
@@ -254,7 +260,7 @@ bool SaveUnit::commit() {
     if (steps_.isEmpty())
         return true;
     const bool journalled = journalFd_ >= 0;
-    if (!preflight() || (!journalled && !completeEarlierSave()))
+    if (!preflight())
         return false;
     // The commit point: from here on, a stop at any instant is completed at the next opening.
     if (journalled && !appendToJournal(savejournal::commitLines(journalText_, steps_.size()), true))

@@ -18,41 +18,8 @@ namespace tavimo {
 VideoOperations::VideoOperations(LibrarySession& session)
     : session_(session), album_(session.album()), dialogs_(session.dialogs()) {}
 
-bool VideoOperations::canMoveBack(int current) const {
-    return album_.count() >= 2 && current > 0 && current <= album_.lastIndex();
-}
-
-bool VideoOperations::canMoveForward(int current) const {
-    return album_.count() >= 2 && current >= 0 && current < album_.lastIndex();
-}
-
-int VideoOperations::moveBack(int current) {
-    if (!canMoveBack(current))
-        return current;
-    album_.exchange(current, current - 1);
-    return current - 1;
-}
-
-int VideoOperations::moveForward(int current) {
-    if (!canMoveForward(current))
-        return current;
-    album_.exchange(current, current + 1);
-    return current + 1;
-}
-
-int VideoOperations::moveToFront(int current) {
-    if (!canMoveBack(current))
-        return current;
-    album_.move(current, 0);
-    return 0;
-}
-
-int VideoOperations::moveToEnd(int current) {
-    if (!canMoveForward(current))
-        return current;
-    const int last = album_.lastIndex();
-    album_.move(current, last);
-    return last;
+int VideoOperations::move(int current, RowStep step) {
+    return album_.step(current, step);
 }
 
 bool VideoOperations::canDelete(int current) const {

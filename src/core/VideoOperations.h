@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/MediumRecord.h"
+#include "core/RowOrder.h"
 
 #include <QLocale>
 #include <QStringList>
@@ -22,12 +23,8 @@ class VideoOperations {
 public:
     explicit VideoOperations(LibrarySession& session);
 
-    bool canMoveBack(int current) const;
-    bool canMoveForward(int current) const;
-    int moveBack(int current);
-    int moveForward(int current);
-    int moveToFront(int current);
-    int moveToEnd(int current);
+    // The video one place back or forward, to the front or to the end.
+    int move(int current, RowStep step);
 
     bool canDelete(int current) const;
     // Removes the video from the album; its file stays. Answers the video now at its place,

@@ -6,7 +6,7 @@
 #include "support/OneAlbumBook.h"
 #include "support/ScriptedDialogService.h"
 #include "support/TestFiles.h"
-#include "ui/BookWindow.h"
+#include "ui/book/BookWindow.h"
 
 #include <QFile>
 #include <QTemporaryDir>

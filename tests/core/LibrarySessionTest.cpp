@@ -92,11 +92,11 @@ TEST_F(LibrarySessionTest, RandomChangesSavedAndReloadedKeepEveryRowWhole) {
             break;
         case 3:
             if (n > 0)
-                album.move(int(random.bounded(n)), int(random.bounded(n)));
+                album.step(int(random.bounded(n)), RowStep(random.bounded(4)));
             break;
         case 4:
-            if (n > 0)
-                album.exchange(int(random.bounded(n)), int(random.bounded(n)));
+            album.moveRowBlock(int(random.bounded(n + 1)), int(random.bounded(3)),
+                               int(random.bounded(n + 1)));
             break;
         case 5: {
             QList<int> order;
@@ -136,7 +136,7 @@ TEST_F(LibrarySessionTest, ChangesAreWrittenOnceAfterTheLastAndAlwaysWhenTheAlbu
     EXPECT_TRUE(session.hasPendingSaves());
     EXPECT_EQ(contents(paths.album), QByteArray()) << "nothing is written while changes come";
     for (int k = 0; k < 10; ++k)
-        session.album().move(0, 2);
+        session.album().step(0, RowStep::ToEnd);
     session.closeAlbum();
     EXPECT_FALSE(session.hasPendingSaves());
     EXPECT_EQ(textfile::readLines(paths.album).value_or(QStringList()).size(), 3);

@@ -3,7 +3,7 @@
 #include "core/AppState.h"
 #include "core/search/SearchPlace.h"
 #include "core/search/SessionFollower.h"
-#include "ui/BookWindow.h"
+#include "ui/book/BookWindow.h"
 #include "ui/search/SearchOpener.h"
 #include "ui/search/SearchWindow.h"
 
@@ -14,19 +14,18 @@
 namespace tavimo {
 
 SearchCommand::SearchCommand(LibrarySession& session, AppState& state, const VolumeTable& volumes,
-                             TForm1& bookWindow, TForm2& albumWindow, BookSession& bookSession,
-                             ModeSwitcher& modes, AlbumOpener& opener,
-                             LibrarySearch::RomajiOpener romaji)
+                             BookWindow& bookWindow, AlbumWindow& albumWindow,
+                             BookFileCommands& bookFileCommands, ModeSwitcher& modes,
+                             AlbumOpener& opener, LibrarySearch::RomajiOpener romaji)
     : state_(state), search_(state.libraryFolder, std::move(romaji)) {
     follower_ = new SessionFollower(session, search_, this);
-    opener_ = new SearchOpener(session, state, volumes, bookWindow, albumWindow, bookSession, modes,
-                               opener, this);
+    opener_ = new SearchOpener(session, state, volumes, bookWindow, albumWindow, bookFileCommands,
+                               modes, opener, this);
     window_ = std::make_unique<SearchWindow>(search_, volumes);
     connect(window_.get(), &SearchWindow::openRequested, opener_,
             [this](const SearchHitDetails& details) { opener_->open(details, false); });
     connect(window_.get(), &SearchWindow::playRequested, opener_,
             [this](const SearchHitDetails& details) { opener_->open(details, true); });
-    connect(bookWindow.videoSearch, &QAction::triggered, this, &SearchCommand::show);
 }
 
 // The window goes before the search it shows.

@@ -2,6 +2,7 @@
 
 #include "core/AtomicFile.h"
 #include "core/search/LibrarySearch.h"
+#include "ui/WindowNames.h"
 
 #include <QObject>
 #include <memory>
@@ -10,14 +11,12 @@ namespace tavimo {
 
 struct AppState;
 class AlbumOpener;
-class BookSession;
+class BookFileCommands;
 class LibrarySession;
 class ModeSwitcher;
 class SearchOpener;
 class SearchWindow;
 class SessionFollower;
-class TForm1;
-class TForm2;
 class VolumeTable;
 
 // "動画の検索..." (Ctrl+K) of the book window's Tools menu: the search of the whole library,
@@ -26,8 +25,9 @@ class SearchCommand final : public QObject {
     Q_OBJECT
 public:
     SearchCommand(LibrarySession& session, AppState& state, const VolumeTable& volumes,
-                  TForm1& bookWindow, TForm2& albumWindow, BookSession& bookSession,
-                  ModeSwitcher& modes, AlbumOpener& opener, LibrarySearch::RomajiOpener romaji);
+                  BookWindow& bookWindow, AlbumWindow& albumWindow,
+                  BookFileCommands& bookFileCommands, ModeSwitcher& modes, AlbumOpener& opener,
+                  LibrarySearch::RomajiOpener romaji);
     ~SearchCommand() override;
 
     // Starts reading every book of the library on the search's worker.

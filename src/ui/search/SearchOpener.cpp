@@ -4,22 +4,24 @@
 #include "core/DialogService.h"
 #include "core/LibrarySession.h"
 #include "core/search/SearchTexts.h"
-#include "ui/AlbumOpener.h"
-#include "ui/AlbumWindow.h"
-#include "ui/BookSession.h"
-#include "ui/BookWindow.h"
-#include "ui/ModeSwitcher.h"
-#include "ui/ScrollBox.h"
+#include "ui/album/AlbumWindow.h"
+#include "ui/book/AlbumOpener.h"
+#include "ui/book/BookFileCommands.h"
+#include "ui/book/BookWindow.h"
+#include "ui/book/ModeSwitcher.h"
+#include "ui/grid/ScrollBox.h"
 
 #include <QAction>
 
 namespace tavimo {
 
 SearchOpener::SearchOpener(LibrarySession& session, AppState& state, const VolumeTable& volumes,
-                           TForm1& bookWindow, TForm2& albumWindow, BookSession& bookSession,
-                           ModeSwitcher& modes, AlbumOpener& opener, QObject* parent)
+                           BookWindow& bookWindow, AlbumWindow& albumWindow,
+                           BookFileCommands& bookFileCommands, ModeSwitcher& modes,
+                           AlbumOpener& opener, QObject* parent)
     : QObject(parent), session_(session), state_(state), volumes_(volumes), bookWindow_(bookWindow),
-      albumWindow_(albumWindow), bookSession_(bookSession), modes_(modes), opener_(opener) {}
+      albumWindow_(albumWindow), bookFileCommands_(bookFileCommands), modes_(modes),
+      opener_(opener) {}
 
 bool SearchOpener::mounted(const SearchHitDetails& details) const {
     // Asked again now: the medium may have been inserted since the results were found.
@@ -39,7 +41,7 @@ bool SearchOpener::switchTo(const SearchHitDetails& details) {
             return false;
     }
     if (!session_.bookOpen() || session_.bookPaths().title != details.book)
-        bookSession_.loadBook(details.book);
+        bookFileCommands_.loadBook(details.book);
     return session_.bookOpen() && session_.bookPaths().title == details.book;
 }
 
@@ -84,7 +86,7 @@ bool SearchOpener::open(const SearchHitDetails& details, bool play) {
             albumWindow_.setCurrentVideo(row);
     }
     if (play)
-        albumWindow_.a_play->trigger();
+        albumWindow_.actions().play->trigger();
     return true;
 }
 

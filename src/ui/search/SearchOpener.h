@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/WindowNames.h"
+
 #include <QObject>
 
 namespace tavimo {
@@ -7,11 +9,9 @@ namespace tavimo {
 struct AppState;
 struct SearchHitDetails;
 class AlbumOpener;
-class BookSession;
+class BookFileCommands;
 class LibrarySession;
 class ModeSwitcher;
-class TForm1;
-class TForm2;
 class VolumeTable;
 
 // Opens a result of the search as the user would reach it: the album window is closed (which
@@ -24,8 +24,9 @@ class SearchOpener final : public QObject {
     Q_OBJECT
 public:
     SearchOpener(LibrarySession& session, AppState& state, const VolumeTable& volumes,
-                 TForm1& bookWindow, TForm2& albumWindow, BookSession& bookSession,
-                 ModeSwitcher& modes, AlbumOpener& opener, QObject* parent = nullptr);
+                 BookWindow& bookWindow, AlbumWindow& albumWindow,
+                 BookFileCommands& bookFileCommands, ModeSwitcher& modes, AlbumOpener& opener,
+                 QObject* parent = nullptr);
 
     // True when the album window shows the result (playing it, with play).
     bool open(const SearchHitDetails& details, bool play);
@@ -40,9 +41,9 @@ private:
     LibrarySession& session_;
     AppState& state_;
     const VolumeTable& volumes_;
-    TForm1& bookWindow_;
-    TForm2& albumWindow_;
-    BookSession& bookSession_;
+    BookWindow& bookWindow_;
+    AlbumWindow& albumWindow_;
+    BookFileCommands& bookFileCommands_;
     ModeSwitcher& modes_;
     AlbumOpener& opener_;
 };

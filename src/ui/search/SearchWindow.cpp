@@ -4,8 +4,8 @@
 #include "core/VolumeTable.h"
 #include "core/search/LibrarySearch.h"
 #include "core/search/SearchTexts.h"
-#include "ui/ScrollBox.h"
 #include "ui/WindowFont.h"
+#include "ui/grid/ScrollBox.h"
 
 #include <QAction>
 #include <QHelpEvent>

@@ -60,7 +60,7 @@ TEST_F(SessionFollowerTest, EverySavedChangeOfTheBookReachesTheIndex) {
     EXPECT_EQ(found("花火"), (QStringList{"本/夏/花火.mp4"}));
 
     book.renameAlbum(0, "旅行");
-    book.moveAlbum(0, 1);
+    book.step(0, RowStep::Forward);
     ASSERT_TRUE(session.flush());
     EXPECT_EQ(found("旅"), (QStringList{"本/旅行"}));
     // The results name rows as they are now: the moved album's picture is at its new row.

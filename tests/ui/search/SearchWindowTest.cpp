@@ -13,12 +13,12 @@
 #include "support/FakeVolumeTable.h"
 #include "support/ScriptedDialogService.h"
 #include "support/TestFiles.h"
-#include "ui/AlbumOpener.h"
-#include "ui/AlbumWindow.h"
-#include "ui/BookSession.h"
-#include "ui/BookWindow.h"
-#include "ui/ModeSwitcher.h"
-#include "ui/ScrollBox.h"
+#include "ui/album/AlbumWindow.h"
+#include "ui/book/AlbumOpener.h"
+#include "ui/book/BookFileCommands.h"
+#include "ui/book/BookWindow.h"
+#include "ui/book/ModeSwitcher.h"
+#include "ui/grid/ScrollBox.h"
 #include "ui/search/SearchCommand.h"
 #include "ui/search/SearchOpener.h"
 
@@ -68,12 +68,13 @@ protected:
             return std::make_unique<test::FakeRomaji>(
                 QHash<QString, QStringList>{{"toukyou", {"とうきょう", "東京"}}});
         });
+        bookWindow.wire({.search = command.get()});
     }
 
     // The command as the program makes it, for the library of the state.
     std::unique_ptr<SearchCommand> makeCommand(LibrarySearch::RomajiOpener romaji) {
         return std::make_unique<SearchCommand>(session, state, volumes, bookWindow, albumWindow,
-                                               bookSession, modes, opener, std::move(romaji));
+                                               bookFileCommands, modes, opener, std::move(romaji));
     }
 
     QString library() const { return dir.path() + u'/'; }
@@ -91,7 +92,7 @@ protected:
 
     // Opens book "旅行", starts the index, waits for it and shows the search window.
     void startWithBook() {
-        bookSession.loadBook("旅行");
+        bookFileCommands.loadBook("旅行");
         bookWindow.applyBookOpenState();
         bookWindow.show();
         QSignalSpy built(&command->search(), &LibrarySearch::built);
@@ -99,7 +100,7 @@ protected:
         command->start();
         ASSERT_TRUE(built.wait(30000));
         ASSERT_TRUE(romaji.count() > 0 || romaji.wait(30000));
-        bookWindow.videoSearch->trigger();
+        bookWindow.actions().videoSearch->trigger();
         ASSERT_TRUE(QTest::qWaitForWindowActive(&window()));
     }
     // Types the text into the cleared field a character at a time, as a user (or an input
@@ -117,7 +118,7 @@ protected:
         return titles;
     }
     void waitForAlbum() {
-        QSignalSpy ready(&albumWindow, &TForm2::albumReady);
+        QSignalSpy ready(&albumWindow, &AlbumWindow::albumReady);
         ASSERT_TRUE(ready.count() > 0 || ready.wait(30000));
     }
 
@@ -130,10 +131,10 @@ protected:
     test::ScriptedDialogService dialogs;
     test::FakeVolumeTable volumes;
     LibrarySession session{dir.path(), dialogs, volumes};
-    TForm1 bookWindow{session, state, dialogs};
-    BookSession bookSession{session, state, bookWindow};
-    ModeSwitcher modes{session, state, bookWindow, bookSession};
-    TForm2 albumWindow{session, state, dialogs};
+    BookWindow bookWindow{session, state, dialogs};
+    BookFileCommands bookFileCommands{session, state, bookWindow};
+    ModeSwitcher modes{session, state, bookWindow, bookFileCommands};
+    AlbumWindow albumWindow{session, state, dialogs};
     AlbumOpener opener{session, bookWindow, albumWindow};
     std::unique_ptr<SearchCommand> command;
 };
@@ -141,9 +142,10 @@ protected:
 } // namespace
 
 TEST_F(SearchWindowTest, TheTitleCountsTheResultsAlbumsFirstThenNamesThatStartWithTheText) {
-    EXPECT_EQ(bookWindow.videoSearch->text(), "動画の検索...");
-    EXPECT_EQ(bookWindow.videoSearch->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_K));
-    EXPECT_TRUE(bookWindow.toolsMenu->actions().contains(bookWindow.videoSearch));
+    EXPECT_EQ(bookWindow.actions().videoSearch->text(), "動画の検索...");
+    EXPECT_EQ(bookWindow.actions().videoSearch->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_K));
+    EXPECT_TRUE(
+        bookWindow.actions().toolsMenu->actions().contains(bookWindow.actions().videoSearch));
     startWithBook();
     EXPECT_EQ(window().objectName(), "SearchWindow");
     EXPECT_EQ(window().windowTitle(), "検索");
@@ -204,7 +206,7 @@ TEST_F(SearchWindowTest, EnterOpensTheFirstResultInItsAlbumWithThatVideoCurrent)
 
     // Another album of the same book: the open one is closed first, the new one current.
     type("金閣寺");
-    QSignalSpy ready(&albumWindow, &TForm2::albumReady);
+    QSignalSpy ready(&albumWindow, &AlbumWindow::albumReady);
     window().activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window()));
     QTest::keyClick(window().field(), Qt::Key_Down);
@@ -229,13 +231,13 @@ TEST_F(SearchWindowTest, OpeningSwitchesModeAndBookSavingTheBookLeftAndShiftEnte
     session.book().renameAlbum(1, "奈良");
     ASSERT_TRUE(session.hasPendingSaves());
 
-    QSignalSpy played(albumWindow.a_play, &QAction::triggered);
+    QSignalSpy played(albumWindow.actions().play, &QAction::triggered);
     type("大阪駅");
     QTest::keyClick(window().field(), Qt::Key_Return, Qt::ShiftModifier);
     waitForAlbum();
     EXPECT_EQ(played.count(), 1);
     EXPECT_EQ(session.mode(), BookMode::Media);
-    EXPECT_TRUE(bookWindow.i_media->isChecked());
+    EXPECT_TRUE(bookWindow.actions().mediaMode->isChecked());
     EXPECT_EQ(session.bookPaths().title, "ディスク");
     EXPECT_EQ(state.lastMediaBook, "ディスク");
     EXPECT_EQ(albumWindow.currentVideo(), 1);
@@ -367,8 +369,8 @@ TEST_F(SearchWindowTest, TheCommandWorksInBothModesWithoutABookAndADoubleClickOp
     QSignalSpy built(&command->search(), &LibrarySearch::built);
     command->start();
     ASSERT_TRUE(built.wait(30000));
-    EXPECT_TRUE(bookWindow.videoSearch->isEnabled());
-    bookWindow.videoSearch->trigger();
+    EXPECT_TRUE(bookWindow.actions().videoSearch->isEnabled());
+    bookWindow.actions().videoSearch->trigger();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window()));
     type("金閣寺");
     ASSERT_EQ(cellTitles(), (QStringList{"金閣寺.mp4"}));
