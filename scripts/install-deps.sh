@@ -9,7 +9,7 @@ packages=(
   build-essential cmake ninja-build pkg-config clang clang-format libclang-rt-14-dev
   qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev libgl-dev libegl-dev
   libavformat-dev libavcodec-dev libswscale-dev libavutil-dev
-  libmpv-dev libturbojpeg0-dev
+  libmpv-dev libturbojpeg0-dev libmigemo-dev cmigemo-common
   libgtest-dev libgmock-dev
   fonts-ipafont-gothic
   ffmpeg ffmpegthumbnailer xvfb xauth xdotool x11-utils qt6-qpa-plugins

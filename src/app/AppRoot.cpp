@@ -5,6 +5,7 @@
 #include "core/LibrarySession.h"
 #include "core/ThumbnailMigration.h"
 #include "core/VolumeTable.h"
+#include "core/search/MigemoReading.h"
 #include "platform/DesktopServices.h"
 #include "ui/LoadingWindow.h"
 #include "ui/SplashWindow.h"
@@ -23,6 +24,7 @@
 #include "ui/player/PlayerCapture.h"
 #include "ui/player/PlayerLink.h"
 #include "ui/player/PlayerWindow.h"
+#include "ui/search/SearchCommand.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -69,6 +71,11 @@ AppRoot::AppRoot(const QString& libraryFolder, DialogService& dialogs, const Vol
     modeSwitcher_ = new ModeSwitcher(*session_, state_, *bookWindow_, *bookFileCommands_);
     modeSwitcher_->setBookListBuilder([this] { bookList_->rebuild(); });
     albumsFromFolders_->setNewBookCommand([this] { return bookList_->createBook(); });
+    search_ = std::make_unique<SearchCommand>(*session_, state_, volumes, *bookWindow_,
+                                              *albumWindow_, *bookFileCommands_, *modeSwitcher_,
+                                              *opener_, [] { return MigemoReading::open(); });
+    QObject::connect(albumCommands_, &AlbumCommands::favouriteWritten, &search_->search(),
+                     &LibrarySearch::setAlbumEntries);
     bookWindow_->wire({.files = bookFileCommands_,
                        .bookList = bookList_,
                        .favourites = favourites_,
@@ -78,6 +85,7 @@ AppRoot::AppRoot(const QString& libraryFolder, DialogService& dialogs, const Vol
                        .fromFolders = albumsFromFolders_,
                        .copy = copy,
                        .tools = tools,
+                       .search = search_.get(),
                        .player = playerWindow_.get()});
     albumWindow_->wire({.videos = albumCommands_, .player = playerLink});
 
@@ -132,6 +140,7 @@ void AppRoot::showBookWindow() {
     splashWindow_->hide();
     bookWindow_->show();
     startedUp_ = true;
+    search_->start();
 }
 
 void AppRoot::readSettingsFile() {
@@ -182,6 +191,7 @@ void AppRoot::saveAll() {
     bookWindow_->storeGeometry();
     albumWindow_->storeGeometry();
     report(saveSettingsFile(state_));
+    report(search_->storePlace());
     report(saveUserExtensions(state_));
 }
 

@@ -23,6 +23,7 @@ class FavouritesMenu;
 class FileTrash;
 class LibrarySession;
 class ProgramLauncher;
+class SearchCommand;
 class DialogService;
 class VolumeTable;
 
@@ -64,6 +65,7 @@ public:
     PlayerWindow& playerWindow() { return *playerWindow_; }
     LoadingWindow& loadingWindow() { return *loadingWindow_; }
     SplashWindow& splashWindow() { return *splashWindow_; }
+    SearchCommand& search() { return *search_; }
 
 private:
     void fillDriveList(const VolumeTable& volumes);
@@ -96,6 +98,8 @@ private:
     AlbumCommands* albumCommands_ = nullptr;         // owned by the album window
     AlbumsFromFolders* albumsFromFolders_ = nullptr; // owned by the book window
     ModeSwitcher* modeSwitcher_ = nullptr;           // owned by the book window
+    // Before the windows it opens results in go: its index's worker is joined then.
+    std::unique_ptr<SearchCommand> search_;
     // Last: its worker is stopped and joined before the windows it reports to go.
     std::unique_ptr<migration::ThumbnailMigrationRun> migration_;
 };

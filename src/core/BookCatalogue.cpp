@@ -2,7 +2,6 @@
 
 #include "core/BookPaths.h"
 
-#include <QCollator>
 #include <QDir>
 #include <QFileInfo>
 #include <algorithm>
@@ -25,13 +24,17 @@ QStringList bookLikeFiles(const QString& libraryFolder) {
 
 } // namespace
 
+NameOrder::NameOrder() : collator_(QLocale::system()) {
+    collator_.setCaseSensitivity(Qt::CaseInsensitive);
+}
+
+bool NameOrder::operator()(const QString& a, const QString& b) const {
+    const int order = collator_.compare(a, b);
+    return order != 0 ? order < 0 : a < b;
+}
+
 void sortNames(QStringList& names) {
-    QCollator collator(QLocale::system());
-    collator.setCaseSensitivity(Qt::CaseInsensitive);
-    std::sort(names.begin(), names.end(), [&collator](const QString& a, const QString& b) {
-        const int order = collator.compare(a, b);
-        return order != 0 ? order < 0 : a < b;
-    });
+    std::sort(names.begin(), names.end(), NameOrder());
 }
 
 QStringList listBookFiles(const QString& libraryFolder) {

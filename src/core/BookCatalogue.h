@@ -2,6 +2,7 @@
 
 #include "core/BookMode.h"
 
+#include <QCollator>
 #include <QString>
 #include <QStringList>
 
@@ -16,6 +17,16 @@ QStringList listBookFiles(const QString& libraryFolder);
 // Sorts names as the book list shows them: the user's locale, letter case ignored; names that
 // differ only in case keep a fixed order among themselves.
 void sortNames(QStringList& names);
+
+// The order of sortNames as a comparison, for keeping a list in that order as it changes.
+class NameOrder {
+public:
+    NameOrder();
+    bool operator()(const QString& a, const QString& b) const;
+
+private:
+    QCollator collator_;
+};
 
 // The book files of one mode, in the order given: a media book is one whose title is in the
 // media-book list (exact comparison).

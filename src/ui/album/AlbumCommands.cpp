@@ -193,6 +193,8 @@ void AlbumCommands::addToFavourite(const QString& albumName) {
     Book& book = session_.book();
     if (entries && book.isOpen() && book.paths().title == state_.favouriteBook)
         book.setEntries(book.indexOfAlbum(albumName), *entries);
+    if (entries)
+        Q_EMIT favouriteWritten(state_.favouriteBook, albumName, *entries);
 }
 
 } // namespace tavimo

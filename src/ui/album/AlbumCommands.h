@@ -48,6 +48,10 @@ public:
     void rebuildFavourites();
     void addToFavourite(const QString& albumName);
 
+Q_SIGNALS:
+    // A video was added to the album of the favourite book, whose lines are now entries.
+    void favouriteWritten(const QString& book, const QString& album, const QStringList& entries);
+
 private:
     bool playerShown() const;
     // The selection after a change: current, shown and focused.

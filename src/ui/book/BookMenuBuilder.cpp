@@ -211,6 +211,9 @@ void BookMenuBuilder::buildToolsAndHelp() {
     BookActions& w = a_;
     w.toolsMenu = window_.menuBar()->addMenu(QStringLiteral("ツール(&T)"));
     w.siblingTool = w.toolsMenu->addAction(QStringLiteral("Pelkora"));
+    w.videoSearch = w.toolsMenu->addAction(QStringLiteral("動画の検索..."));
+    w.videoSearch->setObjectName(QStringLiteral("videoSearch"));
+    w.videoSearch->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_K));
     w.helpMenu = window_.menuBar()->addMenu(QStringLiteral("ヘルプ(&H)"));
     w.help = w.helpMenu->addAction(QStringLiteral("ヘルプの表示"));
     w.versionMenu = w.helpMenu->addMenu(QStringLiteral("バージョン情報(&A)..."));

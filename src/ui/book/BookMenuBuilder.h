@@ -95,6 +95,7 @@ struct BookActions {
 
     // Tools and Help menus.
     QAction* siblingTool = nullptr; // pelkora "Pelkora"
+    QAction* videoSearch = nullptr; // "動画の検索..." Ctrl+K
     QAction* help = nullptr;        // helpitem "ヘルプの表示"
 };
 

@@ -28,6 +28,7 @@ class FavouritesMenu;
 class LibrarySession;
 class ModeSwitcher;
 class ScrollBox;
+class SearchCommand;
 
 // The book window: the main window with the album grid of the current book and the whole menu
 // bar. Its menus and actions are made by BookMenuBuilder; what each item does is wired in one
@@ -50,6 +51,7 @@ public:
         AlbumsFromFolders* fromFolders = nullptr;
         AlbumCopyCommand* copy = nullptr;
         BookToolCommands* tools = nullptr;
+        SearchCommand* search = nullptr;
         PlayerWindow* player = nullptr; // follows the renderer options
     };
     // Connects every menu item, key and option to what it does: the window's own commands and

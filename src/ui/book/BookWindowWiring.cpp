@@ -15,6 +15,7 @@
 #include "ui/book/ModeSwitcher.h"
 #include "ui/grid/ScrollBox.h"
 #include "ui/player/PlayerWindow.h"
+#include "ui/search/SearchCommand.h"
 
 #include <QPointer>
 
@@ -71,6 +72,7 @@ void BookWindow::wire(const Commands& c) {
         {a.addExtension, this, [this] { addSupportedExtension(); }},
         // Tools and Help menus.
         {a.siblingTool, c.tools, [c] { c.tools->startSiblingTool(); }},
+        {a.videoSearch, c.search, [c] { c.search->show(); }},
         {a.help, c.tools, [c] { c.tools->showHelp(); }},
     });
 

@@ -1,0 +1,64 @@
+#include "ui/search/SearchCommand.h"
+
+#include "core/AppState.h"
+#include "core/search/SearchPlace.h"
+#include "core/search/SessionFollower.h"
+#include "ui/book/BookWindow.h"
+#include "ui/search/SearchOpener.h"
+#include "ui/search/SearchWindow.h"
+
+#include <QAction>
+#include <QGuiApplication>
+#include <QLineEdit>
+
+namespace tavimo {
+
+SearchCommand::SearchCommand(LibrarySession& session, AppState& state, const VolumeTable& volumes,
+                             BookWindow& bookWindow, AlbumWindow& albumWindow,
+                             BookFileCommands& bookFileCommands, ModeSwitcher& modes,
+                             AlbumOpener& opener, LibrarySearch::RomajiOpener romaji)
+    : state_(state), search_(state.libraryFolder, std::move(romaji)) {
+    follower_ = new SessionFollower(session, search_, this);
+    opener_ = new SearchOpener(session, state, volumes, bookWindow, albumWindow, bookFileCommands,
+                               modes, opener, this);
+    window_ = std::make_unique<SearchWindow>(search_, volumes);
+    connect(window_.get(), &SearchWindow::openRequested, opener_,
+            [this](const SearchHitDetails& details) { opener_->open(details, false); });
+    connect(window_.get(), &SearchWindow::playRequested, opener_,
+            [this](const SearchHitDetails& details) { opener_->open(details, true); });
+}
+
+// The window goes before the search it shows.
+SearchCommand::~SearchCommand() {
+    window_.reset();
+}
+
+void SearchCommand::start() {
+    search_.start(state_.mediaBooks);
+    // The book open already was read before the index follows it.
+    follower_->follow();
+}
+
+void SearchCommand::show() {
+    if (!std::exchange(placed_, true))
+        if (const auto place = searchplace::read(state_.settingsPath())) {
+            // A place on a screen that is gone keeps only the size.
+            if (QGuiApplication::screenAt(place->topLeft()))
+                window_->setGeometry(*place);
+            else
+                window_->resize(place->size());
+        }
+    window_->show();
+    window_->raise();
+    window_->activateWindow();
+    window_->field()->setFocus();
+    window_->field()->selectAll();
+}
+
+WriteResult SearchCommand::storePlace() const {
+    if (!placed_)
+        return {};
+    return searchplace::write(state_.settingsPath(), window_->geometry());
+}
+
+} // namespace tavimo

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "core/AtomicFile.h"
+#include "core/search/LibrarySearch.h"
+#include "ui/WindowNames.h"
+
+#include <QObject>
+#include <memory>
+
+namespace tavimo {
+
+struct AppState;
+class AlbumOpener;
+class BookFileCommands;
+class LibrarySession;
+class ModeSwitcher;
+class SearchOpener;
+class SearchWindow;
+class SessionFollower;
+class VolumeTable;
+
+// "動画の検索..." (Ctrl+K) of the book window's Tools menu: the search of the whole library,
+// its index following the session, and its window, whose results open in the album window.
+class SearchCommand final : public QObject {
+    Q_OBJECT
+public:
+    SearchCommand(LibrarySession& session, AppState& state, const VolumeTable& volumes,
+                  BookWindow& bookWindow, AlbumWindow& albumWindow,
+                  BookFileCommands& bookFileCommands, ModeSwitcher& modes, AlbumOpener& opener,
+                  LibrarySearch::RomajiOpener romaji);
+    ~SearchCommand() override;
+
+    // Starts reading every book of the library on the search's worker.
+    void start();
+    // Shows the search window in front, its text selected for typing anew; the first time in
+    // the place it had when the program last ended.
+    void show();
+    // Writes the window's size and place into the settings file, once it has been shown.
+    WriteResult storePlace() const;
+
+    LibrarySearch& search() { return search_; }
+    SearchWindow& window() { return *window_; }
+    SearchOpener& opener() { return *opener_; }
+
+private:
+    AppState& state_;
+    LibrarySearch search_;
+    SessionFollower* follower_ = nullptr;
+    SearchOpener* opener_ = nullptr;
+    std::unique_ptr<SearchWindow> window_;
+    bool placed_ = false; // the window's place was read from the settings file
+};
+
+} // namespace tavimo
