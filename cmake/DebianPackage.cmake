@@ -27,7 +27,8 @@ string(JOIN "\n" CPACK_DEBIAN_PACKAGE_DESCRIPTION
 # needs besides them.
 set(TAVIMO_PACKAGE_DEPENDS
     fonts-ipafont-gothic # the window font
-    # >>> When romaji search is on main, its Migemo dictionary goes here: cmigemo-common
+    libmigemo1 # romaji search, loaded when the search starts
+    cmigemo-common # its dictionary
 )
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 string(JOIN ", " CPACK_DEBIAN_PACKAGE_DEPENDS ${TAVIMO_PACKAGE_DEPENDS})

@@ -24,6 +24,10 @@ echo "Depends: $depends"
 # The package names of Depends, alternatives included, without their versions.
 names=$(tr ',|' '\n\n' <<<"$depends" | sed 's/(.*)//; s/^ *//; s/ *$//')
 grep -qx fonts-ipafont-gothic <<<"$names" || fail "Depends does not name the window font"
+# The romaji search loads libmigemo itself, so no link names it: Depends must.
+for name in libmigemo1 cmigemo-common; do
+  grep -qx "$name" <<<"$names" || fail "Depends does not name $name, which the romaji search needs"
+done
 
 dpkg-deb -x "$deb" "$work/root"
 binary="$work/root/usr/bin/Tavimo"

@@ -10,14 +10,14 @@
 #include "core/search/FakeRomaji.h"
 #include "core/search/SearchLibraryFiles.h"
 #include "core/search/SearchTexts.h"
-#include "support/FakeVolumeTable.h"
-#include "support/ScriptedDialogService.h"
+#include "support/LibraryOnDisk.h"
 #include "support/TestFiles.h"
 #include "ui/album/AlbumWindow.h"
 #include "ui/book/AlbumOpener.h"
 #include "ui/book/BookFileCommands.h"
 #include "ui/book/BookWindow.h"
 #include "ui/book/ModeSwitcher.h"
+#include "ui/grid/CellTitles.h"
 #include "ui/grid/ScrollBox.h"
 #include "ui/search/SearchCommand.h"
 #include "ui/search/SearchOpener.h"
@@ -43,7 +43,7 @@ const QString kNotMounted = QString::fromUtf16(searchtexts::kNotMounted);
 
 // A library of two books: "旅行" (normal) with the albums "東京" and "京都" of real videos,
 // and the media book "ディスク" whose album "一枚目" is on the DVD "DISC1" (serial 0000-CAFE).
-class SearchWindowTest : public ::testing::Test {
+class SearchWindowTest : public ::testing::Test, protected test::LibraryOnDisk {
 protected:
     void SetUp() override {
         state.libraryFolder = library();
@@ -111,12 +111,7 @@ protected:
             QTest::sendKeyEvent(QTest::Click, window().field(), Qt::Key_unknown, QString(c),
                                 Qt::NoModifier);
     }
-    QStringList cellTitles() const {
-        QStringList titles;
-        for (int i = 0; i < grid()->count(); ++i)
-            titles.append(grid()->cellAt(i)->title());
-        return titles;
-    }
+    QStringList cellTitles() const { return test::cellTitles(*grid()); }
     void waitForAlbum() {
         QSignalSpy ready(&albumWindow, &AlbumWindow::albumReady);
         ASSERT_TRUE(ready.count() > 0 || ready.wait(30000));
@@ -125,12 +120,7 @@ protected:
     SearchWindow& window() { return command->window(); }
     ScrollBox* grid() const { return command->window().grid(); }
 
-    QTemporaryDir dir;
     QString videos;
-    AppState state;
-    test::ScriptedDialogService dialogs;
-    test::FakeVolumeTable volumes;
-    LibrarySession session{dir.path(), dialogs, volumes};
     BookWindow bookWindow{session, state, dialogs};
     BookFileCommands bookFileCommands{session, state, bookWindow};
     ModeSwitcher modes{session, state, bookWindow, bookFileCommands};
