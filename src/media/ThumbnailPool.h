@@ -43,6 +43,10 @@ public:
     ~ThumbnailPool() override;
 
     int threadCount() const { return pool_.maxThreadCount(); }
+    // The worker threads, for other work on video files (preview strips), queued with a lower
+    // priority than thumbnails. cancel() drops what is queued there too: such work must end
+    // cleanly when its task is destroyed without running.
+    QThreadPool& threads() { return pool_; }
 
     // Starts making thumbnails of paths; a run still going is cancelled first. Returns the
     // run's number, which the signals carry. An empty list finishes at once (queued).
