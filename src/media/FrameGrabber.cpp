@@ -1,5 +1,6 @@
 #include "media/FrameGrabber.h"
 
+#include "media/DecoderMemory.h"
 #include "media/FfmpegInput.h"
 #include "media/FrameDecoding.h"
 
@@ -72,6 +73,10 @@ bool rewind(AVFormatContext* fmt, AVCodecContext* dec, int stream) {
 }
 
 } // namespace
+
+FrameGrabber::FrameGrabber() {
+    keepDecoderMemory();
+}
 
 GrabResult FrameGrabber::grab(const QString& path, GrabPoint point, QSize box) {
     Input input;

@@ -1,5 +1,6 @@
 #include "media/PreviewDecoder.h"
 
+#include "media/DecoderMemory.h"
 #include "media/FrameDecoding.h"
 #include "media/FrameGrabber.h"
 
@@ -17,6 +18,10 @@ constexpr AVRational kHundredNs{1, 10'000'000};
 constexpr int kResumeWithoutIndex = 25;
 
 } // namespace
+
+PreviewDecoder::PreviewDecoder() {
+    keepDecoderMemory();
+}
 
 bool PreviewDecoder::open(const QString& path) {
     stream_ = nullptr;

@@ -26,7 +26,7 @@ struct PreviewFrame {
 // once. Only the one regular file is read (Input). Used by one thread at a time.
 class PreviewDecoder {
 public:
-    PreviewDecoder() = default;
+    PreviewDecoder();
     PreviewDecoder(const PreviewDecoder&) = delete;
     PreviewDecoder& operator=(const PreviewDecoder&) = delete;
 
