@@ -22,6 +22,7 @@
 #include "ui/PlayerCapture.h"
 #include "ui/PlayerLink.h"
 #include "ui/PlayerWindow.h"
+#include "ui/Previews.h"
 #include "ui/SplashWindow.h"
 
 #include <QAction>
@@ -56,6 +57,7 @@ AppRoot::AppRoot(const QString& libraryFolder, DialogService& dialogs, const Vol
     form4_ = std::make_unique<TForm4>(*session_, state_, dialogs_);
     new PlayerLink(*form2_, *form4_);
     new PlayerCapture(*form2_, *form4_, state_, dialogs_);
+    previews_ = new Previews(state_, *form1_->optionsMenu, *form2_, *form4_);
     for (QAction* option : {form1_->N39, form1_->N56})
         QObject::connect(option, &QAction::toggled, form4_.get(), &TForm4::rendererOptionsChanged);
     form2_->setLoadingWindow(form5_.get());
@@ -132,6 +134,7 @@ void AppRoot::applySetting(SettingKey key) {
     form1_->applySetting(key);
     form2_->applySetting(key);
     form4_->applySetting(key);
+    previews_->applySetting(key);
     if (key == SettingKey::TextPlName) {
         favourites_->rebuild();
         if (!QFileInfo(state_.videoFolder).isDir())

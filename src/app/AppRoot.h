@@ -14,6 +14,7 @@ class AlbumCommands;
 class AlbumCopyCommand;
 class AlbumsFromFolders;
 class ModeSwitcher;
+class Previews;
 class AlbumOpener;
 class BookSession;
 class BookListMenu;
@@ -61,6 +62,7 @@ public:
     TForm4& playerWindow() { return *form4_; }
     TForm5& loadingWindow() { return *form5_; }
     TForm6& splashWindow() { return *form6_; }
+    Previews& previews() { return *previews_; }
 
 private:
     void fillDriveList(const VolumeTable& volumes);
@@ -90,6 +92,8 @@ private:
     AlbumCommands* albumCommands_ = nullptr; // owned by the album window
     AlbumsFromFolders* albumsFromFolders_ = nullptr; // owned by the book window
     ModeSwitcher* modeSwitcher_ = nullptr;           // owned by the book window
+    // Owned by the album window.
+    Previews* previews_ = nullptr;
     // Last: its worker is stopped and joined before the windows it reports to go.
     std::unique_ptr<migration::ThumbnailMigrationRun> migration_;
 };
