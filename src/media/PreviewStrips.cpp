@@ -169,14 +169,19 @@ void PreviewStrips::startJob(const PreviewKey& key, bool forHover, int firstStep
     ++(forHover ? hoverJobs_ : prefetchJobs_);
 
     // Ends the job on this thread however the worker leaves it, even when the pool's queue
-    // is cleared before it runs (the task is then destroyed unrun).
+    // is cleared before it runs (the task is then destroyed unrun). Made in place and never
+    // copied: a copy going would end the job while its work is still to come, and the job
+    // would be started again at once, over and over.
     struct Ending {
-        std::function<void()> call;
+        explicit Ending(std::function<void()> c) : call(std::move(c)) {}
+        Ending(const Ending&) = delete;
+        Ending& operator=(const Ending&) = delete;
         ~Ending() { call(); }
+        std::function<void()> call;
     };
     const auto outbox = outbox_;
     auto ending = std::make_shared<Ending>(
-        Ending{[outbox, name] { outbox->post([name](PreviewStrips& s) { s.jobEnded(name); }); }});
+        [outbox, name] { outbox->post([name](PreviewStrips& s) { s.jobEnded(name); }); });
     const auto cache = cache_;
     const auto cancel = job.cancel;
     pool_.threads().start(

@@ -4,6 +4,7 @@
 
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QTest>
 #include <QTimer>
 #include <functional>
 #include <gtest/gtest.h>
@@ -39,14 +40,7 @@ public:
     }
     // Runs the event loop until `done` holds (true) or `ms` pass (false).
     bool waitUntil(const std::function<bool()>& done, int ms = 20000) {
-        QElapsedTimer clock;
-        clock.start();
-        while (!done() && clock.elapsed() < ms) {
-            QEventLoop loop;
-            QTimer::singleShot(5, &loop, &QEventLoop::quit);
-            loop.exec();
-        }
-        return done();
+        return QTest::qWaitFor(done, ms);
     }
     // Lets everything still under way arrive.
     void settle(int ms = 500) {

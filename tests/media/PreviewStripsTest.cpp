@@ -9,7 +9,9 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
+#include <QSemaphore>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 #include <functional>
 #include <gtest/gtest.h>
@@ -42,14 +44,7 @@ protected:
 
     // Runs the event loop until `done` holds (true) or `ms` pass (false).
     static bool waitUntil(const std::function<bool()>& done, int ms = 30000) {
-        QElapsedTimer clock;
-        clock.start();
-        while (!done() && clock.elapsed() < ms) {
-            QEventLoop loop;
-            QTimer::singleShot(5, &loop, &QEventLoop::quit);
-            loop.exec();
-        }
-        return done();
+        return QTest::qWaitFor(done, ms);
     }
     // Hovers and waits for that step's picture.
     QImage hoverAndWait(PreviewStrips& s, quint64 video, const QString& path, int step) {
@@ -134,6 +129,24 @@ TEST_F(PreviewStripsTest, AStripOnDiskIsShownWithoutDecodingAndADamagedOneIsMade
     EXPECT_EQ(remade.size(), QSize(120, 67)); // 16 : 9 shown
     EXPECT_TRUE(near(remade.pixel(30, 15), red));
     ASSERT_TRUE(waitUntil([&] { return cache->load(key).has_value(); }));
+}
+
+// A strip is made only while its cell is wanted: when the pointer moves on to another video
+// before the first one's turn on the pool came, the first one is not made, and the second is.
+TEST_F(PreviewStripsTest, AStripWhoseCellThePointerLeftBeforeItsTurnIsNotMade) {
+    ThumbnailPool one{1};
+    PreviewStrips s(cache, one);
+    QSemaphore gate;
+    one.threads().start([&gate] { gate.acquire(); }, 1); // holds the only worker
+    const QString first = fixture("mp4_h264_640x480.mp4");
+    const QString second = fixture("mkv_h264_720x480_16x9.mkv");
+    s.hover(1, first, 0);
+    waitUntil([] { return false; }, 200); // the event loop turns while the strip waits
+    s.hover(2, second, 0);
+    gate.release();
+    ASSERT_TRUE(waitUntil([&] { return stripStored(second); }));
+    one.threads().waitForDone();
+    EXPECT_FALSE(stripStored(first));
 }
 
 TEST_F(PreviewStripsTest, AFileThatCannotBeDecodedKeepsItsThumbnail) {
