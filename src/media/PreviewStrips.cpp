@@ -80,7 +80,26 @@ QSize PreviewStrips::frameBox() {
 }
 
 bool PreviewStrips::known(const QString& name) const {
-    return memory_.contains(name) || failed_.contains(name) || jobs_.count(name) > 0;
+    const Strip* strip = memory_.object(name);
+    return (strip && strip->whole) || failed_.contains(name) || jobs_.count(name) > 0;
+}
+
+bool PreviewStrips::hasFrame(const QString& name, int step) const {
+    const Strip* strip = memory_.object(name);
+    return strip && !strip->frames.at(step).isEmpty();
+}
+
+void PreviewStrips::keepPart(const QString& name, const QList<QByteArray>& frames) {
+    const Strip* kept = memory_.object(name);
+    QList<QByteArray> part = kept ? kept->frames : QList<QByteArray>(kSteps);
+    qsizetype bytes = 0;
+    for (int step = 0; step < kSteps; ++step) {
+        if (!frames.at(step).isEmpty())
+            part[step] = frames.at(step);
+        bytes += part.at(step).size();
+    }
+    if (bytes > 0)
+        memory_.insert(name, new Strip{part, false}, int(bytes / 1024 + 1));
 }
 
 void PreviewStrips::hover(quint64 video, const QString& path, int step) {
@@ -133,7 +152,7 @@ void PreviewStrips::deliverHovered() {
     QByteArray jpeg;
     if (const Strip* strip = memory_.object(name))
         jpeg = strip->frames.at(step);
-    else if (const auto job = jobs_.find(name); job != jobs_.end())
+    if (const auto job = jobs_.find(name); jpeg.isEmpty() && job != jobs_.end())
         jpeg = job->second.frames.at(step);
     if (jpeg.isEmpty())
         return; // delivered when it is made
@@ -149,13 +168,22 @@ void PreviewStrips::deliverHovered() {
 }
 
 void PreviewStrips::schedule() {
-    if (hover_.active && hover_.key && hoverJobs_ == 0 && !known(hover_.key->fileName()))
-        startJob(*hover_.key, true, hover_.step);
+    if (hover_.active && hover_.key && hoverJobs_ == 0) {
+        const QString name = hover_.key->fileName();
+        // While thumbnails are made, only a frame the pointer rests on that memory lacks, and
+        // that was not tried already (a damaged stretch).
+        const bool waits =
+            pool_.isRunning() && (hasFrame(name, hover_.step) || hover_.tried == hover_.step);
+        if (!known(name) && !waits)
+            startJob(*hover_.key, true, hover_.step);
+    }
     while (prefetchJobs_ == 0 && !pool_.isRunning() && !prefetch_.isEmpty()) {
         const PreviewVideo next = prefetch_.takeFirst();
         const std::optional<PreviewKey> key = PreviewKey::of(next.path);
-        if (key && !known(key->fileName()))
+        if (key && !known(key->fileName())) {
             startJob(*key, false, 0);
+            jobs_[key->fileName()].prefetched = next;
+        }
     }
 }
 
@@ -166,6 +194,7 @@ void PreviewStrips::startJob(const PreviewKey& key, bool forHover, int firstStep
     job.frames = QList<QByteArray>(kSteps);
     job.cancel = std::make_shared<std::atomic<bool>>(false);
     job.forHover = forHover;
+    job.firstStep = firstStep;
     ++(forHover ? hoverJobs_ : prefetchJobs_);
 
     // Ends the job on this thread however the worker leaves it, even when the pool's queue
@@ -184,27 +213,38 @@ void PreviewStrips::startJob(const PreviewKey& key, bool forHover, int firstStep
         [outbox, name] { outbox->post([name](PreviewStrips& s) { s.jobEnded(name); }); });
     const auto cache = cache_;
     const auto cancel = job.cancel;
+    // The pool outlives the tasks it runs.
+    ThumbnailPool* const pool = &pool_;
     pool_.threads().start(
-        [ending, outbox, cache, cancel, key, name, firstStep] {
+        [ending, outbox, cache, cancel, pool, forHover, key, name, firstStep] {
             if (std::optional<QList<QByteArray>> strip = cache->load(key)) {
                 outbox->post(
                     [name, frames = *strip](PreviewStrips& s) { s.stripMade(name, frames); });
                 return;
             }
-            const std::optional<QList<QByteArray>> frames = make(
+            // Thumbnails being made take the pool back: a strip for the cell under the pointer
+            // stops after its first frame, one for a cell on screen at once.
+            int framesMade = 0;
+            bool stopped = false;
+            const std::optional<QList<QByteArray>> strip = make(
                 key.path, firstStep,
                 [&](int step, const QByteArray& jpeg) {
+                    ++framesMade;
                     outbox->post(
                         [name, step, jpeg](PreviewStrips& s) { s.frameMade(name, step, jpeg); });
                 },
-                [&] { return cancel->load(); });
-            if (!frames) {
-                if (!cancel->load())
+                [&] {
+                    stopped =
+                        cancel->load() || (pool->isRunning() && (!forHover || framesMade > 0));
+                    return stopped;
+                });
+            if (!strip) {
+                if (!stopped)
                     outbox->post([name](PreviewStrips& s) { s.stripFailed(name); });
                 return;
             }
-            cache->store(key, *frames);
-            outbox->post([name, frames = *frames](PreviewStrips& s) { s.stripMade(name, frames); });
+            cache->store(key, *strip);
+            outbox->post([name, frames = *strip](PreviewStrips& s) { s.stripMade(name, frames); });
         },
         forHover ? kHoverPriority : kPrefetchPriority);
 }
@@ -273,7 +313,18 @@ void PreviewStrips::jobEnded(const QString& name) {
     const auto it = jobs_.find(name);
     if (it == jobs_.end())
         return;
-    --(it->second.forHover ? hoverJobs_ : prefetchJobs_);
+    const Job& job = it->second;
+    --(job.forHover ? hoverJobs_ : prefetchJobs_);
+    const Strip* strip = memory_.object(name);
+    if (!(strip && strip->whole) && !failed_.contains(name)) {
+        // Cut short: what it made is kept, and the cell on screen it was for is next again.
+        keepPart(name, job.frames);
+        if (job.forHover && hover_.key && hover_.key->fileName() == name)
+            hover_.tried = job.firstStep;
+        const auto listed = [&](const PreviewVideo& v) { return v.path == job.key.path; };
+        if (job.prefetched && std::none_of(prefetch_.begin(), prefetch_.end(), listed))
+            prefetch_.prepend(*job.prefetched);
+    }
     jobs_.erase(it);
     schedule();
 }

@@ -27,8 +27,9 @@ struct PreviewVideo {
 // video (preview::stepPosition), made on the thumbnail pool's threads at a lower priority than
 // thumbnails, kept in memory for the session and on disk in a PreviewStripCache. The strip of
 // the cell under the pointer is made first, the hovered frame of it before the others; then
-// the strips of the cells on screen, but only while no thumbnails are being made, so adding
-// files goes at its own speed.
+// the strips of the cells on screen. While thumbnails are being made, only the frames the
+// pointer rests on are made, one at a time, and the rest waits for the thumbnails to end, so
+// adding files goes at its own speed.
 //
 // Pictures come back by signals on this object's thread (the interface thread), keyed by the
 // caller's number for the video. They are fitted into 120 x 90 at the display aspect, not
@@ -74,13 +75,16 @@ Q_SIGNALS:
 
 private:
     struct Strip {
-        QList<QByteArray> frames; // JPEG
+        QList<QByteArray> frames; // JPEG; empty where not made yet
+        bool whole = true;        // false: the frames made before thumbnails took the pool
     };
     struct Job {
         PreviewKey key;
         QList<QByteArray> frames; // made so far
         std::shared_ptr<std::atomic<bool>> cancel;
         bool forHover = false;
+        int firstStep = 0;
+        std::optional<PreviewVideo> prefetched; // the cell on screen it is made for
     };
     struct Hover {
         bool active = false;
@@ -90,6 +94,7 @@ private:
         int step = 0;
         int delivered = -1; // the step whose picture was delivered last
         bool told = false;  // `unavailable` was sent
+        int tried = -1;     // the step a job cut short by thumbnails began with
     };
     struct Outbox;
 
@@ -100,7 +105,12 @@ private:
     void stripMade(const QString& name, const QList<QByteArray>& frames);
     void stripFailed(const QString& name);
     void jobEnded(const QString& name);
+    // The strip is whole in memory, being made, or cannot be made.
     bool known(const QString& name) const;
+    // Memory holds frame `step` of the strip.
+    bool hasFrame(const QString& name, int step) const;
+    // Keeps the frames of a strip cut short by thumbnails with those kept before.
+    void keepPart(const QString& name, const QList<QByteArray>& frames);
 
     std::shared_ptr<PreviewStripCache> cache_;
     ThumbnailPool& pool_;

@@ -10,6 +10,7 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QSemaphore>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -175,6 +176,31 @@ TEST_F(PreviewStripsTest, VisibleCellsWaitForTheThumbnails) {
     ASSERT_TRUE(waitUntil([&] { return stripStored(videos.at(0)) && stripStored(videos.at(1)); }));
     EXPECT_FALSE(stripsWhenThumbnailsEnded);
     EXPECT_TRUE(steps.isEmpty()); // made, not shown: no cell is hovered
+}
+
+// While thumbnails are made, the cell under the pointer gets the frames the pointer rests on,
+// one by one, and the rest of its strip waits for the thumbnails to end. The first thumbnail's
+// receiver waits (as on a dialog): the run goes on, the workers are free.
+TEST_F(PreviewStripsTest, WhileThumbnailsAreMadeOnlyTheHoveredFramesAre) {
+    const QString video = fixture("mp4_h264_640x480.mp4");
+    bool checked = false;
+    QObject::connect(&pool, &ThumbnailPool::made, [&](int, int index, const Thumbnail&) {
+        if (index != 0)
+            return;
+        EXPECT_TRUE(showsQuadrants(hoverAndWait(*strips, 1, video, 9), red, green, blue, yellow));
+        EXPECT_TRUE(showsQuadrants(hoverAndWait(*strips, 1, video, 0), red, green, blue, black));
+        pool.threads().waitForDone(); // whatever the workers were given is done
+        EXPECT_TRUE(pool.isRunning());
+        EXPECT_FALSE(stripStored(video));
+        checked = true;
+    });
+    QSignalSpy finished(&pool, &ThumbnailPool::finished);
+    pool.start(QStringList(6, fixture("mkv_h264_1280x720.mkv")), GrabPoint::FirstFrame);
+    ASSERT_TRUE(waitUntil([&] { return !finished.isEmpty(); }));
+    EXPECT_TRUE(checked);
+    EXPECT_TRUE(waitUntil([&] { return stripStored(video); }));
+    // The frames made meanwhile come from memory at once.
+    EXPECT_FALSE(hoverAndWait(*strips, 1, video, 9).isNull());
 }
 
 // Cancelling thumbnails clears the pool's queue, strips queued there with them: they are made
