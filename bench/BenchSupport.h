@@ -8,13 +8,24 @@
 
 #include <QEvent>
 #include <QEventLoop>
+#include <QFile>
 #include <QFileInfo>
 #include <QStringList>
 #include <QTimer>
 #include <QWidget>
 #include <cstdio>
+#include <unistd.h>
 
 namespace tavimo::bench {
+
+// Resident memory of this process in MB.
+inline double residentMegabytes() {
+    QFile statm(QStringLiteral("/proc/self/statm"));
+    if (!statm.open(QIODevice::ReadOnly))
+        return 0;
+    const QList<QByteArray> fields = statm.readAll().split(' ');
+    return fields.size() > 1 ? fields[1].toDouble() * double(sysconf(_SC_PAGESIZE)) / 1048576.0 : 0;
+}
 
 // A fixture video made by tests/fixtures/make-fixtures.sh (scripts/bench.sh sets the folder).
 inline QString fixture(const QString& name) {

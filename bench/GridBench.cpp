@@ -8,9 +8,10 @@
 // The pictures are 64 distinct 120 x 90 JPEGs; every cell holds its own picture handle, while
 // the JPEG bytes are shared the way a picture store holds them once.
 
+#include "BenchSupport.h"
 #include "core/CellPicture.h"
 #include "core/JpegCodec.h"
-#include "ui/ScrollBox.h"
+#include "ui/grid/ScrollBox.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -29,14 +30,6 @@
 using namespace tavimo;
 
 namespace {
-
-double residentMegabytes() {
-    QFile statm(QStringLiteral("/proc/self/statm"));
-    if (!statm.open(QIODevice::ReadOnly))
-        return 0;
-    const QList<QByteArray> fields = statm.readAll().split(' ');
-    return fields.size() > 1 ? fields[1].toDouble() * double(sysconf(_SC_PAGESIZE)) / 1048576.0 : 0;
-}
 
 std::vector<QByteArray> makePictures() {
     std::vector<QByteArray> pictures;
@@ -79,7 +72,7 @@ Figures measure(int cells) {
     grid.activateWindow();
     grid.setFocus();
     settle();
-    const double emptyMb = residentMegabytes();
+    const double emptyMb = bench::residentMegabytes();
 
     QElapsedTimer timer;
     timer.start();
@@ -126,7 +119,7 @@ Figures measure(int cells) {
         jumps.push_back(double(timer.nsecsElapsed()) / 1e6);
     }
     f.freshScreenMs = median(jumps);
-    f.memoryMb = residentMegabytes() - emptyMb;
+    f.memoryMb = bench::residentMegabytes() - emptyMb;
     return f;
 }
 

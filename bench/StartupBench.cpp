@@ -3,8 +3,8 @@
 // Runs on the offscreen platform with a temporary library holding a written settings file.
 #include "app/AppRoot.h"
 #include "core/VolumeTable.h"
-#include "ui/BookWindow.h"
 #include "ui/QtDialogService.h"
+#include "ui/book/BookWindow.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

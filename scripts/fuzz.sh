@@ -12,7 +12,7 @@ seconds=${1:-5}
 shift || true
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
-  targets=(store settings book album marks counts mediadat userex previewstrip)
+  targets=(store settings book album marks counts mediadat userex lockfile journal previewstrip)
 fi
 build=build/fuzz
 if [ ! -f "$build/build.ninja" ]; then

@@ -20,11 +20,11 @@
 #include "core/Tpackedjpg.h"
 #include "core/VolumeTable.h"
 #include "media/ThumbnailPool.h"
-#include "ui/AlbumCommands.h"
-#include "ui/AlbumOpener.h"
-#include "ui/AlbumWindow.h"
-#include "ui/BookWindow.h"
-#include "ui/ScrollBox.h"
+#include "ui/album/AlbumCommands.h"
+#include "ui/album/AlbumWindow.h"
+#include "ui/book/AlbumOpener.h"
+#include "ui/book/BookWindow.h"
+#include "ui/grid/ScrollBox.h"
 
 #include <QAction>
 #include <QApplication>
@@ -165,10 +165,12 @@ int main(int argc, char** argv) {
     NoLauncher launcher;
     LibrarySession session(library, dialogs, volumes);
     session.loadBook(QStringLiteral("本"));
-    TForm1 bookWindow(session, state, dialogs);
-    TForm2 albumWindow(session, state, dialogs);
+    BookWindow bookWindow(session, state, dialogs);
+    AlbumWindow albumWindow(session, state, dialogs);
     AlbumOpener opener(session, bookWindow, albumWindow);
-    new AlbumCommands(albumWindow, session, state, trash, launcher); // owned by the window
+    albumWindow.wire({.videos = new AlbumCommands(albumWindow, *albumWindow.actions().favourites,
+                                                  session, state, trash, launcher)});
+    bookWindow.wire({.opener = &opener});
     bookWindow.show();
 
     // Opening: from the command to the first paint of the album grid.
@@ -187,7 +189,7 @@ int main(int argc, char** argv) {
     const qint64 writtenBefore = bytesWritten();
     clock.restart();
     for (int i = 0; i < kMoves; ++i)
-        albumWindow.a_next->trigger();
+        albumWindow.actions().moveForward->trigger();
     session.flush();
     const qint64 movesMs = clock.elapsed();
     const double movesMb = (bytesWritten() - writtenBefore) / 1e6;
@@ -218,7 +220,7 @@ int main(int argc, char** argv) {
         lastTick = now;
     });
     QEventLoop loop;
-    QObject::connect(&albumWindow, &TForm2::filesAdded, &loop, &QEventLoop::quit);
+    QObject::connect(&albumWindow, &AlbumWindow::filesAdded, &loop, &QEventLoop::quit);
     clock.restart();
     probeClock.start();
     probe.start(kProbeMs);

@@ -12,13 +12,13 @@
 #include "core/TextFile.h"
 #include "core/Tpackedjpg.h"
 #include "core/VolumeTable.h"
-#include "ui/AlbumOpener.h"
-#include "ui/AlbumWindow.h"
-#include "ui/BookAlbumCommands.h"
-#include "ui/BookSession.h"
-#include "ui/BookWindow.h"
 #include "ui/QtDialogService.h"
-#include "ui/ScrollBox.h"
+#include "ui/album/AlbumWindow.h"
+#include "ui/book/AlbumOpener.h"
+#include "ui/book/BookAlbumCommands.h"
+#include "ui/book/BookFileCommands.h"
+#include "ui/book/BookWindow.h"
+#include "ui/grid/ScrollBox.h"
 
 #include <QApplication>
 #include <QDir>
@@ -124,16 +124,15 @@ int main(int argc, char* argv[]) {
         QtDialogService dialogs;
         NoVolumes volumes;
         LibrarySession books(state.libraryFolder, dialogs, volumes);
-        TForm1 window(books, state, dialogs);
-        auto* session = new BookSession(books, state, window); // owned by the window
+        BookWindow window(books, state, dialogs);
+        auto* session = new BookFileCommands(books, state, window); // owned by the window
         window.show();
         QCoreApplication::processEvents(); // the empty window is up before the clock starts
 
         FirstPaint paint(window.scrollBox->viewport());
         QElapsedTimer timer;
         timer.start();
-        state.bookTitle = title;
-        session->loadCurrentBook();
+        session->loadBook(title);
         const qint64 loaded = timer.elapsed();
         window.scrollBox->viewport()->update();
         paint.wait();
@@ -143,9 +142,11 @@ int main(int argc, char* argv[]) {
                     window.scrollBox->count(), static_cast<long long>(loaded),
                     static_cast<long long>(painted));
 
-        TForm2 albumWindow(books, state, dialogs);
+        AlbumWindow albumWindow(books, state, dialogs);
         auto* opener = new AlbumOpener(books, window, albumWindow);
-        new BookAlbumCommands(window, books, *opener, albumWindow);
+        window.wire({.files = session,
+                     .opener = opener,
+                     .albums = new BookAlbumCommands(window, books, *opener, albumWindow)});
         window.applyBookOpenState();
         // Reverse order, written, before the clock starts.
         QList<int> reversed;
@@ -158,7 +159,7 @@ int main(int argc, char* argv[]) {
         window.scrollBox->select(window.scrollBox->count() / 2);
         FirstPaint sortPaint(window.scrollBox->viewport());
         timer.restart();
-        window.albsort->trigger(); // writes the book and its pictures itself
+        window.actions().sortAlbums->trigger(); // writes the book and its pictures itself
         sortPaint.wait();
         const qint64 sorted = timer.elapsed();
         sortTimes.append(sorted);
@@ -166,7 +167,7 @@ int main(int argc, char* argv[]) {
         window.scrollBox->select(0);
         FirstPaint movePaint(window.scrollBox->viewport());
         timer.restart();
-        window.alb_last->trigger();
+        window.actions().moveToEnd->trigger();
         books.flush(); // the save it causes, at once rather than 300 ms later
         movePaint.wait();
         const qint64 moved = timer.elapsed();

@@ -11,13 +11,13 @@
 #include "core/MediumScan.h"
 #include "core/VideoExtensions.h"
 #include "media/ThumbnailPool.h"
-#include "ui/AlbumCommands.h"
-#include "ui/AlbumOpener.h"
-#include "ui/AlbumWindow.h"
-#include "ui/AlbumsFromFolders.h"
-#include "ui/BookSession.h"
-#include "ui/BookWindow.h"
-#include "ui/ScrollBox.h"
+#include "ui/album/AlbumCommands.h"
+#include "ui/album/AlbumWindow.h"
+#include "ui/book/AlbumOpener.h"
+#include "ui/book/AlbumsFromFolders.h"
+#include "ui/book/BookFileCommands.h"
+#include "ui/book/BookWindow.h"
+#include "ui/grid/ScrollBox.h"
 
 #include <QApplication>
 #include <QDir>
@@ -167,13 +167,16 @@ int main(int argc, char** argv) {
     LibrarySession session(state.libraryFolder, dialogs, volumes);
     NoTrash trash;
     NoLauncher launcher;
-    TForm1 bookWindow(session, state, dialogs);
-    TForm2 albumWindow(session, state, dialogs);
-    auto* bookSession = new BookSession(session, state, bookWindow);
+    BookWindow bookWindow(session, state, dialogs);
+    AlbumWindow albumWindow(session, state, dialogs);
+    auto* bookFileCommands = new BookFileCommands(session, state, bookWindow);
     auto* opener = new AlbumOpener(session, bookWindow, albumWindow);
-    auto* commands = new AlbumCommands(albumWindow, session, state, trash, launcher);
+    auto* commands = new AlbumCommands(albumWindow, *albumWindow.actions().favourites, session,
+                                       state, trash, launcher);
     auto* folders = new AlbumsFromFolders(session, state, bookWindow, albumWindow, *opener,
-                                          *commands, *bookSession);
+                                          *commands, *bookFileCommands);
+    bookWindow.wire({.files = bookFileCommands, .opener = opener, .fromFolders = folders});
+    albumWindow.wire({.videos = commands});
     session.createBook(QStringLiteral("bench"));
     bookWindow.applyBookOpenState();
     bookWindow.show();

@@ -20,17 +20,17 @@
 #include "core/Playback.h"
 #include "core/PreviewSteps.h"
 #include "core/PreviewStripCache.h"
-#include "media/PlayerEngine.h"
+#include "media/MpvPlayer.h"
 #include "media/PreviewDecoder.h"
 #include "media/PreviewStrips.h"
 #include "media/ThumbnailPool.h"
-#include "ui/CellPreview.h"
-#include "ui/GridBinding.h"
-#include "ui/PlayerControlBar.h"
-#include "ui/PlayerWindow.h"
-#include "ui/ScrollBox.h"
-#include "ui/SeekBar.h"
-#include "ui/SeekPreview.h"
+#include "ui/grid/GridBinding.h"
+#include "ui/grid/ScrollBox.h"
+#include "ui/player/PlayerControlBar.h"
+#include "ui/player/PlayerWindow.h"
+#include "ui/player/SeekBar.h"
+#include "ui/preview/CellPreview.h"
+#include "ui/preview/SeekPreview.h"
 
 #include <QApplication>
 #include <QDir>
@@ -178,7 +178,7 @@ struct Drops {
     qint64 decoder = 0; // decoder-frame-drop-count
 };
 
-Drops dropsOf(PlayerEngine& engine) {
+Drops dropsOf(MpvPlayer& engine) {
     Drops d;
     mpv_get_property(engine.handle(), "frame-drop-count", MPV_FORMAT_INT64, &d.frames);
     mpv_get_property(engine.handle(), "decoder-frame-drop-count", MPV_FORMAT_INT64, &d.decoder);
@@ -187,7 +187,7 @@ Drops dropsOf(PlayerEngine& engine) {
 
 // Plays the video for `seconds`, while `during` runs every 16 ms when given; the drops of that
 // time.
-Drops playFor(PlayerEngine& engine, int seconds, const std::function<void(double)>& during) {
+Drops playFor(MpvPlayer& engine, int seconds, const std::function<void(double)>& during) {
     const Drops before = dropsOf(engine);
     QElapsedTimer clock;
     clock.start();
@@ -204,7 +204,7 @@ Drops playFor(PlayerEngine& engine, int seconds, const std::function<void(double
 }
 
 // The pointer over the seek bar, `along` (0..1) of the way across it.
-void pointerOverBar(TDSTrackBar& bar, double along) {
+void pointerOverBar(SeekBar& bar, double along) {
     pointerTo(bar, QPointF(6 + along * (bar.width() - 19), bar.height() / 2));
 }
 
@@ -313,10 +313,10 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "the album could not be opened\n");
         return 1;
     }
-    TForm4 player(session, state, dialogs, nullptr, PlayerEngine::Output::SilentSurface);
+    PlayerWindow player(session, state, dialogs, nullptr, MpvPlayer::Output::SilentSurface);
     player.resize(800, 600);
     player.show();
-    TDSTrackBar& bar = *player.controls().seekBar;
+    SeekBar& bar = *player.controls().seekBar;
     SeekPreview preview(bar, &player);
     std::function<void()> started = [] {};
     QObject::connect(&player.playback(), &Playback::playing, [&] { started(); });
@@ -328,10 +328,10 @@ int main(int argc, char** argv) {
     } else {
         preview.setVideo(path);
         spin(1000); // playback settles; the bar knows the duration
-        idle = playFor(player.engine(), 10, {});
+        idle = playFor(player.mpv(), 10, {});
         QObject::connect(&preview, &SeekPreview::pictureShown, [&] { ++pictures; });
         // The pointer sweeps the bar back and forth, once every two seconds.
-        hovering = playFor(player.engine(), 10, [&](double fraction) {
+        hovering = playFor(player.mpv(), 10, [&](double fraction) {
             const double sweep = std::fmod(fraction * 5, 2.0);
             pointerOverBar(bar, sweep < 1 ? sweep : 2 - sweep);
         });

@@ -6,26 +6,25 @@
 #include "core/ThumbnailMigration.h"
 #include "core/VolumeTable.h"
 #include "platform/DesktopServices.h"
-#include "ui/AlbumCommands.h"
-#include "ui/AlbumCopyCommand.h"
-#include "ui/AlbumOpener.h"
-#include "ui/AlbumWindow.h"
-#include "ui/AlbumsFromFolders.h"
-#include "ui/BookAlbumCommands.h"
-#include "ui/BookListMenu.h"
-#include "ui/BookSession.h"
-#include "ui/BookToolCommands.h"
-#include "ui/BookWindow.h"
-#include "ui/FavouritesMenu.h"
 #include "ui/LoadingWindow.h"
-#include "ui/ModeSwitcher.h"
-#include "ui/PlayerCapture.h"
-#include "ui/PlayerLink.h"
-#include "ui/PlayerWindow.h"
-#include "ui/Previews.h"
 #include "ui/SplashWindow.h"
+#include "ui/album/AlbumCommands.h"
+#include "ui/album/AlbumWindow.h"
+#include "ui/book/AlbumCopyCommand.h"
+#include "ui/book/AlbumOpener.h"
+#include "ui/book/AlbumsFromFolders.h"
+#include "ui/book/BookAlbumCommands.h"
+#include "ui/book/BookFileCommands.h"
+#include "ui/book/BookListMenu.h"
+#include "ui/book/BookToolCommands.h"
+#include "ui/book/BookWindow.h"
+#include "ui/book/FavouritesMenu.h"
+#include "ui/book/ModeSwitcher.h"
+#include "ui/player/PlayerCapture.h"
+#include "ui/player/PlayerLink.h"
+#include "ui/player/PlayerWindow.h"
+#include "ui/preview/Previews.h"
 
-#include <QAction>
 #include <QCoreApplication>
 #include <QFileInfo>
 
@@ -44,34 +43,47 @@ AppRoot::AppRoot(const QString& libraryFolder, DialogService& dialogs, const Vol
 
     // Window creation order: book, splash, album, loading, player.
     // The splash window shows itself until start-up has finished.
-    form1_ = std::make_unique<TForm1>(*session_, state_, dialogs_);
-    form6_ = std::make_unique<TForm6>(form1_.get());
-    bookSession_ = new BookSession(*session_, state_, *form1_);
-    bookList_ = new BookListMenu(*session_, state_, *form1_, *bookSession_);
-    favourites_ = new FavouritesMenu(*session_, state_, *form1_, *bookList_);
-    new BookToolCommands(state_, *form1_, dialogs_, *documents_);
-    form2_ = std::make_unique<TForm2>(*session_, state_, dialogs_);
-    opener_ = new AlbumOpener(*session_, *form1_, *form2_);
-    new BookAlbumCommands(*form1_, *session_, *opener_, *form2_);
-    form5_ = std::make_unique<TForm5>(form1_.get(), form2_.get());
-    form4_ = std::make_unique<TForm4>(*session_, state_, dialogs_);
-    new PlayerLink(*form2_, *form4_);
-    new PlayerCapture(*form2_, *form4_, state_, dialogs_);
-    previews_ = new Previews(state_, *form1_->optionsMenu, *form2_, *form4_);
-    for (QAction* option : {form1_->N39, form1_->N56})
-        QObject::connect(option, &QAction::toggled, form4_.get(), &TForm4::rendererOptionsChanged);
-    form2_->setLoadingWindow(form5_.get());
-    form2_->setPlayerWindow(form4_.get());
-    albumCommands_ = new AlbumCommands(*form2_, *session_, state_, *trash_, *launcher_);
-    albumCommands_->setPlayerWindow(form4_.get());
-    albumsFromFolders_ = new AlbumsFromFolders(*session_, state_, *form1_, *form2_, *opener_,
-                                               *albumCommands_, *bookSession_);
-    new AlbumCopyCommand(*session_, state_, *form1_);
-    modeSwitcher_ = new ModeSwitcher(*session_, state_, *form1_, *bookSession_);
+    bookWindow_ = std::make_unique<BookWindow>(*session_, state_, dialogs_);
+    splashWindow_ = std::make_unique<SplashWindow>(bookWindow_.get());
+    const BookActions& book = bookWindow_->actions();
+    bookFileCommands_ = new BookFileCommands(*session_, state_, *bookWindow_);
+    bookList_ = new BookListMenu(*session_, state_, *bookWindow_, *bookFileCommands_,
+                                 *book.fileMenu, *book.bookListEnd);
+    favourites_ =
+        new FavouritesMenu(*session_, state_, *bookWindow_, *bookList_, *book.favouritesMenu);
+    auto* tools = new BookToolCommands(state_, *bookWindow_, dialogs_, *documents_);
+    albumWindow_ = std::make_unique<AlbumWindow>(*session_, state_, dialogs_);
+    opener_ = new AlbumOpener(*session_, *bookWindow_, *albumWindow_);
+    auto* bookAlbums = new BookAlbumCommands(*bookWindow_, *session_, *opener_, *albumWindow_);
+    loadingWindow_ = std::make_unique<LoadingWindow>(bookWindow_.get(), albumWindow_.get());
+    playerWindow_ = std::make_unique<PlayerWindow>(*session_, state_, dialogs_);
+    auto* playerLink = new PlayerLink(*albumWindow_, *playerWindow_);
+    new PlayerCapture(*albumWindow_, *playerWindow_, state_, dialogs_);
+    previews_ = new Previews(state_, *book.optionsMenu, *albumWindow_, *playerWindow_);
+    albumWindow_->setLoadingWindow(loadingWindow_.get());
+    albumWindow_->setPlayerWindow(playerWindow_.get());
+    albumCommands_ = new AlbumCommands(*albumWindow_, *albumWindow_->actions().favourites,
+                                       *session_, state_, *trash_, *launcher_);
+    albumCommands_->setPlayerWindow(playerWindow_.get());
+    albumsFromFolders_ = new AlbumsFromFolders(*session_, state_, *bookWindow_, *albumWindow_,
+                                               *opener_, *albumCommands_, *bookFileCommands_);
+    auto* copy = new AlbumCopyCommand(*session_, state_, *bookWindow_);
+    modeSwitcher_ = new ModeSwitcher(*session_, state_, *bookWindow_, *bookFileCommands_);
     modeSwitcher_->setBookListBuilder([this] { bookList_->rebuild(); });
     albumsFromFolders_->setNewBookCommand([this] { return bookList_->createBook(); });
+    bookWindow_->wire({.files = bookFileCommands_,
+                       .bookList = bookList_,
+                       .favourites = favourites_,
+                       .modes = modeSwitcher_,
+                       .opener = opener_,
+                       .albums = bookAlbums,
+                       .fromFolders = albumsFromFolders_,
+                       .copy = copy,
+                       .tools = tools,
+                       .player = playerWindow_.get()});
+    albumWindow_->wire({.videos = albumCommands_, .player = playerLink});
 
-    form1_->setExitSequence([this] {
+    bookWindow_->setExitSequence([this] {
         exitSequence();
         QCoreApplication::quit();
     });
@@ -98,7 +110,7 @@ void AppRoot::startUp() {
     auto openBook = [this] {
         decideCurrentBook();
         bookList_->rebuild();
-        bookSession_->loadCurrentBook();
+        bookFileCommands_->loadBook(state_.bookTitle);
         showBookWindow();
     };
     if (state_.thumbnailsPacked) {
@@ -108,19 +120,20 @@ void AppRoot::startUp() {
     // The one-time packing of the earlier version's pictures runs on a worker thread while
     // the loading window shows its progress; start-up goes on when it is done.
     migration_ = std::make_unique<migration::ThumbnailMigrationRun>(
-        state_.libraryFolder, state_.legacyThumbnailsJpeg, *form5_, dialogs_);
-    QObject::connect(migration_.get(), &migration::ThumbnailMigrationRun::finished, form1_.get(),
-                     openBook);
+        state_.libraryFolder, state_.legacyThumbnailsJpeg, *loadingWindow_, dialogs_);
+    QObject::connect(migration_.get(), &migration::ThumbnailMigrationRun::finished,
+                     bookWindow_.get(), openBook);
     migration_->start();
 }
 
 void AppRoot::showBookWindow() {
     if (session_->bookOpen())
-        form1_->applyBookOpenState();
+        bookWindow_->applyBookOpenState();
     else
-        form1_->applyNoBookState();
-    form6_->hide();
-    form1_->show();
+        bookWindow_->applyNoBookState();
+    splashWindow_->hide();
+    bookWindow_->show();
+    startedUp_ = true;
 }
 
 void AppRoot::readSettingsFile() {
@@ -131,9 +144,9 @@ void AppRoot::readSettingsFile() {
 
 // Each value takes effect as it is read, in the order of the settings table.
 void AppRoot::applySetting(SettingKey key) {
-    form1_->applySetting(key);
-    form2_->applySetting(key);
-    form4_->applySetting(key);
+    bookWindow_->applySetting(key);
+    albumWindow_->applySetting(key);
+    playerWindow_->applySetting(key);
     previews_->applySetting(key);
     if (key == SettingKey::TextPlName) {
         favourites_->rebuild();
@@ -149,8 +162,8 @@ void AppRoot::decideCurrentBook() {
     const QString bookFile = BookPaths::of(state_.libraryFolder, title).bookFile;
     if (QFileInfo::exists(bookFile)) {
         const bool media = state_.mediaBooks.contains(title);
-        session_->setMode(media ? BookMode::Media : BookMode::Normal);
-        (media ? form1_->i_media : form1_->i_normal)->setChecked(true);
+        session_->switchMode(media ? BookMode::Media : BookMode::Normal);
+        bookWindow_->showMode(media ? BookMode::Media : BookMode::Normal);
         return;
     }
     dialogs_.message(bookFile + QStringLiteral(" が見つかりません!"),
@@ -159,14 +172,25 @@ void AppRoot::decideCurrentBook() {
 }
 
 void AppRoot::exitSequence() {
-    bookSession_->saveCurrentBook();
-    form1_->setAcceptDrops(false);
-    form2_->setAcceptDrops(false);
-    form4_->storeSettings();
-    form1_->storeGeometry();
-    form2_->storeGeometry();
+    exited_ = true;
+    bookWindow_->setAcceptDrops(false);
+    albumWindow_->setAcceptDrops(false);
+    saveAll();
+}
+
+void AppRoot::saveAll() {
+    bookFileCommands_->saveCurrentBook();
+    state_.bookTitle = session_->bookPaths().title;
+    playerWindow_->storeSettings();
+    bookWindow_->storeGeometry();
+    albumWindow_->storeGeometry();
     report(saveSettingsFile(state_));
     report(saveUserExtensions(state_));
+}
+
+void AppRoot::stopSequence() {
+    if (startedUp_ && !exited_)
+        exitSequence();
 }
 
 void AppRoot::report(const WriteResult& result) {

@@ -2,6 +2,7 @@
 
 #include "core/AppState.h"
 #include "core/Settings.h"
+#include "ui/WindowNames.h"
 
 #include <memory>
 
@@ -16,7 +17,7 @@ class AlbumsFromFolders;
 class ModeSwitcher;
 class Previews;
 class AlbumOpener;
-class BookSession;
+class BookFileCommands;
 class BookListMenu;
 class DocumentOpener;
 class FavouritesMenu;
@@ -25,11 +26,6 @@ class LibrarySession;
 class ProgramLauncher;
 class DialogService;
 class VolumeTable;
-class TForm1;
-class TForm2;
-class TForm4;
-class TForm5;
-class TForm6;
 
 // The composition root: builds the application state and the windows in their order, runs
 // start-up, and owns the exit sequence.
@@ -48,20 +44,27 @@ public:
     // Saves the book, writes the settings file and userex.inf. Runs when the book window
     // closes; a failed write is shown and the exit goes on.
     void exitSequence();
+    // What the exit sequence writes, without ending anything: the desktop's end of session
+    // asks for it, and the program may go on afterwards.
+    void saveAll();
+    // The program was told to stop (SIGTERM, SIGHUP, SIGINT) and no event loop runs any more:
+    // the exit sequence, unless it ran already or start-up never finished (then nothing was
+    // shown that could have changed, and nothing is written).
+    void stopSequence();
 
     AppState& state() { return state_; }
     LibrarySession& session() { return *session_; }
-    BookSession& bookSession() { return *bookSession_; }
+    BookFileCommands& bookFileCommands() { return *bookFileCommands_; }
     BookListMenu& bookList() { return *bookList_; }
     FavouritesMenu& favourites() { return *favourites_; }
-    TForm1& bookWindow() { return *form1_; }
-    TForm2& albumWindow() { return *form2_; }
+    BookWindow& bookWindow() { return *bookWindow_; }
+    AlbumWindow& albumWindow() { return *albumWindow_; }
     AlbumCommands& albumCommands() { return *albumCommands_; }
     AlbumsFromFolders& albumsFromFolders() { return *albumsFromFolders_; }
     ModeSwitcher& modeSwitcher() { return *modeSwitcher_; }
-    TForm4& playerWindow() { return *form4_; }
-    TForm5& loadingWindow() { return *form5_; }
-    TForm6& splashWindow() { return *form6_; }
+    PlayerWindow& playerWindow() { return *playerWindow_; }
+    LoadingWindow& loadingWindow() { return *loadingWindow_; }
+    SplashWindow& splashWindow() { return *splashWindow_; }
     Previews& previews() { return *previews_; }
 
 private:
@@ -72,6 +75,9 @@ private:
     void showBookWindow();
     void report(const WriteResult& result);
 
+    bool startedUp_ = false; // the book window was shown
+    bool exited_ = false;    // the exit sequence ran
+
     // Members are destroyed from the bottom up: the windows (and the command objects they
     // own, which refer to everything above them) go first, the data last.
     AppState state_;
@@ -80,16 +86,16 @@ private:
     std::unique_ptr<FileTrash> trash_;
     std::unique_ptr<ProgramLauncher> launcher_;
     std::unique_ptr<DocumentOpener> documents_;
-    std::unique_ptr<TForm1> form1_;
-    std::unique_ptr<TForm6> form6_;
-    std::unique_ptr<TForm2> form2_;
-    std::unique_ptr<TForm5> form5_;
-    std::unique_ptr<TForm4> form4_;
-    BookSession* bookSession_ = nullptr;     // owned by the book window
-    BookListMenu* bookList_ = nullptr;       // owned by the book window
-    FavouritesMenu* favourites_ = nullptr;   // owned by the book window
-    AlbumOpener* opener_ = nullptr;          // owned by the book window
-    AlbumCommands* albumCommands_ = nullptr; // owned by the album window
+    std::unique_ptr<BookWindow> bookWindow_;
+    std::unique_ptr<SplashWindow> splashWindow_;
+    std::unique_ptr<AlbumWindow> albumWindow_;
+    std::unique_ptr<LoadingWindow> loadingWindow_;
+    std::unique_ptr<PlayerWindow> playerWindow_;
+    BookFileCommands* bookFileCommands_ = nullptr;   // owned by the book window
+    BookListMenu* bookList_ = nullptr;               // owned by the book window
+    FavouritesMenu* favourites_ = nullptr;           // owned by the book window
+    AlbumOpener* opener_ = nullptr;                  // owned by the book window
+    AlbumCommands* albumCommands_ = nullptr;         // owned by the album window
     AlbumsFromFolders* albumsFromFolders_ = nullptr; // owned by the book window
     ModeSwitcher* modeSwitcher_ = nullptr;           // owned by the book window
     // Owned by the album window.

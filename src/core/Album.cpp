@@ -1,9 +1,9 @@
 #include "core/Album.h"
 
+#include "core/Book.h"
 #include "core/CellRoles.h"
-#include "core/DriveProbe.h"
+#include "core/EntryFiles.h"
 #include "core/JpegCodec.h"
-#include "core/RowOrder.h"
 #include "core/Tpackedjpg.h"
 
 #include <algorithm>
@@ -17,16 +17,31 @@ QString fileNamePart(const QString& path) {
 Album::Album() = default;
 Album::~Album() = default;
 
-void Album::setIdentity(const BookPaths& book, const QString& name, BookMode mode) {
-    book_ = book;
-    name_ = name;
-    paths_ = AlbumPaths::of(book, name);
-    mode_ = mode;
+void Album::setIdentity(const Book& book, int index) {
+    book_ = &book;
+    index_ = index;
 }
 
-void Album::setMedium(const MediumRecord& record, const QString& root) {
-    medium_ = record;
-    driveRoot_ = root;
+const QString& Album::name() const {
+    static const QString none;
+    return book_ ? book_->album(index_).name : none;
+}
+
+AlbumPaths Album::paths() const {
+    return book_ ? book_->albumPaths(index_) : AlbumPaths{};
+}
+
+const BookPaths& Album::bookPaths() const {
+    static const BookPaths none;
+    return book_ ? book_->paths() : none;
+}
+
+BookMode Album::mode() const {
+    return book_ ? book_->mode() : BookMode::Normal;
+}
+
+MediumRecord Album::medium() const {
+    return book_ ? book_->record(index_) : MediumRecord{};
 }
 
 QStringList Album::entries() const {
@@ -49,7 +64,11 @@ int Album::indexOf(quint64 id, int hint) const {
 QString Album::fullPath(int i) const {
     if (!isValidIndex(i))
         return {};
-    return isMediaMode() ? driveRoot_ + mediaEntryPath(rows_.at(i).entry) : rows_.at(i).entry;
+    return entryFile(mode(), driveRoot_, rows_.at(i).entry);
+}
+
+QString Album::fileName(int i) const {
+    return fileNamePart(fullPath(i));
 }
 
 QString Album::entryFor(const QString& fullPath) const {
@@ -59,7 +78,7 @@ QString Album::entryFor(const QString& fullPath) const {
 }
 
 bool Album::isLocalFile(int i) const {
-    return fullPath(i).startsWith(u'/');
+    return isPathHere(fullPath(i));
 }
 
 bool Album::containsFile(const QString& fullPath) const {
@@ -116,28 +135,21 @@ void Album::clear() {
     rows_.clear();
     loaded_.reset();
     fitted_ = false;
-    book_ = BookPaths{};
-    paths_ = AlbumPaths{};
-    name_.clear();
-    mode_ = BookMode::Normal;
-    medium_ = MediumRecord{};
+    book_ = nullptr;
+    index_ = -1;
     driveRoot_.clear();
     endResetModel();
 }
 
 void Album::append(const QString& entry, const QByteArray& jpeg, int64_t bookmark, int32_t count) {
-    beginInsertRows({}, this->count(), this->count());
-    rows_.append(makeRow(entry, jpeg, bookmark, count));
-    endInsertRows();
+    appendRow(makeRow(entry, jpeg, bookmark, count));
     Q_EMIT rowsChanged();
 }
 
 void Album::remove(int i) {
     if (!isValidIndex(i))
         return;
-    beginRemoveRows({}, i, i);
-    rows_.removeAt(i);
-    endRemoveRows();
+    removeRowAt(i);
     Q_EMIT rowsChanged();
 }
 
@@ -164,31 +176,6 @@ void Album::removeAll(QList<int> indexes) {
             kept.append(std::move(rows_[i]));
     rows_ = std::move(kept);
     endResetModel();
-    Q_EMIT rowsChanged();
-}
-
-void Album::exchange(int i, int j) {
-    if (!isValidIndex(i) || !isValidIndex(j) || i == j)
-        return;
-    rows_.swapItemsAt(i, j);
-    rowUpdated(i, {});
-    rowUpdated(j, {});
-    Q_EMIT rowsChanged();
-}
-
-void Album::move(int from, int to) {
-    if (!isValidIndex(from) || !isValidIndex(to) || from == to)
-        return;
-    rows_.move(from, to);
-    Q_EMIT dataChanged(index(std::min(from, to)), index(std::max(from, to)));
-    Q_EMIT rowsChanged();
-}
-
-void Album::reorder(const QList<int>& order) {
-    if (!reorderRows(rows_, order))
-        return;
-    if (!rows_.isEmpty())
-        Q_EMIT dataChanged(index(0), index(lastIndex()));
     Q_EMIT rowsChanged();
 }
 
@@ -235,21 +222,13 @@ Tpackedjpg Album::store() const {
     return store;
 }
 
-void Album::rowUpdated(int i, const QList<int>& roles) {
-    Q_EMIT dataChanged(index(i), index(i), roles);
-}
-
-int Album::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : count();
-}
-
 QVariant Album::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || !isValidIndex(index.row()))
         return {};
     const VideoRow& row = rows_.at(index.row());
     switch (role) {
     case Qt::DisplayRole:
-        return fileNamePart(row.entry);
+        return fileName(index.row());
     case PictureRole:
         return QVariant::fromValue(row.picture);
     case BookmarkRole:

@@ -5,8 +5,8 @@
 #include "core/BookPaths.h"
 #include "core/CellPicture.h"
 #include "core/MediumRecord.h"
+#include "core/RowModel.h"
 
-#include <QAbstractListModel>
 #include <QByteArray>
 #include <QImage>
 #include <QList>
@@ -16,6 +16,7 @@
 
 namespace tavimo {
 
+class Book;
 class DialogService;
 class Tpackedjpg;
 
@@ -32,34 +33,33 @@ struct VideoRow {
 
 // The open album, one row per video. Every change goes through this class and is announced as
 // a model change, so the grid drawing it and the session saving it follow on their own. Nothing
-// here writes a file except the save operations.
-class Album : public QAbstractListModel {
+// here writes a file except the save operations. Moves and sorts are RowModel's (step,
+// moveRowBlock, reorder).
+class Album : public RowModel<VideoRow> {
     Q_OBJECT
 public:
     Album();
     ~Album() override;
 
-    // Which album of which book is open.
-    void setIdentity(const BookPaths& book, const QString& name, BookMode mode);
-    const QString& name() const { return name_; }
-    const AlbumPaths& paths() const { return paths_; }
-    const BookPaths& bookPaths() const { return book_; }
-    BookMode mode() const { return mode_; }
-    bool isMediaMode() const { return mode_ == BookMode::Media; }
-    bool isOpen() const { return !name_.isEmpty(); }
+    // Which album of which book is open: album `index` of `book`. Its name, files, mode and
+    // medium are the book's (which keeps that row in place while the album is open).
+    void setIdentity(const Book& book, int index);
+    const QString& name() const;
+    AlbumPaths paths() const;
+    const BookPaths& bookPaths() const;
+    BookMode mode() const;
+    bool isMediaMode() const { return mode() == BookMode::Media; }
+    bool isOpen() const { return book_ != nullptr; }
 
-    // Media books: the album's medium and where it is mounted now (empty root when absent).
-    void setMedium(const MediumRecord& record, const QString& root);
-    const MediumRecord& medium() const { return medium_; }
+    // Media books: the album's medium (the book's record) and where it is mounted now (empty
+    // root when absent).
+    MediumRecord medium() const;
+    void setDriveRoot(const QString& root) { driveRoot_ = root; }
     const QString& driveRoot() const { return driveRoot_; }
     // Media books whose medium is not mounted: entries cannot be checked or opened.
     bool rootUnknown() const { return isMediaMode() && driveRoot_.isEmpty(); }
 
     // The videos.
-    int count() const { return int(rows_.size()); }
-    int lastIndex() const { return count() - 1; }
-    bool isValidIndex(int i) const { return i >= 0 && i < count(); }
-    const QList<VideoRow>& rows() const { return rows_; }
     QStringList entries() const;
     QString entry(int i) const { return isValidIndex(i) ? rows_.at(i).entry : QString(); }
     int64_t bookmark(int i) const { return isValidIndex(i) ? rows_.at(i).bookmark : 0; }
@@ -67,8 +67,11 @@ public:
     quint64 rowId(int i) const { return isValidIndex(i) ? rows_.at(i).id : 0; }
     // Where the row with this id stands now, -1 when it is gone. hint: where it stood before.
     int indexOf(quint64 id, int hint = -1) const;
-    // Where video i lies now: the entry, or in media books the drive root followed by it.
+    // Where video i lies now (entryFile): the entry, or in media books the drive root followed
+    // by it.
     QString fullPath(int i) const;
+    // The file name of video i, as its cell shows it and the name sort orders it.
+    QString fileName(int i) const;
     // What the album file holds for a file at fullPath: the path itself, or in media books
     // the path below the drive root.
     QString entryFor(const QString& fullPath) const;
@@ -100,12 +103,6 @@ public:
     void remove(int i);
     // Removes the videos at the given indexes (any order, duplicates ignored).
     void removeAll(QList<int> indexes);
-    void exchange(int i, int j);
-    // Moves video `from` to index `to`; the videos between shift by one.
-    void move(int from, int to);
-    // Puts the videos in the order given: order[k] is the old index of the video that goes to
-    // index k. Ignored unless order is a permutation of 0..count-1.
-    void reorder(const QList<int>& order);
     // Picture of video i from JPEG bytes (empty bytes leave it without one).
     void setPicture(int i, const QByteArray& jpeg);
     // Picture of video i from a bitmap, stored as JPEG of quality 90. False when encoding fails.
@@ -117,7 +114,6 @@ public:
     Tpackedjpg store() const;
 
     // QAbstractListModel.
-    int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
 
 Q_SIGNALS:
@@ -128,16 +124,12 @@ Q_SIGNALS:
     void marksChanged();
 
 private:
+    void rowsRearranged() override { Q_EMIT rowsChanged(); }
     VideoRow makeRow(const QString& entry, const QByteArray& jpeg, int64_t bookmark, int32_t count);
-    void rowUpdated(int i, const QList<int>& roles);
 
-    BookPaths book_;
-    AlbumPaths paths_;
-    QString name_;
-    BookMode mode_ = BookMode::Normal;
-    MediumRecord medium_;
+    const Book* book_ = nullptr;
+    int index_ = -1;
     QString driveRoot_;
-    QList<VideoRow> rows_;
     // The loaded store whose mapped file the rows' bytes may point into.
     std::shared_ptr<const Tpackedjpg> loaded_;
     quint64 nextId_ = 1;

@@ -2,6 +2,7 @@
 
 #include "core/Book.h"
 #include "core/DriveProbe.h"
+#include "core/EntryFiles.h"
 #include "core/FileCopy.h"
 
 #include <QDir>
@@ -20,20 +21,17 @@ AlbumVideoPaths albumVideoPaths(const Book& book, int index, const DriveProbe& p
     for (const QString& entry : album.entries)
         if (!entry.isEmpty())
             entries.append(entry);
-    if (book.mode() != BookMode::Media) {
-        result.paths = entries;
-        return result;
-    }
-    if (entries.isEmpty())
-        return result;
-    MediumRecord record = album.record;
-    const CurrentMedium medium = determineCurrentMedium(record, entries, probe);
-    if (medium.root.isEmpty()) {
-        result.mediumMissing = true;
-        return result;
+    QString root;
+    if (book.mode() == BookMode::Media && !entries.isEmpty()) {
+        MediumRecord record = album.record;
+        root = determineCurrentMedium(record, entries, probe).root;
+        if (root.isEmpty()) {
+            result.mediumMissing = true;
+            return result;
+        }
     }
     for (const QString& entry : entries)
-        result.paths.append(medium.root + mediaEntryPath(entry));
+        result.paths.append(entryFile(book.mode(), root, entry));
     return result;
 }
 
@@ -65,7 +63,8 @@ void AlbumFileCopy::start(const QStringList& files, const QString& folder) {
             const QString name = QFileInfo(file).fileName();
             const bool repeated = names.contains(name);
             names.insert(name);
-            if (repeated || !copyFileAtomically(file, base + name, &stop_))
+            // A path of another system ("C:\...") would be looked for in the working folder.
+            if (repeated || !isPathHere(file) || !copyFileAtomically(file, base + name, &stop_))
                 if (!stop_)
                     failed.append(file);
             ++done;

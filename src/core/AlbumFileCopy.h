@@ -12,9 +12,9 @@ class Album;
 class Book;
 class DriveProbe;
 
-// Where the videos of album `index` of the book lie now: full paths in album order. In media
-// books the entries are below the album's medium, which is looked for among the mounted
-// volumes; mediumMissing tells that it is not mounted (then there are no paths).
+// Where the videos of album `index` of the book lie now (entryFile): full paths in album order.
+// In media books the entries are below the album's medium, which is looked for among the
+// mounted volumes; mediumMissing tells that it is not mounted (then there are no paths).
 struct AlbumVideoPaths {
     QStringList paths;
     bool mediumMissing = false;

@@ -73,13 +73,6 @@ QList<T> readNumbers(const QString& path, int n, std::optional<BadLine>& bad,
     return values;
 }
 
-bool writeOrReport(const QString& path, const QStringList& lines, DialogService& dialogs) {
-    const WriteResult result = textfile::writeLines(path, lines);
-    if (!result)
-        dialogs.message(result.message(), DialogService::Buttons::Ok, DialogService::Icon::Error);
-    return bool(result);
-}
-
 } // namespace
 
 QList<int64_t> AlbumMarks::parseBookmarks(const QStringList& lines, int n, int* firstBadLine) {
@@ -111,23 +104,6 @@ AlbumMarks AlbumMarks::load(const AlbumPaths& paths, int n, DialogService& dialo
                         DialogService::Buttons::Ok, DialogService::Icon::Warning);
     }
     return marks;
-}
-
-bool AlbumMarks::save(const AlbumPaths& paths, int n, DialogService& dialogs) const {
-    const bool marksWritten = writeOrReport(paths.marks, bookmarkLines(n), dialogs);
-    const bool countsWritten = writeOrReport(paths.counts, countLines(n), dialogs);
-    return marksWritten && countsWritten;
-}
-
-bool AlbumMarks::append(const AlbumPaths& paths, int64_t bookmark, int32_t count,
-                        DialogService& dialogs) {
-    QStringList marks = textfile::readLines(paths.marks).value_or(QStringList());
-    QStringList counts = textfile::readLines(paths.counts).value_or(QStringList());
-    marks.append(QString::number(bookmark));
-    counts.append(QString::number(count));
-    const bool marksWritten = writeOrReport(paths.marks, marks, dialogs);
-    const bool countsWritten = writeOrReport(paths.counts, counts, dialogs);
-    return marksWritten && countsWritten;
 }
 
 } // namespace tavimo

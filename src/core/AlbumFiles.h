@@ -42,14 +42,6 @@ struct AlbumMarks {
     // The lines save writes: exactly n, missing values as 0.
     QStringList bookmarkLines(int n) const;
     QStringList countLines(int n) const;
-
-    // Writes exactly n lines to each file (missing values as 0). A failed write is shown and
-    // leaves that file as it was; answers whether both were written.
-    bool save(const AlbumPaths& paths, int n, DialogService& dialogs) const;
-
-    // Appends one video's line to another album's files (adding to the favourites).
-    static bool append(const AlbumPaths& paths, int64_t bookmark, int32_t count,
-                       DialogService& dialogs);
 };
 
 } // namespace tavimo

@@ -3,15 +3,14 @@
 namespace tavimo {
 
 class Album;
-class DialogService;
+class SaveUnit;
 
-// Writing the open album's files. Each call writes its files together: all of them to
-// temporary files first, then renamed into place (the store before the album file), so a failed
-// write leaves every old file as it was. A failure is shown, naming the file and the reason.
+// What of the open album a save writes, added to the save's unit (see SaveUnit): the unit
+// writes them together with whatever else of the library the same change touched.
 
-// The store, the album file, the marks and the counts: after any change to the rows.
-bool saveAlbumFiles(const Album& album, DialogService& dialogs);
+// The store, the marks, the counts and the album file: after any change to the rows.
+bool stageAlbumFiles(const Album& album, SaveUnit& unit);
 // The marks and counts files alone: after bookmarks or play counts changed.
-bool saveAlbumMarks(const Album& album, DialogService& dialogs);
+bool stageAlbumMarks(const Album& album, SaveUnit& unit);
 
 } // namespace tavimo

@@ -2,18 +2,15 @@
 
 #include "core/Album.h"
 #include "core/DialogService.h"
+#include "core/EntryFiles.h"
 #include "core/RegularFiles.h"
 #include "core/VideoExtensions.h"
 
 #include <QCollator>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
-#include <QHash>
 #include <QSet>
 #include <algorithm>
-#include <cstring>
-#include <dirent.h>
 
 namespace tavimo::albumshow {
 
@@ -34,19 +31,21 @@ void sortNames(QStringList& names) {
     });
 }
 
-bool synchroniseWithFolder(Album& album, const VideoExtensions& extensions) {
-    if (album.count() == 0)
+bool synchroniseWithFolder(Album& album, const VideoExtensions& extensions, QStringList* unfit) {
+    // A first video written on Windows ("C:\...") has no folder here to follow; an empty
+    // folder part would list the working folder.
+    if (album.count() == 0 || !album.isLocalFile(0))
         return false;
-    const QString folder = folderPart(album.entry(0));
+    const QString folder = folderPart(album.fullPath(0));
     QList<int> strangers;
     for (int i = 0; i < album.count(); ++i)
-        if (folderPart(album.entry(i)) != folder)
+        if (folderPart(album.fullPath(i)) != folder)
             strangers.append(i);
     album.removeAll(strangers);
 
     QSet<QString> listed;
-    for (const QString& entry : album.entries())
-        listed.insert(entry.toCaseFolded());
+    for (int i = 0; i < album.count(); ++i)
+        listed.insert(album.fullPath(i).toCaseFolded());
     QStringList joining;
     const QDir dir(folder);
     const auto files = dir.entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::NoSort);
@@ -56,38 +55,14 @@ bool synchroniseWithFolder(Album& album, const VideoExtensions& extensions) {
             isRegularFile(path))
             joining.append(path);
     }
+    const QStringList leftOut = takeUnfitPaths(joining);
+    if (unfit != nullptr)
+        *unfit = leftOut;
     sortNames(joining);
     for (const QString& path : joining)
         album.append(path, {});
     return !joining.isEmpty();
 }
-
-namespace {
-
-// What a folder holds, as far as it can tell whether a file is gone: one that cannot be read
-// cannot, and neither can an empty one, since an unmounted disk often leaves its mount point
-// behind as an empty folder.
-struct FolderListing {
-    bool canTell = false;
-    QSet<QString> names;
-};
-
-FolderListing listFolder(const QString& folder) {
-    FolderListing listing;
-    DIR* dir = ::opendir(QFile::encodeName(folder).constData());
-    if (dir == nullptr)
-        return listing;
-    while (const dirent* entry = ::readdir(dir)) {
-        const char* name = entry->d_name;
-        if (std::strcmp(name, ".") != 0 && std::strcmp(name, "..") != 0)
-            listing.names.insert(QFile::decodeName(name));
-    }
-    ::closedir(dir);
-    listing.canTell = !listing.names.isEmpty();
-    return listing;
-}
-
-} // namespace
 
 int dropMissingFiles(Album& album, const std::function<void(int)>& progress, int block) {
     if (album.rootUnknown()) {
@@ -96,26 +71,11 @@ int dropMissingFiles(Album& album, const std::function<void(int)>& progress, int
         return 0;
     }
     QList<int> gone;
-    // Each folder is read once: one directory listing costs far less than a look-up per video
-    // in an album of many thousands.
-    QHash<QString, FolderListing> folders;
+    GoneFiles files;
     for (int i = 0; i < album.count(); ++i) {
         if (progress && i > 0 && i % std::max(block, 1) == 0)
             progress(i);
-        const QString path = album.fullPath(i);
-        const QString name = fileNamePart(path);
-        if (name.isEmpty()) {
-            gone.append(i);
-            continue;
-        }
-        // A path written on Windows cannot be checked here; it stays as it is.
-        if (!album.isLocalFile(i))
-            continue;
-        const QString folder = path.left(path.size() - name.size());
-        auto listing = folders.constFind(folder);
-        if (listing == folders.cend())
-            listing = folders.insert(folder, listFolder(folder));
-        if (listing->canTell && !listing->names.contains(name))
+        if (files.isGone(album.fullPath(i)))
             gone.append(i);
     }
     if (progress)

@@ -16,14 +16,18 @@ namespace albumshow {
 
 // A folder-synchronised album follows the folder of its first video: videos from any other
 // folder leave the album, and the folder's videos that are not in it yet join at the end,
-// sorted by name. Answers whether any video joined. Nothing happens to an empty album.
-bool synchroniseWithFolder(Album& album, const VideoExtensions& extensions);
+// sorted by name. Answers whether any video joined. Nothing happens to an empty album, nor to
+// one whose first video is a path of another system. unfit, when given, receives the folder's
+// videos that cannot become entries (canBeEntry) and were left out.
+bool synchroniseWithFolder(Album& album, const VideoExtensions& extensions,
+                           QStringList* unfit = nullptr);
 
-// Drops the videos whose file is gone: an entry without a file name, and a file missing from a
-// folder that still exists. A file whose folder (or whole disk) cannot be reached stays, with
-// its picture, bookmark and count, until it can be checked; in a media book whose medium is not
-// mounted nothing is checked. Answers how many were dropped. progress, when given, is told the
-// number of entries checked after every `block` entries and at the end.
+// Drops the videos whose file is gone (GoneFiles): an entry without a file name, and a file
+// missing from a folder that still exists and is not empty. A file whose folder (or whole disk)
+// cannot be reached stays, with its picture, bookmark and count, until it can be checked; in a
+// media book whose medium is not mounted nothing is checked. Answers how many were dropped.
+// progress, when given, is told the number of entries checked after every `block` entries and at
+// the end.
 int dropMissingFiles(Album& album, const std::function<void(int)>& progress = {}, int block = 256);
 
 // The videos that have no usable picture and whose file is there to make one from, in album

@@ -2,6 +2,8 @@
 
 #include "core/TextFile.h"
 
+#include <QFileInfo>
+
 namespace tavimo {
 
 QString AppState::siblingToolPath() const {
@@ -27,6 +29,7 @@ void AppState::initialise(const QString& folder) {
 
 void AppState::loadMediaBooks() {
     const auto lines = textfile::readLines(mediaBooksPath());
+    mediaBooksUnreadable = !lines && QFileInfo::exists(mediaBooksPath());
     if (!lines)
         return;
     for (const QString& line : *lines)

@@ -61,8 +61,11 @@ struct AppState {
 
     VideoExtensions extensions;
     QStringList mediaBooks; // titles of media-mode books, no duplicates
-    // [text] book: the book shown last, opened at start. The open book itself, and its mode,
-    // are the library session's.
+    // media.inf is there but could not be read: it is never written over (every media book
+    // would become a normal one).
+    bool mediaBooksUnreadable = false;
+    // [text] book: the book shown last, as the settings file holds it: read at start-up,
+    // written at exit. The open book itself, and its mode, are the library session's.
     QString bookTitle;
 
     // True: thumbnails and frame capture use the player's own picture; false ("旧レンダラー"

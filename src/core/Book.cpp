@@ -9,20 +9,17 @@
 #include "core/JpegCodec.h"
 #include "core/MediaRegistry.h"
 #include "core/NameRules.h"
-#include "core/RowOrder.h"
+#include "core/SaveUnit.h"
+#include "core/TextFile.h"
 #include "core/Tpackedjpg.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <utility>
 
 namespace tavimo {
 
 namespace {
-
-void report(const WriteResult& result, DialogService& dialogs) {
-    if (!result)
-        dialogs.message(result.message(), DialogService::Buttons::Ok, DialogService::Icon::Error);
-}
 
 // A book file line that would name a file outside the book folder. Lines cannot hold line
 // breaks or NUL; "/", "." and ".." are what is left.
@@ -50,10 +47,11 @@ bool Book::makeFolder(const QString& path, DialogService& dialogs) {
 
 void Book::clearAlbums() {
     beginResetModel();
-    albums_.clear();
+    rows_.clear();
     loaded_.reset();
     endResetModel();
     picturesChanged_ = false;
+    picturesDamaged_ = false;
     registryDamaged_ = false;
     registryChanged_ = false;
 }
@@ -65,7 +63,7 @@ void Book::close() {
 
 int Book::indexOfAlbum(const QString& name) const {
     for (int i = 0; i < count(); ++i)
-        if (albums_.at(i).name == name)
+        if (rows_.at(i).name == name)
             return i;
     return -1;
 }
@@ -103,8 +101,12 @@ Book::LoadResult Book::load(const QString& libraryFolder, const QString& title, 
 
     const int lineCount = int(lines->size());
     auto pictures = std::make_shared<Tpackedjpg>();
-    if (!QFileInfo::exists(paths_.pictureStore) || !pictures->loadFromFile(paths_.pictureStore))
+    if (!QFileInfo::exists(paths_.pictureStore)) {
         picturesChanged_ = true;
+    } else if (!pictures->loadFromFile(paths_.pictureStore)) {
+        picturesChanged_ = true;
+        picturesDamaged_ = true;
+    }
     if (pictures->count() != lineCount)
         picturesChanged_ = true;
     MediaRegistry registry;
@@ -145,7 +147,7 @@ Book::LoadResult Book::load(const QString& libraryFolder, const QString& title, 
         albums.append(std::move(album));
     }
     beginResetModel();
-    albums_ = std::move(albums);
+    rows_ = std::move(albums);
     loaded_ = std::move(pictures);
     endResetModel();
 
@@ -160,9 +162,6 @@ Book::LoadResult Book::load(const QString& libraryFolder, const QString& title, 
                             .arg(QDir::toNativeSeparators(unreadable.join(QStringLiteral("\r\n")))),
                         DialogService::Buttons::Ok, DialogService::Icon::Warning);
 
-    save(dialogs);
-    if (picturesChanged_)
-        savePictures(dialogs);
     return LoadResult::Loaded;
 }
 
@@ -176,52 +175,51 @@ bool Book::openNew(const QString& libraryFolder, const QString& title, BookMode 
         !makeFolder(paths_.bookFolder + QStringLiteral("images"), dialogs))
         return false;
     registryChanged_ = true;
-    save(dialogs);
-    savePictures(dialogs);
+    picturesChanged_ = true;
     return true;
 }
 
-bool Book::save(DialogService& dialogs) {
+bool Book::stageTo(SaveUnit& unit) {
     if (!isOpen())
         return false;
     QList<bookfile::Line> lines;
-    lines.reserve(albums_.size());
-    for (const BookAlbum& album : albums_)
+    lines.reserve(rows_.size());
+    for (const BookAlbum& album : rows_)
         lines.append({album.name, album.folderSync});
-    const WriteResult book = bookfile::write(paths_.bookFile, lines, mode_);
-    report(book, dialogs);
-    // A damaged media.dat stays as it was until a record changes; then it is kept beside.
-    if (mode_ != BookMode::Media || (registryDamaged_ && !registryChanged_))
-        return bool(book);
-    if (registryDamaged_ && !keepDamagedCopy(paths_.mediaDat))
+    if (!unit.stage(paths_.bookFile,
+                    textfile::encodeLinesFor(paths_.bookFile, bookfile::format(lines, mode_))))
         return false;
-    const WriteResult media = registry().saveToFile(paths_.mediaDat);
-    report(media, dialogs);
-    if (media)
-        registryDamaged_ = registryChanged_ = false;
-    return book && media;
+    // A damaged media.dat stays as it was until a record changes; then it is kept beside.
+    if (mode_ == BookMode::Media && !(registryDamaged_ && !registryChanged_)) {
+        if (registryDamaged_ && !unit.keepDamagedCopy(paths_.mediaDat))
+            return false;
+        registryDamaged_ = false;
+        if (!unit.stage(paths_.mediaDat, registry().encoded()))
+            return false;
+    }
+    if (!picturesChanged_)
+        return true;
+    if (picturesDamaged_ && !unit.keepDamagedCopy(paths_.pictureStore))
+        return false;
+    picturesDamaged_ = false;
+    return pictures().stageTo(unit, paths_.pictureStoreBase());
 }
 
-bool Book::savePictures(DialogService& dialogs) {
-    if (!isOpen())
-        return false;
-    const WriteResult result = pictures().saveToFile(paths_.pictureStoreBase());
-    report(result, dialogs);
-    if (result)
-        picturesChanged_ = false;
-    return bool(result);
+void Book::markSaved() {
+    picturesChanged_ = false;
+    registryChanged_ = false;
 }
 
 Tpackedjpg Book::pictures() const {
     Tpackedjpg store;
-    for (const BookAlbum& album : albums_)
+    for (const BookAlbum& album : rows_)
         store.addSharedPicture(album.jpeg);
     return store;
 }
 
 MediaRegistry Book::registry() const {
     MediaRegistry registry;
-    for (const BookAlbum& album : albums_)
+    for (const BookAlbum& album : rows_)
         registry.add(album.record);
     return registry;
 }
@@ -233,51 +231,27 @@ void Book::appendAlbum(const BookAlbum& album, const QImage& picture) {
     if (!jpeg::readSize(row.jpeg))
         row.jpeg = placeholderJpeg();
     row.picture = CellPicture::fromJpeg(row.jpeg);
-    beginInsertRows({}, count(), count());
-    albums_.append(std::move(row));
-    endInsertRows();
-    picturesChanged_ = true;
-    registryChanged_ = true;
-    Q_EMIT bookChanged();
+    appendRow(std::move(row));
+    rowsRearranged();
 }
 
 void Book::removeAlbum(int i) {
     if (!isValidIndex(i))
         return;
-    beginRemoveRows({}, i, i);
-    albums_.removeAt(i);
-    endRemoveRows();
-    picturesChanged_ = true;
-    registryChanged_ = true;
-    Q_EMIT bookChanged();
+    removeRowAt(i);
+    rowsRearranged();
 }
 
-void Book::exchangeAlbums(int i, int j) {
-    if (!isValidIndex(i) || !isValidIndex(j) || i == j)
+void Book::insertAlbum(int i, const BookAlbum& album) {
+    if (i < 0 || i > count())
         return;
-    albums_.swapItemsAt(i, j);
-    rowUpdated(i);
-    rowUpdated(j);
-    picturesChanged_ = true;
-    registryChanged_ = true;
-    Q_EMIT bookChanged();
+    insertRowAt(i, album);
+    rowsRearranged();
 }
 
-void Book::moveAlbum(int from, int to) {
-    if (!isValidIndex(from) || !isValidIndex(to) || from == to)
-        return;
-    albums_.move(from, to);
-    Q_EMIT dataChanged(index(std::min(from, to)), index(std::max(from, to)));
-    picturesChanged_ = true;
-    registryChanged_ = true;
-    Q_EMIT bookChanged();
-}
-
-void Book::reorder(const QList<int>& order) {
-    if (!reorderRows(albums_, order))
-        return;
-    if (!albums_.isEmpty())
-        Q_EMIT dataChanged(index(0), index(count() - 1));
+// Every change of the rows' number or order changes the book file, the picture store and
+// media.dat alike.
+void Book::rowsRearranged() {
     picturesChanged_ = true;
     registryChanged_ = true;
     Q_EMIT bookChanged();
@@ -286,26 +260,30 @@ void Book::reorder(const QList<int>& order) {
 void Book::renameAlbum(int i, const QString& name) {
     if (!isValidIndex(i))
         return;
-    albums_[i].name = name;
+    rows_[i].name = name;
     rowUpdated(i, {Qt::DisplayRole});
     Q_EMIT bookChanged();
 }
 
 void Book::setEntries(int i, const QStringList& entries) {
     if (isValidIndex(i))
-        albums_[i].entries = entries;
+        rows_[i].entries = entries;
+}
+
+QStringList Book::takeEntries(int i) {
+    return isValidIndex(i) ? std::exchange(rows_[i].entries, {}) : QStringList();
 }
 
 void Book::setFolderSync(int i, bool folderSync) {
-    if (!isValidIndex(i) || albums_.at(i).folderSync == folderSync)
+    if (!isValidIndex(i) || rows_.at(i).folderSync == folderSync)
         return;
-    albums_[i].folderSync = folderSync;
+    rows_[i].folderSync = folderSync;
     rowUpdated(i, {SyncMarkRole});
     Q_EMIT bookChanged();
 }
 
 void Book::setJpeg(int i, const QByteArray& jpeg) {
-    BookAlbum& album = albums_[i];
+    BookAlbum& album = rows_[i];
     album.jpeg =
         jpeg::readSize(jpeg) ? QByteArray(jpeg.constData(), jpeg.size()) : placeholderJpeg();
     album.picture = CellPicture::fromJpeg(album.jpeg);
@@ -325,9 +303,9 @@ void Book::setPictureJpeg(int i, const QByteArray& jpeg) {
 }
 
 void Book::setRecord(int i, const MediumRecord& record) {
-    if (!isValidIndex(i) || albums_.at(i).record == record)
+    if (!isValidIndex(i) || rows_.at(i).record == record)
         return;
-    albums_[i].record = record;
+    rows_[i].record = record;
     registryChanged_ = true;
     Q_EMIT bookChanged();
 }
@@ -335,24 +313,16 @@ void Book::setRecord(int i, const MediumRecord& record) {
 CurrentMedium Book::findMedium(int i, const QStringList& lines, const DriveProbe& probe) {
     if (!isValidIndex(i))
         return {};
-    MediumRecord record = albums_.at(i).record;
+    MediumRecord record = rows_.at(i).record;
     const CurrentMedium current = determineCurrentMedium(record, lines, probe);
     setRecord(i, record);
     return current;
 }
 
-void Book::rowUpdated(int i, const QList<int>& roles) {
-    Q_EMIT dataChanged(index(i), index(i), roles);
-}
-
-int Book::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : count();
-}
-
 QVariant Book::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || !isValidIndex(index.row()))
         return {};
-    const BookAlbum& album = albums_.at(index.row());
+    const BookAlbum& album = rows_.at(index.row());
     switch (role) {
     case Qt::DisplayRole:
         return album.name;

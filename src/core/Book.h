@@ -5,8 +5,8 @@
 #include "core/CellPicture.h"
 #include "core/DriveProbe.h"
 #include "core/MediumRecord.h"
+#include "core/RowModel.h"
 
-#include <QAbstractListModel>
 #include <QImage>
 #include <QList>
 #include <QStringList>
@@ -16,6 +16,7 @@ namespace tavimo {
 
 class DialogService;
 class MediaRegistry;
+class SaveUnit;
 class Tpackedjpg;
 
 // One album as the book holds it: its name (the stem of its files), the lines of its album
@@ -32,8 +33,9 @@ struct BookAlbum {
 };
 
 // The open book, one row per album. Every change goes through this class and is announced as a
-// model change, so the grid drawing it and the session saving it follow on their own.
-class Book : public QAbstractListModel {
+// model change, so the grid drawing it and the session saving it follow on their own. Moves
+// and sorts are RowModel's (step, moveRowBlock, reorder).
+class Book : public RowModel<BookAlbum> {
     Q_OBJECT
 public:
     Book();
@@ -41,44 +43,50 @@ public:
 
     // How a load ended.
     enum class LoadResult {
-        Loaded,       // the albums are shown and the book saved
+        Loaded,       // the albums are shown; what load fitted is due for saving
         NoTitle,      // nothing to load
         FoldersMade,  // the book folder was missing: made anew, book file left as it was
         Unreadable,   // the book file could not be read, or the title cannot name a file in
                       // the library folder: reported; no book is open, nothing is saved
         FolderFailed, // a folder could not be made: reported; the program must end
+        Kept,         // the book open before could not be saved and the user chose to stay
     };
 
     // Clears the book and loads `title` of the library folder (ending in '/') in `mode`.
     LoadResult load(const QString& libraryFolder, const QString& title, BookMode mode,
                     DialogService& dialogs);
 
-    // Makes `title` the open book as a new, empty book and writes its empty files (the book
-    // file, media.dat in media mode, and the picture store). False when a folder could not be
-    // made (reported; the program must end).
+    // Makes `title` the open book as a new, empty book whose files (the book file, media.dat
+    // in media mode, and the picture store) are due for saving. False when a folder could not
+    // be made (reported; the program must end).
     bool openNew(const QString& libraryFolder, const QString& title, BookMode mode,
                  DialogService& dialogs);
 
-    // Writes the book file, and in media mode media.dat. A failed write is shown; false then.
-    bool save(DialogService& dialogs);
-    // Writes the book picture store; a failed write is shown.
-    bool savePictures(DialogService& dialogs);
+    // Adds the book's files to a save: the book file, in media books media.dat, and the picture
+    // store when its pictures changed. A file that could not be read when the book loaded is
+    // first copied beside itself (".damaged"). False when anything failed (the unit says why).
+    bool stageTo(SaveUnit& unit);
+    // The save that stageTo joined was written.
+    void markSaved();
 
-    // Forgets the open book (no title) and clears every row.
+    // Forgets the open book (no title) and clears every row. The mode stays.
     void close();
+    // The mode of the books listed while none is open; an open book keeps its own.
+    void setMode(BookMode mode) {
+        if (!isOpen())
+            mode_ = mode;
+    }
 
     bool isOpen() const { return !paths_.title.isEmpty(); }
     const BookPaths& paths() const { return paths_; }
     BookMode mode() const { return mode_; }
-    int count() const { return int(albums_.size()); }
-    bool isValidIndex(int i) const { return i >= 0 && i < count(); }
-    const QList<BookAlbum>& albums() const { return albums_; }
-    const BookAlbum& album(int i) const { return albums_.at(i); }
-    AlbumPaths albumPaths(int i) const { return AlbumPaths::of(paths_, albums_.at(i).name); }
+    const QList<BookAlbum>& albums() const { return rows_; }
+    const BookAlbum& album(int i) const { return rows_.at(i); }
+    AlbumPaths albumPaths(int i) const { return AlbumPaths::of(paths_, rows_.at(i).name); }
     // The album named so (exact comparison), -1 for none.
     int indexOfAlbum(const QString& name) const;
     MediumRecord record(int i) const {
-        return isValidIndex(i) ? albums_.at(i).record : MediumRecord{};
+        return isValidIndex(i) ? rows_.at(i).record : MediumRecord{};
     }
     // The pictures as one store and the media records as one registry, in album order.
     Tpackedjpg pictures() const;
@@ -90,14 +98,12 @@ public:
     // Appends an album; a null picture gives the placeholder.
     void appendAlbum(const BookAlbum& album, const QImage& picture = {});
     void removeAlbum(int i);
-    void exchangeAlbums(int i, int j);
-    // Moves album `from` to index `to`; the albums between shift by one.
-    void moveAlbum(int from, int to);
-    // Puts the albums in the order given: order[k] is the old index of the album that goes to
-    // index k. Ignored unless order is a permutation of 0..count-1.
-    void reorder(const QList<int>& order);
+    // Puts a row back at i as it was (an album whose deletion could not be saved).
+    void insertAlbum(int i, const BookAlbum& album);
     void renameAlbum(int i, const QString& name);
+    // The album's entries, while the album is not open (an open album holds them itself).
     void setEntries(int i, const QStringList& entries);
+    QStringList takeEntries(int i);
     void setFolderSync(int i, bool folderSync);
     // The album's picture; a null bitmap gives the placeholder.
     void setPicture(int i, const QImage& picture);
@@ -112,7 +118,6 @@ public:
     CurrentMedium findMedium(int i, const QStringList& lines, const DriveProbe& probe);
 
     // QAbstractListModel.
-    int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
 
 Q_SIGNALS:
@@ -120,18 +125,19 @@ Q_SIGNALS:
     void bookChanged();
 
 private:
+    void rowsRearranged() override;
     void clearAlbums();
     // Reports a folder that cannot be made; false then.
     static bool makeFolder(const QString& path, DialogService& dialogs);
     void setJpeg(int i, const QByteArray& jpeg);
-    void rowUpdated(int i, const QList<int>& roles = {});
 
     BookPaths paths_;
     BookMode mode_ = BookMode::Normal;
-    QList<BookAlbum> albums_;
     // The loaded picture store whose mapped file the rows' bytes may point into.
     std::shared_ptr<const Tpackedjpg> loaded_;
     bool picturesChanged_ = false;
+    // The picture store could not be read: it is kept beside before it is written over.
+    bool picturesDamaged_ = false;
     // media.dat could not be read whole: it stays as it is until a record changes, and is
     // then kept beside the new one.
     bool registryDamaged_ = false;

@@ -8,10 +8,12 @@
 #include "core/LibrarySession.h"
 #include "core/NameRules.h"
 #include "core/RegularFiles.h"
+#include "core/SaveUnit.h"
 #include "core/VideoSort.h"
 
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <sys/stat.h>
 
 namespace tavimo {
@@ -96,14 +98,14 @@ int BookAlbumOperations::createAlbum(const QString& wanted) {
     if (name != wanted && !acceptAlbumName(name, title, dialogs_))
         return -1;
 
-    // The album file comes first: an album the book lists without its file would be dropped
-    // from the book at the next load.
-    const WriteResult written = albumfile::write(AlbumPaths::of(book_.paths(), name).album, {});
-    if (!written) {
-        dialogs_.message(written.message(), DialogService::Buttons::Ok, DialogService::Icon::Error);
+    // The empty album file is written with the book that lists it: an album the book lists
+    // without its file would be dropped from the book at the next load.
+    const QString albumFile = AlbumPaths::of(book_.paths(), name).album;
+    book_.appendAlbum(BookAlbum{name});
+    if (!session_.flush([&](SaveUnit& unit) { return unit.stage(albumFile, QByteArray()); })) {
+        book_.removeAlbum(book_.count() - 1);
         return -1;
     }
-    book_.appendAlbum(BookAlbum{name});
     return book_.count() - 1;
 }
 
@@ -155,31 +157,37 @@ bool BookAlbumOperations::renameTo(int index, const QString& name) {
         }
     }
 
-    QList<RenamedFile> done;
-    const auto undo = [&done] {
-        for (auto it = done.crbegin(); it != done.crend(); ++it)
-            QFile::rename(it->to, it->from);
-    };
-    for (const RenamedFile& file : files) {
-        const bool isAlbumFile = file.from == from.album;
-        if (!isAlbumFile && (!present(file.from) || (file.from == from.store && storeIsBooks)))
-            continue;
-        if (QFile::rename(file.from, file.to)) {
-            done.append(file);
-            continue;
-        }
-        // The album file is named with its folder, the store by the album's name alone; the
-        // marks and counts go back too, so the album never loses its bookmarks and counts.
-        const QString what = isAlbumFile ? book.bookFolder + old + QStringLiteral(".alb")
-                             : file.from == from.store ? old
-                                                       : file.from;
+    // The files move in the same save as the book file that names them by their new name.
+    book_.renameAlbum(index, name);
+    const bool saved = session_.flush(
+        [&](SaveUnit& unit) {
+            for (const RenamedFile& file : files) {
+                const bool isAlbumFile = file.from == from.album;
+                if (isAlbumFile ||
+                    (present(file.from) && !(file.from == from.store && storeIsBooks)))
+                    unit.move(file.from, file.to);
+            }
+            return true;
+        },
+        false);
+    if (saved)
+        return true;
+    book_.renameAlbum(index, old);
+    // A file that could not move is named as the album knows it: the album file with its
+    // folder, the store by the album's name alone; no file has moved.
+    const QString failed = session_.lastFailure().path;
+    const QString what = failed == from.album   ? book.bookFolder + old + QStringLiteral(".alb")
+                         : failed == from.store ? old
+                                                : failed;
+    const bool moving = std::any_of(files.cbegin(), files.cend(),
+                                    [&](const RenamedFile& file) { return file.from == failed; });
+    if (moving)
         dialogs_.message(cannotRename(what), DialogService::Buttons::OkCancel,
                          DialogService::Icon::Error);
-        undo();
-        return false;
-    }
-    book_.renameAlbum(index, name);
-    return true;
+    else
+        dialogs_.message(session_.saveFailure(), DialogService::Buttons::Ok,
+                         DialogService::Icon::Error);
+    return false;
 }
 
 bool BookAlbumOperations::pictureFromFile(int index) {
@@ -218,61 +226,32 @@ int BookAlbumOperations::remove(int index) {
     const BookPaths& book = book_.paths();
     const AlbumPaths paths = AlbumPaths::of(book, book_.album(index).name);
     const bool storeIsBooks = sameFile(paths.store, book.pictureStore);
+    const BookAlbum removed = book_.album(index);
     book_.removeAlbum(index);
-
-    QStringList kept;
-    for (const QString& path : {paths.album, paths.marks, paths.store, paths.counts}) {
-        if (!present(path) || (path == paths.store && storeIsBooks))
-            continue;
-        if (!QFile::remove(path))
-            kept.append(path);
+    // The files go in the same save as the book file that no longer lists them. A file left
+    // behind would be taken for a new album's of the same name; creating one avoids the name,
+    // and the user learns which file to remove (the save says so).
+    const bool saved = session_.flush([&](SaveUnit& unit) {
+        for (const QString& path : {paths.album, paths.marks, paths.store, paths.counts})
+            if (present(path) && !(path == paths.store && storeIsBooks))
+                unit.remove(path);
+        return true;
+    });
+    if (!saved) {
+        book_.insertAlbum(index, removed);
+        return index;
     }
-    // A file left behind would be taken for a new album's of the same name; creating one
-    // avoids the name, and the user learns which file to remove.
-    if (!kept.isEmpty())
-        dialogs_.message(QStringLiteral("ファイルを削除できません。\r\n%1")
-                             .arg(kept.join(QStringLiteral("\r\n"))),
-                         DialogService::Buttons::Ok, DialogService::Icon::Error);
     if (book_.count() == 0)
         return -1;
     return std::min(index, book_.count() - 1);
 }
 
-bool BookAlbumOperations::canMoveBack(int index) const {
-    return editable() && book_.count() >= 2 && index > 0 && index < book_.count();
+bool BookAlbumOperations::canMove(int index, RowStep step) const {
+    return editable() && book_.canStep(index, step);
 }
 
-bool BookAlbumOperations::canMoveForward(int index) const {
-    return editable() && book_.count() >= 2 && index >= 0 && index < book_.count() - 1;
-}
-
-int BookAlbumOperations::moveBack(int index) {
-    if (!canMoveBack(index))
-        return index;
-    book_.exchangeAlbums(index, index - 1);
-    return index - 1;
-}
-
-int BookAlbumOperations::moveForward(int index) {
-    if (!canMoveForward(index))
-        return index;
-    book_.exchangeAlbums(index, index + 1);
-    return index + 1;
-}
-
-int BookAlbumOperations::moveToFront(int index) {
-    if (!canMoveBack(index))
-        return index;
-    book_.moveAlbum(index, 0);
-    return 0;
-}
-
-int BookAlbumOperations::moveToEnd(int index) {
-    if (!canMoveForward(index))
-        return index;
-    const int last = book_.count() - 1;
-    book_.moveAlbum(index, last);
-    return last;
+int BookAlbumOperations::move(int index, RowStep step) {
+    return editable() ? book_.step(index, step) : index;
 }
 
 bool BookAlbumOperations::sort(const QLocale& locale) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/RowOrder.h"
+
 #include <QImage>
 #include <QLocale>
 #include <QString>
@@ -44,13 +46,10 @@ public:
     // selected afterwards: the album that took its place, else the new last one, else -1.
     int remove(int index);
 
-    // The moves answer the album's new index (index itself when nothing moved).
-    bool canMoveBack(int index) const;
-    bool canMoveForward(int index) const;
-    int moveBack(int index);
-    int moveForward(int index);
-    int moveToFront(int index);
-    int moveToEnd(int index);
+    // "前へ移動", "後へ移動", "一番前へ移動", "一番後ろへ移動": answers the album's new index
+    // (index itself when nothing moved).
+    bool canMove(int index, RowStep step) const;
+    int move(int index, RowStep step);
 
     // "ソート": by name, ascending, letter case ignored, in the collation of locale; each album
     // keeps its row. The book and its pictures are written at once. False when there was

@@ -2,7 +2,9 @@
 
 #include "core/ImageFunc.h"
 
+#include <QBuffer>
 #include <QFileInfo>
+#include <QStringList>
 #include <QtEndian>
 #include <cstring>
 
@@ -81,8 +83,58 @@ QString captureFolderOr(const QString& captureFolder, const QString& libraryFold
     return captureFolder.isEmpty() ? libraryFolder : captureFolder;
 }
 
-QString withBmpExtension(const QString& path) {
-    return QFileInfo(path).suffix().isEmpty() ? path + QStringLiteral(".bmp") : path;
+namespace {
+
+struct FormatName {
+    PictureFormat format;
+    const char* extension; // the first is the one added to a name without
+    const char* filter;
+};
+const FormatName kFormats[] = {
+    {PictureFormat::Bmp, "bmp", "ビットマップ (*.bmp)"},
+    {PictureFormat::Png, "png", "PNG (*.png)"},
+    {PictureFormat::Jpeg, "jpg", "JPEG (*.jpg *.jpeg)"},
+    {PictureFormat::Jpeg, "jpeg", nullptr},
+};
+
+} // namespace
+
+QString saveDialogFilter() {
+    QStringList filters;
+    for (const FormatName& f : kFormats)
+        if (f.filter)
+            filters << QString::fromUtf8(f.filter);
+    return filters.join(QStringLiteral(";;"));
+}
+
+SaveTarget saveTarget(const QString& typed, const QString& chosenFilter) {
+    const QString suffix = QFileInfo(typed).suffix();
+    if (!suffix.isEmpty()) {
+        for (const FormatName& f : kFormats)
+            if (suffix.compare(QLatin1String(f.extension), Qt::CaseInsensitive) == 0)
+                return {typed, f.format};
+        return {typed, PictureFormat::Bmp};
+    }
+    for (const FormatName& f : kFormats)
+        if (f.filter && chosenFilter == QString::fromUtf8(f.filter))
+            return {typed + u'.' + QLatin1String(f.extension), f.format};
+    return {typed + QStringLiteral(".bmp"), PictureFormat::Bmp};
+}
+
+WriteResult savePicture(const QString& path, const QImage& picture, PictureFormat format) {
+    if (format == PictureFormat::Bmp)
+        return saveBmp24(path, picture);
+    if (picture.isNull())
+        return {false, path, QStringLiteral("no picture")};
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    const bool png = format == PictureFormat::Png;
+    // JPEG holds no alpha: the picture goes as RGB, as the bitmap does.
+    if (!picture.convertToFormat(QImage::Format_RGB888)
+             .save(&buffer, png ? "PNG" : "JPEG", png ? -1 : 90))
+        return {false, path, QStringLiteral("the picture could not be encoded")};
+    return writeFileAtomically(path, bytes);
 }
 
 } // namespace tavimo::capture

@@ -30,10 +30,11 @@ public:
                                             const QString& filter) = 0;
     virtual QStringList openFiles(const QString& caption, const QString& folder,
                                   const QString& filter) = 0;
+    // saveFile also tells the filter that was chosen when chosenFilter is given.
     virtual std::optional<QString> saveFile(const QString& caption, const QString& folder,
-                                            const QString& fileName, const QString& filter) = 0;
-    virtual std::optional<QString> selectFolder(const QString& caption,
-                                                const QString& folder) = 0;
+                                            const QString& fileName, const QString& filter,
+                                            QString* chosenFilter = nullptr) = 0;
+    virtual std::optional<QString> selectFolder(const QString& caption, const QString& folder) = 0;
     virtual std::optional<QColor> chooseColor(const QColor& initial) = 0;
 };
 

@@ -1,19 +1,24 @@
 #include "core/DriveProbe.h"
 
+#include "core/EntryFiles.h"
 #include "core/MediaRegistry.h"
 
 #include <QFileInfo>
 
 namespace tavimo {
 
+DriveProbe DriveProbe::snapshot() const {
+    return DriveProbe(std::make_shared<const VolumeSnapshot>(volumes_->volumes()));
+}
+
 int32_t DriveProbe::mediumKind(const QString& path) const {
-    const auto volume = volumes_.volumeOf(path);
+    const auto volume = volumes_->volumeOf(path);
     return volume ? volume->kind : kMediumNone;
 }
 
 MediumRecord DriveProbe::fillRecord(const QString& root) const {
     MediumRecord record;
-    if (const auto volume = volumes_.volumeOf(root)) {
+    if (const auto volume = volumes_->volumeOf(root)) {
         record.kind = volume->kind;
         record.serial = volume->serial;
         record.label = cutLabel(volume->label);
@@ -24,7 +29,7 @@ MediumRecord DriveProbe::fillRecord(const QString& root) const {
 QString DriveProbe::findBySerial(MediumRecord& record) const {
     if (record.serial == 0)
         return {};
-    for (const VolumeInfo& volume : volumes_.volumes()) {
+    for (const VolumeInfo& volume : volumes_->volumes()) {
         if (volume.kind > kMediumNone && volume.serial == record.serial) {
             record.kind = volume.kind;
             record.label = cutLabel(volume.label);
@@ -34,12 +39,12 @@ QString DriveProbe::findBySerial(MediumRecord& record) const {
     return {};
 }
 
-QString DriveProbe::findByFile(const QString& relativePath, MediumRecord& record) const {
-    if (relativePath.isEmpty())
+QString DriveProbe::findByFile(const QString& entry, MediumRecord& record) const {
+    if (entry.isEmpty())
         return {};
-    for (const VolumeInfo& volume : volumes_.volumes()) {
-        if (volume.kind > kMediumNone &&
-            QFileInfo(volume.root + mediaEntryPath(relativePath)).isFile()) {
+    for (const VolumeInfo& volume : volumes_->volumes()) {
+        const QString file = entryFile(BookMode::Media, volume.root, entry);
+        if (volume.kind > kMediumNone && isPathHere(file) && QFileInfo(file).isFile()) {
             record = fillRecord(volume.root);
             return volume.root;
         }
@@ -48,13 +53,13 @@ QString DriveProbe::findByFile(const QString& relativePath, MediumRecord& record
 }
 
 QString DriveProbe::rootOf(const QString& path) const {
-    const auto volume = volumes_.volumeOf(path);
+    const auto volume = volumes_->volumeOf(path);
     return volume ? volume->root : QString();
 }
 
 QStringList DriveProbe::mediumRoots() const {
     QStringList roots;
-    for (const VolumeInfo& volume : volumes_.volumes())
+    for (const VolumeInfo& volume : volumes_->volumes())
         if (volume.kind > kMediumNone)
             roots.append(volume.root);
     return roots;

@@ -4,16 +4,23 @@
 #include "core/VolumeTable.h"
 
 #include <QStringList>
+#include <memory>
 
 namespace tavimo {
 
 class MediaRegistry;
 
 // Finds removable media among the mounted volumes. A "root" is a volume's mount point with a
-// trailing '/'; a path stands for the volume that holds it.
+// trailing '/'; a path stands for the volume that holds it. Every question reads the volume
+// table anew, unless the probe is a snapshot.
 class DriveProbe {
 public:
-    explicit DriveProbe(const VolumeTable& volumes) : volumes_(volumes) {}
+    explicit DriveProbe(const VolumeTable& volumes) : volumes_(&volumes) {}
+
+    // A probe that answers from the volumes mounted now, read once: one operation (adding a
+    // list of files, scanning a medium) takes one, so the mount table is not read per file. It
+    // owns what it read and may be handed to another thread.
+    DriveProbe snapshot() const;
 
     // Kind of the volume holding path; kMediumNone when no volume holds it.
     int32_t mediumKind(const QString& path) const;
@@ -25,9 +32,9 @@ public:
     // into record. Empty (and record untouched) when the serial is 0 or no volume matches.
     QString findBySerial(MediumRecord& record) const;
 
-    // The first medium volume on which root + relativePath is a file; record is filled from
-    // that volume. Empty (and record untouched) when none holds it.
-    QString findByFile(const QString& relativePath, MediumRecord& record) const;
+    // The first medium volume that holds the file of the media entry (entryFile); record is
+    // filled from that volume. Empty (and record untouched) when none holds it.
+    QString findByFile(const QString& entry, MediumRecord& record) const;
 
     // Root of the volume holding path; empty when no volume holds it.
     QString rootOf(const QString& path) const;
@@ -36,16 +43,14 @@ public:
     QStringList mediumRoots() const;
 
 private:
-    const VolumeTable& volumes_;
+    explicit DriveProbe(std::shared_ptr<const VolumeSnapshot> snapshot)
+        : volumes_(snapshot.get()), snapshot_(std::move(snapshot)) {}
+
+    const VolumeTable* volumes_;
+    std::shared_ptr<const VolumeSnapshot> snapshot_; // owns volumes_ in a snapshot
 };
 
 // The medium of the album open in media mode and where it is mounted now (empty when absent).
-// A media entry as a path below the medium's root: entries written on Windows separate their
-// folders with '\\', which names no folder here.
-inline QString mediaEntryPath(QString entry) {
-    return entry.replace(u'\\', u'/');
-}
-
 struct CurrentMedium {
     MediumRecord record;
     QString root;

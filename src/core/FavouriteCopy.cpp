@@ -4,21 +4,13 @@
 #include "core/BookPaths.h"
 #include "core/DialogService.h"
 #include "core/NameRules.h"
+#include "core/SaveUnit.h"
+#include "core/TextFile.h"
 #include "core/Tpackedjpg.h"
 
 #include <QFileInfo>
 
 namespace tavimo {
-
-namespace {
-
-bool reportFailure(const WriteResult& result, DialogService& dialogs) {
-    if (!result)
-        dialogs.message(result.message(), DialogService::Buttons::Ok, DialogService::Icon::Error);
-    return !result;
-}
-
-} // namespace
 
 std::optional<QStringList> addToFavourite(const QString& libraryFolder,
                                           const QString& favouriteTitle, const QString& albumName,
@@ -36,24 +28,33 @@ std::optional<QStringList> addToFavourite(const QString& libraryFolder,
         return std::nullopt;
     const int before = int(entries->size());
     entries->append(video.entry);
-    if (reportFailure(albumfile::write(paths.album, *entries), dialogs))
-        return std::nullopt;
 
     // The new video's mark, count and picture go to the line and entry that match its line in
-    // the album file, even where an earlier fault left those files shorter or longer.
+    // the album file, even where an earlier fault left those files shorter or longer. The four
+    // files change together, and what could not be read is kept beside before it is replaced.
     AlbumMarks marks = AlbumMarks::load(paths, before, dialogs);
     marks.bookmarks.resize(before);
     marks.counts.resize(before);
     marks.bookmarks.append(video.bookmark);
     marks.counts.append(video.count);
-    marks.save(paths, before + 1, dialogs);
-
     Tpackedjpg store;
-    if (QFileInfo(paths.store).isFile())
-        store.loadFromFile(paths.store);
+    if (QFileInfo(paths.store).isFile() && !store.loadFromFile(paths.store))
+        marks.damaged.append(paths.store);
     store.resize(before);
     store.addPicture(video.jpeg);
-    reportFailure(store.saveToFile(paths.storeBase), dialogs);
+
+    SaveUnit unit(libraryFolder);
+    for (const QString& damaged : std::as_const(marks.damaged))
+        unit.keepDamagedCopy(damaged);
+    unit.stage(paths.album, textfile::encodeLinesFor(paths.album, *entries));
+    unit.stage(paths.marks, textfile::encodeLines(marks.bookmarkLines(before + 1)));
+    unit.stage(paths.counts, textfile::encodeLines(marks.countLines(before + 1)));
+    store.stageTo(unit, paths.storeBase);
+    if (!unit.commit()) {
+        dialogs.message(unit.failure().message(), DialogService::Buttons::Ok,
+                        DialogService::Icon::Error);
+        return std::nullopt;
+    }
     return entries;
 }
 

@@ -1,5 +1,7 @@
 #include "core/FileTrash.h"
 
+#include "core/EntryFiles.h"
+
 #include <QFileInfo>
 
 namespace tavimo {
@@ -12,7 +14,8 @@ bool isReadOnlyFile(const QString& path) {
 
 QString trashVideoFile(const QString& path, FileTrash& trash) {
     const QFileInfo info(path);
-    if (path.isEmpty() || !info.exists() || info.isDir())
+    // A path of another system ("C:\...") would be looked for in the working folder.
+    if (!isPathHere(path) || !info.exists() || info.isDir())
         return kTrashMissingMessage;
     if (isReadOnlyFile(path))
         return kTrashReadOnlyMessage;

@@ -3,9 +3,10 @@
 #include "core/AlbumContents.h"
 #include "core/AlbumFiles.h"
 #include "core/AlbumSaving.h"
-#include "core/DamagedFiles.h"
 #include "core/DialogService.h"
 #include "core/NameRules.h"
+#include "core/SaveUnit.h"
+#include "core/TextFile.h"
 #include "core/Tpackedjpg.h"
 
 #include <QDir>
@@ -14,7 +15,13 @@
 namespace tavimo {
 
 namespace {
-constexpr int kDefaultSaveDelay = 300;
+// A change is written this long after the last one...
+constexpr int kDefaultSaveDelay = 250;
+// ...but no later than this after the first one while changes keep coming (a thumbnail run), so
+// that with the time the writing takes every change is on the disk within a second.
+constexpr int kDefaultLongestSaveDelay = 500;
+// A failed save is tried again after this long.
+constexpr int kRetryDelay = 2000;
 
 } // namespace
 
@@ -22,9 +29,13 @@ LibrarySession::LibrarySession(const QString& libraryFolder, DialogService& dial
                                const VolumeTable& volumes)
     : libraryFolder_(libraryFolder.endsWith(u'/') ? libraryFolder : libraryFolder + u'/'),
       dialogs_(dialogs), probe_(volumes) {
-    saveTimer_.setSingleShot(true);
+    for (QTimer* timer : {&saveTimer_, &deadlineTimer_, &retryTimer_}) {
+        timer->setSingleShot(true);
+        connect(timer, &QTimer::timeout, this, [this] { flush(); });
+    }
     saveTimer_.setInterval(kDefaultSaveDelay);
-    connect(&saveTimer_, &QTimer::timeout, this, &LibrarySession::flush);
+    deadlineTimer_.setInterval(kDefaultLongestSaveDelay);
+    retryTimer_.setInterval(kRetryDelay);
     connect(&album_, &Album::rowsChanged, this, &LibrarySession::albumRowsChanged);
     connect(&album_, &Album::marksChanged, this, [this] {
         albumMarksDirty_ = true;
@@ -41,30 +52,88 @@ LibrarySession::~LibrarySession() {
     flush();
 }
 
+void LibrarySession::setSaveDelay(int milliseconds) {
+    saveTimer_.setInterval(milliseconds);
+    deadlineTimer_.setInterval(std::max(milliseconds, deadlineTimer_.interval()));
+}
+
+void LibrarySession::setLongestSaveDelay(int milliseconds) {
+    deadlineTimer_.setInterval(milliseconds);
+}
+
+bool LibrarySession::leaveBook() {
+    if (flush())
+        return true;
+    const auto answer = dialogs_.message(
+        QStringLiteral("%1\r\n\r\n保存されていない変更を捨てて切り替えますか？").arg(saveFailure_),
+        DialogService::Buttons::YesNo, DialogService::Icon::Warning);
+    if (answer != DialogService::Answer::Yes)
+        return false;
+    discardPending();
+    return true;
+}
+
+void LibrarySession::discardPending() {
+    albumRowsDirty_ = albumMarksDirty_ = bookDirty_ = false;
+    lastFailure_ = WriteResult{};
+    saveFailure_.clear();
+    reportedFailure_.clear();
+    for (QTimer* timer : {&saveTimer_, &deadlineTimer_, &retryTimer_})
+        timer->stop();
+}
+
+bool LibrarySession::closeBook() {
+    if (!leaveBook())
+        return false;
+    closeAlbum();
+    book_.close();
+    bookDirty_ = false;
+    return true;
+}
+
+bool LibrarySession::switchMode(BookMode mode) {
+    if (!closeBook())
+        return false;
+    book_.setMode(mode);
+    Q_EMIT bookReplaced();
+    return true;
+}
+
 Book::LoadResult LibrarySession::loadBook(const QString& title) {
-    closeBook();
-    const Book::LoadResult result = book_.load(libraryFolder_, title, mode_, dialogs_);
-    // Such an album's store would be the book's picture store: it is shown, never written.
-    for (const BookAlbum& album : book_.albums())
-        if (albumNamedLikeBook(album.name, book_.paths().title))
-            dialogs_.message(albumNamedLikeBookReport(album.name), DialogService::Buttons::Ok,
-                             DialogService::Icon::Warning);
+    if (!closeBook())
+        return Book::LoadResult::Kept;
+    const Book::LoadResult result = book_.load(libraryFolder_, title, mode(), dialogs_);
+    if (result == Book::LoadResult::Loaded) {
+        // Such an album's store would be the book's picture store: it is shown, never written.
+        for (const BookAlbum& album : book_.albums())
+            if (albumNamedLikeBook(album.name, book_.paths().title))
+                dialogs_.message(albumNamedLikeBookReport(album.name), DialogService::Buttons::Ok,
+                                 DialogService::Icon::Warning);
+        // What loading fitted (albums without files, pictures, records) is written at once.
+        bookDirty_ = true;
+        flush();
+    }
     Q_EMIT bookReplaced();
     return result;
 }
 
-bool LibrarySession::createBook(const QString& title) {
-    closeBook();
-    const bool made = book_.openNew(libraryFolder_, title, mode_, dialogs_);
+Book::LoadResult LibrarySession::createBook(const QString& title,
+                                            const std::optional<QStringList>& mediaBooks) {
+    if (!closeBook())
+        return Book::LoadResult::Kept;
+    if (!book_.openNew(libraryFolder_, title, mode(), dialogs_)) {
+        Q_EMIT bookReplaced();
+        return Book::LoadResult::FolderFailed;
+    }
+    bookDirty_ = true;
+    flush([&](SaveUnit& unit) {
+        return !mediaBooks ||
+               unit.stage(libraryFolder_ + QStringLiteral("media.inf"),
+                          textfile::encodeLinesFor(libraryFolder_ + QStringLiteral("media.inf"),
+                                                   *mediaBooks));
+    });
     Q_EMIT bookReplaced();
-    return made;
-}
-
-void LibrarySession::closeBook() {
-    closeAlbum();
-    flush();
-    book_.close();
-    bookDirty_ = false;
+    return Book::LoadResult::Loaded;
 }
 
 bool LibrarySession::openAlbum(int index) {
@@ -74,13 +143,12 @@ bool LibrarySession::openAlbum(int index) {
     const AlbumPaths paths = book_.albumPaths(index);
     // The book read the album file when it loaded; one that failed then is read again, and
     // stays unwritable while it cannot be read.
-    QStringList entries = listed.entries;
     albumReadOnly_ = !listed.readable;
+    QStringList entries = book_.takeEntries(index);
     if (albumReadOnly_) {
         if (auto lines = albumfile::read(paths.album)) {
             entries = *lines;
             albumReadOnly_ = false;
-            book_.setEntries(index, entries);
         }
     }
     if (albumReadOnly_)
@@ -94,18 +162,17 @@ bool LibrarySession::openAlbum(int index) {
     const AlbumContents contents = openAlbumContents(paths, entries, store, dialogs_);
     const bool blanksDropped = contents.entries.size() != entries.size();
     albumIndex_ = index;
-    album_.setIdentity(book_.paths(), listed.name, book_.mode());
+    album_.setIdentity(book_, index);
     album_.assign(contents.entries, contents.marks, std::move(store));
     if (blanksDropped)
         album_.setFittedOnAssign(true);
+    album_.setDriveRoot(QString());
     if (book_.mode() == BookMode::Media) {
         const CurrentMedium medium = book_.findMedium(index, contents.entries, probe_);
-        album_.setMedium(medium.record, medium.root);
+        album_.setDriveRoot(medium.root);
         // Opening may identify the album's medium by its files: keep what was learnt at once.
         if (bookDirty_)
             flush();
-    } else {
-        album_.setMedium(MediumRecord{}, QString());
     }
     albumDamaged_ = contents.damaged;
     albumRowsDirty_ = albumMarksDirty_ = false;
@@ -116,11 +183,19 @@ void LibrarySession::closeAlbum() {
     if (!albumOpen())
         return;
     flush();
+    // The entries go back to the book: from now on it holds them.
+    book_.setEntries(albumIndex_, album_.entries());
     album_.clear();
     albumDamaged_.clear();
     albumIndex_ = -1;
     albumReadOnly_ = false;
     albumRowsDirty_ = albumMarksDirty_ = false;
+}
+
+QStringList LibrarySession::entriesOf(int index) const {
+    if (index == albumIndex_ && albumOpen())
+        return album_.entries();
+    return book_.isValidIndex(index) ? book_.album(index).entries : QStringList();
 }
 
 void LibrarySession::albumRowsChanged() {
@@ -138,11 +213,11 @@ void LibrarySession::applyEmptyMediumRule() {
 }
 
 void LibrarySession::recordMedium(const MediumRecord& record, const QString& root) {
-    album_.setMedium(record, root);
+    album_.setDriveRoot(root);
     if (!albumOpen() || !album_.isMediaMode() || book_.record(albumIndex_) == record)
         return;
     book_.setRecord(albumIndex_, record);
-    book_.save(dialogs_);
+    flush();
 }
 
 void LibrarySession::setAlbumPicture(const QByteArray& jpeg) {
@@ -152,49 +227,70 @@ void LibrarySession::setAlbumPicture(const QByteArray& jpeg) {
 
 void LibrarySession::scheduleSave() {
     saveTimer_.start();
+    if (!deadlineTimer_.isActive())
+        deadlineTimer_.start();
+}
+
+bool LibrarySession::saveBook() {
+    bookDirty_ = bookDirty_ || book_.isOpen();
+    return flush();
 }
 
 bool LibrarySession::hasPendingSaves() const {
     return albumRowsDirty_ || albumMarksDirty_ || bookDirty_;
 }
 
-void LibrarySession::flush() {
-    saveTimer_.stop();
-    if (albumOpen() && !albumReadOnly_) {
-        // What could not be read is not written over before a copy of it is kept. A failed
-        // write was shown and stays due: the next change or flush tries again.
-        const bool due = albumRowsDirty_ || albumMarksDirty_;
-        if (due && keepDamagedFiles()) {
-            if (albumRowsDirty_) {
-                book_.setEntries(albumIndex_, album_.entries());
-                albumRowsDirty_ = albumMarksDirty_ = !saveAlbumFiles(album_, dialogs_);
-            } else {
-                albumMarksDirty_ = !saveAlbumMarks(album_, dialogs_);
-            }
-        }
-    } else {
-        albumRowsDirty_ = albumMarksDirty_ = false;
-    }
-    if (bookDirty_ && book_.isOpen()) {
-        const bool saved = book_.save(dialogs_);
-        bookDirty_ = !saved || (book_.picturesChanged() && !book_.savePictures(dialogs_));
-    } else {
-        bookDirty_ = false;
-    }
-}
-
-bool LibrarySession::keepDamagedFiles() {
+bool LibrarySession::stageAlbum(SaveUnit& unit) {
+    // What could not be read is not written over before a copy of it is kept.
     while (!albumDamaged_.isEmpty()) {
-        const QString path = albumDamaged_.first();
-        if (!keepDamagedCopy(path)) {
-            dialogs_.message(QStringLiteral("ファイルを保存できませんでした。\r\n%1")
-                                 .arg(QDir::toNativeSeparators(path + QStringLiteral(".damaged"))),
-                             DialogService::Buttons::Ok, DialogService::Icon::Error);
+        if (!unit.keepDamagedCopy(albumDamaged_.first()))
             return false;
-        }
         albumDamaged_.removeFirst();
     }
-    return true;
+    return albumRowsDirty_ ? stageAlbumFiles(album_, unit) : stageAlbumMarks(album_, unit);
+}
+
+bool LibrarySession::flush(const std::function<bool(SaveUnit&)>& also, bool report) {
+    for (QTimer* timer : {&saveTimer_, &deadlineTimer_, &retryTimer_})
+        timer->stop();
+    if (!albumOpen() || albumReadOnly_)
+        albumRowsDirty_ = albumMarksDirty_ = false;
+    if (!book_.isOpen())
+        bookDirty_ = false;
+    if (!hasPendingSaves() && !also)
+        return true;
+
+    SaveUnit unit(libraryFolder_);
+    const bool albumDue = albumRowsDirty_ || albumMarksDirty_;
+    const bool bookDue = bookDirty_;
+    const bool staged = (!albumDue || stageAlbum(unit)) && (!bookDue || book_.stageTo(unit)) &&
+                        (!also || also(unit));
+    if (staged && unit.commit()) {
+        albumRowsDirty_ = albumMarksDirty_ = bookDirty_ = false;
+        if (bookDue)
+            book_.markSaved();
+        lastFailure_ = WriteResult{};
+        saveFailure_.clear();
+        reportedFailure_.clear();
+        Q_EMIT saved();
+        if (!unit.notRemoved().isEmpty())
+            dialogs_.message(
+                QStringLiteral("ファイルを削除できません。\r\n%1")
+                    .arg(QDir::toNativeSeparators(unit.notRemoved().join(QStringLiteral("\r\n")))),
+                DialogService::Buttons::Ok, DialogService::Icon::Error);
+        return true;
+    }
+    // Kept pending and tried again; told once while it fails the same way.
+    lastFailure_ = unit.failure();
+    saveFailure_ = lastFailure_.message();
+    if (report && saveFailure_ != reportedFailure_) {
+        reportedFailure_ = saveFailure_;
+        dialogs_.message(saveFailure_, DialogService::Buttons::Ok, DialogService::Icon::Error);
+    }
+    Q_EMIT saveFailed(saveFailure_);
+    if (hasPendingSaves())
+        retryTimer_.start();
+    return false;
 }
 
 void LibrarySession::markAlbumChanged() {

@@ -5,21 +5,30 @@
 #include "core/BookMode.h"
 #include "core/DriveProbe.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QTimer>
+#include <functional>
+#include <optional>
 
 namespace tavimo {
 
 class DialogService;
+class SaveUnit;
 class VolumeTable;
 
 // The library as it is open now: the current book with its albums, the mode, and the album
 // open in the album window. Windows and commands use it by reference and change the book and
 // the album only through it (or through the Book and Album it owns, whose changes it hears).
+// Each fact is kept once: the mode is the book's, an open album's name, files and medium are
+// its row of the book, and its entries are the album's own while it is open.
 //
-// Saving: a change marks what it touches; the session writes it once, shortly after the last
-// change (saveDelay), and always when flush() is called: before the album window closes, the
-// book or the mode changes, and at exit. An album that could not be read is never written.
+// Saving: a change marks what it touches; the session writes it as one unit (see SaveUnit)
+// shortly after the change. Changes that keep coming are written together, but never later than
+// about 500 ms after the first of them. A save also happens whenever flush() is called: before
+// the album window closes, the book or the mode changes, and at exit. A failed save stays
+// pending and is tried again; leaving the book while it fails asks the user first. An album that
+// could not be read is never written.
 class LibrarySession : public QObject {
     Q_OBJECT
 public:
@@ -31,23 +40,29 @@ public:
     DialogService& dialogs() { return dialogs_; }
     const DriveProbe& probe() const { return probe_; }
 
-    // The mode of the current book (and of the book list shown).
-    BookMode mode() const { return mode_; }
-    bool isMediaMode() const { return mode_ == BookMode::Media; }
-    void setMode(BookMode mode) { mode_ = mode; }
+    // The mode of the current book, and of the book list shown.
+    BookMode mode() const { return book_.mode(); }
+    bool isMediaMode() const { return mode() == BookMode::Media; }
 
     // The current book.
     Book& book() { return book_; }
     const Book& book() const { return book_; }
     bool bookOpen() const { return book_.isOpen(); }
     const BookPaths& bookPaths() const { return book_.paths(); }
-    // Saves what is pending, then loads `title` in the current mode.
+
+    // Replacing the book. Each first saves what is pending; when that fails, the user is asked
+    // whether to go on without it, and when the answer is no nothing changes.
+    // Loads `title` in the current mode. Kept: the user chose to stay.
     Book::LoadResult loadBook(const QString& title);
-    // Saves what is pending, then makes `title` a new, empty book. False when its folders could
-    // not be made (reported; the program must end).
-    bool createBook(const QString& title);
-    // Saves what is pending and closes the book (and its album).
-    void closeBook();
+    // Makes `title` a new, empty book of the current mode and writes its files; mediaBooks, when
+    // given, is written to media.inf in the same save. Loaded, Kept, or FolderFailed when its
+    // folders could not be made (reported; the program must end).
+    Book::LoadResult createBook(const QString& title,
+                                const std::optional<QStringList>& mediaBooks = std::nullopt);
+    // Closes the book (and its album). False when the user chose to stay.
+    bool closeBook();
+    // Closes the book and changes the mode. False when the user chose to stay.
+    bool switchMode(BookMode mode);
 
     // The open album.
     Album& album() { return album_; }
@@ -62,6 +77,8 @@ public:
     bool openAlbum(int index);
     // Saves what is pending and closes the open album.
     void closeAlbum();
+    // The entries of album `index` of the book, wherever they are held now.
+    QStringList entriesOf(int index) const;
     // The open album's medium was found, chosen or forgotten: the book records it at once, so
     // a crash does not tie the album to no medium again.
     void recordMedium(const MediumRecord& record, const QString& root);
@@ -71,40 +88,59 @@ public:
     // The open album's files differ from its rows (fitted on opening): they are due.
     void markAlbumChanged();
 
-    // Writes everything pending now.
-    void flush();
+    // Writes everything pending now, with whatever `also` adds to the same unit (the files a
+    // change of the book renames, deletes or makes). True when nothing is pending afterwards; a
+    // failure is shown (once while it stays the same, unless report is false) and the save is
+    // tried again later.
+    bool flush(const std::function<bool(SaveUnit&)>& also = {}, bool report = true);
+    // Writes the book's files now, changed or not, with everything pending ("上書き保存").
+    bool saveBook();
     bool hasPendingSaves() const;
-    // How long after the last change the pending files are written (300 ms by default).
-    void setSaveDelay(int milliseconds) { saveTimer_.setInterval(milliseconds); }
+    // The failure of the last save (ok after a save that succeeded), and its message.
+    const WriteResult& lastFailure() const { return lastFailure_; }
+    const QString& saveFailure() const { return saveFailure_; }
+    // How long after the last change the pending files are written (250 ms by default); and at
+    // the latest after the first pending change (500 ms by default).
+    void setSaveDelay(int milliseconds);
+    void setLongestSaveDelay(int milliseconds);
 
 Q_SIGNALS:
     // The book was loaded, created or closed.
     void bookReplaced();
+    // A save was written (after any change), or failed.
+    void saved();
+    void saveFailed(const QString& message);
 
 private:
     void albumRowsChanged();
     void scheduleSave();
+    // Saving pending work before the book goes; asks the user when it fails. True: go on.
+    bool leaveBook();
+    void discardPending();
     // An empty media album belongs to no medium; its drive root stays, so the next files must
     // still come from the medium in that drive.
     void applyEmptyMediumRule();
-    // Copies the open album's damaged files beside them before they are written over; false
-    // (said) when a copy cannot be made.
-    bool keepDamagedFiles();
+    // Adds the open album's due files to unit; false when it failed or a damaged file could not
+    // be kept beside.
+    bool stageAlbum(SaveUnit& unit);
 
     QString libraryFolder_;
     DialogService& dialogs_;
     DriveProbe probe_;
-    BookMode mode_ = BookMode::Normal;
     Book book_;
     Album album_;
     int albumIndex_ = -1;
     bool albumReadOnly_ = false;
     QStringList albumDamaged_; // its files that could not be read whole, not yet kept
-    bool albumStoreShared_ = false; // named like its book: its store would be the book's
     bool albumRowsDirty_ = false;
     bool albumMarksDirty_ = false;
     bool bookDirty_ = false;
-    QTimer saveTimer_;
+    WriteResult lastFailure_;
+    QString saveFailure_;
+    QString reportedFailure_; // shown already: not shown again while it stays the same
+    QTimer saveTimer_;        // restarted by every change
+    QTimer deadlineTimer_;    // started by the first pending change, never restarted
+    QTimer retryTimer_;       // after a failed save
 };
 
 } // namespace tavimo

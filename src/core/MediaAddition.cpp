@@ -1,16 +1,19 @@
 #include "core/MediaAddition.h"
 
-#include <QFileInfo>
+#include "core/EntryFiles.h"
+
 #include <QSet>
 
 namespace tavimo {
 
 namespace {
 
-QSet<QString> foldedPaths(const QString& root, const QStringList& entries) {
+// The files the album's entries name, for comparing with the files that come in: an entry
+// written on Windows ("動画\a.avi") is the file "<root>動画/a.avi" like any other.
+QSet<QString> foldedPaths(BookMode mode, const QString& root, const QStringList& entries) {
     QSet<QString> paths;
     for (const QString& entry : entries)
-        paths.insert((root + entry).toCaseFolded());
+        paths.insert(entryFile(mode, root, entry).toCaseFolded());
     return paths;
 }
 
@@ -38,18 +41,24 @@ AdditionPlan refuse(const QString& message) {
 AdditionPlan planAddition(BookMode mode, const QStringList& albumEntries,
                           const CurrentMedium& medium, const QStringList& files,
                           const DriveProbe& probe) {
-    if (files.isEmpty())
-        return {};
+    QStringList fit = files;
+    const QStringList unfit = takeUnfitPaths(fit);
+    if (fit.isEmpty()) {
+        AdditionPlan plan;
+        plan.unfit = unfit;
+        return plan;
+    }
     const bool media = mode == BookMode::Media;
-    if (media && probe.mediumKind(files.first()) <= kMediumNone)
+    if (media && probe.mediumKind(fit.first()) <= kMediumNone)
         return refuse(kOnlyRemovableFilesMessage);
 
     // Entries of a media album only become paths once its medium's root is known.
     const bool pathsKnown = !media || !medium.root.isEmpty();
     AdditionPlan plan;
+    plan.unfit = unfit;
     plan.medium = medium;
-    plan.files =
-        withoutKnown(files, pathsKnown ? foldedPaths(medium.root, albumEntries) : QSet<QString>());
+    plan.files = withoutKnown(fit, pathsKnown ? foldedPaths(mode, medium.root, albumEntries)
+                                              : QSet<QString>());
     if (plan.files.isEmpty())
         return plan;
     const QString& first = plan.files.first();
@@ -82,7 +91,7 @@ AdditionPlan planAddition(BookMode mode, const QStringList& albumEntries,
         QStringList staying = albumEntries;
         for (int index : entriesMissingFrom(plan.medium.root, albumEntries))
             staying.removeAt(index);
-        plan.files = withoutKnown(plan.files, foldedPaths(plan.medium.root, staying));
+        plan.files = withoutKnown(plan.files, foldedPaths(mode, plan.medium.root, staying));
         if (plan.files.isEmpty())
             return plan;
         if (probe.rootOf(plan.files.first()) != plan.medium.root)
@@ -107,8 +116,9 @@ AdditionPlan planAddition(BookMode mode, const QStringList& albumEntries,
 
 QList<int> entriesMissingFrom(const QString& root, const QStringList& entries) {
     QList<int> missing;
+    GoneFiles gone;
     for (qsizetype i = entries.size() - 1; i >= 0; --i)
-        if (!QFileInfo(root + entries.at(i)).isFile())
+        if (gone.isGone(entryFile(BookMode::Media, root, entries.at(i))))
             missing.append(int(i));
     return missing;
 }

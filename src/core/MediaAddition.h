@@ -19,6 +19,9 @@ inline const QString kMediumMismatchMessage = QStringLiteral("登録のメディ
 struct AdditionPlan {
     // Shown to the user when not empty; then nothing at all is added.
     QString refusal;
+    // Files of the list that cannot become entries (canBeEntry): left out, whatever else the
+    // plan says.
+    QStringList unfit;
     // The files to add, in the caller's order, and the album entries they become (the full
     // path in normal books, the path below the medium's root in media books).
     QStringList files;
@@ -33,13 +36,15 @@ struct AdditionPlan {
 
 // Decides an addition of files (full paths, sorted by the caller) to an album holding
 // albumEntries, whose medium is medium (media books). Files already in the album, or twice in
-// the list, are added once (paths compared without regard to case).
+// the list, are added once (paths compared without regard to case, entries as entryFile makes
+// them files). Files whose path cannot become an entry are left out before anything else.
 AdditionPlan planAddition(BookMode mode, const QStringList& albumEntries,
                           const CurrentMedium& medium, const QStringList& files,
                           const DriveProbe& probe);
 
-// Indexes of the entries that root + entry does not name an existing file for, last first,
-// so that removing them in this order keeps the remaining indexes valid.
+// Indexes of the media entries whose files are gone from the medium mounted at root
+// (GoneFiles: an entry whose folder cannot be reached or is empty stays), last first, so that
+// removing them in this order keeps the remaining indexes valid.
 QList<int> entriesMissingFrom(const QString& root, const QStringList& entries);
 
 } // namespace tavimo

@@ -65,8 +65,8 @@ bool MediaRegistry::loadFromFile(const QString& path, DialogService& dialogs) {
     return decoded.complete;
 }
 
-WriteResult MediaRegistry::saveToFile(const QString& path) const {
-    return writeFileAtomically(path, mediadat::encode(records_, &labelForms_));
+QByteArray MediaRegistry::encoded() const {
+    return mediadat::encode(records_, &labelForms_);
 }
 
 void MediaRegistry::loadForBook(const QString& path, int lineCount, DialogService& dialogs) {

@@ -32,7 +32,11 @@ public:
     // leaves the registry empty. Returns false when the file could not be read whole.
     // Labels keep the form they were read in for as long as they are unchanged.
     bool loadFromFile(const QString& path, DialogService& dialogs);
-    WriteResult saveToFile(const QString& path) const;
+    WriteResult saveToFile(const QString& path) const {
+        return writeFileAtomically(path, encoded());
+    }
+    // The file's bytes.
+    QByteArray encoded() const;
 
     // Loading a media book: the file's records (or none when it is missing), then exactly
     // one record per line of the book file.

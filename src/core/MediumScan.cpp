@@ -74,7 +74,8 @@ QString albumNameForFolder(const QString& folder) {
 }
 
 MediumScan scanMedium(const QString& root, const DriveProbe& probe,
-                      const VideoExtensions& extensions, bool withFolderVideos) {
+                      const VideoExtensions& extensions, bool withFolderVideos,
+                      const std::atomic_bool* stop) {
     MediumScan scan;
     if (root.isEmpty() || probe.mediumKind(root) <= kMediumNone)
         return scan;
@@ -97,6 +98,8 @@ MediumScan scanMedium(const QString& root, const DriveProbe& probe,
     for (int depth = 1; depth <= kMediumScanLevels && !level.isEmpty(); ++depth) {
         QStringList next;
         for (const QString& folder : std::as_const(level)) {
+            if (stop != nullptr && stop->load())
+                return scan;
             if (seen.contains(folder))
                 continue;
             seen.insert(folder);

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <atomic>
 
 namespace tavimo {
 
@@ -26,9 +27,11 @@ struct MediumScan {
 };
 
 // Scans the medium mounted at root (ending in '/'). withFolderVideos: also list every folder's
-// videos into files (making one album of the whole medium).
+// videos into files (making one album of the whole medium). stop, when given, is read before
+// each folder: a scan that stops answers what it found so far.
 MediumScan scanMedium(const QString& root, const DriveProbe& probe,
-                      const VideoExtensions& extensions, bool withFolderVideos);
+                      const VideoExtensions& extensions, bool withFolderVideos,
+                      const std::atomic_bool* stop = nullptr);
 
 // The name of an album made from a folder: its last component, "noname" for a root ("/").
 QString albumNameForFolder(const QString& folder);

@@ -15,8 +15,8 @@ public:
         return std::nullopt;
     }
     QStringList openFiles(const QString&, const QString&, const QString&) override { return {}; }
-    std::optional<QString> saveFile(const QString&, const QString&, const QString&,
-                                    const QString&) override {
+    std::optional<QString> saveFile(const QString&, const QString&, const QString&, const QString&,
+                                    QString*) override {
         return std::nullopt;
     }
     std::optional<QString> selectFolder(const QString&, const QString&) override {

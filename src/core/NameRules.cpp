@@ -18,10 +18,13 @@ constexpr qsizetype kTemporarySuffix = 11;
 // File names on Linux file systems hold at most 255 bytes.
 constexpr qsizetype kMaxFileNameBytes = 255;
 
-// Files of the library folder that are not books. A book of such a title could not make its
-// folder beside them (compared without case, as a library copied to or from Windows meets it).
+// Files of the library folder that are not books: the settings, the lists, the lock that keeps
+// a second program away and the journal of an unfinished save. A book of such a title could not
+// make its folder beside them (compared without case, as a library copied to or from Windows
+// meets it).
 const QLatin1String kLibraryFiles[] = {QLatin1String("Tavimo.ini"), QLatin1String("media.inf"),
-                                       QLatin1String("userex.inf")};
+                                       QLatin1String("userex.inf"), QLatin1String("Tavimo.lock"),
+                                       QLatin1String("Tavimo.journal")};
 
 bool holdsLoneSurrogate(const QString& name) {
     for (qsizetype i = 0; i < name.size(); ++i) {

@@ -3,7 +3,7 @@
 #include "core/DialogService.h"
 #include "core/LibrarySession.h"
 #include "core/MediaAddition.h"
-#include "core/MediaEngine.h"
+#include "core/PlaybackBackend.h"
 #include "core/VolumeTable.h"
 
 #include <algorithm>
@@ -29,11 +29,11 @@ QString insertMediumPrompt(const MediumRecord& medium) {
 
 } // namespace
 
-Playback::Playback(LibrarySession& session, MediaEngine& engine, QObject* parent)
-    : QObject(parent), session_(session), engine_(engine) {
-    connect(&engine_, &MediaEngine::opened, this, &Playback::engineOpened);
-    connect(&engine_, &MediaEngine::endOfMedia, this, &Playback::engineEnded);
-    connect(&engine_, &MediaEngine::failed, this, [this] { engine_.close(); });
+Playback::Playback(LibrarySession& session, PlaybackBackend& backend, QObject* parent)
+    : QObject(parent), session_(session), backend_(backend) {
+    connect(&backend_, &PlaybackBackend::opened, this, &Playback::backendOpened);
+    connect(&backend_, &PlaybackBackend::endOfMedia, this, &Playback::backendEnded);
+    connect(&backend_, &PlaybackBackend::failed, this, [this] { backend_.close(); });
 }
 
 QString Playback::timeText(qint64 ms) {
@@ -51,7 +51,9 @@ QString Playback::timeText(qint64 ms) {
 int Playback::markerLeft(int barWidth, qint64 bookmark, qint64 durationMs) {
     if (bookmark == 0 || durationMs <= 0)
         return -1;
-    return int(qint64(barWidth - 16) * bookmark / durationMs / 10000 + 7);
+    // A bookmark past the end (the file was replaced by a shorter one) stands at the end.
+    const qint64 at = std::min(bookmark, durationMs * 10000);
+    return int(qint64(barWidth - 16) * at / durationMs / 10000 + 7);
 }
 
 bool Playback::findMedium() {
@@ -96,38 +98,46 @@ void Playback::openAndPlay() {
     }
     // Bookmark and count belong to the video that opens, wherever the drops put it.
     startIndex_ = index_;
+    // A path written on Windows ("C:\...") names no file here: it would be looked for in the
+    // working folder. It fails as a file that will not open does.
+    if (!album.isLocalFile(index_)) {
+        cleanUp();
+        return;
+    }
     Q_EMIT currentVideoChanged(index_);
     opening_ = true;
     Q_EMIT openingStarted(fileNamePart(album.fullPath(index_)));
-    engine_.open(album.fullPath(index_));
+    backend_.open(album.fullPath(index_));
 }
 
-void Playback::engineOpened(bool ok) {
+void Playback::backendOpened(bool ok) {
     if (!opening_)
         return;
     Album& album = session_.album();
-    if (!ok || !album.isValidIndex(startIndex_) || !engine_.play()) {
+    if (!ok || !album.isValidIndex(startIndex_) || !backend_.play()) {
         cleanUp();
         return;
     }
     opening_ = false;
     const qint64 bookmark = album.bookmark(startIndex_);
     if (fromBookmark_ && bookmark > 0)
-        engine_.seek(bookmark);
-    album.setPlayCount(startIndex_, album.playCount(startIndex_) + 1);
-    Q_EMIT playing(engine_.durationMs(), bookmark);
+        backend_.seek(bookmark);
+    // A read-only album is never saved: a count it showed would be lost, so it is not counted.
+    if (!session_.albumReadOnly())
+        album.setPlayCount(startIndex_, album.playCount(startIndex_) + 1);
+    Q_EMIT playing(backend_.durationMs(), bookmark);
 }
 
 void Playback::cleanUp() {
-    engine_.close();
+    backend_.close();
     opening_ = false;
     Q_EMIT currentVideoChanged(startIndex_);
     Q_EMIT closeRequested();
 }
 
 void Playback::play() {
-    if (!opening_ && !engine_.isPlaying() && engine_.isLoaded())
-        engine_.play();
+    if (!opening_ && !backend_.isPlaying() && backend_.isLoaded())
+        backend_.play();
 }
 
 void Playback::playContinuously() {
@@ -137,20 +147,20 @@ void Playback::playContinuously() {
 
 void Playback::pause() {
     if (!opening_)
-        engine_.pause();
+        backend_.pause();
 }
 
 void Playback::rewind() {
-    if (!opening_ && engine_.seek(0))
-        engine_.play();
+    if (!opening_ && backend_.seek(0))
+        backend_.play();
 }
 
 void Playback::stopForStep() {
     if (opening_)
         return;
-    if (engine_.isPlaying())
-        engine_.pause();
-    engine_.close();
+    if (backend_.isPlaying())
+        backend_.pause();
+    backend_.close();
 }
 
 void Playback::step(int delta) {
@@ -182,21 +192,21 @@ void Playback::previous() {
         step(-1);
 }
 
-void Playback::engineEnded() {
+void Playback::backendEnded() {
     if (opening_)
         return;
-    if (engine_.isPlaying())
-        engine_.pause();
-    engine_.close();
+    if (backend_.isPlaying())
+        backend_.pause();
+    backend_.close();
     step(continuous_ ? +1 : 0);
 }
 
 void Playback::jump(qint64 delta) {
     qint64 current = 0, stop = 0;
-    if (opening_ || !engine_.positions(&current, &stop))
+    if (opening_ || !backend_.positions(&current, &stop))
         return;
     if (delta < 0) {
-        engine_.seek(std::max<qint64>(current + delta, 0));
+        backend_.seek(std::max<qint64>(current + delta, 0));
         return;
     }
     const qint64 target = std::min(current + delta, stop);
@@ -204,36 +214,37 @@ void Playback::jump(qint64 delta) {
     // handling follows, unless already there.
     const bool seekOn = delta >= kTenMinutes ? current < target : target < stop;
     if (seekOn)
-        engine_.seek(target);
+        backend_.seek(target);
     else
         rewind();
 }
 
 void Playback::frameStep(bool forward) {
     if (!opening_)
-        engine_.frameStep(forward);
+        backend_.frameStep(forward);
 }
 
 void Playback::setBookmark() {
     qint64 current = 0, stop = 0;
     Album& album = session_.album();
-    if (opening_ || !album.isValidIndex(index_) || !engine_.positions(&current, &stop))
+    if (opening_ || session_.albumReadOnly() || !album.isValidIndex(index_) ||
+        !backend_.positions(&current, &stop))
         return;
     album.setBookmark(index_, current);
     // A bookmark is written at once: it is what the user asked to keep.
     session_.flush();
-    Q_EMIT bookmarkSet(current, engine_.durationMs());
+    Q_EMIT bookmarkSet(current, backend_.durationMs());
 }
 
 void Playback::goToBookmark() {
     if (!opening_ && session_.album().isValidIndex(index_))
-        engine_.seek(session_.album().bookmark(index_));
+        backend_.seek(session_.album().bookmark(index_));
 }
 
 void Playback::closeVideo() {
-    if (engine_.isPlaying())
-        engine_.pause();
-    engine_.close();
+    if (backend_.isPlaying())
+        backend_.pause();
+    backend_.close();
     opening_ = false;
 }
 

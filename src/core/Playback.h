@@ -6,19 +6,19 @@
 namespace tavimo {
 
 class LibrarySession;
-class MediaEngine;
+class PlaybackBackend;
 
 // The rules of playing the open album's videos: which video plays, opening it (finding a
 // media album's medium first), continuous play, next and previous, the end of a video, play
-// counts, bookmarks, minute jumps and frame steps. It drives a MediaEngine and tells the player
-// window what to show through signals; it holds no widget.
+// counts (not in a read-only album), bookmarks, minute jumps and frame steps. It drives a
+// PlaybackBackend and tells the player window what to show through signals; it holds no widget.
 class Playback : public QObject {
     Q_OBJECT
 public:
     static constexpr qint64 kOneMinute = 600'000'000; // 100 ns units
     static constexpr qint64 kTenMinutes = 6'000'000'000;
 
-    Playback(LibrarySession& session, MediaEngine& engine, QObject* parent = nullptr);
+    Playback(LibrarySession& session, PlaybackBackend& backend, QObject* parent = nullptr);
 
     // The video to open or being played (an index into the open album), and where the last
     // open began.
@@ -46,7 +46,8 @@ public:
     // Jumps by minutes (negative: back); frame steps.
     void jump(qint64 step);
     void frameStep(bool forward);
-    // "ブックマークを設定", "ブックマークに移動".
+    // "ブックマークを設定" (nothing in a read-only album, whose marks are never saved),
+    // "ブックマークに移動".
     void setBookmark();
     void goToBookmark();
     // The player window closes: the video stops and is unloaded.
@@ -71,8 +72,8 @@ Q_SIGNALS:
     void closeRequested();
 
 private:
-    void engineOpened(bool ok);
-    void engineEnded();
+    void backendOpened(bool ok);
+    void backendEnded();
     void cleanUp();
     // Media books: the drive root of the open album, found now if need be; false (having said
     // why) when the medium is not there.
@@ -80,7 +81,7 @@ private:
     void step(int delta);
 
     LibrarySession& session_;
-    MediaEngine& engine_;
+    PlaybackBackend& backend_;
     int index_ = 0;
     int startIndex_ = 0;
     bool opening_ = false;

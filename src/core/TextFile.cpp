@@ -138,6 +138,11 @@ std::optional<QStringList> readLines(const QString& path) {
     return lines;
 }
 
+QByteArray encodeLinesFor(const QString& path, const QStringList& lines) {
+    const LineBytes secondCodes = remembered().get(path);
+    return encodeLines(lines, &secondCodes);
+}
+
 WriteResult writeLines(const QString& path, const QStringList& lines) {
     LineBytes secondCodes = remembered().get(path);
     WriteResult result = writeFileAtomically(path, encodeLines(lines, &secondCodes));

@@ -30,6 +30,9 @@ QByteArray encodeLines(const QStringList& lines, const LineBytes* secondCodes = 
 // lines that held a second code are remembered for writeLines of the same path.
 std::optional<QStringList> readLines(const QString& path);
 
+// The bytes writeLines would write to path: encodeLines with the second codes read from path.
+QByteArray encodeLinesFor(const QString& path, const QStringList& lines);
+
 // Writes lines atomically (see writeFileAtomically). Lines that were read from this path with
 // a second code and are written unchanged keep their bytes, so a file written on Windows comes
 // back byte for byte when nothing in it changed.

@@ -2,7 +2,7 @@
 
 #include "core/DialogService.h"
 #include "core/JpegCodec.h"
-#include "core/StagedFiles.h"
+#include "core/SaveUnit.h"
 #include "core/TextCodec.h"
 
 #include <QFile>
@@ -317,11 +317,11 @@ WriteResult Tpackedjpg::saveToFile(const QString& pathWithoutExtension) const {
     return writeFileAtomically(pathWithoutExtension + kExtension, pieces(name, head, staged));
 }
 
-bool Tpackedjpg::stageTo(StagedFiles& files, const QString& pathWithoutExtension) const {
+bool Tpackedjpg::stageTo(SaveUnit& unit, const QString& pathWithoutExtension) const {
     const QString name = QFileInfo(pathWithoutExtension).fileName();
     QByteArray head;
     std::deque<QByteArray> staged;
-    return files.stage(pathWithoutExtension + kExtension, pieces(name, head, staged));
+    return unit.stage(pathWithoutExtension + kExtension, pieces(name, head, staged));
 }
 
 QStringList Tpackedjpg::loadFromFiles(const QStringList& paths, DialogService& dialogs) {

@@ -14,7 +14,7 @@
 namespace tavimo {
 
 class DialogService;
-class StagedFiles;
+class SaveUnit;
 
 // An ordered collection of small JPEG pictures saved together in one ".pjpg" file: the book's
 // album pictures, or an album's video thumbnails. It runs index-parallel to its owner's list:
@@ -87,7 +87,7 @@ public:
     WriteResult saveToFile(const QString& pathWithoutExtension) const;
 
     // Stages the file path + ".pjpg" among files that are renamed into place together.
-    bool stageTo(StagedFiles& files, const QString& pathWithoutExtension) const;
+    bool stageTo(SaveUnit& unit, const QString& pathWithoutExtension) const;
 
     // Loading and saving in memory; see loadFromFile. The store keeps a reference to the bytes.
     bool loadFromBytes(QByteArray bytes);

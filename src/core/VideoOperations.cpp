@@ -3,6 +3,7 @@
 #include "core/Album.h"
 #include "core/AlbumShowing.h"
 #include "core/DialogService.h"
+#include "core/EntryFiles.h"
 #include "core/FileTrash.h"
 #include "core/LibrarySession.h"
 #include "core/MediaAddition.h"
@@ -17,41 +18,8 @@ namespace tavimo {
 VideoOperations::VideoOperations(LibrarySession& session)
     : session_(session), album_(session.album()), dialogs_(session.dialogs()) {}
 
-bool VideoOperations::canMoveBack(int current) const {
-    return album_.count() >= 2 && current > 0 && current <= album_.lastIndex();
-}
-
-bool VideoOperations::canMoveForward(int current) const {
-    return album_.count() >= 2 && current >= 0 && current < album_.lastIndex();
-}
-
-int VideoOperations::moveBack(int current) {
-    if (!canMoveBack(current))
-        return current;
-    album_.exchange(current, current - 1);
-    return current - 1;
-}
-
-int VideoOperations::moveForward(int current) {
-    if (!canMoveForward(current))
-        return current;
-    album_.exchange(current, current + 1);
-    return current + 1;
-}
-
-int VideoOperations::moveToFront(int current) {
-    if (!canMoveBack(current))
-        return current;
-    album_.move(current, 0);
-    return 0;
-}
-
-int VideoOperations::moveToEnd(int current) {
-    if (!canMoveForward(current))
-        return current;
-    const int last = album_.lastIndex();
-    album_.move(current, last);
-    return last;
+int VideoOperations::move(int current, RowStep step) {
+    return album_.step(current, step);
 }
 
 bool VideoOperations::canDelete(int current) const {
@@ -82,8 +50,8 @@ void VideoOperations::sortByName(const QLocale& locale) {
     if (!canSort())
         return;
     QStringList names;
-    for (const QString& entry : album_.entries())
-        names.append(fileNamePart(entry));
+    for (int i = 0; i < album_.count(); ++i)
+        names.append(album_.fileName(i));
     album_.reorder(nameSortOrder(names, locale));
 }
 
@@ -104,6 +72,9 @@ QStringList VideoOperations::prepareAddition(const QStringList& files, const Dri
         dialogs_.message(plan.refusal);
         return {};
     }
+    if (!plan.unfit.isEmpty())
+        dialogs_.message(unfitPathsMessage(plan.unfit), DialogService::Buttons::Ok,
+                         DialogService::Icon::Warning);
     if (plan.mediumFound)
         session_.recordMedium(plan.medium.record, plan.medium.root);
     if (plan.removeMissing) {

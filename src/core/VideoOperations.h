@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/MediumRecord.h"
+#include "core/RowOrder.h"
 
 #include <QLocale>
 #include <QStringList>
@@ -22,12 +23,8 @@ class VideoOperations {
 public:
     explicit VideoOperations(LibrarySession& session);
 
-    bool canMoveBack(int current) const;
-    bool canMoveForward(int current) const;
-    int moveBack(int current);
-    int moveForward(int current);
-    int moveToFront(int current);
-    int moveToEnd(int current);
+    // The video one place back or forward, to the front or to the end.
+    int move(int current, RowStep step);
 
     bool canDelete(int current) const;
     // Removes the video from the album; its file stays. Answers the video now at its place,
@@ -43,7 +40,8 @@ public:
 
     // Adding files (full paths, sorted): the rules for removable media, with their messages.
     // In media books this may fix the album's medium, recording it, and drop the videos that
-    // medium lacks. Answers the files still to be added (their thumbnails are the caller's).
+    // medium lacks. Files whose path cannot become an entry are left out and named to the user
+    // in one message. Answers the files still to be added (their thumbnails are the caller's).
     QStringList prepareAddition(const QStringList& files, const DriveProbe& probe);
 
 private:

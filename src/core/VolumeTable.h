@@ -17,10 +17,10 @@ enum MediumKind : int32_t {
 
 // A mounted volume as the removable-media rules see it.
 struct VolumeInfo {
-    QString root;          // mount point with a trailing '/'
+    QString root; // mount point with a trailing '/'
     int32_t kind = kMediumNone;
-    uint32_t serial = 0;   // the serial number Windows would show; 0 when unknown
-    QString label;         // volume label, may be empty
+    uint32_t serial = 0; // the serial number Windows would show; 0 when unknown
+    QString label;       // volume label, may be empty
 };
 
 // The mounted volumes of the machine. The program uses the Linux implementation of the
@@ -30,10 +30,24 @@ public:
     virtual ~VolumeTable() = default;
 
     // Every mounted volume, in a stable order (longest mount point first is not implied).
+    // Called from worker threads too (a medium scan reads it there): it changes nothing.
     virtual QList<VolumeInfo> volumes() const = 0;
 
     // The volume whose mount point holds path (the longest matching mount point), if any.
     virtual std::optional<VolumeInfo> volumeOf(const QString& path) const;
+};
+
+// The volumes as one reading of a table found them. Reading the mount table asks every mounted
+// file system (a hung network mount holds the reader), so an operation that asks about many
+// paths reads it once; a snapshot never changes, so any thread may use it.
+class VolumeSnapshot final : public VolumeTable {
+public:
+    explicit VolumeSnapshot(QList<VolumeInfo> volumes) : volumes_(std::move(volumes)) {}
+
+    QList<VolumeInfo> volumes() const override { return volumes_; }
+
+private:
+    QList<VolumeInfo> volumes_;
 };
 
 } // namespace tavimo

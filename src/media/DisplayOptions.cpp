@@ -1,24 +1,23 @@
 #include "media/DisplayOptions.h"
 
-#include "media/PlayerEngine.h"
+#include "media/MpvPlayer.h"
 
 #include <algorithm>
 
 namespace tavimo::media {
 
-DisplayOptions::DisplayOptions(PlayerEngine& engine, QObject* parent)
-    : QObject(parent), engine_(engine) {}
+DisplayOptions::DisplayOptions(MpvPlayer& mpv, QObject* parent) : QObject(parent), mpv_(mpv) {}
 
 bool DisplayOptions::isPlaying() const {
-    return engine_.state() == PlayerEngine::Playing;
+    return mpv_.state() == MpvPlayer::Playing;
 }
 
-void DisplayOptions::pauseEngine() {
-    engine_.pause();
+void DisplayOptions::pauseVideo() {
+    mpv_.pause();
 }
 
-void DisplayOptions::playEngine() {
-    engine_.play();
+void DisplayOptions::playVideo() {
+    mpv_.play();
 }
 
 void DisplayOptions::setBox(QSize box) {
@@ -27,13 +26,13 @@ void DisplayOptions::setBox(QSize box) {
 }
 
 bool DisplayOptions::apply() {
-    if (!engine_.isActive() || !engine_.positions(nullptr, nullptr))
+    if (!mpv_.isActive() || !mpv_.position(nullptr, nullptr))
         return false;
-    layout_.picture = QSize(engine_.videoWidth(), engine_.videoHeight());
+    layout_.picture = QSize(mpv_.videoWidth(), mpv_.videoHeight());
     if (layout_.picture.isEmpty())
         return false; // nothing to show
-    engine_.setSourceRect(layout_.source());
-    engine_.setDestinationRect(layout_.destination(box_));
+    mpv_.setCropRect(layout_.source());
+    mpv_.setPictureRect(layout_.destination(box_));
     return true;
 }
 
@@ -43,7 +42,7 @@ bool DisplayOptions::chooseAspect(int choice) {
     aspectChoice_ = choice;
     whilePaused([&] {
         layout_.numbers =
-            DisplayLayout::aspectNumbers(aspectChoice_, engine_.displaySize(), layout_.numbers);
+            DisplayLayout::aspectNumbers(aspectChoice_, mpv_.displaySize(), layout_.numbers);
         apply();
     });
     return true;
@@ -51,7 +50,7 @@ bool DisplayOptions::chooseAspect(int choice) {
 
 bool DisplayOptions::chooseCrop(int rows) {
     rows = std::clamp(rows, 0, DisplayLayout::kMaxCrop);
-    if (!engine_.isActive() || rows == layout_.crop)
+    if (!mpv_.isActive() || rows == layout_.crop)
         return false;
     layout_.crop = rows;
     whilePaused([&] { apply(); });
@@ -59,39 +58,39 @@ bool DisplayOptions::chooseCrop(int rows) {
 }
 
 void DisplayOptions::chooseSpeed(double rate) {
-    whilePaused([&] { engine_.setRate(rate); });
+    whilePaused([&] { mpv_.setSpeed(rate); });
 }
 
 void DisplayOptions::setVolumeValue(int volume) {
-    if (!engine_.isActive())
+    if (!mpv_.isActive())
         return;
     volumeValue_ = std::clamp(volume, 0, 10000);
     if (!muted_)
-        engine_.setVolume(volumeValue_);
+        mpv_.setVolume(volumeValue_);
 }
 
 void DisplayOptions::setStartVolume(int volume) {
     volumeValue_ = std::clamp(volume, 0, 10000);
     muted_ = false;
-    engine_.setVolume(volumeValue_);
+    mpv_.setVolume(volumeValue_);
 }
 
 void DisplayOptions::toggleMute() {
     muted_ = !muted_;
-    // The track that sounds is the engine's choice: its volume is the one to set.
-    engine_.setVolume(muted_ ? 0 : volumeValue_);
+    // The track that sounds is the player's choice: its volume is the one to set.
+    mpv_.setVolume(muted_ ? 0 : volumeValue_);
     Q_EMIT muteChanged(muted_);
 }
 
 int DisplayOptions::audioStreams() const {
-    return engine_.audioTrackCount() >= 2 ? 2 : 0;
+    return mpv_.audioTrackCount() >= 2 ? 2 : 0;
 }
 
 bool DisplayOptions::selectAudioStream(int number) {
     if (!audioStreams() || number == audioStream_ || number < 1 || number > 2)
         return false;
-    // Only one track sounds at a time, at the engine's volume: muted it stays silent.
-    if (!engine_.selectAudioTrack(number))
+    // Only one track sounds at a time, at the player's volume: muted it stays silent.
+    if (!mpv_.selectAudioTrack(number))
         return false;
     audioStream_ = number;
     return true;
@@ -103,15 +102,10 @@ void DisplayOptions::openingStarted() {
 
 void DisplayOptions::videoOpened() {
     layout_.numbers =
-        DisplayLayout::aspectNumbers(aspectChoice_, engine_.displaySize(), layout_.numbers);
+        DisplayLayout::aspectNumbers(aspectChoice_, mpv_.displaySize(), layout_.numbers);
     apply();
-    // The first track sounds, whatever the one before chose. libmpv keeps a chosen track for
-    // the next file; when none was chosen it already plays the first, and telling it again
-    // would cost the opening time.
-    const bool otherChosen = audioStream_ != 1;
+    // The player starts every file on its first track, whatever the one before chose.
     audioStream_ = 1;
-    if (otherChosen && engine_.audioTrackCount() > 0)
-        engine_.selectAudioTrack(1);
 }
 
 } // namespace tavimo::media

@@ -6,18 +6,18 @@
 
 namespace tavimo::media {
 
-class PlayerEngine;
+class MpvPlayer;
 
 // How the player shapes the open video's picture and sound: the aspect choice, the rows cut
 // at top and bottom, the speed, the volume with its mute, and which of two audio tracks
 // sounds. It keeps these across videos as the player's menu promises and applies them to the
-// engine; the window only forwards the menu, the slider and the box the picture fills.
+// libmpv player; the window only forwards the menu, the slider and the box the picture fills.
 class DisplayOptions : public QObject {
     Q_OBJECT
 public:
     static constexpr int kVolumeStep = 200; // one notch of the mouse wheel
 
-    explicit DisplayOptions(PlayerEngine& engine, QObject* parent = nullptr);
+    explicit DisplayOptions(MpvPlayer& mpv, QObject* parent = nullptr);
 
     // The box the picture is fitted into (the video area, or the screen in full screen):
     // the picture is placed again in it.
@@ -42,7 +42,7 @@ public:
     void chooseSpeed(double rate);
 
     // The volume slider's value, 0 to 10000: taken only while a video is open (the slider
-    // is set back to it when one opens). Muted, the engine stays silent.
+    // is set back to it when one opens). Muted, the player stays silent.
     void setVolumeValue(int volume);
     int volumeValue() const { return volumeValue_; }
     // The settings' volume, before anything plays.
@@ -72,10 +72,10 @@ Q_SIGNALS:
 
 private:
     bool isPlaying() const;
-    void pauseEngine();
-    void playEngine();
+    void pauseVideo();
+    void playVideo();
 
-    PlayerEngine& engine_;
+    MpvPlayer& mpv_;
     DisplayLayout layout_;
     QSize box_;
     int aspectChoice_ = 0;
@@ -87,10 +87,10 @@ private:
 template <typename Change> void DisplayOptions::whilePaused(Change change) {
     const bool wasPlaying = isPlaying();
     if (wasPlaying)
-        pauseEngine();
+        pauseVideo();
     change();
     if (wasPlaying)
-        playEngine();
+        playVideo();
 }
 
 } // namespace tavimo::media

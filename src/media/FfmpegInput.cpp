@@ -23,7 +23,8 @@ QString errorText(int code) {
 }
 
 int Input::interrupted(void* self) {
-    return std::chrono::steady_clock::now() > static_cast<Input*>(self)->deadline_ ? 1 : 0;
+    const auto* input = static_cast<Input*>(self);
+    return input->cancelled() || std::chrono::steady_clock::now() > input->deadline_ ? 1 : 0;
 }
 
 void Input::setBudget(std::chrono::milliseconds budget) {
@@ -63,7 +64,7 @@ int refuseOtherFile(AVFormatContext*, AVIOContext**, const char*, int, AVDiction
 } // namespace
 
 bool Input::open(const QString& path, std::chrono::milliseconds budget,
-                 const std::function<void()>& accepted) {
+                 const std::function<void()>& accepted, const std::atomic<bool>* cancel) {
     // Broken files are expected here and answered by error(); FFmpeg's own complaints on
     // standard error would only alarm the user.
     static std::once_flag quiet;
@@ -71,6 +72,11 @@ bool Input::open(const QString& path, std::chrono::milliseconds budget,
     close();
     error_.clear();
     setBudget(budget);
+    cancel_ = cancel;
+    if (cancelled()) {
+        error_ = QStringLiteral("cancelled");
+        return false;
+    }
     if (!isRegularFile(path)) {
         error_ = QStringLiteral("not a regular file");
         return false;

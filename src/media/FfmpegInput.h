@@ -6,6 +6,7 @@ extern "C" {
 }
 
 #include <QString>
+#include <atomic>
 #include <chrono>
 #include <functional>
 #include <memory>
@@ -49,8 +50,8 @@ inline constexpr qint64 maxFramePixels = 4096LL * 2304;
 // manifests) are refused after probing, before they read anything else; any other attempt of
 // a demuxer to open a second file fails. Probing reads at most a few megabytes and every read
 // of probing, of the stream parameters and of decoding is abandoned once the deadline has
-// passed, so a file that is not a video (or a stalled network share) costs milliseconds to
-// seconds, never minutes.
+// passed, or as soon as the caller's cancel flag is raised, so a file that is not a video (or
+// a stalled network share) costs milliseconds to seconds, never minutes.
 class Input {
 public:
     Input() = default;
@@ -60,14 +61,17 @@ public:
     // Opens `path` and reads its stream parameters within `budget`. False with error() set
     // when the file can't be opened or holds nothing FFmpeg can read. `accepted`, when given,
     // is called as soon as the file is known to be one regular file in a format that opens no
-    // other, before the slower reading of the stream parameters.
+    // other, before the slower reading of the stream parameters. Raising `cancel` (from any
+    // thread) abandons the reading at FFmpeg's next check: open fails and cancelled() is true.
     bool open(const QString& path, std::chrono::milliseconds budget,
-              const std::function<void()>& accepted = {});
+              const std::function<void()>& accepted = {},
+              const std::atomic<bool>* cancel = nullptr);
     // Gives the reads that follow a new deadline (decoding after the probe).
     void setBudget(std::chrono::milliseconds budget);
 
     AVFormatContext* context() const { return ctx_.get(); }
     const QString& error() const { return error_; }
+    bool cancelled() const { return cancel_ && *cancel_; }
 
 private:
     static int interrupted(void* self);
@@ -76,6 +80,7 @@ private:
     IoPtr io_;      // the file itself; the format context reads through it
     FormatPtr ctx_; // declared after io_: closed before it
     std::chrono::steady_clock::time_point deadline_{};
+    const std::atomic<bool>* cancel_ = nullptr;
     QString error_;
 };
 

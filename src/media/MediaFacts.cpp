@@ -92,11 +92,14 @@ int MediaFacts::audioCount() const {
     return n;
 }
 
-MediaFacts readMediaFacts(const QString& path, const std::function<void()>& accepted) {
+MediaFacts readMediaFacts(const QString& path, const std::function<void()>& accepted,
+                          const std::atomic<bool>* cancel) {
     MediaFacts facts;
     Input input;
-    if (!input.open(path, std::chrono::milliseconds(3000), accepted)) {
-        facts.error = input.error();
+    // Stream parameters read up to a cancel would be partial: they are no answer either.
+    if (!input.open(path, std::chrono::milliseconds(3000), accepted, cancel) || input.cancelled()) {
+        facts.cancelled = input.cancelled();
+        facts.error = facts.cancelled ? QStringLiteral("cancelled") : input.error();
         return facts;
     }
     const AVFormatContext* fmt = input.context();

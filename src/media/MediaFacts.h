@@ -3,6 +3,7 @@
 #include <QList>
 #include <QSize>
 #include <QString>
+#include <atomic>
 #include <functional>
 
 namespace tavimo::media {
@@ -31,6 +32,7 @@ struct TrackFacts {
 // What opening a file tells before it plays.
 struct MediaFacts {
     bool opened = false;
+    bool cancelled = false;   // the caller gave up on it before it was read
     QString error;            // why it could not be opened
     QList<TrackFacts> tracks; // audio and video tracks in file order
     qint64 durationMs = 0;
@@ -42,7 +44,9 @@ struct MediaFacts {
 
 // Opens `path` with bounded probing (a few seconds at most) and reads its tracks. Safe on any
 // thread; does not decode. `accepted` is called on the same thread once the file is known to be
-// one regular file in a format that opens no other (see ff::Input::open).
-MediaFacts readMediaFacts(const QString& path, const std::function<void()>& accepted = {});
+// one regular file in a format that opens no other (see ff::Input::open). Raising `cancel`
+// from another thread stops the reading at once (cancelled is then set).
+MediaFacts readMediaFacts(const QString& path, const std::function<void()>& accepted = {},
+                          const std::atomic<bool>* cancel = nullptr);
 
 } // namespace tavimo::media

@@ -16,7 +16,7 @@ TForm5::TForm5(QWidget* bookWindow, QWidget* albumWindow)
     : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
       label_(new QLabel(this)), bar_(new QProgressBar(this)), bookWindow_(bookWindow),
       albumWindow_(albumWindow) {
-    setObjectName(QStringLiteral("TForm5"));
+    setObjectName(QStringLiteral("LoadingWindow"));
     setFixedSize(kWidth, kHeight);
     setAutoFillBackground(true);
     QPalette white = palette();
@@ -35,20 +35,20 @@ TForm5::TForm5(QWidget* bookWindow, QWidget* albumWindow)
     bar_->setTextVisible(false);
 }
 
-void TForm5::placeOverBookWindow() {
+void LoadingWindow::placeOverBookWindow() {
     if (bookWindow_ == nullptr)
         return;
     const QRect book = bookWindow_->frameGeometry();
     move(book.left() + book.width() / 2 - 100, book.top() + book.height() / 4);
 }
 
-void TForm5::showEvent(QShowEvent* event) {
+void LoadingWindow::showEvent(QShowEvent* event) {
     placeOverBookWindow();
     label_->setText(kLoadingText);
     QWidget::showEvent(event);
 }
 
-void TForm5::BeginProgress(int maximum) {
+void LoadingWindow::BeginProgress(int maximum) {
     maximum_ = maximum;
     position_ = 0;
     // A QProgressBar whose maximum equals its minimum shows a busy animation, not an empty
@@ -62,7 +62,7 @@ void TForm5::BeginProgress(int maximum) {
     raise();
 }
 
-void TForm5::StepProgress(int position) {
+void LoadingWindow::StepProgress(int position) {
     if (position < 0)
         return;
     position_ = position;
@@ -70,7 +70,7 @@ void TForm5::StepProgress(int position) {
     repaint();
 }
 
-void TForm5::EndProgress() {
+void LoadingWindow::EndProgress() {
     hide();
     if (albumWindow_ != nullptr && albumWindow_->isVisible() && !albumWindow_->isActiveWindow()) {
         albumWindow_->raise();

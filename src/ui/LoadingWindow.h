@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/ProgressSink.h"
+#include "ui/WindowNames.h"
 
 #include <QPointer>
 #include <QWidget>

@@ -95,9 +95,10 @@ QStringList QtDialogService::openFiles(const QString& caption, const QString& fo
 }
 
 std::optional<QString> QtDialogService::saveFile(const QString& caption, const QString& folder,
-                                                 const QString& fileName, const QString& filter) {
+                                                 const QString& fileName, const QString& filter,
+                                                 QString* chosenFilter) {
     const QString start = fileName.isEmpty() ? folder : folder + u'/' + fileName;
-    QString path = QFileDialog::getSaveFileName(owner(), caption, start, filter, nullptr,
+    QString path = QFileDialog::getSaveFileName(owner(), caption, start, filter, chosenFilter,
                                                 QFileDialog::DontUseNativeDialog);
     if (path.isEmpty())
         return std::nullopt;

@@ -26,7 +26,8 @@ public:
     QStringList openFiles(const QString& caption, const QString& folder,
                           const QString& filter) override;
     std::optional<QString> saveFile(const QString& caption, const QString& folder,
-                                    const QString& fileName, const QString& filter) override;
+                                    const QString& fileName, const QString& filter,
+                                    QString* chosenFilter) override;
     std::optional<QString> selectFolder(const QString& caption, const QString& folder) override;
     std::optional<QColor> chooseColor(const QColor& initial) override;
 

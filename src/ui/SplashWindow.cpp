@@ -11,7 +11,7 @@
 
 namespace tavimo {
 
-QImage TForm6::artwork() {
+QImage SplashWindow::artwork() {
     QImage picture(kWidth, kHeight, QImage::Format_RGB888);
     QPainter p(&picture);
     p.setRenderHint(QPainter::Antialiasing);
@@ -69,7 +69,7 @@ QImage TForm6::artwork() {
 TForm6::TForm6(QWidget* mainWindow)
     : QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
       image_(new QLabel(this)) {
-    setObjectName(QStringLiteral("TForm6"));
+    setObjectName(QStringLiteral("SplashWindow"));
     setFixedSize(kWidth, kHeight);
     image_->setObjectName(QStringLiteral("Image1"));
     image_->setGeometry(0, 0, kWidth, kHeight);

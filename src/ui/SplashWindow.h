@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/WindowNames.h"
+
 #include <QImage>
 #include <QWidget>
 

@@ -4,9 +4,9 @@
 #include "core/TextFile.h"
 #include "support/FakeVolumeTable.h"
 #include "support/ScriptedDialogService.h"
-#include "ui/BookListMenu.h"
-#include "ui/BookWindow.h"
-#include "ui/FavouritesMenu.h"
+#include "ui/book/BookListMenu.h"
+#include "ui/book/BookWindow.h"
+#include "ui/book/FavouritesMenu.h"
 
 #include <QAction>
 #include <QDir>
@@ -61,7 +61,7 @@ TEST_F(BookListStartUpTest, StartUpListsTheModesBooksChecksTheCurrentAndBuildsTh
     EXPECT_TRUE(root.bookList().entryFor("旅行.book")->isChecked());
     EXPECT_FALSE(root.bookList().entryFor("好き.book")->isChecked());
     EXPECT_EQ(root.favourites().albumNames(), (QStringList{"山", "川"}));
-    EXPECT_TRUE(root.bookWindow().favmenu->menuAction()->isEnabled());
+    EXPECT_TRUE(root.bookWindow().actions().favouritesMenu->menuAction()->isEnabled());
     EXPECT_TRUE(dialogs.asked().isEmpty());
 }
 

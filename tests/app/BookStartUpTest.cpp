@@ -7,9 +7,9 @@
 #include "core/Tpackedjpg.h"
 #include "support/FakeVolumeTable.h"
 #include "support/ScriptedDialogService.h"
-#include "ui/BookSession.h"
-#include "ui/BookWindow.h"
-#include "ui/ScrollBox.h"
+#include "ui/book/BookFileCommands.h"
+#include "ui/book/BookWindow.h"
+#include "ui/grid/ScrollBox.h"
 
 #include <QAction>
 #include <QDir>
@@ -71,7 +71,7 @@ TEST_F(BookStartUpTest, StartUpLoadsTheBookOfTheSettingsIntoTheGrid) {
     EXPECT_FALSE(grid.cellAt(2)->picture().image().isNull());
     EXPECT_EQ(root.bookWindow().windowTitle(), QStringLiteral(" Tavimo　　旅行 ブック"));
     EXPECT_EQ(root.state().lastNormalBook, "旅行");
-    EXPECT_TRUE(root.bookWindow().saveItem->isEnabled());
+    EXPECT_TRUE(root.bookWindow().actions().save->isEnabled());
     EXPECT_TRUE(dialogs.asked().isEmpty());
     // The keys work at once: the first album is current and the grid has the focus.
     EXPECT_EQ(grid.currentIndex(), 0);
@@ -86,7 +86,7 @@ TEST_F(BookStartUpTest, AMissingBookIsReportedAndLeavesTheGridEmpty) {
     EXPECT_EQ(dialogs.messages(),
               QStringList{library() + QStringLiteral("消えた本.book が見つかりません!")});
     EXPECT_EQ(root.bookWindow().scrollBox->count(), 0);
-    EXPECT_FALSE(root.bookWindow().saveItem->isEnabled());
+    EXPECT_FALSE(root.bookWindow().actions().save->isEnabled());
 }
 
 TEST_F(BookStartUpTest, MediaBooksOpenInMediaModeWithoutSyncMarks) {
@@ -111,19 +111,19 @@ TEST_F(BookStartUpTest, SaveCommandWritesTheBookOnlyWhenItHasAlbums) {
     Book& book = root.session().book();
     book.setFolderSync(1, true);
     EXPECT_TRUE(root.bookWindow().scrollBox->cellAt(1)->syncMark());
-    root.bookWindow().saveItem->trigger();
+    root.bookWindow().actions().save->trigger();
     EXPECT_EQ(textfile::readLines(bookFile), (QStringList{"A", "B-->"}));
 
     // Clicking the sync mark ends the album's folder sync, in the book file too.
     Q_EMIT root.bookWindow().scrollBox->syncMarkClicked(1);
     EXPECT_FALSE(root.bookWindow().scrollBox->cellAt(1)->syncMark());
-    root.bookWindow().saveItem->trigger();
+    root.bookWindow().actions().save->trigger();
     EXPECT_EQ(textfile::readLines(bookFile), (QStringList{"A", "B"}));
 
     book.removeAlbum(1);
     book.removeAlbum(0);
     QFile::remove(bookFile);
-    root.bookWindow().saveItem->trigger();
+    root.bookWindow().actions().save->trigger();
     EXPECT_FALSE(QFile::exists(bookFile));
 }
 
@@ -134,7 +134,7 @@ TEST_F(BookStartUpTest, AnImagesFolderThatCannotBeMadeEndsTheProgram) {
     writeSettings("本");
     AppRoot root(library(), dialogs, volumes);
     int terminated = 0;
-    root.bookSession().setTerminate([&] { ++terminated; });
+    root.bookFileCommands().setTerminate([&] { ++terminated; });
     dialogs.answer(DialogService::Answer::Cancel);
     root.startUp();
     EXPECT_EQ(terminated, 1);

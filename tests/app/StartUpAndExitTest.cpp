@@ -5,11 +5,11 @@
 #include "support/FakeVolumeTable.h"
 #include "support/ScriptedDialogService.h"
 #include "support/TestFiles.h"
-#include "ui/AlbumWindow.h"
-#include "ui/BookWindow.h"
 #include "ui/LoadingWindow.h"
-#include "ui/PlayerWindow.h"
 #include "ui/SplashWindow.h"
+#include "ui/album/AlbumWindow.h"
+#include "ui/book/BookWindow.h"
+#include "ui/player/PlayerWindow.h"
 
 #include <QFile>
 #include <QGuiApplication>
@@ -52,7 +52,7 @@ TEST_F(StartUpAndExit, FirstRunShowsTheBookWindowAtTheRightEdgeWithNoBook) {
     EXPECT_FALSE(root.bookWindow().isVisible());
     root.startUp();
 
-    TForm1& form = root.bookWindow();
+    BookWindow& form = root.bookWindow();
     EXPECT_TRUE(form.isVisible());
     EXPECT_FALSE(root.splashWindow().isVisible());
     EXPECT_FALSE(root.loadingWindow().isVisible());
@@ -65,17 +65,18 @@ TEST_F(StartUpAndExit, FirstRunShowsTheBookWindowAtTheRightEdgeWithNoBook) {
     EXPECT_EQ(root.state().selectedDrive, 1);
 
     // No-book menu state: album commands and saving off; creating a book and exiting on.
-    for (QAction* off : {form.alb_edit, form.delalbum, form.booksave, form.saveItem, form.setnext,
-                         form.favmenu->menuAction()})
+    const BookActions& a = form.actions();
+    for (QAction* off : {a.openAlbum, a.deleteAlbum, a.saveBook, a.save, a.selectNext,
+                         a.favouritesMenu->menuAction()})
         EXPECT_FALSE(off->isEnabled()) << off->text().toStdString();
-    for (QAction* on : {form.new_, form.FileExit1, form.addalbum, form.N30})
+    for (QAction* on : {a.newBook, a.exit, a.addAlbum, a.importInBackground})
         EXPECT_TRUE(on->isEnabled()) << on->text().toStdString();
-    for (QAction* item : form.albumMenu->actions())
+    for (QAction* item : a.albumMenu->actions())
         EXPECT_FALSE(item->isEnabled());
-    EXPECT_FALSE(form.mediaitem->isVisible());
-    EXPECT_TRUE(form.i_normal->isChecked());
+    EXPECT_FALSE(a.mediumInAlbumMenu->isVisible());
+    EXPECT_TRUE(a.normalMode->isChecked());
 
-    form.FileExit1->trigger();
+    a.exit->trigger();
     EXPECT_FALSE(form.isVisible());
     const QStringList lines = textfile::readLines(ini()).value_or(QStringList());
     EXPECT_EQ(lines.size(), 50);
@@ -102,14 +103,14 @@ TEST_F(StartUpAndExit, SettingsAreAppliedAsReadAndWrittenBackWithForeignKeys) {
     EXPECT_EQ(dialogs.messages(),
               QStringList{lib() + QStringLiteral("Gone.book が見つかりません!")});
     EXPECT_FALSE(root.session().bookOpen());
-    TForm1& form = root.bookWindow();
+    BookWindow& form = root.bookWindow();
     EXPECT_EQ(form.pos(), QPoint(screenWidth() - 704, 0));
     EXPECT_EQ(form.size(), QSize(700, 300));
-    EXPECT_TRUE(form.autosaizeitem->isChecked());
-    EXPECT_TRUE(form.smallthum->isChecked());
-    EXPECT_FALSE(form.bigthum->isChecked());
-    EXPECT_TRUE(form.N39->isChecked());
-    EXPECT_FALSE(form.dia->isChecked());
+    EXPECT_TRUE(form.actions().autoHeight->isChecked());
+    EXPECT_TRUE(form.actions().smallCells->isChecked());
+    EXPECT_FALSE(form.actions().largeCells->isChecked());
+    EXPECT_TRUE(form.actions().fixVideoDisplay->isChecked());
+    EXPECT_FALSE(form.actions().captureSilent->isChecked());
     EXPECT_EQ(root.albumWindow().x(), screenWidth() - 504);
     EXPECT_EQ(root.albumWindow().size(), QSize(500, 640));
     EXPECT_EQ(root.playerWindow().geometry(), QRect(10, 20, 320, 200));
@@ -133,8 +134,8 @@ TEST_F(StartUpAndExit, AddedExtensionsAreListedAndSavedAtExit) {
     ASSERT_TRUE(test::writeTestFile(userex(), "\r\n.vob\r\n\r\n"));
     AppRoot root(lib(), dialogs, volumes);
     root.startUp();
-    TForm1& form = root.bookWindow();
-    EXPECT_EQ(form.addext->statusTip(),
+    BookWindow& form = root.bookWindow();
+    EXPECT_EQ(form.actions().addExtension->statusTip(),
               QStringLiteral("再生可能な動画なのにアルバムに追加できない場合、その拡張子を登録す"
                              "れば追加可能になります"));
 
@@ -147,7 +148,7 @@ TEST_F(StartUpAndExit, AddedExtensionsAreListedAndSavedAtExit) {
     dialogs.answer(std::monostate{}); // cancelled: nothing added, nothing said
     dialogs.answer(QString());        // empty: the same
     for (int i = 0; i < 5; ++i)
-        form.addext->trigger();
+        form.actions().addExtension->trigger();
     EXPECT_TRUE(dialogs.allAnswersUsed());
     EXPECT_EQ(dialogs.messages(), QStringList(3, QStringLiteral("登録完了(^。^)")));
     EXPECT_EQ(dialogs.asked().first().text, QStringLiteral("対応拡張子の追加"));
@@ -179,7 +180,7 @@ TEST_F(StartUpAndExit, FailedSettingsWriteIsShownKeepsTheOldFileAndStillExits) {
 TEST_F(StartUpAndExit, MaximisedPlayerIsStoredWithItsRestoredBounds) {
     AppRoot root(lib(), dialogs, volumes);
     root.startUp();
-    TForm4& player = root.playerWindow();
+    PlayerWindow& player = root.playerWindow();
     player.move(30, 40);
     player.resize(400, 300);
     player.show();

@@ -5,9 +5,9 @@
 #include "support/FakeVolumeTable.h"
 #include "support/ScriptedDialogService.h"
 #include "support/TestFiles.h"
-#include "ui/BookWindow.h"
 #include "ui/LoadingWindow.h"
 #include "ui/SplashWindow.h"
+#include "ui/book/BookWindow.h"
 
 #include <QDeadlineTimer>
 #include <QEventLoop>

@@ -4,7 +4,8 @@
 # chosen from the Album menu by its keys, the folder typed into the folder dialog; the album
 # window must open on "holiday" with three videos, Esc closes it and "終了(&X)" ends the program.
 # The book file, album file and the album's store must then hold the album and its pictures.
-# With TAVIMO_FOLDER_SHOT=FILE.png the screen is saved while the album window shows.
+# A fourth video named with a line break is left out, and one message says so; Enter closes it.
+# With TAVIMO_FOLDER_SHOT=FILE.png the screen is saved while that message shows.
 set -euo pipefail
 binary=$1
 fixtures=$2
@@ -13,6 +14,7 @@ mkdir -p "$lib/shelf/images" "$work/holiday"
 cp "$fixtures/mp4_h264_640x480.mp4" "$work/holiday/b.mp4"
 cp "$fixtures/avi_mpeg4_640x480.avi" "$work/holiday/A.avi"
 cp "$fixtures/mkv_h264_1280x720.mkv" "$work/holiday/c.mkv"
+cp "$fixtures/mp4_h264_640x480.mp4" "$work/holiday/new"$'\n'"line.mp4"
 printf '[text]\r\nbook=shelf\r\n[ex]\r\npacked=1\r\nmixer=1\r\n' >"$lib/Tavimo.ini"
 : >"$lib/shelf.book"
 export TAVIMO_FOLDER_SHOT="${TAVIMO_FOLDER_SHOT:-}" HOLIDAY="$work/holiday"
@@ -39,10 +41,14 @@ for _ in $(seq 1 300); do
 done
 echo "the album window shows: $(xdotool getwindowname "$album")"
 xdotool getwindowname "$album" | grep -q '3 files' || fail "the album does not hold three videos"
-sleep 2 # the thumbnails
+# Once the thumbnails are made, the video named with a line break is named in a message.
+message=$(find_window '^Tavimo$') || fail "no message about the name with a line break"
+sleep 1
 if [ -n "$TAVIMO_FOLDER_SHOT" ]; then
   ffmpeg -nostdin -loglevel error -y -f x11grab -i "$DISPLAY" -frames:v 1 "$TAVIMO_FOLDER_SHOT" || true
 fi
+press "$message" Return "! xdotool search --onlyvisible --name '^Tavimo\$' >/dev/null 2>&1" ||
+  fail "Enter did not close the message"
 press "$album" Escape "! xdotool search --onlyvisible --name 'holiday ～' >/dev/null 2>&1" ||
   fail "Esc did not close the album"
 press "$book" "alt+f x" "! kill -0 $pid 2>/dev/null" || fail "終了(&X) did not end the program"

@@ -69,3 +69,17 @@ close_trip() {
   press "$book" "alt+f x" "! kill -0 $pid 2>/dev/null" || fail "終了(&X) did not end the program"
   wait $pid
 }
+
+# "フォルダー内の動画からアルバムを作成" from the Album menu of the book window $book by its keys,
+# with the folder $1 typed into the folder dialog; sets $album to the album window that opens.
+album_from_folder() {
+  windows() { xdotool search --onlyvisible --name '.' 2>/dev/null | wc -l; }
+  local before
+  before=$(windows)
+  press "$book" "alt+a Down Down Return" "[ \$(windows) -gt $before ]" ||
+    fail "the Album menu did not open the folder dialog"
+  sleep 1
+  xdotool type --delay 20 "$1"
+  xdotool key Return
+  album=$(find_window "$(basename "$1") ～") || fail "no album window for the folder"
+}

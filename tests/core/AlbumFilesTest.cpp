@@ -60,16 +60,14 @@ TEST_F(AlbumFilesTest, MarksAndCountsArePaddedAndSavedAtTheAlbumLength) {
     EXPECT_EQ(marks.bookmarks, (QList<int64_t>{oneHour, 0, 0}));
     EXPECT_EQ(marks.counts, (QList<int32_t>{0, 0, 0}));
     marks.counts[0] = 2;
-    ASSERT_TRUE(marks.save(paths, 3, dialogs));
-    EXPECT_EQ(contents(paths.marks), QByteArray("36000000000\r\n0\r\n0\r\n"));
-    EXPECT_EQ(contents(paths.counts), QByteArray("2\r\n0\r\n0\r\n"));
+    EXPECT_EQ(marks.bookmarkLines(3), (QStringList{"36000000000", "0", "0"}));
+    EXPECT_EQ(marks.countLines(3), (QStringList{"2", "0", "0"}));
 
     // Longer files are kept on loading and cut by the next save; negatives survive.
     write(paths.marks, "-5\r\n7\r\n9\r\n");
     marks = AlbumMarks::load(paths, 2, dialogs);
     EXPECT_EQ(marks.bookmarks, (QList<int64_t>{-5, 7, 9}));
-    ASSERT_TRUE(marks.save(paths, 2, dialogs));
-    EXPECT_EQ(contents(paths.marks), QByteArray("-5\r\n7\r\n"));
+    EXPECT_EQ(marks.bookmarkLines(2), (QStringList{"-5", "7"}));
     EXPECT_TRUE(dialogs.asked().isEmpty());
 }
 
@@ -83,22 +81,6 @@ TEST_F(AlbumFilesTest, BadNumbersReadAsZeroWithOneMessageAndTheRestLoads) {
     ASSERT_EQ(dialogs.messages().size(), 1);
     EXPECT_TRUE(dialogs.messages().first().contains(QStringLiteral("'abc'")));
     EXPECT_TRUE(dialogs.messages().first().contains(QStringLiteral("アルバム.mrk")));
-}
-
-TEST_F(AlbumFilesTest, AFailedSaveIsShownAndAppendingAddsOneLineToEachFile) {
-    AlbumMarks marks{{1, 2}, {3, 4}};
-    ASSERT_TRUE(marks.save(paths, 2, dialogs));
-    ASSERT_TRUE(AlbumMarks::append(paths, 50, 6, dialogs));
-    EXPECT_EQ(contents(paths.marks), QByteArray("1\r\n2\r\n50\r\n"));
-    EXPECT_EQ(contents(paths.counts), QByteArray("3\r\n4\r\n6\r\n"));
-
-    const AlbumPaths nowhere =
-        AlbumPaths::of(BookPaths::of(dir.path() + QStringLiteral("/gone/"), "x"), "y");
-    dialogs.answer(DialogService::Answer::Ok);
-    dialogs.answer(DialogService::Answer::Ok);
-    EXPECT_FALSE(marks.save(nowhere, 2, dialogs));
-    EXPECT_EQ(dialogs.messages().size(), 2); // marks and counts each named
-    EXPECT_TRUE(dialogs.messages().first().contains(QStringLiteral("y.mrk")));
 }
 
 TEST_F(AlbumFilesTest, OpeningDropsBlankEntriesWithTheirThumbnailMarkAndCount) {

@@ -4,6 +4,7 @@
 #include "core/ImageFunc.h"
 #include "core/JpegCodec.h"
 #include "core/VideoExtensions.h"
+#include "support/AlbumOfBook.h"
 #include "support/ScriptedDialogService.h"
 
 #include <QDir>
@@ -20,8 +21,6 @@ protected:
     void SetUp() override {
         folder = dir.path() + QStringLiteral("/videos/");
         QDir().mkpath(folder);
-        album.setIdentity(BookPaths::of(dir.path() + u'/', QStringLiteral("本")),
-                          QStringLiteral("旅"), BookMode::Normal);
     }
 
     QString touch(const QString& name) {
@@ -40,7 +39,8 @@ protected:
 
     QTemporaryDir dir;
     QString folder;
-    Album album;
+    test::AlbumOfBook normal{dir.path() + u'/', BookMode::Normal};
+    Album& album = normal.album;
     VideoExtensions extensions;
     test::ScriptedDialogService dialogs;
     const QByteArray pictureA = jpeg::encode(imagefunc::solidBitmap(120, 90, Qt::red));
@@ -83,15 +83,16 @@ TEST_F(AlbumShowingTest, AMissingFileIsDroppedOnlyWhenItsFolderCanBeSeen) {
     EXPECT_EQ(albumshow::videosWithoutPicture(album), QList<int>{0}); // away.avi is not tried
 
     // A media book whose medium is not mounted checks nothing.
-    Album media;
-    media.setIdentity(BookPaths::of(dir.path() + u'/', "本"), "旅", BookMode::Media);
+    QTemporaryDir other;
+    test::AlbumOfBook inMedia(other.path() + u'/', BookMode::Media);
+    Album& media = inMedia.album;
     media.append("videos/deleted.avi", {});
     media.append("videos/", {});
     EXPECT_EQ(albumshow::dropMissingFiles(media), 0);
     EXPECT_EQ(media.count(), 2);
     // Once it is, its entries are checked below the mount point.
     media.append("videos/kept.avi", {});
-    media.setMedium(MediumRecord{3, 7, "USB"}, dir.path() + u'/');
+    inMedia.setMedium(MediumRecord{3, 7, "USB"}, dir.path() + u'/');
     EXPECT_EQ(albumshow::dropMissingFiles(media), 2);
     EXPECT_EQ(media.entries(), QStringList{"videos/kept.avi"});
 }
@@ -112,14 +113,17 @@ TEST_F(AlbumShowingTest, TheCaptionNamesTheAlbumItsMediumAndItsSize) {
     album.append("/v/a.avi", {});
     EXPECT_EQ(albumWindowCaption(album), QStringLiteral(" アルバム　 ～ 旅 ～　　　1 files"));
 
-    album.setIdentity(BookPaths::of(dir.path() + u'/', "本"), "旅", BookMode::Media);
-    album.setMedium(MediumRecord{2, 9, "MOVIES"}, {});
+    QTemporaryDir other;
+    test::AlbumOfBook inMedia(other.path() + u'/', BookMode::Media);
+    inMedia.album.append("/v/a.avi", {});
+    Album& album = inMedia.album;
+    inMedia.setMedium(MediumRecord{2, 9, "MOVIES"}, {});
     EXPECT_EQ(albumWindowCaption(album),
               QStringLiteral(" アルバム　 ～ 旅 ～　　　［ DVD :　MOVIES　未セット ］　　1 files"));
-    album.setMedium(MediumRecord{3, 9, "USB"}, "/media/usb/");
+    inMedia.setMedium(MediumRecord{3, 9, "USB"}, "/media/usb/");
     EXPECT_EQ(albumWindowCaption(album),
               QStringLiteral(" アルバム　 ～ 旅 ～　　　［ Removable ：　USB ］　　1 files"));
-    album.setMedium(MediumRecord{}, {});
+    inMedia.setMedium(MediumRecord{}, {});
     EXPECT_EQ(albumWindowCaption(album),
               QStringLiteral(" アルバム　 ～ 旅 ～　　［ No Media 　未セット ］　　1 files"));
 }
@@ -145,4 +149,25 @@ TEST_F(AlbumShowingTest, AnUnreachableFolderOrAWindowsPathKeepsItsVideosWhole) {
     other.close();
     EXPECT_EQ(albumshow::dropMissingFiles(album), 1);
     EXPECT_EQ(album.entry(0), QStringLiteral("C:\\Videos\\clip.avi"));
+}
+
+TEST_F(AlbumShowingTest, ASynchronisedFolderLeavesOutNamesWithLineBreaksAndWindowsPaths) {
+    album.append(touch("a.avi"), {});
+    const QString broken = touch("new\nline.avi");
+    touch("b.avi");
+    QStringList unfit;
+    EXPECT_TRUE(albumshow::synchroniseWithFolder(album, extensions, &unfit));
+    EXPECT_EQ(fileNames(), (QStringList{"a.avi", "b.avi"}));
+    EXPECT_EQ(unfit, QStringList{broken});
+
+    // A first video written on Windows has no folder here: the working folder is not it.
+    QTemporaryDir other;
+    test::AlbumOfBook fromWindows(other.path() + u'/', BookMode::Normal);
+    Album& windows = fromWindows.album;
+    windows.append(QStringLiteral("C:\\Videos\\a.avi"), {});
+    const QString before = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(folder));
+    EXPECT_FALSE(albumshow::synchroniseWithFolder(windows, extensions));
+    QDir::setCurrent(before);
+    EXPECT_EQ(windows.entries(), QStringList{QStringLiteral("C:\\Videos\\a.avi")});
 }

@@ -1,14 +1,17 @@
 #include "core/Album.h"
 
 #include "core/AlbumSaving.h"
+#include "core/Book.h"
 #include "core/CellRoles.h"
 #include "core/ImageFunc.h"
 #include "core/JpegCodec.h"
+#include "core/SaveUnit.h"
 #include "core/Tpackedjpg.h"
 #include "support/ScriptedDialogService.h"
 
 #include <QDir>
 #include <QFile>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -22,10 +25,21 @@ QByteArray pictureOf(int shade) {
 
 class AlbumTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        book = BookPaths::of(dir.path() + u'/', QStringLiteral("本"));
-        QDir().mkpath(book.imagesFolder);
-        album.setIdentity(book, QStringLiteral("旅"), BookMode::Normal);
+    void SetUp() override { openIn(BookMode::Normal); }
+
+    // The album "旅" of the book "本" of that mode.
+    void openIn(BookMode mode) {
+        ASSERT_TRUE(books.openNew(dir.path() + u'/', QStringLiteral("本"), mode, dialogs));
+        books.appendAlbum({QStringLiteral("旅")});
+        book = books.paths();
+        album.setIdentity(books, 0);
+    }
+
+    // Writes the album's files (or only its marks and counts) as one save.
+    bool save(bool marksOnly = false) {
+        SaveUnit unit(dir.path() + u'/');
+        return (marksOnly ? stageAlbumMarks(album, unit) : stageAlbumFiles(album, unit)) &&
+               unit.commit();
     }
 
     // Videos v0..v(n-1): bookmark 100*i, count i, a picture of shade 20*i.
@@ -60,9 +74,10 @@ protected:
     }
 
     QTemporaryDir dir;
+    test::ScriptedDialogService dialogs;
+    Book books;
     BookPaths book;
     Album album;
-    test::ScriptedDialogService dialogs;
     const QList<QByteArray> pictures{pictureOf(0),  pictureOf(20), pictureOf(40),
                                      pictureOf(60), pictureOf(80), pictureOf(100)};
 };
@@ -96,22 +111,19 @@ TEST_F(AlbumTest, AssignFitsMarksAndStoreToTheEntries) {
     EXPECT_TRUE(album.needsThumbnail(0));
 }
 
-TEST_F(AlbumTest, EveryReorderingKeepsTheSequencesAndCellsInStep) {
+TEST_F(AlbumTest, MovesSortsAndRemovalsTakeEachVideoWhole) {
     fill(6);
-    album.exchange(0, 5);
-    EXPECT_EQ(order(), (QList<int>{5, 1, 2, 3, 4, 0}));
-    album.move(5, 0); // to the front: the others keep their order
-    EXPECT_EQ(order(), (QList<int>{0, 5, 1, 2, 3, 4}));
-    album.move(1, 5); // to the end
+    QSignalSpy due(&album, &Album::rowsChanged);
+    EXPECT_EQ(album.step(5, RowStep::ToFront), 0);
+    EXPECT_EQ(order(), (QList<int>{5, 0, 1, 2, 3, 4}));
+    EXPECT_TRUE(album.moveRowBlock(1, 2, 6));
+    EXPECT_EQ(order(), (QList<int>{5, 2, 3, 4, 0, 1}));
+    album.reorder({4, 5, 1, 2, 3, 0});
     EXPECT_EQ(order(), (QList<int>{0, 1, 2, 3, 4, 5}));
+    EXPECT_EQ(due.count(), 3);
+    album.step(0, RowStep::Back); // nothing moves: nothing is due
+    EXPECT_EQ(due.count(), 3);
     album.reorder({3, 5, 0, 1, 4, 2});
-    EXPECT_EQ(order(), (QList<int>{3, 5, 0, 1, 4, 2}));
-    album.reorder({0, 0, 1, 2, 3, 4}); // not a permutation
-    album.reorder({0, 1});             // wrong length
-    album.exchange(2, 2);
-    album.exchange(-1, 2);
-    album.move(0, 6);
-    EXPECT_EQ(order(), (QList<int>{3, 5, 0, 1, 4, 2}));
     album.remove(1);
     EXPECT_EQ(order(), (QList<int>{3, 0, 1, 4, 2}));
     album.removeAll({4, 0, 4, 2});
@@ -126,12 +138,14 @@ TEST_F(AlbumTest, EveryReorderingKeepsTheSequencesAndCellsInStep) {
 }
 
 TEST_F(AlbumTest, MediaEntriesAreFoundBelowTheDriveRoot) {
-    album.setIdentity(book, QStringLiteral("旅"), BookMode::Media);
+    album.clear();
+    openIn(BookMode::Media);
     album.append(QStringLiteral("動画/a.avi"), {});
     EXPECT_TRUE(album.rootUnknown());
     EXPECT_EQ(album.fullPath(0), QStringLiteral("動画/a.avi"));
 
-    album.setMedium(MediumRecord{3, 0x1234, "USB"}, "/media/f/");
+    books.setRecord(0, MediumRecord{3, 0x1234, "USB"});
+    album.setDriveRoot(QStringLiteral("/media/f/"));
     EXPECT_FALSE(album.rootUnknown());
     EXPECT_EQ(album.fullPath(0), QStringLiteral("/media/f/動画/a.avi"));
     EXPECT_EQ(album.entryFor(QStringLiteral("/media/f/動画/b.avi")), QStringLiteral("動画/b.avi"));
@@ -142,14 +156,19 @@ TEST_F(AlbumTest, MediaEntriesAreFoundBelowTheDriveRoot) {
     // Written on Windows: the folders are separated by '\\' below the medium's root.
     album.append(QStringLiteral("動画\\b.avi"), {});
     EXPECT_EQ(album.fullPath(1), QStringLiteral("/media/f/動画/b.avi"));
-    album.setMedium(MediumRecord{3, 0x1234, "USB"}, QString());
+    EXPECT_EQ(album.data(album.index(1), Qt::DisplayRole).toString(), QStringLiteral("b.avi"));
+    // A path of a Windows drive is no file below the medium, nor anywhere here.
+    album.append(QStringLiteral("C:\\動画\\c.avi"), {});
+    EXPECT_FALSE(album.isLocalFile(2));
+    EXPECT_EQ(album.fileName(2), QStringLiteral("c.avi"));
+    album.setDriveRoot(QString());
     EXPECT_FALSE(album.isLocalFile(1)); // its medium is away
 }
 
 TEST_F(AlbumTest, SavesWriteAllFilesTogetherOrNoneOfThem) {
     fill(2);
     album.setBookmark(1, 4242);
-    ASSERT_TRUE(saveAlbumFiles(album, dialogs));
+    ASSERT_TRUE(save());
     EXPECT_EQ(contents(album.paths().album), "/v/v0.avi\r\n/v/v1.avi\r\n");
     EXPECT_EQ(contents(album.paths().marks), "0\r\n4242\r\n");
     EXPECT_EQ(contents(album.paths().counts), "0\r\n1\r\n");
@@ -161,7 +180,7 @@ TEST_F(AlbumTest, SavesWriteAllFilesTogetherOrNoneOfThem) {
     EXPECT_EQ(second, pictures.at(1));
 
     album.setPlayCount(0, 7);
-    ASSERT_TRUE(saveAlbumMarks(album, dialogs));
+    ASSERT_TRUE(save(true));
     EXPECT_EQ(contents(album.paths().counts), "7\r\n1\r\n");
 
     // The store cannot be written (a folder stands where its file would go): nothing is, so
@@ -171,10 +190,11 @@ TEST_F(AlbumTest, SavesWriteAllFilesTogetherOrNoneOfThem) {
     fill(3);
     ASSERT_TRUE(QFile::remove(album.paths().store));
     ASSERT_TRUE(QDir().mkdir(album.paths().store));
-    dialogs.answer(DialogService::Answer::Ok);
-    EXPECT_FALSE(saveAlbumFiles(album, dialogs));
-    ASSERT_EQ(dialogs.messages().size(), 1);
-    EXPECT_TRUE(dialogs.messages().at(0).contains(QStringLiteral("旅.pjpg")));
+    {
+        SaveUnit failing(dir.path() + u'/');
+        EXPECT_FALSE(stageAlbumFiles(album, failing) && failing.commit());
+        EXPECT_TRUE(failing.failure().path.endsWith(QStringLiteral("旅.pjpg")));
+    }
     EXPECT_EQ(contents(album.paths().album), albumBefore);
     EXPECT_EQ(contents(album.paths().marks), marksBefore);
     EXPECT_TRUE(
@@ -183,6 +203,6 @@ TEST_F(AlbumTest, SavesWriteAllFilesTogetherOrNoneOfThem) {
 
     ASSERT_TRUE(QDir().rmdir(album.paths().store));
     album.removeAll({0, 1, 2, 3, 4});
-    ASSERT_TRUE(saveAlbumFiles(album, dialogs));
+    ASSERT_TRUE(save());
     EXPECT_EQ(contents(album.paths().album), QByteArray()); // an empty album is 0 bytes
 }

@@ -35,14 +35,52 @@ QByteArray pictureOf(const QColor& color) {
     return jpeg::encode(imagefunc::solidBitmap(120, 90, color));
 }
 
+// A file of `bytes` that takes no room (a hole): copying it is real work all the same.
+bool sparseFile(const QString& path, qint64 bytes) {
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.resize(bytes);
+}
+
 class AlbumsFromFilesTest : public ::testing::Test {
 protected:
     void SetUp() override {
         library = dir.path() + u'/';
-        ASSERT_TRUE(session.createBook(QStringLiteral("Shelf")));
+        ASSERT_EQ(session.createBook(QStringLiteral("Shelf")), Book::LoadResult::Loaded);
         dialogs.clear();
     }
     BookPaths book() const { return session.bookPaths(); }
+
+    // Runs an import to its end through the event loop; the number imported, -1 when it did
+    // not start or end.
+    int importAlbums(const QStringList& files) {
+        AlbumImportRun run(session);
+        QSignalSpy finished(&run, &AlbumImportRun::finished);
+        if (!run.start(files) || (finished.isEmpty() && !finished.wait(30000)))
+            return -1;
+        EXPECT_FALSE(run.isRunning());
+        return finished.at(0).at(0).toInt();
+    }
+
+    // Album `name` of book "Old" whose thumbnail store is a hole of `bytes`.
+    QString bigAlbum(const QString& name, qint64 bytes) {
+        const AlbumPaths album =
+            AlbumPaths::of(BookPaths::of(library, QStringLiteral("Old")), name);
+        QDir().mkpath(QFileInfo(album.album).path());
+        EXPECT_TRUE(albumfile::write(album.album, {QStringLiteral("/videos/a.mp4")}));
+        EXPECT_TRUE(writeTestFile(album.marks, "0\r\n"));
+        EXPECT_TRUE(sparseFile(album.store, bytes));
+        return album.album;
+    }
+    // What the book folder holds of album `name` (temporaries too).
+    QStringList filesOf(const QString& name) const {
+        QStringList found;
+        for (const QString& folder : {book().bookFolder, book().imagesFolder})
+            for (const QString& file : QDir(folder).entryList(QDir::Files | QDir::Hidden))
+                if (file.startsWith(name + u'.'))
+                    found.append(file);
+        return found;
+    }
 
     QTemporaryDir dir;
     QString library;
@@ -91,8 +129,8 @@ TEST_F(AlbumsFromFilesTest, ImportCopiesTheAlbumsFilesAndTakesThePictureOfItsSou
 
     dialogs.answer(DialogService::Answer::Ok);
     dialogs.answer(DialogService::Answer::Ok);
-    const int count = importAlbums(
-        session, {namedLikeBook, AlbumPaths::of(old, QStringLiteral("y")).album, x.album});
+    const int count =
+        importAlbums({namedLikeBook, AlbumPaths::of(old, QStringLiteral("y")).album, x.album});
     EXPECT_EQ(count, 1);
     EXPECT_EQ(dialogs.messages(),
               (QStringList{kImportNamedLikeBookMessage, kImportNameTakenMessage}));
@@ -126,8 +164,73 @@ TEST_F(AlbumsFromFilesTest, ImportCopiesTheAlbumsFilesAndTakesThePictureOfItsSou
 TEST_F(AlbumsFromFilesTest, AnImportedAlbumWithoutASourceBookGetsThePlaceholder) {
     const QString loose = dir.path() + QStringLiteral("/elsewhere/loose.alb");
     ASSERT_TRUE(writeTestFile(loose, {}));
-    EXPECT_EQ(importAlbums(session, {loose}), 1);
+    EXPECT_EQ(importAlbums({loose}), 1);
     EXPECT_EQ(session.book().album(0).jpeg, placeholderJpeg());
+
+    // A line break in the name would split the album's line of the book file in two.
+    const QString broken = dir.path() + QStringLiteral("/elsewhere/new\nline.alb");
+    ASSERT_TRUE(writeTestFile(broken, {}));
+    dialogs.answer(DialogService::Answer::Ok);
+    EXPECT_EQ(importAlbums({broken}), 0);
+    EXPECT_EQ(dialogs.messages().size(), 1);
+    EXPECT_EQ(session.book().count(), 1);
+}
+
+TEST_F(AlbumsFromFilesTest, AnImportStoppedMidwayLeavesNoFilesOfTheAlbumItWasCopying) {
+    constexpr qint64 kStore = 256 << 20;
+    const QString first = bigAlbum(QStringLiteral("first"), kStore);
+    const QString second = bigAlbum(QStringLiteral("second"), 1024);
+    const QStringList files{first, second};
+
+    // Cancelled at its first progress: the album being copied joins the book whole, or not at
+    // all and none of its files stay; the album after it is not begun.
+    {
+        AlbumImportRun run(session);
+        QSignalSpy finished(&run, &AlbumImportRun::finished);
+        QObject::connect(&run, &AlbumImportRun::progressed, &run, &AlbumImportRun::cancel);
+        ASSERT_TRUE(run.start(files));
+        EXPECT_TRUE(run.isRunning());
+        ASSERT_TRUE(finished.wait(30000));
+        EXPECT_EQ(finished.at(0).at(0).toInt(), session.book().count());
+        if (session.book().count() == 1)
+            EXPECT_EQ(QFileInfo(AlbumPaths::of(book(), QStringLiteral("first")).store).size(),
+                      kStore);
+        else
+            EXPECT_EQ(filesOf(QStringLiteral("first")), QStringList());
+        EXPECT_EQ(filesOf(QStringLiteral("second")), QStringList());
+        EXPECT_TRUE(dialogs.messages().isEmpty()); // a stop is no failure
+    }
+    while (session.book().count() > 0)
+        session.book().removeAlbum(0);
+
+    // The run destroyed midway (the program closing): joined, and the album it was copying
+    // leaves nothing behind, whether its copy had ended or not.
+    {
+        auto run = std::make_unique<AlbumImportRun>(session);
+        QSignalSpy progressed(run.get(), &AlbumImportRun::progressed);
+        ASSERT_TRUE(run->start(files));
+        ASSERT_TRUE(progressed.wait(30000));
+        run.reset();
+    }
+    EXPECT_EQ(session.book().count(), 0);
+    EXPECT_EQ(filesOf(QStringLiteral("first")), QStringList());
+
+    // Another book opened midway: the album never joins it, nor stays in the old folder.
+    {
+        AlbumImportRun run(session);
+        QSignalSpy finished(&run, &AlbumImportRun::finished);
+        const BookPaths shelf = book();
+        QObject::connect(&run, &AlbumImportRun::progressed, &session, [&] {
+            if (session.bookPaths().title == shelf.title)
+                session.createBook(QStringLiteral("Other"));
+        });
+        ASSERT_TRUE(run.start(files));
+        ASSERT_TRUE(finished.wait(30000));
+        EXPECT_EQ(finished.at(0).at(0).toInt(), 0);
+        EXPECT_EQ(session.book().count(), 0);
+        EXPECT_FALSE(QFileInfo::exists(AlbumPaths::of(shelf, QStringLiteral("first")).album));
+        EXPECT_FALSE(QFileInfo::exists(AlbumPaths::of(shelf, QStringLiteral("first")).store));
+    }
 }
 
 TEST_F(AlbumsFromFilesTest, CopyAllNamesWhatItCouldNotCopyAndReplacesTheRest) {
@@ -166,8 +269,8 @@ TEST_F(AlbumsFromFilesTest, CopyAllNamesWhatItCouldNotCopyAndReplacesTheRest) {
 
 TEST_F(AlbumsFromFilesTest, CopyAllOfAMediaAlbumNeedsItsMedium) {
     session.closeBook();
-    session.setMode(BookMode::Media);
-    ASSERT_TRUE(session.createBook(QStringLiteral("Discs")));
+    session.switchMode(BookMode::Media);
+    ASSERT_EQ(session.createBook(QStringLiteral("Discs")), Book::LoadResult::Loaded);
     const QString root = volumes.mount(kMediumRemovable, 0xCAFE, QStringLiteral("USB"));
     ASSERT_TRUE(writeTestFile(root + QStringLiteral("dir/a.avi"), "a"));
     ASSERT_EQ(BookAlbumOperations(session).createAlbum(QStringLiteral("usb")), 0);

@@ -66,8 +66,8 @@ protected:
     // A new, empty book "本" open in the session.
     void open(BookMode mode) {
         session.closeBook();
-        session.setMode(mode);
-        ASSERT_TRUE(session.createBook(QStringLiteral("本")));
+        session.switchMode(mode);
+        ASSERT_EQ(session.createBook(QStringLiteral("本")), Book::LoadResult::Loaded);
         paths = session.bookPaths();
     }
 
@@ -127,13 +127,15 @@ TEST_F(BookAlbumOperationsTest, AddedAlbumsAvoidTheBooksNameAndEveryOtherAlbumsI
     EXPECT_EQ(ops.add(), 0);
     EXPECT_EQ(dialogs.asked().first().kind, test::ScriptedDialogService::Asked::Input);
     EXPECT_EQ(dialogs.asked().first().text, QStringLiteral("タイトルの入力"));
-    // Only the empty album file is made; the book file waits for the session's save.
+    // The empty album file is made in the same save as the book file that lists it.
     EXPECT_EQ(test::readTestFile(album(QStringLiteral("海")).album), QByteArray());
     for (const QString& path :
          {album(QStringLiteral("海")).marks, album(QStringLiteral("海")).counts,
           album(QStringLiteral("海")).store})
         EXPECT_FALSE(exists(path)) << path.toStdString();
-    EXPECT_TRUE(session.hasPendingSaves());
+    EXPECT_FALSE(session.hasPendingSaves());
+    EXPECT_EQ(bookfile::read(session.bookPaths().bookFile, BookMode::Normal),
+              QList<bookfile::Line>{{QStringLiteral("海")}});
 
     EXPECT_EQ(ops.createAlbum(QStringLiteral("本")), 1); // the book's own name
     EXPECT_EQ(ops.createAlbum(QStringLiteral("Sea")), 2);
@@ -323,7 +325,7 @@ TEST_F(BookAlbumOperationsTest, MovesKeepEachAlbumWhole) {
     book.setFolderSync(0, true);
     const BookAlbum first = book.album(0);
 
-    EXPECT_EQ(ops.moveToEnd(0), 2);
+    EXPECT_EQ(ops.move(0, RowStep::ToEnd), 2);
     EXPECT_EQ(names(), (QStringList{"b", "c", "a"}));
     EXPECT_EQ(book.album(2).entries, first.entries);
     EXPECT_EQ(book.album(2).jpeg, first.jpeg);
@@ -334,23 +336,15 @@ TEST_F(BookAlbumOperationsTest, MovesKeepEachAlbumWhole) {
     // Opening it afterwards shows its own videos.
     ASSERT_TRUE(session.openAlbum(2));
     EXPECT_EQ(session.album().entries(), first.entries);
-    EXPECT_EQ(ops.moveToFront(2), 2); // nothing moves under an open album
+    EXPECT_EQ(ops.move(2, RowStep::ToFront), 2); // nothing moves under an open album
     session.closeAlbum();
 
-    EXPECT_EQ(ops.moveToFront(2), 0);
-    EXPECT_EQ(ops.moveForward(0), 1);
-    EXPECT_EQ(ops.moveBack(1), 0);
+    EXPECT_EQ(ops.move(2, RowStep::ToFront), 0);
+    EXPECT_EQ(ops.move(0, RowStep::Forward), 1);
+    EXPECT_EQ(ops.move(1, RowStep::Back), 0);
     EXPECT_EQ(names(), (QStringList{"a", "b", "c"}));
-    // The first back, the last on, and out of range: nothing.
-    EXPECT_EQ(ops.moveBack(0), 0);
-    EXPECT_EQ(ops.moveToFront(0), 0);
-    EXPECT_EQ(ops.moveForward(2), 2);
-    EXPECT_EQ(ops.moveToEnd(2), 2);
-    EXPECT_EQ(ops.moveToEnd(-1), -1);
-    ops.remove(2);
-    ops.remove(1);
-    EXPECT_EQ(ops.moveToEnd(0), 0); // the only album
-    EXPECT_EQ(names(), QStringList{"a"});
+    EXPECT_FALSE(ops.canMove(0, RowStep::Back));
+    EXPECT_TRUE(ops.canMove(0, RowStep::ToEnd));
 }
 
 TEST_F(BookAlbumOperationsTest, SortIgnoresCaseKeepsEachRowAndWritesTheBookAtOnce) {
@@ -404,7 +398,7 @@ TEST_F(BookAlbumOperationsTest, TheMediaRegistryFollowsEveryOperation) {
     EXPECT_EQ(registry(), (QStringList{"b", "a", "c"}));
     ops.sort();
     EXPECT_EQ(registry(), (QStringList{"a", "b", "c"}));
-    ops.moveToEnd(0);
+    ops.move(0, RowStep::ToEnd);
     EXPECT_EQ(registry(), (QStringList{"b", "c", "a"}));
     ops.remove(1);
     EXPECT_EQ(registry(), (QStringList{"b", "a"}));

@@ -5,6 +5,7 @@
 #include "core/JpegCodec.h"
 #include "core/MediaDat.h"
 #include "core/MediaRegistry.h"
+#include "core/SaveUnit.h"
 #include "core/TextCodec.h"
 #include "core/TextFile.h"
 #include "core/Tpackedjpg.h"
@@ -44,6 +45,15 @@ protected:
         ASSERT_TRUE(store.saveToFile(paths.pictureStoreBase()));
     }
 
+    // Loads the book and writes what loading fitted, as the session does.
+    Book::LoadResult load(const QString& title, BookMode mode) {
+        const Book::LoadResult result = book.load(library(), title, mode, dialogs);
+        SaveUnit unit(library());
+        if (result == Book::LoadResult::Loaded && book.stageTo(unit) && unit.commit())
+            book.markSaved();
+        return result;
+    }
+
     QByteArray contents(const QString& path) const {
         QFile file(path);
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
@@ -72,7 +82,7 @@ protected:
 
 TEST_F(BookTest, SyncMarkersShowInNormalModeAndAreDroppedInMediaMode) {
     makeBook("本", {"A", "B-->", "C"}, {"A", "B", "C"}, {red, green, blue});
-    ASSERT_EQ(book.load(library(), "本", BookMode::Normal, dialogs), Book::LoadResult::Loaded);
+    ASSERT_EQ(load("本", BookMode::Normal), Book::LoadResult::Loaded);
     EXPECT_EQ(cells.names(), (QStringList{"A", "B", "C"}));
     EXPECT_FALSE(cells.cells[0].folderSync);
     EXPECT_TRUE(cells.cells[1].folderSync);
@@ -81,7 +91,7 @@ TEST_F(BookTest, SyncMarkersShowInNormalModeAndAreDroppedInMediaMode) {
     EXPECT_EQ(contents(book.paths().bookFile), QByteArray("A\r\nB-->\r\nC\r\n"));
     EXPECT_FALSE(QFile::exists(book.paths().mediaDat));
 
-    ASSERT_EQ(book.load(library(), "本", BookMode::Media, dialogs), Book::LoadResult::Loaded);
+    ASSERT_EQ(load("本", BookMode::Media), Book::LoadResult::Loaded);
     EXPECT_EQ(cells.names(), (QStringList{"A", "B", "C"}));
     EXPECT_FALSE(cells.cells[1].folderSync);
     EXPECT_EQ(contents(book.paths().bookFile), QByteArray("A\r\nB\r\nC\r\n"));
@@ -99,7 +109,7 @@ TEST_F(BookTest, AMissingAlbumLeavesTheBookWithItsPictureAndRecord) {
     media.write(mediadat::encode(records));
     media.close();
 
-    ASSERT_EQ(book.load(library(), "本", BookMode::Media, dialogs), Book::LoadResult::Loaded);
+    ASSERT_EQ(load("本", BookMode::Media), Book::LoadResult::Loaded);
     EXPECT_EQ(cells.names(), (QStringList{"A", "C"}));
     EXPECT_EQ(book.album(1).jpeg, blue);
     EXPECT_EQ(book.registry().records(), (QList<MediumRecord>{records[0], records[2]}));
@@ -111,18 +121,18 @@ TEST_F(BookTest, AMissingAlbumLeavesTheBookWithItsPictureAndRecord) {
 
 TEST_F(BookTest, ShortMissingOrDamagedPictureStoresAreMendedWithPlaceholders) {
     makeBook("本", {"A", "B", "C"}, {"A", "B", "C"}, {red});
-    ASSERT_EQ(book.load(library(), "本", BookMode::Normal, dialogs), Book::LoadResult::Loaded);
+    ASSERT_EQ(load("本", BookMode::Normal), Book::LoadResult::Loaded);
     EXPECT_EQ(storedPictures("本"), (QList<QByteArray>{red, placeholderJpeg(), placeholderJpeg()}));
     EXPECT_EQ(book.album(2).jpeg, placeholderJpeg());
     EXPECT_FALSE(jpeg::decode(placeholderJpeg()).isNull());
 
     QFile::remove(BookPaths::of(library(), "本").pictureStore);
-    ASSERT_EQ(book.load(library(), "本", BookMode::Normal, dialogs), Book::LoadResult::Loaded);
+    ASSERT_EQ(load("本", BookMode::Normal), Book::LoadResult::Loaded);
     EXPECT_EQ(storedPictures("本"), QList<QByteArray>(3, placeholderJpeg()));
 
     // An entry that is not a JPEG at all.
     makeBook("本", {"A", "B"}, {}, {QByteArray("not a picture"), green});
-    ASSERT_EQ(book.load(library(), "本", BookMode::Normal, dialogs), Book::LoadResult::Loaded);
+    ASSERT_EQ(load("本", BookMode::Normal), Book::LoadResult::Loaded);
     EXPECT_EQ(storedPictures("本"), (QList<QByteArray>{placeholderJpeg(), green}));
 }
 
@@ -130,7 +140,7 @@ TEST_F(BookTest, ADeletedBookFolderIsMadeAgainAndTheBookFileKept) {
     makeBook("本", {"A", "B-->"}, {"A", "B"}, {red, green});
     const BookPaths paths = BookPaths::of(library(), "本");
     ASSERT_TRUE(QDir(paths.bookFolder).removeRecursively());
-    ASSERT_EQ(book.load(library(), "本", BookMode::Normal, dialogs), Book::LoadResult::FoldersMade);
+    ASSERT_EQ(load("本", BookMode::Normal), Book::LoadResult::FoldersMade);
     EXPECT_TRUE(cells.cells.isEmpty());
     EXPECT_TRUE(QFileInfo(paths.imagesFolder).isDir());
     EXPECT_EQ(contents(paths.bookFile), QByteArray("A\r\nB-->\r\n"));
@@ -143,7 +153,7 @@ TEST_F(BookTest, AnUnreadableBookFileIsReportedAndNeverOverwritten) {
     QFile::remove(paths.bookFile);
     ASSERT_TRUE(QDir().mkdir(paths.bookFile)); // a folder where the file should be
     dialogs.answer(DialogService::Answer::Ok);
-    EXPECT_EQ(book.load(library(), "本", BookMode::Normal, dialogs), Book::LoadResult::Unreadable);
+    EXPECT_EQ(load("本", BookMode::Normal), Book::LoadResult::Unreadable);
     EXPECT_TRUE(QFileInfo(paths.bookFile).isDir());
     EXPECT_EQ(dialogs.messages().size(), 1);
 
@@ -162,7 +172,7 @@ TEST_F(BookTest, AnUnreadableAlbumFileIsReportedAndTheAlbumKept) {
     const BookPaths paths = BookPaths::of(library(), "本");
     ASSERT_TRUE(QDir().mkdir(AlbumPaths::of(paths, "B").album));
     dialogs.answer(DialogService::Answer::Ok);
-    ASSERT_EQ(book.load(library(), "本", BookMode::Normal, dialogs), Book::LoadResult::Loaded);
+    ASSERT_EQ(load("本", BookMode::Normal), Book::LoadResult::Loaded);
     EXPECT_EQ(cells.names(), (QStringList{"A", "B"}));
     EXPECT_TRUE(book.album(1).entries.isEmpty());
     ASSERT_EQ(dialogs.messages().size(), 1);
@@ -178,8 +188,7 @@ TEST_F(BookTest, AFolderThatCannotBeMadeIsFatal) {
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
     dialogs.answer(DialogService::Answer::Ok);
-    EXPECT_EQ(book.load(library(), "本", BookMode::Normal, dialogs),
-              Book::LoadResult::FolderFailed);
+    EXPECT_EQ(load("本", BookMode::Normal), Book::LoadResult::FolderFailed);
     EXPECT_EQ(dialogs.messages(), QStringList{"Can not Createdirectory!"});
     EXPECT_EQ(contents(paths.bookFile), QByteArray("A\r\n"));
 }
@@ -189,7 +198,7 @@ TEST_F(BookTest, JapaneseAndOtherScriptNamesRoundTripAndUnsafeLinesAreDropped) {
              {red, green, blue, red});
     QFile(library() + "外.alb").open(QIODevice::WriteOnly);
     dialogs.answer(DialogService::Answer::Ok);
-    ASSERT_EQ(book.load(library(), "旅行", BookMode::Normal, dialogs), Book::LoadResult::Loaded);
+    ASSERT_EQ(load("旅行", BookMode::Normal), Book::LoadResult::Loaded);
     EXPECT_EQ(cells.names(), (QStringList{"夏休み", "여름", "冬"}));
     EXPECT_EQ(book.album(2).jpeg, red);
     ASSERT_EQ(dialogs.messages().size(), 1);
@@ -202,6 +211,10 @@ TEST_F(BookTest, JapaneseAndOtherScriptNamesRoundTripAndUnsafeLinesAreDropped) {
 
 TEST_F(BookTest, EveryChangeKeepsAlbumsPicturesRecordsAndCellsInStep) {
     ASSERT_TRUE(book.openNew(library(), "本", BookMode::Media, dialogs));
+    EXPECT_FALSE(QFile::exists(book.paths().bookFile)) << "written by the save that follows";
+    SaveUnit first(library());
+    ASSERT_TRUE(book.stageTo(first) && first.commit());
+    book.markSaved();
     EXPECT_EQ(contents(book.paths().bookFile), QByteArray());
     EXPECT_EQ(contents(book.paths().mediaDat), QByteArray("\x02\x00", 2));
     EXPECT_EQ(storedPictures("本"), QList<QByteArray>());
@@ -232,15 +245,13 @@ TEST_F(BookTest, EveryChangeKeepsAlbumsPicturesRecordsAndCellsInStep) {
         }
     };
     expectInStep("ABCDE");
-    book.exchangeAlbums(0, 3);
-    expectInStep("DBCAE");
-    book.moveAlbum(4, 0);
-    expectInStep("EDBCA");
-    book.moveAlbum(0, 3);
-    expectInStep("DBCEA");
-    book.reorder({4, 1, 2, 0, 3});
-    expectInStep("ABCDE");
-    book.reorder({0, 0, 1, 2, 3}); // not a permutation
+    book.step(0, RowStep::Forward);
+    expectInStep("BACDE");
+    book.step(4, RowStep::ToFront);
+    expectInStep("EBACD");
+    book.moveRowBlock(0, 2, 5);
+    expectInStep("ACDEB");
+    book.reorder({0, 4, 1, 2, 3});
     expectInStep("ABCDE");
     book.removeAlbum(1);
     book.removeAlbum(9);
@@ -251,8 +262,9 @@ TEST_F(BookTest, EveryChangeKeepsAlbumsPicturesRecordsAndCellsInStep) {
     book.setFolderSync(0, true);
     EXPECT_EQ(cells.cells[0].name, "Z");
     EXPECT_TRUE(cells.cells[0].folderSync);
-    book.save(dialogs);
-    book.savePictures(dialogs);
+    SaveUnit unit(library());
+    ASSERT_TRUE(book.stageTo(unit) && unit.commit());
+    book.markSaved();
     EXPECT_EQ(contents(book.paths().bookFile), QByteArray("Z\r\nC\r\nD\r\nE\r\n"));
     EXPECT_EQ(mediadat::decode(contents(book.paths().mediaDat)).records.size(), 4);
     EXPECT_EQ(storedPictures("本").size(), 4);

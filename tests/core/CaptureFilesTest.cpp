@@ -75,9 +75,52 @@ TEST(CaptureFiles, FoldersAndExtensions) {
     EXPECT_EQ(captureFolderOr(QString(), QStringLiteral("/lib")), QStringLiteral("/lib"));
     EXPECT_EQ(captureFolderOr(QStringLiteral("/pics"), QStringLiteral("/lib")),
               QStringLiteral("/pics"));
-    EXPECT_EQ(withBmpExtension(QStringLiteral("/pics/frame")), QStringLiteral("/pics/frame.bmp"));
-    EXPECT_EQ(withBmpExtension(QStringLiteral("/pics/frame.BMP")),
-              QStringLiteral("/pics/frame.BMP"));
+}
+
+// The name typed in the save dialog says the format; without an extension the filter chosen
+// says it and gives its extension.
+TEST(CaptureFiles, TheNameOrTheFilterChoosesTheFormat) {
+    const QStringList filters = saveDialogFilter().split(QStringLiteral(";;"));
+    ASSERT_EQ(filters.size(), 3);
+    EXPECT_EQ(filters[0], QStringLiteral("ビットマップ (*.bmp)")) << "the bitmap is the default";
+    const auto target = [](const char* typed, const QString& filter) {
+        const SaveTarget t = saveTarget(QString::fromUtf8(typed), filter);
+        return std::make_pair(t.path, t.format);
+    };
+    using F = PictureFormat;
+    for (const QString& filter : filters) {
+        EXPECT_EQ(target("/p/a.PNG", filter), std::make_pair(QStringLiteral("/p/a.PNG"), F::Png));
+        EXPECT_EQ(target("/p/a.jpeg", filter),
+                  std::make_pair(QStringLiteral("/p/a.jpeg"), F::Jpeg));
+        EXPECT_EQ(target("/p/a.Jpg", filter), std::make_pair(QStringLiteral("/p/a.Jpg"), F::Jpeg));
+        EXPECT_EQ(target("/p/a.bmp", filter), std::make_pair(QStringLiteral("/p/a.bmp"), F::Bmp));
+        EXPECT_EQ(target("/p/a.gif", filter), std::make_pair(QStringLiteral("/p/a.gif"), F::Bmp));
+    }
+    EXPECT_EQ(target("/p/a", filters[0]), std::make_pair(QStringLiteral("/p/a.bmp"), F::Bmp));
+    EXPECT_EQ(target("/p/a", filters[1]), std::make_pair(QStringLiteral("/p/a.png"), F::Png));
+    EXPECT_EQ(target("/p/a", filters[2]), std::make_pair(QStringLiteral("/p/a.jpg"), F::Jpeg));
+    EXPECT_EQ(target("/p/a", QString()), std::make_pair(QStringLiteral("/p/a.bmp"), F::Bmp));
+    EXPECT_EQ(target("/p.d/a", QString()), std::make_pair(QStringLiteral("/p.d/a.bmp"), F::Bmp));
+}
+
+TEST(CaptureFiles, PngAndJpegKeepThePicture) {
+    QTemporaryDir dir;
+    QImage picture(16, 8, QImage::Format_RGB32);
+    picture.fill(Qt::red);
+    for (int x = 8; x < 16; ++x)
+        for (int y = 0; y < 8; ++y)
+            picture.setPixel(x, y, qRgb(0, 0, 255));
+    const QString png = dir.path() + QStringLiteral("/a.png");
+    const QString jpeg = dir.path() + QStringLiteral("/a.jpg");
+    ASSERT_TRUE(savePicture(png, picture, PictureFormat::Png));
+    ASSERT_TRUE(savePicture(jpeg, picture, PictureFormat::Jpeg));
+    EXPECT_EQ(QImage(png).convertToFormat(QImage::Format_RGB32), picture);
+    const QImage back(jpeg);
+    ASSERT_EQ(back.size(), picture.size());
+    EXPECT_GT(qRed(back.pixel(2, 4)), 200);
+    EXPECT_GT(qBlue(back.pixel(13, 4)), 200);
+    EXPECT_FALSE(
+        savePicture(dir.path() + QStringLiteral("/gone/a.png"), picture, PictureFormat::Png));
 }
 
 // A cropped video is captured as the player shows it: the rows left by the crop, at their own

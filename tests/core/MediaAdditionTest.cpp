@@ -1,5 +1,6 @@
 #include "core/MediaAddition.h"
 
+#include "core/EntryFiles.h"
 #include "support/FakeVolumeTable.h"
 #include "support/TestFiles.h"
 
@@ -126,4 +127,46 @@ TEST_F(MediaAdditionTest, AnUnidentifiedMediaAlbumIsFoundByItsEntries) {
     EXPECT_EQ(planAddition(BookMode::Media, {QStringLiteral("elsewhere.avi")}, {}, {fresh}, probe)
                   .refusal,
               kMediumMismatchMessage);
+}
+
+TEST_F(MediaAdditionTest, EntriesWrittenOnWindowsAreTheFilesOfTheirMediumAndStay) {
+    const QString e = volumes.mount(kMediumRemovable, 0x5A, QStringLiteral("CAM"));
+    const QString a = touch(e + QStringLiteral("動画/a.avi"));
+    const QString b = touch(e + QStringLiteral("動画/b.avi"));
+    touch(e + QStringLiteral("C:/動画/d.avi")); // a folder named like a drive is no drive
+    const QStringList album{QStringLiteral("動画\\a.avi"), QStringLiteral("動画\\gone.avi"),
+                            QStringLiteral("旅行\\c.avi"), QStringLiteral("C:\\動画\\d.avi")};
+
+    // Only the file missing from a folder that is there goes; a folder the medium lacks, and a
+    // path of a Windows drive, cannot tell.
+    EXPECT_EQ(entriesMissingFrom(e, album), QList<int>{1});
+    MediumRecord record;
+    EXPECT_EQ(probe.findByFile(album.at(3), record), QString());
+
+    // Found by its entries, the album takes only the file it does not hold yet.
+    AdditionPlan plan = planAddition(BookMode::Media, album, {}, {a, b}, probe);
+    EXPECT_TRUE(plan.removeMissing);
+    EXPECT_EQ(plan.medium.root, e);
+    EXPECT_EQ(plan.files, QStringList{b});
+    EXPECT_EQ(plan.entries, QStringList{QStringLiteral("動画/b.avi")});
+    // The same once its medium is known.
+    plan = planAddition(BookMode::Media, album, plan.medium, {a, b}, probe);
+    EXPECT_EQ(plan.files, QStringList{b});
+}
+
+TEST_F(MediaAdditionTest, APathWithALineBreakIsLeftOutAndNamed) {
+    const QString lf = hd(QStringLiteral("new\nline.avi"));
+    const QString cr = hd(QStringLiteral("carriage\r.avi"));
+    const QString fine = hd(QStringLiteral("fine.avi"));
+    AdditionPlan plan = planAddition(BookMode::Normal, {}, {}, {lf, fine, cr}, probe);
+    EXPECT_EQ(plan.files, QStringList{fine});
+    EXPECT_EQ(plan.entries, QStringList{fine});
+    EXPECT_EQ(plan.unfit, (QStringList{lf, cr}));
+
+    const QString message = unfitPathsMessage({lf, cr});
+    EXPECT_TRUE(message.contains(disk.filePath(QStringLiteral("new[改行]line.avi"))));
+    EXPECT_TRUE(message.contains(disk.filePath(QStringLiteral("carriage[改行].avi"))));
+    // A break shown as it is would cut a name in two on the screen.
+    for (const QString& line : message.split(QStringLiteral("\r\n")))
+        EXPECT_FALSE(line.contains(u'\n') || line.contains(u'\r'));
 }

@@ -48,8 +48,9 @@ QString longestAccepted(QChar c, NameKind kind) {
 TEST(NameRules, NamesThatCannotStayInsideTheirFolderAreRefused) {
     for (const QString& bad :
          {QStringLiteral("."), QStringLiteral(".."), QStringLiteral("a/b"), QStringLiteral("../x"),
-          QStringLiteral("a") + QChar(0), QStringLiteral("two\r\nlines"), QString(240, u'x'),
-          QString(80, u'映')}) {
+          QStringLiteral("a") + QChar(0), QStringLiteral("two\r\nlines"),
+          QStringLiteral("new\nline"), QStringLiteral("car\rriage"), QStringLiteral("tab\t"),
+          QString(240, u'x'), QString(80, u'映')}) {
         EXPECT_TRUE(nameProblem(bad, NameKind::BookTitle)) << bad.toStdString();
         EXPECT_TRUE(nameProblem(bad, NameKind::Album)) << bad.toStdString();
     }
@@ -109,14 +110,17 @@ TEST(NameRules, TitlesNamingTheLibrarysOtherFilesAreRefused) {
     for (const QString& bad :
          {QStringLiteral("x.book"), QStringLiteral("X.BOOK"), QStringLiteral("旅行.Book"),
           QStringLiteral(".book"), QStringLiteral("Tavimo.ini"), QStringLiteral("TAVIMO.INI"),
-          QStringLiteral("media.inf"), QStringLiteral("Media.Inf"), QStringLiteral("userex.inf")})
+          QStringLiteral("media.inf"), QStringLiteral("Media.Inf"), QStringLiteral("userex.inf"),
+          QStringLiteral("Tavimo.lock"), QStringLiteral("tavimo.LOCK"),
+          QStringLiteral("Tavimo.journal"), QStringLiteral("TAVIMO.Journal")})
         EXPECT_TRUE(nameProblem(bad, NameKind::BookTitle)) << bad.toStdString();
     // Albums live in the book's folder, where none of these collide.
     for (const QString& album : {QStringLiteral("x.book"), QStringLiteral("Tavimo.ini")})
         EXPECT_FALSE(nameProblem(album, NameKind::Album)) << album.toStdString();
     for (const QString& good :
          {QStringLiteral("book"), QStringLiteral("x.books"), QStringLiteral("a.book.b"),
-          QStringLiteral("Tavimo.ini2"), QStringLiteral("media"), QStringLiteral("Tavimo")})
+          QStringLiteral("Tavimo.ini2"), QStringLiteral("media"), QStringLiteral("Tavimo"),
+          QStringLiteral("Tavimo.locks"), QStringLiteral("Tavimo.journal.old")})
         EXPECT_FALSE(nameProblem(good, NameKind::BookTitle)) << good.toStdString();
 
     test::ScriptedDialogService dialogs;

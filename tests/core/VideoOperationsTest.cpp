@@ -2,6 +2,7 @@
 
 #include "core/Album.h"
 #include "core/DriveProbe.h"
+#include "core/EntryFiles.h"
 #include "core/LibrarySession.h"
 #include "core/MediaAddition.h"
 #include "core/MediaRegistry.h"
@@ -32,8 +33,8 @@ protected:
     // A book "本" of one album "旅", open in the session.
     void open(BookMode mode) {
         session.closeBook();
-        session.setMode(mode);
-        ASSERT_TRUE(session.createBook(QStringLiteral("本")));
+        session.switchMode(mode);
+        ASSERT_EQ(session.createBook(QStringLiteral("本")), Book::LoadResult::Loaded);
         session.book().appendAlbum({QStringLiteral("旅")});
         ASSERT_TRUE(session.openAlbum(0));
         book = session.bookPaths();
@@ -112,4 +113,29 @@ TEST_F(VideoOperationsTest, AnUnmountedMediumFoundByTheAlbumsFilesDropsWhatItLac
     session.flush();
     EXPECT_EQ(lines(album.paths().album), QStringList{"kept.avi"});
     EXPECT_EQ(session.book().record(0).kind, kMediumCd);
+}
+
+TEST_F(VideoOperationsTest, AMediaAlbumWrittenOnWindowsGrowsWithoutLosingAVideo) {
+    const QString usb = volumes.mount(kMediumRemovable, 0x5A, QStringLiteral("CAM"));
+    open(BookMode::Media);
+    album.append(QStringLiteral("動画\\a.avi"), {}, 11, 1);
+    album.append(QStringLiteral("旅行\\b.avi"), {}, 22, 2); // its folder is not on the medium
+    album.append(QStringLiteral("C:\\動画\\c.avi"), {}, 33, 3);
+    const QString held = touch(usb + QStringLiteral("動画/a.avi"));
+    const QString added = touch(usb + QStringLiteral("動画/new.avi"));
+    const QString broken = touch(usb + QStringLiteral("動画/new\nline.avi"));
+
+    // The file the album holds already is not taken again; the one with a line break is
+    // named in one message and left out.
+    dialogs.answer(DialogService::Answer::Ok);
+    EXPECT_EQ(ops.prepareAddition({held, added, broken}, session.probe()), QStringList{added});
+    EXPECT_EQ(dialogs.messages(), QStringList{unfitPathsMessage({broken})});
+    EXPECT_EQ(album.driveRoot(), usb);
+    album.append(album.entryFor(added), {});
+
+    session.flush();
+    EXPECT_EQ(lines(album.paths().album),
+              (QStringList{"動画\\a.avi", "旅行\\b.avi", "C:\\動画\\c.avi", "動画/new.avi"}));
+    EXPECT_EQ(lines(album.paths().marks), (QStringList{"11", "22", "33", "0"}));
+    EXPECT_EQ(lines(album.paths().counts), (QStringList{"1", "2", "3", "0"}));
 }

@@ -9,7 +9,7 @@
 #include "core/VideoOperations.h"
 #include "media/FrameGrabber.h"
 #include "media/MediaFacts.h"
-#include "media/PlayerEngine.h"
+#include "media/MpvPlayer.h"
 #include "media/ThumbnailPool.h"
 
 #include <QDir>
@@ -58,12 +58,12 @@ std::string lines(const QStringList& list) {
     return list.join(u'\n').toStdString();
 }
 
-// Renders `path` on an active headless engine; the code rendered() gave, or -1000 when it
+// Loads `path` on an active headless player; the code loaded() gave, or -1000 when it
 // gave none within a minute.
-int renderCode(PlayerEngine& engine, const QString& path) {
-    engine.setActive(true);
-    QSignalSpy spy(&engine, &PlayerEngine::rendered);
-    engine.renderFile(path);
+int renderCode(MpvPlayer& mpv, const QString& path) {
+    mpv.setActive(true);
+    QSignalSpy spy(&mpv, &MpvPlayer::loaded);
+    mpv.loadFile(path);
     if (!spy.wait(60000))
         return -1000;
     return spy.at(0).at(0).toInt();
@@ -106,16 +106,16 @@ TEST_F(HostileFiles, AFifoNamedLikeAVideoIsNeitherListedNorOpened) {
         EXPECT_FALSE(releasingFifo(path, [&] { return readMediaFacts(path); }).opened);
     }
 
-    PlayerEngine engine;
-    engine.setActive(true);
-    QSignalSpy rendered(&engine, &PlayerEngine::rendered);
-    engine.renderFile(fifo);
-    if (!rendered.wait(10000)) {
+    MpvPlayer mpv;
+    mpv.setActive(true);
+    QSignalSpy loaded(&mpv, &MpvPlayer::loaded);
+    mpv.loadFile(fifo);
+    if (!loaded.wait(10000)) {
         ADD_FAILURE() << "the player blocked opening the FIFO";
-        while (rendered.isEmpty() && !rendered.wait(50))
+        while (loaded.isEmpty() && !loaded.wait(50))
             attachWriter(fifo);
     } else {
-        EXPECT_EQ(rendered.at(0).at(0).toInt(), PlayerEngine::RenderFailed);
+        EXPECT_EQ(loaded.at(0).at(0).toInt(), MpvPlayer::LoadFailed);
     }
 }
 
@@ -137,7 +137,7 @@ TEST_F(HostileFiles, PlaylistsAndConcatListsNamedLikeVideosAreRefused) {
     list("concat.mp4", "ffconcat version 1.0\nfile '" + QFile::encodeName(real) + "'\n");
 
     FrameGrabber grabber;
-    PlayerEngine engine;
+    MpvPlayer mpv;
     for (const QString& path : lists) {
         const std::string name = QFileInfo(path).fileName().toStdString();
         for (GrabPoint point : {GrabPoint::FirstFrame, GrabPoint::HalfSecond}) {
@@ -147,7 +147,7 @@ TEST_F(HostileFiles, PlaylistsAndConcatListsNamedLikeVideosAreRefused) {
         }
         EXPECT_TRUE(grabber.frameAt(path, 0).isNull()) << name;
         EXPECT_FALSE(readMediaFacts(path).opened) << name;
-        EXPECT_EQ(renderCode(engine, path), PlayerEngine::RenderFailed) << name;
+        EXPECT_EQ(renderCode(mpv, path), MpvPlayer::LoadFailed) << name;
     }
     // The real video itself still opens.
     EXPECT_EQ(grabber.grab(real, GrabPoint::FirstFrame).outcome, GrabOutcome::Built);

@@ -71,12 +71,22 @@ QStringList ScriptedDialogService::openFiles(const QString& caption, const QStri
 }
 
 std::optional<QString> ScriptedDialogService::saveFile(const QString& caption, const QString&,
-                                                       const QString&, const QString&) {
+                                                       const QString&, const QString& filter,
+                                                       QString* chosenFilter) {
+    if (chosenFilter)
+        *chosenFilter = filter.section(QStringLiteral(";;"), 0, 0);
+    if (!replies_.empty())
+        if (const SaveAs* saveAs = std::get_if<SaveAs>(&replies_.front())) {
+            const SaveAs answer = *saveAs;
+            next(Asked::SaveFile, caption);
+            if (chosenFilter)
+                *chosenFilter = answer.filter;
+            return answer.path;
+        }
     return nextText(Asked::SaveFile, caption);
 }
 
-std::optional<QString> ScriptedDialogService::selectFolder(const QString& caption,
-                                                           const QString&) {
+std::optional<QString> ScriptedDialogService::selectFolder(const QString& caption, const QString&) {
     return nextText(Asked::SelectFolder, caption);
 }
 

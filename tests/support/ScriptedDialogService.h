@@ -18,16 +18,25 @@ public:
         QString text;    // the message text, or the caption of other dialogs
         QString initial; // the text an input box starts with
     };
-    using Reply = std::variant<Answer, QString, QStringList, QColor, std::monostate>;
+    // A save dialog's answer with the filter chosen (a plain QString answer chooses the first).
+    struct SaveAs {
+        QString path;
+        QString filter;
+    };
+    using Reply = std::variant<Answer, QString, QStringList, QColor, SaveAs, std::monostate>;
 
     // Queue answers: Answer for message boxes; QString for input/file/folder dialogs;
-    // QStringList for multi-file dialogs; QColor for colours; std::monostate cancels.
+    // QStringList for multi-file dialogs; QColor for colours; SaveAs for a save dialog's
+    // filter; std::monostate cancels.
     void answer(Reply reply) { replies_.push_back(std::move(reply)); }
 
     const QList<Asked>& asked() const { return asked_; }
     QStringList messages() const;
     bool allAnswersUsed() const { return replies_.empty(); }
-    void clear() { asked_.clear(); replies_.clear(); }
+    void clear() {
+        asked_.clear();
+        replies_.clear();
+    }
 
     Answer message(const QString& text, Buttons buttons, Icon icon,
                    const QString& caption) override;
@@ -38,7 +47,8 @@ public:
     QStringList openFiles(const QString& caption, const QString& folder,
                           const QString& filter) override;
     std::optional<QString> saveFile(const QString& caption, const QString& folder,
-                                    const QString& fileName, const QString& filter) override;
+                                    const QString& fileName, const QString& filter,
+                                    QString* chosenFilter) override;
     std::optional<QString> selectFolder(const QString& caption, const QString& folder) override;
     std::optional<QColor> chooseColor(const QColor& initial) override;
 

@@ -19,9 +19,9 @@ QWidget* topLevel(QRect geometry) {
 
 } // namespace
 
-TEST(TForm5, DesignedLookAndPlacementOverTheBookWindow) {
+TEST(LoadingWindow, DesignedLookAndPlacementOverTheBookWindow) {
     std::unique_ptr<QWidget> book(topLevel(QRect(1000, 0, 400, 800)));
-    TForm5 loading(book.get());
+    LoadingWindow loading(book.get());
     EXPECT_EQ(loading.size(), QSize(201, 33));
     EXPECT_TRUE(loading.windowFlags() & Qt::FramelessWindowHint);
     EXPECT_TRUE(loading.windowFlags() & Qt::WindowStaysOnTopHint);
@@ -45,8 +45,8 @@ TEST(TForm5, DesignedLookAndPlacementOverTheBookWindow) {
     loading.EndProgress();
 }
 
-TEST(TForm5, ProgressStepsFillTheBar) {
-    TForm5 loading;
+TEST(LoadingWindow, ProgressStepsFillTheBar) {
+    LoadingWindow loading;
     loading.BeginProgress(-1); // nothing to do: an empty bar, not a busy animation
     EXPECT_TRUE(loading.isVisible());
     EXPECT_EQ(loading.progressBar()->value(), 0);
@@ -68,11 +68,11 @@ TEST(TForm5, ProgressStepsFillTheBar) {
     EXPECT_FALSE(loading.isVisible());
 }
 
-TEST(TForm5, EndingBringsAVisibleAlbumWindowToTheFront) {
+TEST(LoadingWindow, EndingBringsAVisibleAlbumWindowToTheFront) {
     std::unique_ptr<QWidget> book(topLevel(QRect(0, 0, 640, 480)));
     std::unique_ptr<QWidget> album(topLevel(QRect(0, 0, 640, 640)));
     std::unique_ptr<QWidget> other(topLevel(QRect(50, 50, 200, 200)));
-    TForm5 loading(book.get(), album.get());
+    LoadingWindow loading(book.get(), album.get());
     album->show();
     other->show();
     other->activateWindow();
@@ -92,15 +92,15 @@ TEST(TForm5, EndingBringsAVisibleAlbumWindowToTheFront) {
     EXPECT_FALSE(album->isVisible());
 }
 
-TEST(TForm6, ShowsItsPictureCentredOnTheMainWindow) {
+TEST(SplashWindow, ShowsItsPictureCentredOnTheMainWindow) {
     std::unique_ptr<QWidget> book(topLevel(QRect(1000, 0, 400, 800)));
-    TForm6 splash(book.get());
+    SplashWindow splash(book.get());
     EXPECT_TRUE(splash.isVisible());
     EXPECT_EQ(splash.size(), QSize(306, 88));
     EXPECT_TRUE(splash.windowFlags() & Qt::WindowStaysOnTopHint);
     EXPECT_TRUE(splash.windowFlags() & Qt::FramelessWindowHint);
     EXPECT_EQ(splash.pos(), QPoint(1000 + (400 - 306) / 2, (800 - 88) / 2));
-    const QImage art = TForm6::artwork();
+    const QImage art = SplashWindow::artwork();
     EXPECT_EQ(art.size(), QSize(306, 88));
     EXPECT_EQ(splash.image()->geometry(), QRect(0, 0, 306, 88));
     EXPECT_FALSE(splash.image()->pixmap().isNull());

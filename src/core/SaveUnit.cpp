@@ -1,0 +1,290 @@
+#include "core/SaveUnit.h"
+
+#include "core/DamagedFiles.h"
+
+#include <QFile>
+#include <QRandomGenerator>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace tavimo {
+
+namespace {
+
+using savejournal::Step;
+using savejournal::StepKind;
+
+// Writes all of data, retrying short writes; the errno of a failure, 0 on success.
+int writeAll(int fd, const char* data, qsizetype size) {
+    while (size > 0) {
+        const ssize_t written = ::write(fd, data, size_t(size));
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        if (written == 0)
+            return ENOSPC;
+        data += written;
+        size -= written;
+    }
+    return 0;
+}
+
+bool exists(const QString& path) {
+    struct stat info {};
+    return ::lstat(QFile::encodeName(path).constData(), &info) == 0;
+}
+
+// A name for path's temporary file that no file has, of the same length as every other atomic
+// write's, so the name rules that keep names short enough for those hold here too. (A temporary
+// file of a program that was killed keeps its name; only this program writes here.)
+QString temporaryName(const QString& path) {
+    static constexpr char16_t letters[] =
+        u"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    QString name;
+    do {
+        name = path + u'.';
+        for (int i = 0; i < 6; ++i)
+            name += QChar(letters[QRandomGenerator::global()->bounded(62)]);
+    } while (exists(name));
+    return name;
+}
+
+} // namespace
+
+SaveUnit::SaveUnit(QString libraryFolder)
+    : libraryFolder_(std::move(libraryFolder)),
+      journalPath_(libraryFolder_ + QString::fromUtf16(savejournal::kFileName)) {}
+
+SaveUnit::~SaveUnit() {
+    if (committed_)
+        return;
+    savejournal::discardTemporaries(steps_);
+    if (journalFd_ >= 0)
+        closeJournal(true);
+}
+
+void SaveUnit::fail(const QString& path, int error) {
+    failWith(path, QString::fromLocal8Bit(std::strerror(error)));
+}
+
+void SaveUnit::failWith(const QString& path, const QString& reason) {
+    if (!failure_)
+        return; // the first failure is the one to tell
+    failure_.ok = false;
+    failure_.path = path;
+    failure_.error = reason;
+}
+
+bool SaveUnit::completeEarlierSave() {
+    // A journal left by a save that could not finish is completed before anything else
+    // changes: completed later, it would put older files over this unit's.
+    if (!exists(journalPath_))
+        return true;
+    const savejournal::Recovery recovery = savejournal::recover(libraryFolder_);
+    if (recovery.problem.isEmpty())
+        return true;
+    failWith(journalPath_, recovery.problem);
+    return false;
+}
+
+bool SaveUnit::openJournal() {
+    journalFd_ = ::open(QFile::encodeName(journalPath_).constData(),
+                        O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (journalFd_ < 0) {
+        fail(journalPath_, errno);
+        return false;
+    }
+    QByteArray lines = savejournal::header();
+    for (const Step& step : std::as_const(steps_))
+        lines += savejournal::stepLine(step, libraryFolder_).value_or(QByteArray());
+    return appendToJournal(lines, false);
+}
+
+bool SaveUnit::appendToJournal(const QByteArray& bytes, bool sync) {
+    int error = writeAll(journalFd_, bytes.constData(), bytes.size());
+    if (error == 0 && sync && ::fdatasync(journalFd_) != 0)
+        error = errno;
+    if (error != 0) {
+        fail(journalPath_, error);
+        return false;
+    }
+    journalText_ += bytes;
+    return true;
+}
+
+void SaveUnit::closeJournal(bool remove) {
+    ::close(journalFd_);
+    journalFd_ = -1;
+    if (remove)
+        ::unlink(QFile::encodeName(journalPath_).constData());
+}
+
+bool SaveUnit::addStep(const Step& step) {
+    if (!failure_)
+        return false;
+    const auto line = savejournal::stepLine(step, libraryFolder_);
+    if (!line) {
+        failWith(step.first, QStringLiteral("not in the library folder"));
+        return false;
+    }
+    // A save left unfinished is completed (or undone) before this unit makes its first file, so
+    // that neither can take the other's files.
+    if (steps_.isEmpty() && !completeEarlierSave())
+        return false;
+    // One file needs no journal: its rename alone is atomic. The journal starts with the second
+    // step and lists the first one too; a step's line is in it before its file is made.
+    steps_.append(step);
+    if (steps_.size() == 2)
+        return openJournal();
+    if (steps_.size() > 2)
+        return appendToJournal(*line, false);
+    return true;
+}
+
+bool SaveUnit::stage(const QString& path, const QList<QByteArrayView>& pieces) {
+    const Step step{StepKind::Write, path, temporaryName(path)};
+    if (!addStep(step))
+        return false;
+    const QByteArray temporary = QFile::encodeName(step.second);
+    const int fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        fail(path, errno);
+        return false;
+    }
+    int error = 0;
+    for (QByteArrayView piece : pieces)
+        if ((error = writeAll(fd, piece.data(), piece.size())) != 0)
+            break;
+    // The data must be on the disk before the rename makes it the file.
+    if (error == 0 && ::fsync(fd) != 0)
+        error = errno;
+    // Keep the old file's permissions, as a rewrite in place would.
+    struct stat old {};
+    if (error == 0 && ::stat(QFile::encodeName(path).constData(), &old) == 0) {
+        ::fchmod(fd, old.st_mode & 07777);
+    } else if (error == 0) {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        ::fchmod(fd, 0666 & ~mask);
+    }
+    if (::close(fd) != 0 && error == 0)
+        error = errno;
+    if (error != 0) {
+        fail(path, error);
+        return false;
+    }
+    return true;
+}
+
+bool SaveUnit::move(const QString& from, const QString& to) {
+    return addStep({StepKind::Move, from, to});
+}
+
+bool SaveUnit::remove(const QString& path) {
+    return addStep({StepKind::Remove, path, QString()});
+}
+
+bool SaveUnit::keepDamagedCopy(const QString& path) {
+    if (!failure_)
+        return false;
+    if (tavimo::keepDamagedCopy(path))
+        return true;
+    failWith(path + QStringLiteral(".damaged"), QStringLiteral("コピーを作れません"));
+    return false;
+}
+
+bool SaveUnit::preflight() {
+    // What would make a step fail for reasons of its own is found before the commit point.
+    for (const Step& step : std::as_const(steps_)) {
+        struct stat info {};
+        const bool there = ::lstat(QFile::encodeName(step.first).constData(), &info) == 0;
+        if (step.kind == StepKind::Move && !there)
+            fail(step.first, ENOENT);
+        else if (step.kind == StepKind::Move && exists(step.second))
+            fail(step.second, EEXIST);
+        else if (step.kind == StepKind::Write && there && S_ISDIR(info.st_mode))
+            fail(step.first, EISDIR);
+    }
+    return bool(failure_);
+}
+
+bool SaveUnit::takeMoves() {
+    // Undone on failure, so that the unit changes nothing.
+    QList<const Step*> done;
+    for (const Step& step : std::as_const(steps_)) {
+        if (step.kind != StepKind::Move)
+            continue;
+        const QByteArray from = QFile::encodeName(step.first);
+        const QByteArray to = QFile::encodeName(step.second);
+        const bool clash = exists(step.second);
+        if (clash || ::rename(from.constData(), to.constData()) != 0) {
+            fail(step.first, clash ? EEXIST : errno);
+            for (auto it = done.crbegin(); it != done.crend(); ++it)
+                ::rename(QFile::encodeName((*it)->second).constData(),
+                         QFile::encodeName((*it)->first).constData());
+            return false;
+        }
+        done.append(&step);
+    }
+    return true;
+}
+
+bool SaveUnit::takeWrites() {
+    for (const Step& step : std::as_const(steps_)) {
+        if (step.kind != StepKind::Write)
+            continue;
+        if (::rename(QFile::encodeName(step.second).constData(),
+                     QFile::encodeName(step.first).constData()) != 0) {
+            fail(step.first, errno);
+            return false;
+        }
+    }
+    return true;
+}
+
+void SaveUnit::takeRemoves() {
+    for (const Step& step : std::as_const(steps_))
+        if (step.kind == StepKind::Remove &&
+            ::unlink(QFile::encodeName(step.first).constData()) != 0 && errno != ENOENT)
+            notRemoved_.append(step.first);
+}
+
+bool SaveUnit::commit() {
+    if (!failure_ || committed_)
+        return false;
+    if (steps_.isEmpty())
+        return true;
+    const bool journalled = journalFd_ >= 0;
+    if (!preflight())
+        return false;
+    // The commit point: from here on, a stop at any instant is completed at the next opening.
+    if (journalled && !appendToJournal(savejournal::commitLines(journalText_, steps_.size()), true))
+        return false;
+    if (!takeMoves()) {
+        if (journalled)
+            closeJournal(true);
+        return false;
+    }
+    committed_ = true;
+    if (!takeWrites()) {
+        // Rare (the folder became read-only): the journal stays, and the next save or the next
+        // opening completes the unit before anything else changes.
+        if (journalled)
+            closeJournal(false);
+        return false;
+    }
+    takeRemoves();
+    if (journalled) {
+        // The renames reach the disk before the journal that would complete them goes.
+        savejournal::syncFoldersOf(steps_);
+        closeJournal(true);
+    }
+    return true;
+}
+
+} // namespace tavimo
