@@ -13,7 +13,7 @@ shift || true
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
   targets=(store settings book album marks counts mediadat userex lockfile journal searchalbum
-           migemopattern)
+           migemopattern previewstrip)
 fi
 build=build/fuzz
 if [ ! -f "$build/build.ninja" ]; then

@@ -27,6 +27,7 @@
 #include <cstdio>
 #include <fstream>
 #include <malloc.h>
+#include <optional>
 #include <string>
 #include <sys/resource.h>
 #include <thread>
@@ -34,6 +35,13 @@
 using namespace tavimo::media;
 
 namespace {
+
+constexpr int kRounds = 15;
+
+double median(QList<double> values) {
+    std::sort(values.begin(), values.end());
+    return values.at(values.size() / 2);
+}
 
 const QStringList videoExtensions = {"avi",  "mpg", "asf",  "wmv", "rm",  "ogg",  "ogm",
                                      "mov",  "mkv", "flv",  "ram", "rmv", "rmvb", "qt",
@@ -160,17 +168,23 @@ double grabberOneThread(const QStringList& files, int* built) {
 }
 
 // The program's own pool over the files; `peakMb` gets the resident peak meanwhile.
-double grabberPool(const QStringList& files, int threads, double* peakMb) {
+// The program's own pool over the files. With `peakMb`, the resident peak meanwhile: that
+// run is not one of the timed ones, since measuring the peak hands memory back first and
+// samples the process while it runs.
+double grabberPool(const QStringList& files, int threads, double* peakMb = nullptr) {
     ThumbnailPool pool(threads);
     QEventLoop loop;
     QObject::connect(&pool, &ThumbnailPool::finished, &loop, &QEventLoop::quit);
-    PoolPeak peak;
+    std::optional<PoolPeak> peak;
+    if (peakMb)
+        peak.emplace();
     QElapsedTimer t;
     t.start();
     pool.start(files, GrabPoint::FirstFrame);
     loop.exec();
     const double ms = double(t.nsecsElapsed()) / 1e6;
-    *peakMb = peak.stop();
+    if (peakMb)
+        *peakMb = peak->stop();
     return ms;
 }
 
@@ -220,36 +234,35 @@ int main(int argc, char** argv) {
 
     int warm = 0; // reads every file once, so all runs find them in the page cache
     grabberOneThread(files, &warm);
-    // Best of three for the grabber runs: the machine is shared, and the best run is the one
-    // least disturbed by other work.
+    // Medians of fifteen runs of each, taken in turns. The machine is shared and its speed
+    // drifts by a third from one second to the next: a best run of one kind against a best of
+    // the other compares two moments, while medians of runs taken in turns compare the kinds.
     int built = 0, made = 0;
-    double one = 1e300, pool = 1e300, oneCpu = 0, poolCpu = 0, peakMb = 0;
-    for (int round = 0; round < 3; ++round) {
+    QList<double> ones, pools, oneCpus, poolCpus;
+    for (int round = 0; round < kRounds; ++round) {
         built = 0;
         double cpu = cpuMs();
-        const double a = grabberOneThread(files, &built);
-        if (a < one) {
-            one = a;
-            oneCpu = cpuMs() - cpu;
-        }
+        ones.append(grabberOneThread(files, &built));
+        oneCpus.append(cpuMs() - cpu);
         cpu = cpuMs();
-        double runPeakMb = 0;
-        const double b = grabberPool(files, threads, &runPeakMb);
-        peakMb = std::max(peakMb, runPeakMb);
-        if (b < pool) {
-            pool = b;
-            poolCpu = cpuMs() - cpu;
-        }
+        pools.append(grabberPool(files, threads));
+        poolCpus.append(cpuMs() - cpu);
     }
+    const double one = median(ones), pool = median(pools);
+    const double oneCpu = median(oneCpus), poolCpu = median(poolCpus);
+    double peakMb = 0;
+    grabberPool(files, threads, &peakMb);
     const double ext = ffmpegthumbnailer(files, &made);
     const double n = files.size();
-    std::printf("grabber, one thread: %.1f ms total (%.1f ms processor time), %d files built\n",
-                one, oneCpu, built);
+    std::printf("grabber, one thread: %.1f ms total (%.1f ms processor time), %d files built "
+                "(medians of %d runs)\n",
+                one, oneCpu, built, kRounds);
     std::printf("grabber, %d threads: %.1f ms total (%.1f ms processor time), %.2fx one thread\n",
                 threads, pool, poolCpu, one / pool);
-    std::printf("pool peak resident: %.0f MB over three runs (goal 64 MB x %d workers + 100 MB "
-                "= %d MB)\n",
-                peakMb, threads, 64 * threads + 100);
+    std::printf(
+        "pool peak resident: %.0f MB over a run of its own (goal 64 MB x %d workers + 100 MB "
+        "= %d MB)\n",
+        peakMb, threads, 64 * threads + 100);
     std::printf("ffmpegthumbnailer: %.1f ms total, %d thumbnails made\n", ext, made);
     std::printf("thumbnails: grabber %.2f ms/file, pool %.2f ms/file, ffmpegthumbnailer %.2f "
                 "ms/file, ratio Y/X = %.1f, pool peak %.0f MB\n",

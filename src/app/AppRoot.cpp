@@ -25,6 +25,7 @@
 #include "ui/player/PlayerLink.h"
 #include "ui/player/PlayerWindow.h"
 #include "ui/search/SearchCommand.h"
+#include "ui/preview/Previews.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -60,6 +61,7 @@ AppRoot::AppRoot(const QString& libraryFolder, DialogService& dialogs, const Vol
     playerWindow_ = std::make_unique<PlayerWindow>(*session_, state_, dialogs_);
     auto* playerLink = new PlayerLink(*albumWindow_, *playerWindow_);
     new PlayerCapture(*albumWindow_, *playerWindow_, state_, dialogs_);
+    previews_ = new Previews(state_, *book.optionsMenu, *albumWindow_, *playerWindow_);
     albumWindow_->setLoadingWindow(loadingWindow_.get());
     albumWindow_->setPlayerWindow(playerWindow_.get());
     albumCommands_ = new AlbumCommands(*albumWindow_, *albumWindow_->actions().favourites,
@@ -154,6 +156,7 @@ void AppRoot::applySetting(SettingKey key) {
     bookWindow_->applySetting(key);
     albumWindow_->applySetting(key);
     playerWindow_->applySetting(key);
+    previews_->applySetting(key);
     if (key == SettingKey::TextPlName) {
         favourites_->rebuild();
         if (!QFileInfo(state_.videoFolder).isDir())

@@ -15,6 +15,7 @@ class AlbumCommands;
 class AlbumCopyCommand;
 class AlbumsFromFolders;
 class ModeSwitcher;
+class Previews;
 class AlbumOpener;
 class BookFileCommands;
 class BookListMenu;
@@ -66,6 +67,7 @@ public:
     LoadingWindow& loadingWindow() { return *loadingWindow_; }
     SplashWindow& splashWindow() { return *splashWindow_; }
     SearchCommand& search() { return *search_; }
+    Previews& previews() { return *previews_; }
 
 private:
     void fillDriveList(const VolumeTable& volumes);
@@ -100,6 +102,8 @@ private:
     ModeSwitcher* modeSwitcher_ = nullptr;           // owned by the book window
     // Before the windows it opens results in go: its index's worker is joined then.
     std::unique_ptr<SearchCommand> search_;
+    // Owned by the album window.
+    Previews* previews_ = nullptr;
     // Last: its worker is stopped and joined before the windows it reports to go.
     std::unique_ptr<migration::ThumbnailMigrationRun> migration_;
 };

@@ -96,6 +96,9 @@ struct AppState {
     bool captureOriginalSize = true; // [capture] size, "オリジナルサイズ"
     QString captureFolder;           // [capture] dir
     bool syncFolderAlbums = false;   // [syncro] auto
+    // [preview] mouse, "マウスで動画をプレビュー": a cell's picture shows its video as the
+    // pointer moves across it.
+    bool previewOnHover = true;
 
     // Sets the library folder and everything derived from it; loads userex.inf and media.inf.
     // A new library (a folder with neither Tavimo.ini nor userex.inf) starts with a user list of

@@ -27,6 +27,10 @@ struct Setting {
     std::optional<SettingKey> readAs;
     Target (*target)(AppState&);
     Value (*written)(const AppState&);
+    // For keys the earlier versions did not have: true when the state holds the key's default.
+    // Such a key is left out of a file that does not hold it yet, so that the settings file
+    // of someone who never changed the option stays as those versions wrote it.
+    bool (*isDefault)(const AppState&) = nullptr;
 };
 
 // The member that the member pointers reach one after the other from object.
@@ -42,6 +46,18 @@ template <auto... Path>
 constexpr Setting setting(const char* section, const char* key, std::optional<SettingKey> readAs) {
     return {section, key, readAs, [](AppState& s) -> Target { return &memberOf<Path...>(s); },
             [](const AppState& s) -> Value { return memberOf<Path...>(s); }};
+}
+
+// A setting of an option of this program's own, written only once it differs from its default
+// or the file holds it.
+template <auto... Path>
+constexpr Setting ownOption(const char* section, const char* key, SettingKey readAs) {
+    Setting s = setting<Path...>(section, key, readAs);
+    s.isDefault = [](const AppState& state) {
+        static const AppState defaults;
+        return memberOf<Path...>(state) == memberOf<Path...>(defaults);
+    };
+    return s;
 }
 
 // Thumbnails are always packed by the time the program exits, so the migration never runs
@@ -102,9 +118,11 @@ constexpr std::array kSettings{
     setting<&S::captureFolder>("capture", "dir", K::CaptureDir),
 
     setting<&S::syncFolderAlbums>("syncro", "auto", K::SyncroAuto),
+
+    ownOption<&S::previewOnHover>("preview", "mouse", K::PreviewMouse),
 };
 
-constexpr int kReadCount = int(SettingKey::SyncroAuto) + 1;
+constexpr int kReadCount = int(SettingKey::PreviewMouse) + 1;
 
 // Every key of the reading order has exactly one row.
 consteval bool everyKeyReadOnce() {
@@ -162,8 +180,12 @@ void readSettings(const IniFile& ini, AppState& state, const SettingApplied& app
 }
 
 void writeSettings(IniFile& ini, const AppState& state) {
-    for (const Setting& row : kSettings)
+    for (const Setting& row : kSettings) {
+        if (row.isDefault && row.isDefault(state) &&
+            !ini.value(QLatin1String(row.section), QLatin1String(row.key)))
+            continue;
         std::visit([&](const auto& value) { writeFrom(ini, row, value); }, row.written(state));
+    }
 }
 
 WriteResult saveSettingsFile(const AppState& state) {

@@ -45,6 +45,7 @@ enum class SettingKey {
     CaptureSize,
     CaptureDir,
     SyncroAuto,
+    PreviewMouse,
 };
 
 // Called after each key has been read into the state, so the windows apply it at once (a

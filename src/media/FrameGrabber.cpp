@@ -1,6 +1,8 @@
 #include "media/FrameGrabber.h"
 
+#include "media/DecoderMemory.h"
 #include "media/FfmpegInput.h"
+#include "media/FrameDecoding.h"
 
 namespace tavimo::media {
 
@@ -56,56 +58,6 @@ bool decodeUntil(AVFormatContext* fmt, AVCodecContext* dec, int stream, int64_t 
     return have;
 }
 
-// The first keyframe's picture, by sending that one packet and draining the decoder: no
-// later frame is decoded. False when the decoder gives nothing back for it alone.
-bool decodeFirstKeyframe(AVFormatContext* fmt, AVCodecContext* dec, int stream, AVFrame* out) {
-    PacketPtr packet(av_packet_alloc());
-    if (!packet)
-        return false;
-    while (av_read_frame(fmt, packet.get()) >= 0) {
-        const bool key = packet->stream_index == stream && (packet->flags & AV_PKT_FLAG_KEY) != 0;
-        if (key) {
-            const bool sent = avcodec_send_packet(dec, packet.get()) >= 0;
-            av_packet_unref(packet.get());
-            if (!sent)
-                return false;
-            avcodec_send_packet(dec, nullptr);
-            return avcodec_receive_frame(dec, out) >= 0;
-        }
-        av_packet_unref(packet.get());
-    }
-    return false;
-}
-
-struct Streams {
-    int video = -1;   // the first video stream FFmpeg can decode
-    int playable = 0; // audio and video streams
-    int missing = 0;  // of those, streams without a decoder
-};
-
-Streams surveyStreams(const AVFormatContext* fmt) {
-    Streams s;
-    for (unsigned i = 0; i < fmt->nb_streams; ++i) {
-        const AVStream* st = fmt->streams[i];
-        if (!isPlayable(st))
-            continue;
-        ++s.playable;
-        const bool decodable = avcodec_find_decoder(st->codecpar->codec_id) != nullptr;
-        if (!decodable)
-            ++s.missing;
-        else if (isVideo(st) && s.video < 0)
-            s.video = static_cast<int>(i);
-    }
-    return s;
-}
-
-// Lets the demuxer skip the data of every stream but `stream`.
-void readOnly(AVFormatContext* fmt, int stream) {
-    for (unsigned i = 0; i < fmt->nb_streams; ++i)
-        if (static_cast<int>(i) != stream)
-            fmt->streams[i]->discard = AVDISCARD_ALL;
-}
-
 GrabResult failed(const QString& why) {
     return {GrabOutcome::Failed, {}, why};
 }
@@ -120,12 +72,11 @@ bool rewind(AVFormatContext* fmt, AVCodecContext* dec, int stream) {
                                     AVSEEK_FLAG_BACKWARD) >= 0;
 }
 
-// True when the stream says its frames hold more pixels than a worker may decode.
-bool tooLarge(const AVStream* stream) {
-    return qint64(stream->codecpar->width) * stream->codecpar->height > maxFramePixels;
-}
-
 } // namespace
+
+FrameGrabber::FrameGrabber() {
+    keepDecoderMemory();
+}
 
 GrabResult FrameGrabber::grab(const QString& path, GrabPoint point, QSize box) {
     Input input;

@@ -32,6 +32,8 @@ struct GrabResult {
 // state shared with others, and each call opens and closes its file.
 class FrameGrabber {
 public:
+    FrameGrabber();
+
     static constexpr std::chrono::milliseconds openBudget{3000};
     static constexpr std::chrono::milliseconds decodeBudget{5000};
 

@@ -8,6 +8,7 @@
 #include <QObject>
 #include <QStringList>
 #include <QThreadPool>
+#include <atomic>
 #include <map>
 
 namespace tavimo::media {
@@ -43,12 +44,17 @@ public:
     ~ThumbnailPool() override;
 
     int threadCount() const { return pool_.maxThreadCount(); }
+    // The worker threads, for other work on video files (preview strips), queued with a lower
+    // priority than thumbnails. cancel() drops what is queued there too: such work must end
+    // cleanly when its task is destroyed without running.
+    QThreadPool& threads() { return pool_; }
 
     // Starts making thumbnails of paths; a run still going is cancelled first. Returns the
     // run's number, which the signals carry. An empty list finishes at once (queued).
     int start(const QStringList& paths, GrabPoint point);
     // Stops the current run: nothing more of it is delivered, not even `finished`.
     void cancel();
+    // Safe from any thread: preview strips on the workers ask it to give way to thumbnails.
     bool isRunning() const { return running_; }
 
     // Makes one thumbnail on the calling thread (with that thread's grabber); `corner` is the
@@ -71,7 +77,7 @@ private:
     GrabPoint point_ = GrabPoint::FirstFrame;
     QColor corner_; // read on this object's thread when the run starts
     int run_ = 0;
-    bool running_ = false;
+    std::atomic<bool> running_ = false;
     int submitted_ = 0;              // files handed to workers
     int delivered_ = 0;              // files handed to the receiver
     std::map<int, Thumbnail> ready_; // made, waiting for their turn

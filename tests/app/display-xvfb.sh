@@ -18,21 +18,7 @@ set -euo pipefail
 "$1" & pid=$!
 source "$TAVIMO_XVFB_HELPERS"
 # The colour of the screen at x, y of a window, as "r,g,b" (the screen is kept in $SHOT).
-pixel() {
-  local geometry
-  geometry=$(xdotool getwindowgeometry --shell "$1") || return 1
-  ffmpeg -nostdin -loglevel error -y -f x11grab -i "$DISPLAY" -frames:v 1 "$SHOT" || return 1
-  python3 - "$SHOT" "$geometry" "$2" "$3" <<'PY'
-import sys
-path, geometry, x, y = sys.argv[1], sys.argv[2], int(sys.argv[3]), int(sys.argv[4])
-at = dict(line.split("=") for line in geometry.split())
-x, y = x + int(at["X"]), y + int(at["Y"])
-magic, size, depth, pixels = open(path, "rb").read().split(b"\n", 3)
-width = int(size.split()[0])
-i = 3 * (y * width + x)
-print(f"{pixels[i]},{pixels[i + 1]},{pixels[i + 2]}")
-PY
-}
+pixel() { screen_pixels "$1" "$2" "$3"; }
 dark() { local c; c=$(pixel "$@") || return 1; IFS=, read -r r g b <<<"$c"; [ "$r" -lt 40 ] && [ "$g" -lt 40 ] && [ "$b" -lt 40 ]; }
 reddish() { local c; c=$(pixel "$@") || return 1; IFS=, read -r r g b <<<"$c"; [ "$r" -gt 150 ] && [ "$g" -lt 100 ]; }
 

@@ -16,6 +16,25 @@ find_window() {
   return 1
 }
 
+# The screen's pixels in the rectangle x, y, w, h of a window, the screen kept in $SHOT (PPM):
+# "r,g,b" for one pixel (w and h left out), otherwise a digest of the rectangle's pixels.
+screen_pixels() {
+  local geometry
+  geometry=$(xdotool getwindowgeometry --shell "$1") || return 1
+  ffmpeg -nostdin -loglevel error -y -f x11grab -i "$DISPLAY" -frames:v 1 "$SHOT" || return 1
+  python3 - "$SHOT" "$geometry" "$2" "$3" "${4:-1}" "${5:-1}" <<'PY'
+import hashlib, sys
+path, geometry = sys.argv[1], sys.argv[2]
+x, y, w, h = (int(v) for v in sys.argv[3:7])
+at = dict(line.split("=") for line in geometry.split())
+x, y = x + int(at["X"]), y + int(at["Y"])
+magic, size, depth, pixels = open(path, "rb").read().split(b"\n", 3)
+width = int(size.split()[0])
+rows = b"".join(pixels[3 * ((y + r) * width + x):3 * ((y + r) * width + x + w)] for r in range(h))
+print(",".join(str(c) for c in rows) if w * h == 1 else hashlib.md5(rows).hexdigest())
+PY
+}
+
 # Presses keys in a window until `until` succeeds: a loaded machine can swallow the first
 # presses while a window settles.
 press() {

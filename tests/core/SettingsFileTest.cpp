@@ -208,9 +208,9 @@ packed=0
     AppState state = stateIn(QStringLiteral("/lib/"));
     QList<SettingKey> order;
     readSettings(ini, state, [&order](SettingKey key) { order.append(key); });
-    EXPECT_EQ(order.size(), 34);
+    EXPECT_EQ(order.size(), 35);
     EXPECT_EQ(order.first(), SettingKey::FormWidth);
-    EXPECT_EQ(order.last(), SettingKey::SyncroAuto);
+    EXPECT_EQ(order.last(), SettingKey::PreviewMouse);
     EXPECT_EQ(state.player.aspect, 9);
     EXPECT_EQ(state.player.volume, 255);
     EXPECT_EQ(state.albumWindow.width, 500);
@@ -288,6 +288,32 @@ TEST(Settings, EveryValueComesBackIntoItsOwnMember) {
     EXPECT_FALSE(back.captureSilent);
     EXPECT_FALSE(back.captureOriginalSize);
     EXPECT_TRUE(back.syncFolderAlbums);
+}
+
+// The hover preview option is on by default and then left out of the file, which stays as the
+// earlier versions wrote it; once turned off it is kept, also when turned on again.
+TEST(Settings, ThePreviewOptionIsKeptOnceItWasChanged) {
+    AppState state = stateIn(QStringLiteral("/lib/"));
+    EXPECT_TRUE(state.previewOnHover);
+    IniFile ini;
+    writeSettings(ini, state);
+    EXPECT_FALSE(ini.lines().contains(QStringLiteral("[preview]")));
+
+    state.previewOnHover = false;
+    writeSettings(ini, state);
+    EXPECT_EQ(ini.lines().mid(ini.lines().size() - 3),
+              (QStringList{QString(), "[preview]", "mouse=0"}));
+    AppState back = stateIn(QStringLiteral("/lib/"));
+    readSettings(ini, back);
+    EXPECT_FALSE(back.previewOnHover);
+
+    back.previewOnHover = true;
+    writeSettings(ini, back);
+    EXPECT_EQ(ini.lines().last(), QStringLiteral("mouse=1"));
+    AppState again = stateIn(QStringLiteral("/lib/"));
+    again.previewOnHover = false;
+    readSettings(ini, again);
+    EXPECT_TRUE(again.previewOnHover);
 }
 
 TEST(Settings, TitlesAndExtensionsOutsideCp932SurviveTheFiles) {

@@ -19,7 +19,8 @@ AppState settingsOf(const IniFile& ini) {
 }
 
 bool isOurs(const QString& section) {
-    for (const char* ours : {"form", "text", "form4", "value", "form2", "ex", "capture", "syncro"})
+    for (const char* ours :
+         {"form", "text", "form4", "value", "form2", "ex", "capture", "syncro", "preview"})
         if (section.compare(QLatin1String(ours), Qt::CaseInsensitive) == 0)
             return true;
     return false;

@@ -43,6 +43,8 @@ public:
     void startRefresh(int video);
     // Stops the run: nothing more of it is applied.
     void cancel();
+    // The worker pool, which preview strips share at a lower priority.
+    media::ThumbnailPool& pool() { return *pool_; }
 
 Q_SIGNALS:
     void started(tavimo::ThumbnailRun::Kind kind, int files);
