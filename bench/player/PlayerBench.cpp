@@ -340,9 +340,9 @@ int main(int argc, char** argv) {
                 median(aspects), median(crops));
 
     // Continuous play through the album ("連続再生") with the renderer the program chooses by
-    // itself (OpenGL where a context can be made: run under an X server to include it), each
-    // video a tenth of a second: what the openings leave behind. The first pass warms libmpv,
-    // the decoders and the allocator.
+    // itself (OpenGL where a context can be made: with QT_QPA_PLATFORM=xcb under an X server;
+    // offscreen it is the software view), each video a tenth of a second: what the openings
+    // leave behind. The first pass warms libmpv, the decoders and the allocator.
     state.fixVideoDisplay = false;
     player.rendererOptionsChanged();
     const auto playOne = [&](int file) {
