@@ -18,7 +18,9 @@ using LineBytes = QHash<QString, QByteArray>;
 QStringList splitLines(const QString& text);
 
 // Lines of a whole file's bytes (CP932, or UTF-8 after a byte-order mark), split as
-// splitLines does. Lines holding a second code go to secondCodes when it is given.
+// splitLines does. Lines holding a second code go to secondCodes when it is given. They are
+// kept by their text: where one text stands in a file in two byte forms, its lines are all
+// written with the bytes of the last form that held a second code.
 QStringList decodeLines(QByteArrayView bytes, LineBytes* secondCodes = nullptr);
 
 // The bytes of lines as the library stores them: every line, the last included, ends in CR LF.
