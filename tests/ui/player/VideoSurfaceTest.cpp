@@ -8,6 +8,7 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <gtest/gtest.h>
+#include <memory>
 
 using tavimo::media::MpvPlayer;
 using tavimo::media::test::fixture;
@@ -72,15 +73,25 @@ TEST(VideoSurface, DrawsThePictureIntoThePictureRectangle) {
     EXPECT_EQ(released.at(0).at(0).value<Qt::MouseButton>(), Qt::LeftButton);
 }
 
-// Where a display with OpenGL exists (run the tests under xvfb-run with QT_QPA_PLATFORM=xcb),
-// the OpenGL surface places the picture the same way; a failing driver falls back to software.
-TEST(VideoSurface, OpenGLSurfaceDrawsLikeTheSoftwareOne) {
-    if (!VideoSurface::openGLAvailable())
-        GTEST_SKIP() << "no OpenGL on this platform";
-    MpvPlayer mpv(MpvPlayer::Output::SilentSurface);
-    VideoSurface surface(mpv, VideoSurface::Mode::OpenGL);
+// A surface drawing with OpenGL, its first picture shown. Only where a display with OpenGL
+// exists: run the tests under xvfb-run with QT_QPA_PLATFORM=xcb to include these.
+class OpenGLSurface : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!VideoSurface::openGLAvailable())
+            GTEST_SKIP() << "no OpenGL on this platform";
+        surfaceHolder = std::make_unique<VideoSurface>(mpv, VideoSurface::Mode::OpenGL);
+        ASSERT_TRUE(showStart(mpv, *surfaceHolder, &shot));
+    }
+
+    MpvPlayer mpv{MpvPlayer::Output::SilentSurface};
+    std::unique_ptr<VideoSurface> surfaceHolder;
     QImage shot;
-    ASSERT_TRUE(showStart(mpv, surface, &shot));
+};
+
+// The OpenGL surface places the picture the same way; a failing driver falls back to software.
+TEST_F(OpenGLSurface, DrawsLikeTheSoftwareOne) {
+    VideoSurface& surface = *surfaceHolder;
     EXPECT_TRUE(isBlack(shot.pixel(10, 10))) << std::hex << shot.pixel(10, 10);
     EXPECT_TRUE(isBlack(shot.pixel(300, 220))) << std::hex << shot.pixel(300, 220);
     // Switching at run time: the software view takes over the same player.
@@ -90,13 +101,8 @@ TEST(VideoSurface, OpenGLSurfaceDrawsLikeTheSoftwareOne) {
 
 // A change of drawing while a file is open keeps its picture: libmpv drops the video when the
 // old view lets its renderer go, and the new view brings it back (both ways).
-TEST(VideoSurface, ChangingTheDrawingKeepsTheOpenFilesPicture) {
-    if (!VideoSurface::openGLAvailable())
-        GTEST_SKIP() << "no OpenGL on this platform";
-    MpvPlayer mpv(MpvPlayer::Output::SilentSurface);
-    VideoSurface surface(mpv, VideoSurface::Mode::OpenGL);
-    QImage shot;
-    ASSERT_TRUE(showStart(mpv, surface, &shot));
+TEST_F(OpenGLSurface, ChangingTheDrawingKeepsTheOpenFilesPicture) {
+    VideoSurface& surface = *surfaceHolder;
     // Each time a new picture must be drawn: at 0.5 s the bottom-right quadrant is white, at
     // 2.5 s yellow.
     const std::pair<VideoSurface::Mode, qint64> changes[] = {
