@@ -178,7 +178,6 @@ int main(int argc, char** argv) {
     bookWindow.wire({.files = bookFileCommands, .opener = opener, .fromFolders = folders});
     albumWindow.wire({.videos = commands});
     session.createBook(QStringLiteral("bench"));
-    bookWindow.applyBookOpenState();
     bookWindow.show();
 
     FirstVideoPaint paint(albumWindow.grid()->viewport(), session.album());

@@ -247,7 +247,6 @@ int main(int argc, char** argv) {
     bookWindow.wire({.files = bookFileCommands, .opener = opener, .fromFolders = folders});
     albumWindow.wire({.videos = commands});
     bookFileCommands->loadBook(QStringLiteral("本"));
-    bookWindow.applyBookOpenState();
     bookWindow.show();
 
     // 300 added: when each row appears in the model, and when it is in the file on disk.

@@ -24,8 +24,8 @@
 #include "ui/player/PlayerCapture.h"
 #include "ui/player/PlayerLink.h"
 #include "ui/player/PlayerWindow.h"
-#include "ui/search/SearchCommand.h"
 #include "ui/preview/Previews.h"
+#include "ui/search/SearchCommand.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -135,10 +135,6 @@ void AppRoot::startUp() {
 }
 
 void AppRoot::showBookWindow() {
-    if (session_->bookOpen())
-        bookWindow_->applyBookOpenState();
-    else
-        bookWindow_->applyNoBookState();
     splashWindow_->hide();
     bookWindow_->show();
     startedUp_ = true;
@@ -172,7 +168,6 @@ void AppRoot::decideCurrentBook() {
     if (QFileInfo::exists(bookFile)) {
         const bool media = state_.mediaBooks.contains(title);
         session_->switchMode(media ? BookMode::Media : BookMode::Normal);
-        bookWindow_->showMode(media ? BookMode::Media : BookMode::Normal);
         return;
     }
     dialogs_.message(bookFile + QStringLiteral(" が見つかりません!"),

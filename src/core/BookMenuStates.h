@@ -13,9 +13,8 @@ struct ItemState {
 };
 
 // The book window's menu items that depend on the mode and on whether a book is open, in one
-// table. Applied whenever either changes: at the end of start-up, after a book loads, after a
-// mode switch, when the album window hides or shows the book window, and around long album
-// operations.
+// table. The window applies it whenever either changes, and with no book while long work runs
+// on the book or the album window has an album open.
 struct BookMenuStates {
     // Every item of the Album menu and of the album popup, the actions that work on albums
     // (delete, move, open, play, rename, pictures, selection keys, book save) and "上書き保存".

@@ -5,6 +5,7 @@
 #include "core/LibrarySession.h"
 #include "core/TextFile.h"
 #include "core/Tpackedjpg.h"
+#include "support/BookGrid.h"
 #include "support/FakeVolumeTable.h"
 #include "support/ScriptedDialogService.h"
 #include "ui/book/BookFileCommands.h"
@@ -45,7 +46,7 @@ protected:
 
     QStringList cellTitles(AppRoot& root) {
         QStringList titles;
-        ScrollBox& grid = *root.bookWindow().scrollBox;
+        ScrollBox& grid = test::bookGrid(root.bookWindow());
         for (int i = 0; i < grid.count(); ++i)
             titles.append(grid.cellAt(i)->title());
         return titles;
@@ -65,7 +66,7 @@ TEST_F(BookStartUpTest, StartUpLoadsTheBookOfTheSettingsIntoTheGrid) {
     root.startUp();
 
     EXPECT_EQ(cellTitles(root), (QStringList{"夏休み", "運動会", "冬"}));
-    ScrollBox& grid = *root.bookWindow().scrollBox;
+    ScrollBox& grid = test::bookGrid(root.bookWindow());
     EXPECT_FALSE(grid.cellAt(0)->syncMark());
     EXPECT_TRUE(grid.cellAt(1)->syncMark());
     EXPECT_FALSE(grid.cellAt(2)->picture().image().isNull());
@@ -85,7 +86,7 @@ TEST_F(BookStartUpTest, AMissingBookIsReportedAndLeavesTheGridEmpty) {
     root.startUp();
     EXPECT_EQ(dialogs.messages(),
               QStringList{library() + QStringLiteral("消えた本.book が見つかりません!")});
-    EXPECT_EQ(root.bookWindow().scrollBox->count(), 0);
+    EXPECT_EQ(test::bookGrid(root.bookWindow()).count(), 0);
     EXPECT_FALSE(root.bookWindow().actions().save->isEnabled());
 }
 
@@ -96,7 +97,7 @@ TEST_F(BookStartUpTest, MediaBooksOpenInMediaModeWithoutSyncMarks) {
     AppRoot root(library(), dialogs, volumes);
     root.startUp();
     EXPECT_EQ(cellTitles(root), (QStringList{"A", "B"}));
-    EXPECT_FALSE(root.bookWindow().scrollBox->cellAt(0)->syncMark());
+    EXPECT_FALSE(test::bookGrid(root.bookWindow()).cellAt(0)->syncMark());
     EXPECT_TRUE(root.bookWindow().windowTitle().endsWith(QStringLiteral("ブック　　* Media")));
     EXPECT_EQ(root.state().lastMediaBook, "ディスク");
     EXPECT_TRUE(QFile::exists(library() + "ディスク/media.dat"));
@@ -110,13 +111,13 @@ TEST_F(BookStartUpTest, SaveCommandWritesTheBookOnlyWhenItHasAlbums) {
     const QString bookFile = library() + "本.book";
     Book& book = root.session().book();
     book.setFolderSync(1, true);
-    EXPECT_TRUE(root.bookWindow().scrollBox->cellAt(1)->syncMark());
+    EXPECT_TRUE(test::bookGrid(root.bookWindow()).cellAt(1)->syncMark());
     root.bookWindow().actions().save->trigger();
     EXPECT_EQ(textfile::readLines(bookFile), (QStringList{"A", "B-->"}));
 
     // Clicking the sync mark ends the album's folder sync, in the book file too.
-    Q_EMIT root.bookWindow().scrollBox->syncMarkClicked(1);
-    EXPECT_FALSE(root.bookWindow().scrollBox->cellAt(1)->syncMark());
+    Q_EMIT test::bookGrid(root.bookWindow()).syncMarkClicked(1);
+    EXPECT_FALSE(test::bookGrid(root.bookWindow()).cellAt(1)->syncMark());
     root.bookWindow().actions().save->trigger();
     EXPECT_EQ(textfile::readLines(bookFile), (QStringList{"A", "B"}));
 

@@ -2,6 +2,7 @@
 #include "core/IniFile.h"
 #include "core/LibrarySession.h"
 #include "core/TextFile.h"
+#include "support/BookGrid.h"
 #include "support/FakeVolumeTable.h"
 #include "support/ScriptedDialogService.h"
 #include "support/TestFiles.h"
@@ -94,7 +95,7 @@ TEST_F(StartUpAndExit, FirstRunShowsTheBookWindowAtTheRightEdgeWithNoBook) {
 TEST_F(StartUpAndExit, TheEmptyGridSaysWhatToDoFirstUntilTheFirstAlbum) {
     AppRoot root(lib(), dialogs, volumes);
     root.startUp();
-    ScrollBox& grid = *root.bookWindow().scrollBox;
+    ScrollBox& grid = test::bookGrid(root.bookWindow());
     EXPECT_TRUE(grid.emptyHint().contains(QStringLiteral("ブックの新規作成")));
     EXPECT_TRUE(root.albumWindow().grid()->emptyHint().contains(QStringLiteral("ドロップ")));
 

@@ -5,7 +5,6 @@
 #include "core/DialogService.h"
 #include "core/LibrarySession.h"
 #include "ui/book/BookWindow.h"
-#include "ui/grid/ScrollBox.h"
 
 #include <QDir>
 #include <QProgressDialog>
@@ -30,7 +29,7 @@ bool AlbumCopyCommand::isRunning() const {
 }
 
 void AlbumCopyCommand::run() {
-    const int current = bookWindow_.scrollBox->currentIndex();
+    const int current = bookWindow_.currentAlbum();
     if (isRunning() || !session_.book().isValidIndex(current))
         return;
     DialogService& dialogs = session_.dialogs();
@@ -44,7 +43,7 @@ void AlbumCopyCommand::run() {
     if (!folder || videos.paths.isEmpty())
         return;
 
-    bookWindow_.applyNoBookState();
+    busy_.emplace(bookWindow_);
     progress_ = new QProgressDialog(QStringLiteral("ファイルをコピーしています・・・"),
                                     QStringLiteral("キャンセル"), 0, int(videos.paths.size()),
                                     &bookWindow_);
@@ -65,8 +64,7 @@ void AlbumCopyCommand::copyFinished(const QStringList& failed, bool cancelled) {
         progress_->hide();
         progress_->deleteLater();
     }
-    if (session_.bookOpen())
-        bookWindow_.applyBookOpenState();
+    busy_.reset();
     DialogService& dialogs = session_.dialogs();
     QString text;
     if (cancelled)

@@ -1,10 +1,11 @@
 #pragma once
 
-#include "ui/WindowNames.h"
+#include "ui/book/BookWindow.h"
 
 #include <QObject>
 #include <QPointer>
 #include <QProgressDialog>
+#include <optional>
 
 namespace tavimo {
 
@@ -36,6 +37,7 @@ private:
     BookWindow& bookWindow_;
     AlbumFileCopy* copy_ = nullptr;
     QPointer<QProgressDialog> progress_;
+    std::optional<BookWindow::BusyScope> busy_; // while the copy runs
 };
 
 } // namespace tavimo

@@ -3,7 +3,6 @@
 #include "core/DialogService.h"
 #include "core/LibrarySession.h"
 #include "ui/book/BookWindow.h"
-#include "ui/grid/ScrollBox.h"
 
 namespace tavimo {
 
@@ -27,7 +26,7 @@ void AlbumImportCommand::run() {
         session_.dialogs().openFiles(QString(), folder, QStringLiteral("アルバム (*.alb)"));
     if (files.isEmpty())
         return;
-    bookWindow_.applyNoBookState();
+    busy_.emplace(bookWindow_);
     progress_ = new QProgressDialog(QStringLiteral("アルバムをインポートしています・・・"),
                                     QStringLiteral("キャンセル"), 0, kProgressSteps, &bookWindow_);
     progress_->setObjectName(QStringLiteral("importProgress"));
@@ -49,10 +48,9 @@ void AlbumImportCommand::importFinished(int imported) {
         progress_->deleteLater();
         progress_ = nullptr;
     }
-    bookWindow_.applyBookLoadedItems();
-    bookWindow_.scrollBox->layOut();
+    busy_.reset();
     if (imported > 0 && session_.bookOpen())
-        bookWindow_.scrollBox->select(session_.book().count() - 1);
+        bookWindow_.selectAlbum(session_.book().count() - 1);
     Q_EMIT finished();
 }
 

@@ -1,11 +1,12 @@
 #pragma once
 
 #include "core/AlbumImport.h"
-#include "ui/WindowNames.h"
+#include "ui/book/BookWindow.h"
 
 #include <QObject>
 #include <QPointer>
 #include <QProgressDialog>
+#include <optional>
 
 namespace tavimo {
 
@@ -35,6 +36,7 @@ private:
     LibrarySession& session_;
     BookWindow& bookWindow_;
     QPointer<QProgressDialog> progress_;
+    std::optional<BookWindow::BusyScope> busy_; // while the import runs
     AlbumImportRun import_;
 };
 

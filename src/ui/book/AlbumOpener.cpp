@@ -3,7 +3,6 @@
 #include "core/LibrarySession.h"
 #include "ui/album/AlbumWindow.h"
 #include "ui/book/BookWindow.h"
-#include "ui/grid/ScrollBox.h"
 
 namespace tavimo {
 
@@ -16,14 +15,14 @@ void AlbumOpener::open(int index) {
     // One album at a time: the album window is busy with the open one until it closes.
     if (albumWindow_.isVisible() || !session_.openAlbum(index))
         return;
+    albumOpen_.emplace(bookWindow_);
     bookWindow_.hide();
     albumWindow_.showAlbum(session_.book().album(index).folderSync);
 }
 
 void AlbumOpener::albumWindowClosed() {
-    bookWindow_.applyBookOpenState();
+    albumOpen_.reset();
     bookWindow_.show();
-    bookWindow_.scrollBox->setFocus();
 }
 
 } // namespace tavimo

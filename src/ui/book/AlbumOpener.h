@@ -1,8 +1,9 @@
 #pragma once
 
-#include "ui/WindowNames.h"
+#include "ui/book/BookWindow.h"
 
 #include <QObject>
+#include <optional>
 
 namespace tavimo {
 
@@ -25,6 +26,8 @@ private:
     LibrarySession& session_;
     BookWindow& bookWindow_;
     AlbumWindow& albumWindow_;
+    // The book window's album commands wait while the album window is open.
+    std::optional<BookWindow::BusyScope> albumOpen_;
 };
 
 } // namespace tavimo

@@ -12,7 +12,6 @@
 #include "ui/book/BookFileCommands.h"
 #include "ui/book/BookWindow.h"
 #include "ui/book/DrivePanel.h"
-#include "ui/grid/ScrollBox.h"
 
 #include <QMetaObject>
 #include <QProgressDialog>
@@ -91,7 +90,7 @@ void AlbumsFromFolders::request(Scan scan) {
 void AlbumsFromFolders::startScan() {
     const QList<Scan> scans = std::exchange(scans_, {});
     // The book's albums stay as they are until the albums listed are made.
-    bookWindow_.applyNoBookState();
+    listing_.emplace(bookWindow_);
     scanProgress_ = new QProgressDialog(kListing, QStringLiteral("キャンセル"), 0, 0, &bookWindow_);
     scanProgress_->setObjectName(QStringLiteral("listingProgress"));
     scanProgress_->setAutoClose(false);
@@ -116,7 +115,7 @@ void AlbumsFromFolders::scanned(const QList<AlbumSource>& sources) {
         scanProgress_->deleteLater();
         scanProgress_ = nullptr;
     }
-    bookWindow_.applyBookLoadedItems();
+    listing_.reset();
     if (scanner_.stopRequested()) {
         scans_.clear(); // cancelled, or the book is another: nothing is made
     } else {
@@ -142,8 +141,7 @@ void AlbumsFromFolders::runNext() {
         const int index = BookAlbumOperations(session_).createAlbum(job.name);
         if (index < 0)
             continue;
-        bookWindow_.scrollBox->layOut();
-        bookWindow_.scrollBox->select(index);
+        bookWindow_.selectAlbum(index);
         opener_.open(index);
         if (!albumWindow_.isVisible() || session_.albumIndex() != index)
             continue;
@@ -182,7 +180,7 @@ void AlbumsFromFolders::filesIn() {
 }
 
 void AlbumsFromFolders::toggleFolderSync(bool on) {
-    const int current = bookWindow_.scrollBox->currentIndex();
+    const int current = bookWindow_.currentAlbum();
     if (session_.isMediaMode() || !session_.book().isValidIndex(current))
         return;
     session_.book().setFolderSync(current, on);

@@ -2,7 +2,7 @@
 
 #include "core/AlbumSources.h"
 #include "core/WorkerThread.h"
-#include "ui/WindowNames.h"
+#include "ui/book/BookWindow.h"
 
 #include <QList>
 #include <QObject>
@@ -10,6 +10,7 @@
 #include <QProgressDialog>
 #include <QStringList>
 #include <functional>
+#include <optional>
 
 namespace tavimo {
 
@@ -94,6 +95,8 @@ private:
     bool waiting_ = false; // the album window is adding the current album's files
     QStringList unfit_;    // files of the listed albums that cannot become entries
     QPointer<QProgressDialog> scanProgress_;
+    // The book's albums stay as they are until the albums listed are made.
+    std::optional<BookWindow::BusyScope> listing_;
     // Last: destroyed first, it stops and joins a listing still running.
     WorkerThread scanner_;
 };

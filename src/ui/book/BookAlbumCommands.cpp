@@ -4,11 +4,11 @@
 #include "ui/album/AlbumWindow.h"
 #include "ui/book/AlbumOpener.h"
 #include "ui/book/BookWindow.h"
-#include "ui/grid/ScrollBox.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QLabel>
+#include <optional>
 
 namespace tavimo {
 
@@ -22,28 +22,11 @@ BookAlbumCommands::BookAlbumCommands(BookWindow& window, LibrarySession& session
       albumWindow_(albumWindow), ops_(session) {}
 
 int BookAlbumCommands::current() const {
-    return window_.scrollBox->currentIndex();
-}
-
-void BookAlbumCommands::select(int index) {
-    if (window_.scrollBox->cellAt(index))
-        window_.scrollBox->select(index);
-    else
-        window_.scrollBox->setCurrentIndex(-1);
-}
-
-void BookAlbumCommands::disableCommands() {
-    window_.applyNoBookState();
-}
-
-void BookAlbumCommands::enableCommands() {
-    if (session_.bookOpen())
-        window_.applyBookOpenState();
+    return window_.currentAlbum();
 }
 
 void BookAlbumCommands::add() {
-    const int index = ops_.add();
-    if (index < 0)
+    if (!ops_.editable())
         return;
     window_.scrollBox->layOut();
     select(index);
@@ -65,21 +48,18 @@ void BookAlbumCommands::pictureFromClipboard() {
 void BookAlbumCommands::remove() {
     if (!ops_.isValidIndex(current()))
         return;
-    disableCommands();
-    select(ops_.remove(current()));
-    enableCommands();
+    const BookWindow::BusyScope busy(window_);
+    window_.selectAlbum(ops_.remove(current()));
 }
 
 void BookAlbumCommands::move(RowStep step) {
     if (!ops_.canMove(current(), step))
         return;
     // A move across the book keeps the commands off while it runs, as the other long ones do.
-    const bool far = step == RowStep::ToFront || step == RowStep::ToEnd;
-    if (far)
-        disableCommands();
-    select(ops_.move(current(), step));
-    if (far)
-        enableCommands();
+    std::optional<BookWindow::BusyScope> busy;
+    if (step == RowStep::ToFront || step == RowStep::ToEnd)
+        busy.emplace(window_);
+    window_.selectAlbum(ops_.move(current(), step));
 }
 
 void BookAlbumCommands::sort() {
@@ -92,13 +72,12 @@ void BookAlbumCommands::sort() {
     // Painted now, so that it shows while the albums are put in order.
     first->repaint();
     second->repaint();
-    disableCommands();
+    const BookWindow::BusyScope busy(window_);
     const int index = current();
     ops_.sort();
     // The selection stays at its place, which may now hold another album.
-    select(index);
+    window_.selectAlbum(index);
     second->clear();
-    enableCommands();
 }
 
 void BookAlbumCommands::play() {

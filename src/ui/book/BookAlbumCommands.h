@@ -34,10 +34,6 @@ public:
 
 private:
     int current() const;
-    void select(int index);
-    // The long commands keep the album commands off while they run.
-    void disableCommands();
-    void enableCommands();
 
     BookWindow& window_;
     LibrarySession& session_;

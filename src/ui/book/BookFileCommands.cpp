@@ -5,7 +5,6 @@
 #include "core/LibrarySession.h"
 #include "core/NameRules.h"
 #include "ui/book/BookWindow.h"
-#include "ui/grid/ScrollBox.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -45,14 +44,13 @@ void BookFileCommands::loadBook(const QString& title) {
     }
     // Start-up ends with the first album current, so that the keys work at once.
     if (session_.book().count() > 0)
-        window_.scrollBox->select(0);
+        window_.selectAlbum(0);
 }
 
 void BookFileCommands::afterLoad() {
     const QString& title = session_.bookPaths().title;
     window_.setWindowTitle(bookWindowCaption(title, session_.mode()));
     (session_.isMediaMode() ? state_.lastMediaBook : state_.lastNormalBook) = title;
-    window_.applyBookLoadedItems();
     Q_EMIT bookLoaded();
 }
 
@@ -62,7 +60,7 @@ void BookFileCommands::saveCurrentBook() {
 
 bool BookFileCommands::openNewBook(const QString& title) {
     DialogService& dialogs = session_.dialogs();
-    if (title.isEmpty() || !acceptName(title, NameKind::BookTitle, dialogs))
+    if (title.isEmpty())
         return false;
     // The media-book list changes with the book, in the same save: in media mode the title
     // joins it; a normal book made under a title it still holds (its media book was deleted)
@@ -92,7 +90,6 @@ bool BookFileCommands::openNewBook(const QString& title) {
     // The book is open even when its first save failed: that save stays pending.
     state_.mediaBooks = mediaBooks;
     window_.setWindowTitle(bookWindowCaption(title, session_.mode()));
-    window_.applyBookOpenState();
     return true;
 }
 

@@ -9,7 +9,6 @@
 #include "ui/book/BookFileCommands.h"
 #include "ui/book/BookWindow.h"
 #include "ui/book/MenuText.h"
-#include "ui/grid/ScrollBox.h"
 
 #include <QAction>
 #include <QFileInfo>
@@ -95,12 +94,8 @@ void BookListMenu::checkCurrent() {
 }
 
 void BookListMenu::afterOpening() {
-    if (session_.bookOpen())
-        window_.applyBookOpenState();
-    else
-        window_.applyNoBookState();
     if (session_.book().count() == 0)
-        window_.scrollBox->setCurrentIndex(-1);
+        window_.selectAlbum(-1);
 }
 
 bool BookListMenu::createBook() {
@@ -117,6 +112,7 @@ bool BookListMenu::createBook() {
         }
         if (!acceptName(*typed, NameKind::BookTitle, dialogs_))
             continue;
+        }
         title = *typed;
         break;
     }

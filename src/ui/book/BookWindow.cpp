@@ -26,8 +26,8 @@ TForm1::TForm1(LibrarySession& session, AppState& state, DialogService& dialogs,
     actions_.oldRenderer->setVisible(!state_.rendererFallback);
     resize(state_.bookWindow.width, state_.bookWindow.height);
     placeAtRightEdge();
-    applyBookLoadedItems(); // the items of normal mode, the mode every start begins in
-    applyNoBookState();
+    connect(&session_, &LibrarySession::bookReplaced, this, &BookWindow::updateCommandStates);
+    updateCommandStates();
 }
 
 void BookWindow::buildStatusBar() {

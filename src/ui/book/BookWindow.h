@@ -9,6 +9,7 @@
 #include <QColor>
 #include <QMainWindow>
 #include <functional>
+#include <memory>
 #include <optional>
 
 class QLabel;
@@ -71,20 +72,33 @@ public:
     // Copies the window's bounds into the state for the settings file.
     void storeGeometry();
 
-    // Menu states of the current mode: no book open / a book open.
-    void applyNoBookState();
-    void applyBookOpenState();
-    // The mode-dependent items that follow every book load.
-    void applyBookLoadedItems();
-    // Sets every item that depends on the mode or on an open book.
-    void applyMenuStates(const BookMenuStates& states);
-    // Checks the mode's item in the Mode menu.
-    void showMode(BookMode mode);
     // "開く" on the grid's current album, as a click on it does; nothing while it is disabled.
     void openCurrentAlbum();
 
-    // The album grid, the window's central widget: cell i shows album i of the book.
-    ScrollBox* scrollBox = nullptr;
+    // The grid's current album, -1 for none.
+    int currentAlbum() const;
+    // Makes album `index` current: the grid is laid out for the book's albums, the album's cell
+    // scrolled into view and given the keyboard focus. An index outside the book leaves none
+    // current.
+    void selectAlbum(int index);
+
+    // Keeps the album commands off while long work runs on the book (a copy, an import, listing
+    // folders, a sort, a drop) or while the album window has one of its albums open. Scopes
+    // nest: when the last one ends, the commands are as the mode and the open book say.
+    class BusyScope {
+    public:
+        explicit BusyScope(TForm1& window);
+        ~BusyScope();
+        BusyScope(const BusyScope&) = delete;
+        BusyScope& operator=(const BusyScope&) = delete;
+
+    private:
+        TForm1& window_;
+        // The window's count: commands that hold a scope are the window's children and may
+        // outlive it by a moment when it is destroyed; then there is nothing to update.
+        std::weak_ptr<int> count_;
+    };
+
     // Makes an album from a folder dropped on the window (albums from folders). oneOfMany is
     // true when several items were dropped together: the book window stays in front then.
     using FolderAlbumCreator = std::function<void(const QString& folder, bool oneOfMany)>;
@@ -110,14 +124,16 @@ public Q_SLOTS:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
-    void hideEvent(QHideEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
 
 private:
     void buildStatusBar();
     void buildGrid();
-    // The grid's hint while it has no album: create a book first, or add an album.
-    void showFirstStep(bool bookOpen);
+    // Every item that depends on the mode, on an open book and on long work running, the Mode
+    // menu's tick and the grid's hint while it has no album (create a book first, or add an
+    // album). Runs whenever any of them changes.
+    void updateCommandStates();
+    void applyMenuStates(const BookMenuStates& states);
     void applyGridSetting(SettingKey key);
     std::optional<QColor> askColor();
     void chooseOldRenderer(bool on);
@@ -132,6 +148,10 @@ private:
     QColor lastChosenColor_; // the colour dialog is shared and starts where it was left
     bool fittingHeight_ = false;
     QLabel* statusPanels_[2] = {};
+    // The album grid, the window's central widget: cell i shows album i of the book.
+    ScrollBox* grid_ = nullptr;
+    // How many BusyScopes are open. Last, so that it goes first when the window is destroyed.
+    std::shared_ptr<int> busyCount_ = std::make_shared<int>(0);
 };
 
 } // namespace tavimo

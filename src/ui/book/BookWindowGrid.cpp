@@ -10,7 +10,6 @@
 
 #include <QAction>
 #include <QFileInfo>
-#include <QHideEvent>
 #include <QMenu>
 #include <QShowEvent>
 #include <QWheelEvent>
@@ -32,22 +31,22 @@ void BookWindow::buildGrid() {
     scrollBox->setFontColor(colors::fromStored(state_.bookWindow.fontColor));
     scrollBox->setSizeMode(state_.bookWindow.sizeMode);
 
-    new GridBinding(session_.book(), *scrollBox, this);
+    new GridBinding(session_.book(), *grid_, this);
     // A left click or Enter/Space on an album opens it, as "開く" does.
-    connect(scrollBox, &ScrollBox::cellActivated, this, &BookWindow::openCurrentAlbum);
+    connect(grid_, &ScrollBox::cellActivated, this, &BookWindow::openCurrentAlbum);
     // Clicking the sync mark ends the album's folder sync.
-    connect(scrollBox, &ScrollBox::syncMarkClicked, this, [this](int index) {
-        scrollBox->select(index);
+    connect(grid_, &ScrollBox::syncMarkClicked, this, [this](int index) {
+        grid_->select(index);
         session_.book().setFolderSync(index, false);
     });
-    connect(scrollBox, &ScrollBox::pathsDropped, this, &BookWindow::dropFolders);
-    connect(scrollBox, &ScrollBox::laidOut, this, [this] {
+    connect(grid_, &ScrollBox::pathsDropped, this, &BookWindow::dropFolders);
+    connect(grid_, &ScrollBox::laidOut, this, [this] {
         if (state_.bookWindow.autoHeight)
             fitHeightToGrid();
     });
     connect(actions_.albumPopup, &QMenu::aboutToShow, this, [this] {
         const Book& book = session_.book();
-        const int current = scrollBox->currentIndex();
+        const int current = grid_->currentIndex();
         if (!session_.isMediaMode())
             actions_.folderSync->setChecked(book.isValidIndex(current) &&
                                             book.album(current).folderSync);
@@ -58,6 +57,18 @@ void BookWindow::openCurrentAlbum() {
     actions_.openAlbum->trigger();
 }
 
+int BookWindow::currentAlbum() const {
+    return grid_->currentIndex();
+}
+
+void BookWindow::selectAlbum(int index) {
+    grid_->layOut();
+    if (grid_->cellAt(index))
+        grid_->select(index);
+    else
+        grid_->setCurrentIndex(-1);
+}
+
 void BookWindow::applyGridSetting(SettingKey key) {
     const BookWindowSettings& s = state_.bookWindow;
     if (key == SettingKey::FormColor)
@@ -65,19 +76,19 @@ void BookWindow::applyGridSetting(SettingKey key) {
     else if (key == SettingKey::FormFont)
         scrollBox->setFontColor(colors::fromStored(s.fontColor));
     else if (key == SettingKey::FormMode)
-        scrollBox->setSizeMode(s.sizeMode == kSmallCells ? kSmallCells : kLargeCells);
+        grid_->setSizeMode(s.sizeMode == kSmallCells ? kSmallCells : kLargeCells);
 }
 
 void BookWindow::chooseCellSize(int mode) {
     (mode == kSmallCells ? actions_.smallCells : actions_.largeCells)->setChecked(true);
-    if (state_.bookWindow.sizeMode == mode && scrollBox->sizeMode() == mode)
+    if (state_.bookWindow.sizeMode == mode && grid_->sizeMode() == mode)
         return;
     state_.bookWindow.sizeMode = mode;
-    scrollBox->setSizeMode(mode);
-    if (scrollBox->cellAt(scrollBox->currentIndex()))
-        scrollBox->select(scrollBox->currentIndex());
+    grid_->setSizeMode(mode);
+    if (grid_->cellAt(grid_->currentIndex()))
+        grid_->select(grid_->currentIndex());
     else
-        scrollBox->setFocus();
+        grid_->setFocus();
 }
 
 // One colour dialog serves both items and starts from the colour last chosen in it.
@@ -90,14 +101,12 @@ std::optional<QColor> BookWindow::askColor() {
 
 void BookWindow::chooseBackgroundColor() {
     if (const std::optional<QColor> color = askColor()) {
-        scrollBox->setBackgroundColor(*color);
         state_.bookWindow.color = colors::toStored(*color);
     }
 }
 
 void BookWindow::chooseFontColor() {
     if (const std::optional<QColor> color = askColor()) {
-        scrollBox->setFontColor(*color);
         state_.bookWindow.fontColor = colors::toStored(*color);
     }
 }
@@ -107,35 +116,36 @@ void BookWindow::fitHeightToGrid() {
     if (fittingHeight_)
         return;
     fittingHeight_ = true;
-    tavimo::fitHeightToGrid(*this, *scrollBox, kWindowExtraHeight);
+    tavimo::fitHeightToGrid(*this, *grid_, kWindowExtraHeight);
     fittingHeight_ = false;
 }
 
 void BookWindow::dropFolders(const QStringList& paths) {
     // No other command runs on the albums meanwhile, and no second drop arrives.
     setAcceptDrops(false);
-    scrollBox->setAcceptDrops(false);
-    applyNoBookState();
-    const bool oneOfMany = paths.size() > 1;
-    for (const QString& path : paths) {
-        if (QFileInfo(path).isDir() && folderAlbumCreator_)
-            folderAlbumCreator_(path, oneOfMany);
+    grid_->setAcceptDrops(false);
+    {
+        const BusyScope busy(*this);
+        const bool oneOfMany = paths.size() > 1;
+        for (const QString& path : paths) {
+            if (QFileInfo(path).isDir() && folderAlbumCreator_)
+                folderAlbumCreator_(path, oneOfMany);
+        }
     }
     setAcceptDrops(true);
-    scrollBox->setAcceptDrops(true);
-    // The commands come back as they were: a drop without an open book enables nothing.
-    if (session_.bookOpen())
-        applyBookOpenState();
+    grid_->setAcceptDrops(true);
 }
 
 void BookWindow::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     if (event->spontaneous())
         return;
-    if (scrollBox->count() == 0)
-        scrollBox->setCurrentIndex(-1);
-    else if (scrollBox->cellAt(scrollBox->currentIndex()))
-        scrollBox->select(scrollBox->currentIndex());
+    // Back from the album window too: the keys work on the grid at once.
+    grid_->setFocus();
+    if (grid_->count() == 0)
+        grid_->setCurrentIndex(-1);
+    else if (grid_->cellAt(grid_->currentIndex()))
+        grid_->select(grid_->currentIndex());
 }
 
 void BookWindow::wheelEvent(QWheelEvent* event) {
@@ -143,15 +153,8 @@ void BookWindow::wheelEvent(QWheelEvent* event) {
     // step; over the grid, the grid handles it.
     const int steps = event->angleDelta().y() / 120;
     if (steps != 0)
-        scrollBox->scrollLines(-steps);
+        grid_->scrollLines(-steps);
     event->accept();
-}
-
-void BookWindow::hideEvent(QHideEvent* event) {
-    QMainWindow::hideEvent(event);
-    // Hidden behind the album window: the album commands wait until it closes.
-    if (!event->spontaneous())
-        applyNoBookState();
 }
 
 } // namespace tavimo

@@ -1,4 +1,5 @@
-// The book window's menu states: which items are shown and enabled by mode and open book.
+// The book window's menu states: which items are shown and enabled by mode, open book and work
+// running.
 #include "core/LibrarySession.h"
 #include "ui/book/BookWindow.h"
 #include "ui/grid/ScrollBox.h"
@@ -40,29 +41,24 @@ void BookWindow::applyMenuStates(const BookMenuStates& states) {
     a.albumFromMedium->setEnabled(states.mediaAlbumMenu.enabled);
 }
 
-void BookWindow::showMode(BookMode mode) {
-    (mode == BookMode::Media ? actions_.mediaMode : actions_.normalMode)->setChecked(true);
-}
-
-void BookWindow::applyNoBookState() {
-    applyMenuStates(bookMenuStates(session_.mode(), false));
-    showFirstStep(false);
-}
-
-void BookWindow::applyBookOpenState() {
-    applyMenuStates(bookMenuStates(session_.mode(), true));
-    showFirstStep(true);
-}
-
-void BookWindow::applyBookLoadedItems() {
-    applyMenuStates(bookMenuStates(session_.mode(), session_.bookOpen()));
-    showFirstStep(session_.bookOpen());
-}
-
-void BookWindow::showFirstStep(bool bookOpen) {
-    scrollBox->setEmptyHint(
+void BookWindow::updateCommandStates() {
+    const bool bookOpen = session_.bookOpen();
+    applyMenuStates(bookMenuStates(session_.mode(), bookOpen && *busyCount_ == 0));
+    (session_.isMediaMode() ? actions_.mediaMode : actions_.normalMode)->setChecked(true);
+    grid_->setEmptyHint(
         bookOpen ? QStringLiteral("アルバム → アルバムを追加、またはフォルダーをここにドロップ")
                  : QStringLiteral("ファイル → ブックの新規作成 で最初のブックを作ります"));
+}
+
+BookWindow::BusyScope::BusyScope(BookWindow& window) : window_(window), count_(window.busyCount_) {
+    if (++*window.busyCount_ == 1)
+        window_.updateCommandStates();
+}
+
+BookWindow::BusyScope::~BusyScope() {
+    const std::shared_ptr<int> count = count_.lock();
+    if (count && --*count == 0)
+        window_.updateCommandStates();
 }
 
 } // namespace tavimo

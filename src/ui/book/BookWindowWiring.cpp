@@ -35,15 +35,24 @@ void BookWindow::wire(const Commands& c) {
         {a.saveBook, c.files, [c] { c.files->saveCurrentBook(); }},
         {a.exit, this, [this] { close(); }},
         // Mode menu.
-        {a.normalMode, c.modes, [c] { c.modes->switchTo(BookMode::Normal); }},
-        {a.mediaMode, c.modes, [c] { c.modes->switchTo(BookMode::Media); }},
+        // A switch refused (the user chose to stay) leaves the tick on the mode there is.
+        {a.normalMode, c.modes,
+         [this, c] {
+             c.modes->switchTo(BookMode::Normal);
+             updateCommandStates();
+         }},
+        {a.mediaMode, c.modes,
+         [this, c] {
+             c.modes->switchTo(BookMode::Media);
+             updateCommandStates();
+         }},
         // Album commands (menus, popups and keys).
         {a.addAlbum, c.albums, [c] { c.albums->add(); }},
         {a.importAlbum, c.fromFolders, [c] { c.fromFolders->importAlbums(); }},
         {a.albumFromFolder, c.fromFolders, [c] { c.fromFolders->chooseFolder(); }},
         {a.albumFromMedium, c.fromFolders, [c] { c.fromFolders->askForMedium(false); }},
         {a.deleteAlbum, c.albums, [c] { c.albums->remove(); }},
-        {a.openAlbum, c.opener, [this, c] { c.opener->open(scrollBox->currentIndex()); }},
+        {a.openAlbum, c.opener, [this, c] { c.opener->open(currentAlbum()); }},
         {a.playAlbum, c.albums, [c] { c.albums->play(); }},
         {a.moveBack, c.albums, [c] { c.albums->move(RowStep::Back); }},
         {a.moveForward, c.albums, [c] { c.albums->move(RowStep::Forward); }},
@@ -56,10 +65,10 @@ void BookWindow::wire(const Commands& c) {
         {a.renameAlbum, c.albums, [c] { c.albums->rename(); }},
         {a.pictureFromFile, c.albums, [c] { c.albums->pictureFromFile(); }},
         {a.pictureFromClipboard, c.albums, [c] { c.albums->pictureFromClipboard(); }},
-        {a.selectNext, this, [this] { scrollBox->selectNext(); }},
-        {a.selectPrevious, this, [this] { scrollBox->selectPrevious(); }},
-        {a.selectUp, this, [this] { scrollBox->selectUp(); }},
-        {a.selectDown, this, [this] { scrollBox->selectDown(); }},
+        {a.selectNext, this, [this] { grid_->selectNext(); }},
+        {a.selectPrevious, this, [this] { grid_->selectPrevious(); }},
+        {a.selectUp, this, [this] { grid_->selectUp(); }},
+        {a.selectDown, this, [this] { grid_->selectDown(); }},
         // Favourites menu; its album items are FavouritesMenu's own.
         {a.chooseFavourite, c.favourites, [c] { c.favourites->chooseFavourite(); }},
         // Options menu.
@@ -86,7 +95,7 @@ void BookWindow::wire(const Commands& c) {
          [this](bool on) {
              state_.bookWindow.autoHeight = on;
              if (on)
-                 scrollBox->layOut();
+                 grid_->layOut();
          }},
         {a.syncFolderAlbums, [this](bool on) { state_.syncFolderAlbums = on; }},
         {a.skipUnreadable, [this](bool on) { state_.skipUnreadable = on; }},

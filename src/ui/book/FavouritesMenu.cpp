@@ -8,7 +8,6 @@
 #include "ui/book/BookListMenu.h"
 #include "ui/book/BookWindow.h"
 #include "ui/book/MenuText.h"
-#include "ui/grid/ScrollBox.h"
 
 #include <QAction>
 #include <QMenu>
@@ -133,7 +132,7 @@ void FavouritesMenu::openAlbum(const QString& name) {
     const int index = session_.book().indexOfAlbum(name);
     if (index < 0)
         return;
-    window_.scrollBox->select(index);
+    window_.selectAlbum(index);
     window_.openCurrentAlbum();
 }
 

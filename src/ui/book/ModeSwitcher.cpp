@@ -5,7 +5,6 @@
 #include "core/ModeSwitch.h"
 #include "ui/book/BookFileCommands.h"
 #include "ui/book/BookWindow.h"
-#include "ui/grid/ScrollBox.h"
 
 namespace tavimo {
 
@@ -19,7 +18,6 @@ void ModeSwitcher::switchTo(BookMode mode) {
     // Everything of the book shown is written before it goes; when that fails and the user
     // chooses to stay, the mode stays too. The Mode menu shows the mode there is.
     const bool changed = session_.mode() != mode && session_.switchMode(mode);
-    window_.showMode(session_.mode());
     if (!changed)
         return;
     if (buildBookList_)
@@ -28,17 +26,9 @@ void ModeSwitcher::switchTo(BookMode mode) {
     const QStringList titles = bookTitlesOfMode(state_.libraryFolder, state_.mediaBooks, mode);
     bookFileCommands_.loadBook(bookAfterModeSwitch(
         state_.libraryFolder, media ? state_.lastMediaBook : state_.lastNormalBook, titles));
-    if (session_.bookOpen()) {
-        window_.applyBookOpenState();
-        if (session_.book().count() > 0)
-            window_.scrollBox->select(0);
-        else
-            window_.scrollBox->setCurrentIndex(-1);
-    } else {
-        window_.applyNoBookState();
-        window_.scrollBox->setCurrentIndex(-1);
+    window_.selectAlbum(0); // none in a book without albums, or without a book
+    if (!session_.bookOpen())
         window_.setWindowTitle(bookWindowCaption(QString(), mode));
-    }
     Q_EMIT switched(mode);
 }
 

@@ -9,7 +9,6 @@
 #include "ui/book/BookFileCommands.h"
 #include "ui/book/BookWindow.h"
 #include "ui/book/ModeSwitcher.h"
-#include "ui/grid/ScrollBox.h"
 
 #include <QAction>
 

@@ -8,6 +8,7 @@
 #include "core/LibrarySession.h"
 #include "core/Tpackedjpg.h"
 #include "media/Fixtures.h"
+#include "support/BookGrid.h"
 #include "support/FakeVolumeTable.h"
 #include "support/ScriptedDialogService.h"
 #include "support/TestFiles.h"
@@ -123,9 +124,7 @@ protected:
         if (mode == BookMode::Media && !state.mediaBooks.contains(title))
             state.mediaBooks.append(title);
         session.switchMode(mode);
-        bookWindow->showMode(mode);
         bookFileCommands->loadBook(title);
-        bookWindow->applyBookOpenState();
         bookWindow->show();
     }
 
@@ -239,7 +238,7 @@ TEST_F(AlbumsFromFoldersTest, NamesWithLineBreaksInDroppedFoldersAreNamedOnceAtT
 
 TEST_F(AlbumsFromFoldersTest, TheSyncItemTogglesTheMarkOfTheCurrentAlbum) {
     openBook(QStringLiteral("Shelf"), BookMode::Normal, {QStringLiteral("a"), QStringLiteral("b")});
-    bookWindow->scrollBox->select(1);
+    bookWindow->selectAlbum(1);
     bookWindow->actions().folderSync->trigger();
     EXPECT_TRUE(session.book().album(1).folderSync);
     bookWindow->actions().folderSync->trigger();
@@ -262,7 +261,7 @@ TEST_F(AlbumsFromFoldersTest, ModeSwitchOpensTheModesBookOrShowsTheEmptyWindow) 
     EXPECT_FALSE(bookWindow->actions().importInBackground->isEnabled());
     EXPECT_TRUE(bookWindow->actions().mediumInAlbumMenu->isVisible());
     EXPECT_TRUE(bookWindow->actions().bookFromMedium->isEnabled());
-    EXPECT_EQ(bookWindow->scrollBox->currentIndex(), 0);
+    EXPECT_EQ(bookWindow->currentAlbum(), 0);
 
     // The checked item again: nothing.
     bookWindow->actions().mediaMode->trigger();
@@ -282,7 +281,7 @@ TEST_F(AlbumsFromFoldersTest, ModeSwitchOpensTheModesBookOrShowsTheEmptyWindow) 
     EXPECT_FALSE(bookWindow->actions().deleteAlbum->isEnabled());
     EXPECT_FALSE(bookWindow->actions().favouritesMenu->menuAction()->isEnabled());
     EXPECT_TRUE(bookWindow->actions().bookFromMedium->isEnabled());
-    EXPECT_EQ(bookWindow->scrollBox->count(), 0);
+    EXPECT_EQ(test::bookGrid(*bookWindow).count(), 0);
     EXPECT_TRUE(state.bookTitle.isEmpty());
 }
 
@@ -346,7 +345,7 @@ TEST_F(AlbumsFromFoldersTest, CopyAllRunsWhileTheWindowLivesAndNamesWhatFailed) 
         0, {folder + QStringLiteral("/1.mp4"), gone, folder + QStringLiteral("/2.mp4")});
     const QString target = dir.path() + QStringLiteral("/target");
     QDir().mkpath(target);
-    bookWindow->scrollBox->select(0);
+    bookWindow->selectAlbum(0);
     dialogs.answer(target);
     dialogs.answer(DialogService::Answer::Ok);
     QSignalSpy finished(copy, &AlbumCopyCommand::finished);
@@ -422,8 +421,8 @@ TEST_F(AlbumsFromFoldersTest, AnImportCopiesOffTheWindowAndTheBookShowsTheAlbumA
 
     EXPECT_EQ(albumNames(), (QStringList{QStringLiteral("a"), QStringLiteral("trip")}));
     EXPECT_EQ(session.book().album(1).entries, QStringList{video});
-    EXPECT_EQ(bookWindow->scrollBox->count(), 2);
-    EXPECT_EQ(bookWindow->scrollBox->currentIndex(), 1);
+    EXPECT_EQ(test::bookGrid(*bookWindow).count(), 2);
+    EXPECT_EQ(bookWindow->currentAlbum(), 1);
     EXPECT_TRUE(bookWindow->actions().deleteAlbum->isEnabled());
     EXPECT_FALSE(folders->isBusy());
     EXPECT_EQ(QFileInfo(session.book().albumPaths(1).store).size(), 64 << 20);

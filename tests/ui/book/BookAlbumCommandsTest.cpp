@@ -5,6 +5,7 @@
 #include "core/Book.h"
 #include "core/ImageFunc.h"
 #include "core/LibrarySession.h"
+#include "support/BookGrid.h"
 #include "support/LibraryOnDisk.h"
 #include "support/TestFiles.h"
 #include "ui/album/AlbumWindow.h"
@@ -34,7 +35,6 @@ protected:
         window.wire({.opener = &opener, .albums = &commands});
         albumWindow.wire({});
         ASSERT_EQ(session.createBook(QStringLiteral("本")), Book::LoadResult::Loaded);
-        window.applyBookOpenState();
     }
 
     void addAlbums(const QStringList& names) {
@@ -77,7 +77,7 @@ protected:
     AlbumWindow albumWindow{session, state, dialogs};
     AlbumOpener opener{session, window, albumWindow};
     BookAlbumCommands commands{window, session, opener, albumWindow};
-    ScrollBox* grid = window.scrollBox;
+    ScrollBox* grid = &test::bookGrid(window);
 };
 
 } // namespace

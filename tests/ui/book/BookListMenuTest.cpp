@@ -4,6 +4,7 @@
 #include "core/BookPaths.h"
 #include "core/LibrarySession.h"
 #include "core/TextFile.h"
+#include "support/BookGrid.h"
 #include "support/LibraryOnDisk.h"
 #include "support/TestFiles.h"
 #include "ui/book/BookFileCommands.h"
@@ -87,8 +88,8 @@ TEST_F(BookListMenuTest, EachModeListsItsBooksAndChoosingOneSavesTheCurrentAndOp
     list.choose(list.entryFor("C.book"));
     EXPECT_EQ(textfile::readLines(library() + "A.book"), QStringList{"海-->"});
     EXPECT_EQ(session.bookPaths().title, "C");
-    EXPECT_EQ(form.scrollBox->count(), 2);
-    EXPECT_EQ(form.scrollBox->currentIndex(), 0);
+    EXPECT_EQ(test::bookGrid(form).count(), 2);
+    EXPECT_EQ(form.currentAlbum(), 0);
     EXPECT_TRUE(form.actions().openAlbum->isEnabled());
     EXPECT_EQ(fileMenuBooks(), (QStringList{"A.book", "C.book*"}));
     EXPECT_EQ(session.bookPaths().title, "C");
@@ -114,7 +115,7 @@ TEST_F(BookListMenuTest, AnEmptyBookGetsNoCurrentCellAndAnAmpersandStaysALetter)
     EXPECT_EQ(list.entries(), QStringList{"R&D.book"});
     list.choose(list.entryFor("R&D.book"));
     EXPECT_EQ(session.bookPaths().title, "R&D");
-    EXPECT_EQ(form.scrollBox->currentIndex(), -1);
+    EXPECT_EQ(form.currentAlbum(), -1);
     EXPECT_EQ(fileMenuBooks(), QStringList{"R&&D.book*"});
 }
 
@@ -150,8 +151,8 @@ TEST_F(BookListMenuTest, ANewBookComesFirstCheckedWithItsFoldersAndAnEmptyBookFi
     EXPECT_EQ(session.bookPaths().title, "Zoo");
     EXPECT_EQ(readTestFile(zoo.bookFile), "");
     EXPECT_TRUE(QFileInfo(zoo.imagesFolder).isDir());
-    EXPECT_EQ(form.scrollBox->count(), 0);
-    EXPECT_EQ(form.scrollBox->currentIndex(), -1);
+    EXPECT_EQ(test::bookGrid(form).count(), 0);
+    EXPECT_EQ(form.currentAlbum(), -1);
     EXPECT_EQ(session.bookPaths().title, "Zoo");
     EXPECT_TRUE(form.actions().addAlbum->isEnabled());
 
@@ -228,7 +229,7 @@ TEST_F(BookListMenuTest, TheFavouriteIsChosenByTitleOrFileNameAndItsAlbumsOpenFr
     QSignalSpy opened(form.actions().openAlbum, &QAction::triggered);
     form.actions().favouritesMenu->actions().at(4)->trigger();
     EXPECT_EQ(session.bookPaths().title, "好き");
-    EXPECT_EQ(form.scrollBox->currentIndex(), 2);
+    EXPECT_EQ(form.currentAlbum(), 2);
     EXPECT_EQ(opened.count(), 1);
     EXPECT_EQ(list.entryFor("好き.book")->isChecked(), true);
 }
@@ -260,7 +261,7 @@ TEST_F(BookListMenuTest, TheFavouritesFollowTheFavouriteBooksAlbumsByName) {
     QSignalSpy opened(form.actions().openAlbum, &QAction::triggered);
     favourites.openAlbum("山");
     EXPECT_EQ(session.bookPaths().title, "好き");
-    EXPECT_EQ(session.book().album(form.scrollBox->currentIndex()).name, "山");
+    EXPECT_EQ(session.book().album(form.currentAlbum()).name, "山");
     EXPECT_EQ(opened.count(), 1);
 }
 

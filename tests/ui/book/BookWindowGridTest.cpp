@@ -2,6 +2,7 @@
 #include "core/CellGeometry.h"
 #include "core/Colors.h"
 #include "core/LibrarySession.h"
+#include "support/BookGrid.h"
 #include "support/LibraryOnDisk.h"
 #include "ui/book/BookWindow.h"
 #include "ui/grid/ScrollBox.h"
@@ -25,7 +26,7 @@ protected:
         state.initialise(dir.path());
         form = std::make_unique<BookWindow>(session, state, dialogs);
         form->wire({});
-        grid = form->scrollBox;
+        grid = &test::bookGrid(*form);
     }
     // n albums more in the book; the grid shows them.
     void fill(int n, const QString& name = QStringLiteral("album %1")) {
@@ -131,30 +132,30 @@ TEST_F(BookWindowGrid, WheelOverTheRestOfTheWindowScrollsTheGridOneLine) {
 }
 
 TEST_F(BookWindowGrid, ArrowKeysMoveOnlyWhileTheAlbumCommandsAreOn) {
+    ASSERT_EQ(session.createBook(QStringLiteral("book")), Book::LoadResult::Loaded);
     fill(6);
     form->resize(300, 800); // 2 columns
     showActive();
     grid->layOut();
     ASSERT_EQ(grid->columns(), 2);
     grid->select(0);
-    form->applyBookOpenState();
     QTest::keyClick(form.get(), Qt::Key_Right);
     QTest::keyClick(form.get(), Qt::Key_Down);
     EXPECT_EQ(grid->currentIndex(), 3);
     QTest::keyClick(form.get(), Qt::Key_Left);
     QTest::keyClick(form.get(), Qt::Key_Up);
     EXPECT_EQ(grid->currentIndex(), 0);
-    form->applyNoBookState();
+    const BookWindow::BusyScope busy(*form);
     QTest::keyClick(form.get(), Qt::Key_Right);
     EXPECT_EQ(grid->currentIndex(), 0);
 }
 
 TEST_F(BookWindowGrid, OpeningAndTheSyncMark) {
+    ASSERT_EQ(session.createBook(QStringLiteral("book")), Book::LoadResult::Loaded);
     fill(3);
     session.book().setFolderSync(2, true);
     ASSERT_TRUE(grid->cellAt(2)->syncMark());
     showActive();
-    form->applyBookOpenState();
     QSignalSpy open(form->actions().openAlbum, &QAction::triggered);
     grid->select(1);
     QTest::keyClick(grid, Qt::Key_Return);
@@ -187,7 +188,6 @@ TEST_F(BookWindowGrid, DroppedFoldersBecomeAlbumsAndFilesAreIgnored) {
         commandsOffMeanwhile = commandsOffMeanwhile && !form->actions().deleteAlbum->isEnabled();
     });
     ASSERT_EQ(session.createBook(QStringLiteral("book")), Book::LoadResult::Loaded);
-    form->applyBookOpenState();
 
     form->dropFolders({file.fileName()});
     EXPECT_TRUE(created.empty());
