@@ -188,8 +188,8 @@ void AppRoot::saveAll() {
     playerWindow_->storeSettings();
     bookWindow_->storeGeometry();
     albumWindow_->storeGeometry();
+    search_->storePlace();
     report(saveSettingsFile(state_));
-    report(search_->storePlace());
     report(saveUserExtensions(state_));
 }
 

@@ -45,11 +45,9 @@ QByteArray pictureFromSourceBook(const QString& libraryFolder, const QString& so
 QList<std::pair<QString, QString>> albumFilePairs(const QString& file, const QString& name,
                                                   const BookPaths& target) {
     const AlbumPaths to = AlbumPaths::of(target, name);
-    const QString from = QFileInfo(file).absolutePath() + u'/';
-    return {{file, to.album},
-            {from + name + QStringLiteral(".cnt"), to.counts},
-            {from + name + QStringLiteral(".mrk"), to.marks},
-            {from + QStringLiteral("images/") + name + QStringLiteral(".pjpg"), to.store}};
+    const AlbumPaths from = AlbumPaths::inFolder(QFileInfo(file).absolutePath() + u'/', name);
+    return {
+        {file, to.album}, {from.counts, to.counts}, {from.marks, to.marks}, {from.store, to.store}};
 }
 
 void removeFiles(const QStringList& paths) {

@@ -1,10 +1,14 @@
 #pragma once
 
+#include "core/BookPaths.h"
 #include "core/VideoExtensions.h"
 
+#include <QRect>
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <limits>
+#include <optional>
 
 namespace tavimo {
 
@@ -43,6 +47,34 @@ struct PlayerSettings {
     int32_t aspect = 0;            // display aspect index; other values are kept as they are
 };
 
+// The search window's size and place ([search]): read when the file holds a whole one, and
+// written at exit only once the window was shown, so that a run that never showed it leaves the
+// section as it stands.
+struct SearchWindowSettings {
+    // What a key that is missing or no number reads as.
+    static constexpr int32_t kUnset = std::numeric_limits<int32_t>::min();
+    int32_t left = kUnset;
+    int32_t top = kUnset;
+    int32_t width = 0;
+    int32_t height = 0;
+    bool shown = false; // the window was shown in this run
+
+    // The place read or kept; nothing while a value is unset or the size below 1.
+    std::optional<QRect> place() const {
+        if (left == kUnset || top == kUnset || width < 1 || height < 1)
+            return std::nullopt;
+        return QRect(left, top, width, height);
+    }
+    // The window's place when the program ends.
+    void keep(const QRect& place) {
+        left = place.left();
+        top = place.top();
+        width = place.width();
+        height = place.height();
+        shown = true;
+    }
+};
+
 // The process-wide values shared by the windows. Built at start-up, read by every window,
 // written back to the settings file at exit.
 struct AppState {
@@ -53,7 +85,7 @@ struct AppState {
 
     QString settingsPath() const { return libraryFolder + QStringLiteral("Tavimo.ini"); }
     QString userExtensionsPath() const { return libraryFolder + QStringLiteral("userex.inf"); }
-    QString mediaBooksPath() const { return libraryFolder + QStringLiteral("media.inf"); }
+    QString mediaBooksPath() const { return libraryFolder + kMediaBooksFile; }
     // The sibling tool "Pelkora", an executable beside ours.
     QString siblingToolPath() const;
     // The library folder without its trailing '/': first folder of dialogs and captures.
@@ -82,6 +114,7 @@ struct AppState {
     BookWindowSettings bookWindow;
     AlbumWindowSettings albumWindow;
     PlayerSettings player;
+    SearchWindowSettings searchWindow;
     QString videoFolder;               // [text] videodir
     QString lastMediaBook;             // [text] hismedia
     QString lastNormalBook;            // [text] hisnormal

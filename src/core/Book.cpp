@@ -90,8 +90,8 @@ Book::LoadResult Book::load(const QString& libraryFolder, const QString& title, 
     paths_ = paths;
     mode_ = mode;
 
-    const QString bookFolder = libraryFolder + title;
-    const QString imagesFolder = paths_.bookFolder + QStringLiteral("images");
+    const QString& bookFolder = paths_.bookFolder;
+    const QString& imagesFolder = paths_.imagesFolder;
     if (!QFileInfo(bookFolder).isDir()) {
         const bool made = makeFolder(bookFolder, dialogs) && makeFolder(imagesFolder, dialogs);
         return made ? LoadResult::FoldersMade : LoadResult::FolderFailed;

@@ -176,9 +176,7 @@ bool BookAlbumOperations::renameTo(int index, const QString& name) {
     // A file that could not move is named as the album knows it: the album file with its
     // folder, the store by the album's name alone; no file has moved.
     const QString failed = session_.lastFailure().path;
-    const QString what = failed == from.album   ? book.bookFolder + old + QStringLiteral(".alb")
-                         : failed == from.store ? old
-                                                : failed;
+    const QString what = failed == from.album ? from.album : failed == from.store ? old : failed;
     const bool moving = std::any_of(files.cbegin(), files.cend(),
                                     [&](const RenamedFile& file) { return file.from == failed; });
     if (moving)

@@ -4,24 +4,33 @@
 
 namespace tavimo {
 
+namespace {
+const QString kImagesFolder = QStringLiteral("images/");
+const QString kStoreExtension = QStringLiteral(".pjpg");
+} // namespace
+
 BookPaths BookPaths::of(const QString& libraryFolder, const QString& title) {
     BookPaths paths;
     paths.title = title;
     paths.bookFile = libraryFolder + title + kBookExtension;
     paths.bookFolder = libraryFolder + title + u'/';
-    paths.imagesFolder = paths.bookFolder + QStringLiteral("images/");
-    paths.pictureStore = paths.imagesFolder + title + QStringLiteral(".pjpg");
+    paths.imagesFolder = paths.bookFolder + kImagesFolder;
+    paths.pictureStore = paths.imagesFolder + title + kStoreExtension;
     paths.mediaDat = paths.bookFolder + QStringLiteral("media.dat");
     return paths;
 }
 
 AlbumPaths AlbumPaths::of(const BookPaths& book, const QString& albumName) {
+    return inFolder(book.bookFolder, albumName);
+}
+
+AlbumPaths AlbumPaths::inFolder(const QString& bookFolder, const QString& albumName) {
     AlbumPaths paths;
-    paths.album = book.bookFolder + albumName + QStringLiteral(".alb");
-    paths.marks = book.bookFolder + albumName + QStringLiteral(".mrk");
-    paths.counts = book.bookFolder + albumName + QStringLiteral(".cnt");
-    paths.storeBase = book.imagesFolder + albumName;
-    paths.store = paths.storeBase + QStringLiteral(".pjpg");
+    paths.album = bookFolder + albumName + QStringLiteral(".alb");
+    paths.marks = bookFolder + albumName + QStringLiteral(".mrk");
+    paths.counts = bookFolder + albumName + QStringLiteral(".cnt");
+    paths.storeBase = bookFolder + kImagesFolder + albumName;
+    paths.store = paths.storeBase + kStoreExtension;
     return paths;
 }
 

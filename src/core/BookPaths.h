@@ -31,10 +31,14 @@ struct AlbumPaths {
     QString storeBase; // images folder + name (the store's save path)
 
     static AlbumPaths of(const BookPaths& book, const QString& albumName);
+    // The same files beside an album file in bookFolder (ending in '/'), whatever book that is.
+    static AlbumPaths inFolder(const QString& bookFolder, const QString& albumName);
 };
 
 // The extension of a book file, after the book's title.
 inline constexpr QLatin1String kBookExtension(".book");
+// The list of media books in the library folder, one title a line.
+inline constexpr QLatin1String kMediaBooksFile("media.inf");
 
 // A book's title from its book file: the file name less its extension ".book" (in any letter
 // case, as Windows matched it).

@@ -1,6 +1,7 @@
 #include "core/NameRules.h"
 
 #include "core/DialogService.h"
+#include "core/BookPaths.h"
 
 #include <QFile>
 
@@ -22,7 +23,7 @@ constexpr qsizetype kMaxFileNameBytes = 255;
 // a second program away and the journal of an unfinished save. A book of such a title could not
 // make its folder beside them (compared without case, as a library copied to or from Windows
 // meets it).
-const QLatin1String kLibraryFiles[] = {QLatin1String("Tavimo.ini"), QLatin1String("media.inf"),
+const QLatin1String kLibraryFiles[] = {QLatin1String("Tavimo.ini"), kMediaBooksFile,
                                        QLatin1String("userex.inf"), QLatin1String("Tavimo.lock"),
                                        QLatin1String("Tavimo.journal")};
 

@@ -31,6 +31,8 @@ struct Setting {
     // Such a key is left out of a file that does not hold it yet, so that the settings file
     // of someone who never changed the option stays as those versions wrote it.
     bool (*isDefault)(const AppState&) = nullptr;
+    // True when the file keeps what it holds for the key: the row is not written.
+    bool (*keptAsRead)(const AppState&) = nullptr;
 };
 
 // The member that the member pointers reach one after the other from object.
@@ -60,6 +62,13 @@ constexpr Setting ownOption(const char* section, const char* key, SettingKey rea
     return s;
 }
 
+// A key of the search window's place: written once the window was shown in this run.
+template <auto Member> constexpr Setting searchPlace(const char* key, SettingKey readAs) {
+    Setting s = setting<&AppState::searchWindow, Member>("search", key, readAs);
+    s.keptAsRead = [](const AppState& state) { return !state.searchWindow.shown; };
+    return s;
+}
+
 // Thumbnails are always packed by the time the program exits, so the migration never runs
 // twice: these keys are written as 1 whatever was read.
 constexpr Setting writtenAsTrue(Setting s) {
@@ -71,6 +80,7 @@ using K = SettingKey;
 using BookW = BookWindowSettings;
 using AlbumW = AlbumWindowSettings;
 using Player = PlayerSettings;
+using Search = SearchWindowSettings;
 using S = AppState;
 
 constexpr std::array kSettings{
@@ -120,9 +130,14 @@ constexpr std::array kSettings{
     setting<&S::syncFolderAlbums>("syncro", "auto", K::SyncroAuto),
 
     ownOption<&S::previewOnHover>("preview", "mouse", K::PreviewMouse),
+
+    searchPlace<&Search::left>("left", K::SearchLeft),
+    searchPlace<&Search::top>("top", K::SearchTop),
+    searchPlace<&Search::width>("width", K::SearchWidth),
+    searchPlace<&Search::height>("height", K::SearchHeight),
 };
 
-constexpr int kReadCount = int(SettingKey::PreviewMouse) + 1;
+constexpr int kReadCount = int(SettingKey::SearchHeight) + 1;
 
 // Every key of the reading order has exactly one row.
 consteval bool everyKeyReadOnce() {
@@ -181,6 +196,8 @@ void readSettings(const IniFile& ini, AppState& state, const SettingApplied& app
 
 void writeSettings(IniFile& ini, const AppState& state) {
     for (const Setting& row : kSettings) {
+        if (row.keptAsRead && row.keptAsRead(state))
+            continue;
         if (row.isDefault && row.isDefault(state) &&
             !ini.value(QLatin1String(row.section), QLatin1String(row.key)))
             continue;

@@ -46,6 +46,10 @@ enum class SettingKey {
     CaptureDir,
     SyncroAuto,
     PreviewMouse,
+    SearchLeft,
+    SearchTop,
+    SearchWidth,
+    SearchHeight,
 };
 
 // Called after each key has been read into the state, so the windows apply it at once (a

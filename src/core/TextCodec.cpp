@@ -147,24 +147,6 @@ const Cp932Tables& tables() {
     return *instance;
 }
 
-void appendUtf8(QByteArray& out, char32_t u) {
-    if (u < 0x80) {
-        out.append(char(u));
-    } else if (u < 0x800) {
-        out.append(char(0xC0 | (u >> 6)));
-        out.append(char(0x80 | (u & 0x3F)));
-    } else if (u < 0x10000) {
-        out.append(char(0xE0 | (u >> 12)));
-        out.append(char(0x80 | ((u >> 6) & 0x3F)));
-        out.append(char(0x80 | (u & 0x3F)));
-    } else {
-        out.append(char(0xF0 | (u >> 18)));
-        out.append(char(0x80 | ((u >> 12) & 0x3F)));
-        out.append(char(0x80 | ((u >> 6) & 0x3F)));
-        out.append(char(0x80 | (u & 0x3F)));
-    }
-}
-
 // Length of the well-formed UTF-8 sequence at bytes[i], 0 when there is none (RFC 3629: no
 // overlong forms, no surrogates, nothing past U+10FFFF).
 int utf8SequenceLength(QByteArrayView bytes, qsizetype i) {

@@ -60,6 +60,26 @@ QString fromUtf8(QByteArrayView bytes);
 // raw-byte characters are written as the private-use characters they are instead.
 QByteArray toUtf8(QStringView text);
 
+// Appends the UTF-8 form of the code point u (no surrogate) to out, a QByteArray or a
+// std::string: the one encoder of the program's own UTF-8 (files and search keys alike).
+template <class Bytes> void appendUtf8(Bytes& out, char32_t u) {
+    if (u < 0x80) {
+        out.push_back(char(u));
+    } else if (u < 0x800) {
+        out.push_back(char(0xC0 | (u >> 6)));
+        out.push_back(char(0x80 | (u & 0x3F)));
+    } else if (u < 0x10000) {
+        out.push_back(char(0xE0 | (u >> 12)));
+        out.push_back(char(0x80 | ((u >> 6) & 0x3F)));
+        out.push_back(char(0x80 | (u & 0x3F)));
+    } else {
+        out.push_back(char(0xF0 | (u >> 18)));
+        out.push_back(char(0x80 | ((u >> 12) & 0x3F)));
+        out.push_back(char(0x80 | ((u >> 6) & 0x3F)));
+        out.push_back(char(0x80 | (u & 0x3F)));
+    }
+}
+
 // Bytes for a whole file: CP932 when it fits, else UTF-8 with a byte-order mark.
 QByteArray encodeFile(QStringView text);
 

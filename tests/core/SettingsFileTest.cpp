@@ -208,9 +208,9 @@ packed=0
     AppState state = stateIn(QStringLiteral("/lib/"));
     QList<SettingKey> order;
     readSettings(ini, state, [&order](SettingKey key) { order.append(key); });
-    EXPECT_EQ(order.size(), 35);
+    EXPECT_EQ(order.size(), 39);
     EXPECT_EQ(order.first(), SettingKey::FormWidth);
-    EXPECT_EQ(order.last(), SettingKey::PreviewMouse);
+    EXPECT_EQ(order.last(), SettingKey::SearchHeight);
     EXPECT_EQ(state.player.aspect, 9);
     EXPECT_EQ(state.player.volume, 255);
     EXPECT_EQ(state.albumWindow.width, 500);
@@ -314,6 +314,36 @@ TEST(Settings, ThePreviewOptionIsKeptOnceItWasChanged) {
     again.previewOnHover = false;
     readSettings(ini, again);
     EXPECT_TRUE(again.previewOnHover);
+}
+
+// The search window's place has a section of its own, written with the other settings once the
+// window was shown in the run, and left as it stands by a run that never showed it.
+TEST(Settings, TheSearchWindowsPlaceIsKeptBesideTheOtherSettings) {
+    const char* const byHand = "[form]\nwidth=700\n; by hand\n[search]\nleft=x\n";
+    IniFile ini = iniOf(byHand);
+    AppState state = stateIn(QStringLiteral("/lib/"));
+    readSettings(ini, state);
+    EXPECT_FALSE(state.searchWindow.place()); // a value that is no number: no place
+    writeSettings(ini, state);
+    EXPECT_EQ(ini.value("search", "left"), QStringLiteral("x"));
+    EXPECT_FALSE(ini.value("search", "top"));
+
+    ini = iniOf("[form]\nwidth=700\n; by hand\n");
+    state.searchWindow.keep(QRect(-20, 30, 640, 480));
+    writeSettings(ini, state);
+    const QStringList lines = ini.lines();
+    EXPECT_EQ(
+        lines.mid(lines.indexOf("[search]") - 1),
+        (QStringList{QString(), "[search]", "left=-20", "top=30", "width=640", "height=480"}));
+    AppState back = stateIn(QStringLiteral("/lib/"));
+    readSettings(ini, back);
+    EXPECT_EQ(back.searchWindow.place(), QRect(-20, 30, 640, 480));
+    EXPECT_FALSE(back.searchWindow.shown);
+
+    // A size that no window has is no place.
+    AppState zero = stateIn(QStringLiteral("/lib/"));
+    readSettings(iniOf("[search]\nleft=1\ntop=2\nwidth=0\nheight=5\n"), zero);
+    EXPECT_FALSE(zero.searchWindow.place());
 }
 
 TEST(Settings, TitlesAndExtensionsOutsideCp932SurviveTheFiles) {

@@ -1,6 +1,7 @@
 #include "core/search/SearchText.h"
 
 #include "core/EntryFiles.h"
+#include "core/TextCodec.h"
 
 #include <algorithm>
 
@@ -36,25 +37,6 @@ QString foldedNonAscii(QStringView text) {
     return folded;
 }
 
-uint64_t appendUtf8(char32_t c, std::string& out) {
-    if (c < 0x80) {
-        out.push_back(char(c));
-    } else if (c < 0x800) {
-        out.push_back(char(0xC0 | (c >> 6)));
-        out.push_back(char(0x80 | (c & 0x3F)));
-    } else if (c < 0x10000) {
-        out.push_back(char(0xE0 | (c >> 12)));
-        out.push_back(char(0x80 | ((c >> 6) & 0x3F)));
-        out.push_back(char(0x80 | (c & 0x3F)));
-    } else {
-        out.push_back(char(0xF0 | (c >> 18)));
-        out.push_back(char(0x80 | ((c >> 12) & 0x3F)));
-        out.push_back(char(0x80 | ((c >> 6) & 0x3F)));
-        out.push_back(char(0x80 | (c & 0x3F)));
-    }
-    return characterBit(c);
-}
-
 } // namespace
 
 QString fold(QStringView text) {
@@ -88,7 +70,8 @@ uint64_t appendKey(QStringView text, std::string& key, uint64_t* wide) {
         } else if (QChar::isSurrogate(c)) {
             c = 0xFFFD; // a lone half has no UTF-8 form
         }
-        bits |= appendUtf8(c, key);
+        textcodec::appendUtf8(key, c);
+        bits |= characterBit(c);
         if (wide)
             *wide |= wideBit(c);
     }

@@ -36,7 +36,7 @@ constexpr int kChromeHeight = 76;
 
 TForm2::TForm2(LibrarySession& session, AppState& state, DialogService& dialogs, QWidget* parent)
     : QMainWindow(parent), session_(session), state_(state), dialogs_(dialogs),
-      grid_(new ScrollBox(this)), backgroundStored_(colors::kButtonFace) {
+      grid_(new ScrollBox(this)) {
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QStringLiteral("Tavimo"));
     setFont(windowFont(12));
@@ -46,6 +46,7 @@ TForm2::TForm2(LibrarySession& session, AppState& state, DialogService& dialogs,
     grid_->setObjectName(QStringLiteral("ScrollBox"));
     grid_->setWheelScrollsTwice(false);
     grid_->setEmptyHint(QStringLiteral("ファイルをここにドロップするか、開くボタンで追加"));
+    grid_->setStoredColors(state_.albumWindow.color, state_.albumWindow.fontColor);
     setCentralWidget(grid_);
     actions_ = AlbumMenuBuilder::build(*this);
     grid_->setCellMenu(actions_.cellMenu);
@@ -117,14 +118,13 @@ void AlbumWindow::buildToolBar() {
 }
 
 void AlbumWindow::chooseColor(bool background) {
-    const int32_t stored = background ? backgroundStored_ : fontStored_;
+    AlbumWindowSettings& s = state_.albumWindow;
+    int32_t& stored = background ? s.color : s.fontColor;
     const auto colour = dialogs_.chooseColor(colors::fromStored(stored));
     if (!colour)
         return;
-    if (background)
-        setBackgroundColor(colors::toStored(*colour));
-    else
-        setFontColor(colors::toStored(*colour));
+    stored = colors::toStored(*colour);
+    grid_->setStoredColors(s.color, s.fontColor);
 }
 
 void AlbumWindow::applySetting(SettingKey key) {
@@ -139,10 +139,8 @@ void AlbumWindow::applySetting(SettingKey key) {
         toolBar_->setPlace(s.toolbarImage);
         break;
     case SettingKey::Form2Color:
-        setBackgroundColor(s.color);
-        break;
     case SettingKey::Form2Font:
-        setFontColor(s.fontColor);
+        grid_->setStoredColors(s.color, s.fontColor);
         break;
     case SettingKey::Form2Mode:
         setCellSize(s.sizeMode);
@@ -161,23 +159,7 @@ void AlbumWindow::storeGeometry() {
     s.width = width();
     s.height = height();
     s.toolbarImage = toolBar_->place();
-    s.color = backgroundStored_;
-    s.fontColor = fontStored_;
     s.sizeMode = grid_->sizeMode();
-}
-
-void AlbumWindow::setBackgroundColor(int32_t stored) {
-    if (stored == backgroundStored_ && grid_->backgroundColor() == colors::fromStored(stored))
-        return;
-    backgroundStored_ = stored;
-    grid_->setBackgroundColor(colors::fromStored(stored));
-}
-
-void AlbumWindow::setFontColor(int32_t stored) {
-    if (stored == fontStored_ && grid_->fontColor() == colors::fromStored(stored))
-        return;
-    fontStored_ = stored;
-    grid_->setFontColor(colors::fromStored(stored));
 }
 
 void AlbumWindow::setCellSize(int small) {

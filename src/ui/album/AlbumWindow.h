@@ -69,7 +69,8 @@ public:
     void applySetting(SettingKey key);
     // Left = screen width - width - 4, top 0.
     void placeAtRightEdge();
-    // Copies the window's size, toolbar place, colours and cell size into the state.
+    // Copies the window's size, toolbar place and cell size into the state (the colours are
+    // kept there as they are chosen).
     void storeGeometry();
 
     // Shows the session's open album: folder synchronisation (folderSync, normal books),
@@ -104,8 +105,6 @@ public:
     void setCurrentVideo(int index);
 
     // Appearance; setting the current value again does nothing.
-    void setBackgroundColor(int32_t stored);
-    void setFontColor(int32_t stored);
     void setCellSize(int small);
     // Lays the grid out and, with the book window's automatic height, fits the window to it.
     void layOutGrid();
@@ -165,9 +164,6 @@ private:
     AlbumToolBar* toolBar_ = nullptr;
     PictureCommands* pictures_ = nullptr;
     QList<QAction*> editing_;
-
-    int32_t backgroundStored_;
-    int32_t fontStored_ = 0;
 };
 
 } // namespace tavimo

@@ -22,14 +22,13 @@ constexpr int kWindowExtraHeight = 70;
 } // namespace
 
 void BookWindow::buildGrid() {
-    scrollBox = new ScrollBox(this);
-    scrollBox->setObjectName(QStringLiteral("ScrollBox"));
-    setCentralWidget(scrollBox);
-    scrollBox->setCellMenu(actions_.albumPopup);
-    scrollBox->setBackgroundMenu(actions_.backgroundPopup);
-    scrollBox->setBackgroundColor(colors::fromStored(state_.bookWindow.color));
-    scrollBox->setFontColor(colors::fromStored(state_.bookWindow.fontColor));
-    scrollBox->setSizeMode(state_.bookWindow.sizeMode);
+    grid_ = new ScrollBox(this);
+    grid_->setObjectName(QStringLiteral("ScrollBox"));
+    setCentralWidget(grid_);
+    grid_->setCellMenu(actions_.albumPopup);
+    grid_->setBackgroundMenu(actions_.backgroundPopup);
+    grid_->setStoredColors(state_.bookWindow.color, state_.bookWindow.fontColor);
+    grid_->setSizeMode(state_.bookWindow.sizeMode);
 
     new GridBinding(session_.book(), *grid_, this);
     // A left click or Enter/Space on an album opens it, as "開く" does.
@@ -71,10 +70,8 @@ void BookWindow::selectAlbum(int index) {
 
 void BookWindow::applyGridSetting(SettingKey key) {
     const BookWindowSettings& s = state_.bookWindow;
-    if (key == SettingKey::FormColor)
-        scrollBox->setBackgroundColor(colors::fromStored(s.color));
-    else if (key == SettingKey::FormFont)
-        scrollBox->setFontColor(colors::fromStored(s.fontColor));
+    if (key == SettingKey::FormColor || key == SettingKey::FormFont)
+        grid_->setStoredColors(s.color, s.fontColor);
     else if (key == SettingKey::FormMode)
         grid_->setSizeMode(s.sizeMode == kSmallCells ? kSmallCells : kLargeCells);
 }
@@ -102,12 +99,14 @@ std::optional<QColor> BookWindow::askColor() {
 void BookWindow::chooseBackgroundColor() {
     if (const std::optional<QColor> color = askColor()) {
         state_.bookWindow.color = colors::toStored(*color);
+        grid_->setStoredColors(state_.bookWindow.color, state_.bookWindow.fontColor);
     }
 }
 
 void BookWindow::chooseFontColor() {
     if (const std::optional<QColor> color = askColor()) {
         state_.bookWindow.fontColor = colors::toStored(*color);
+        grid_->setStoredColors(state_.bookWindow.color, state_.bookWindow.fontColor);
     }
 }
 

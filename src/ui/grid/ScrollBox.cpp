@@ -300,6 +300,11 @@ void ScrollBox::setFontColor(const QColor& color) {
     viewport()->update();
 }
 
+void ScrollBox::setStoredColors(qint32 background, qint32 font) {
+    setBackgroundColor(colors::fromStored(background));
+    setFontColor(colors::fromStored(font));
+}
+
 void ScrollBox::setSizeMode(int small) {
     small = small == kSmallCells ? kSmallCells : kLargeCells;
     if (small == m_sizeMode)

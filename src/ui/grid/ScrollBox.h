@@ -63,7 +63,10 @@ public:
     void setBackgroundColor(const QColor& color);
     QColor fontColor() const { return m_fontColor; }
     void setFontColor(const QColor& color);
-    int sizeMode() const { return m_sizeMode; }
+    // Both colours as the settings file stores them (colors::fromStored): the windows keep
+    // theirs in the application state and show them through this.
+    void setStoredColors(qint32 background, qint32 font);
+    int sizeMode() const { return sizeMode_; }
     void setSizeMode(int small);
 
     // A line drawn centred in the font colour while the grid has no cell, telling what to do

@@ -1,7 +1,6 @@
 #include "ui/search/SearchCommand.h"
 
 #include "core/AppState.h"
-#include "core/search/SearchPlace.h"
 #include "core/search/SessionFollower.h"
 #include "ui/book/BookWindow.h"
 #include "ui/search/SearchOpener.h"
@@ -41,7 +40,7 @@ void SearchCommand::start() {
 
 void SearchCommand::show() {
     if (!std::exchange(placed_, true))
-        if (const auto place = searchplace::read(state_.settingsPath())) {
+        if (const auto place = state_.searchWindow.place()) {
             // A place on a screen that is gone keeps only the size.
             if (QGuiApplication::screenAt(place->topLeft()))
                 window_->setGeometry(*place);
@@ -55,10 +54,9 @@ void SearchCommand::show() {
     window_->field()->selectAll();
 }
 
-WriteResult SearchCommand::storePlace() const {
-    if (!placed_)
-        return {};
-    return searchplace::write(state_.settingsPath(), window_->geometry());
+void SearchCommand::storePlace() {
+    if (placed_)
+        state_.searchWindow.keep(window_->geometry());
 }
 
 } // namespace tavimo

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "core/AtomicFile.h"
 #include "core/search/LibrarySearch.h"
 #include "ui/WindowNames.h"
 
@@ -35,8 +34,9 @@ public:
     // Shows the search window in front, its text selected for typing anew; the first time in
     // the place it had when the program last ended.
     void show();
-    // Writes the window's size and place into the settings file, once it has been shown.
-    WriteResult storePlace() const;
+    // Keeps the window's size and place in the state for the settings file, once it has been
+    // shown.
+    void storePlace();
 
     LibrarySearch& search() { return search_; }
     SearchWindow& window() { return *window_; }
@@ -48,7 +48,7 @@ private:
     SessionFollower* follower_ = nullptr;
     SearchOpener* opener_ = nullptr;
     std::unique_ptr<SearchWindow> window_;
-    bool placed_ = false; // the window's place was read from the settings file
+    bool placed_ = false; // the window was shown, in the place the settings file held
 };
 
 } // namespace tavimo

@@ -5,18 +5,14 @@
 #include "core/LibrarySession.h"
 #include "core/TextFile.h"
 #include "core/search/LibrarySearch.h"
-#include "core/search/SearchPlace.h"
 #include "support/FakeVolumeTable.h"
 #include "support/ScriptedDialogService.h"
-#include "support/TestFiles.h"
 
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 using namespace tavimo;
-using tavimo::test::readTestFile;
-using tavimo::test::writeTestFile;
 
 namespace {
 
@@ -127,30 +123,4 @@ TEST_F(SessionFollowerTest, LinesWrittenOutsideTheSessionFindTheirAlbumByName) {
     search.setAlbumEntries("ない本", "旅", {"/fav/月.mp4"});
     EXPECT_EQ(changed.count(), 0);
     EXPECT_TRUE(found("月").isEmpty());
-}
-
-TEST(SearchPlaceTest, ThePlaceIsKeptBesideTheOtherSettings) {
-    QTemporaryDir dir;
-    const QString ini = dir.path() + "/Tavimo.ini";
-    EXPECT_FALSE(searchplace::read(ini));
-    ASSERT_TRUE(writeTestFile(ini, "[form]\r\nwidth=700\r\n; by hand\r\n"));
-    EXPECT_FALSE(searchplace::read(ini));
-    ASSERT_TRUE(searchplace::write(ini, QRect(-20, 30, 640, 480)));
-    EXPECT_EQ(searchplace::read(ini), QRect(-20, 30, 640, 480));
-    EXPECT_EQ(readTestFile(ini), "[form]\r\nwidth=700\r\n; by hand\r\n\r\n[search]\r\nleft=-20\r\n"
-                                 "top=30\r\nwidth=640\r\nheight=480\r\n");
-
-    // A size that no window has, or a value that is no number, is no place.
-    ASSERT_TRUE(writeTestFile(ini, "[search]\r\nleft=1\r\ntop=2\r\nwidth=0\r\nheight=5\r\n"));
-    EXPECT_FALSE(searchplace::read(ini));
-    ASSERT_TRUE(writeTestFile(ini, "[search]\r\nleft=x\r\ntop=2\r\nwidth=3\r\nheight=5\r\n"));
-    EXPECT_FALSE(searchplace::read(ini));
-
-    // Settings that cannot be read are not written over.
-    const QString folder = dir.path() + "/folder.ini";
-    QDir().mkpath(folder);
-    const WriteResult refused = searchplace::write(folder, QRect(0, 0, 10, 10));
-    EXPECT_FALSE(refused);
-    EXPECT_EQ(refused.path, folder);
-    EXPECT_TRUE(QFileInfo(folder).isDir());
 }

@@ -3,8 +3,10 @@
 #include "core/AppState.h"
 #include "core/BookPaths.h"
 #include "core/ImageFunc.h"
+#include "core/IniFile.h"
 #include "core/LibrarySession.h"
 #include "core/MediaDat.h"
+#include "core/Settings.h"
 #include "core/TextFile.h"
 #include "core/Tpackedjpg.h"
 #include "core/search/FakeRomaji.h"
@@ -334,16 +336,24 @@ TEST_F(SearchWindowTest, StatusBarShowsBuildingThenUnreadableAlbums) {
 }
 
 TEST_F(SearchWindowTest, SizeAndPlaceAreKeptInASectionOfTheirOwn) {
-    writeTestFile(state.settingsPath(), "[form]\r\nwidth=700\r\n");
-    EXPECT_TRUE(command->storePlace()); // never shown: nothing to write
-    EXPECT_EQ(readTestFile(state.settingsPath()), "[form]\r\nwidth=700\r\n");
+    writeTestFile(state.settingsPath(), "[form]\r\nwidth=700\r\n[search]\r\nleft=x\r\n");
+    command->storePlace(); // never shown: the section stays as it is
+    ASSERT_TRUE(saveSettingsFile(state));
+    IniFile file;
+    ASSERT_TRUE(file.load(state.settingsPath()));
+    EXPECT_EQ(file.value("search", "left"), QStringLiteral("x"));
+    EXPECT_FALSE(file.value("search", "width"));
     command->show();
     window().setGeometry(30, 40, 500, 360);
-    ASSERT_TRUE(command->storePlace());
+    command->storePlace();
+    ASSERT_TRUE(saveSettingsFile(state));
     const QString ini = QString::fromLatin1(readTestFile(state.settingsPath()));
-    EXPECT_TRUE(ini.startsWith("[form]\r\nwidth=700\r\n"));
     EXPECT_TRUE(ini.contains("[search]\r\nleft=30\r\ntop=40\r\nwidth=500\r\nheight=360\r\n"));
 
+    // The next start reads it with the other settings.
+    state.searchWindow = {};
+    ASSERT_TRUE(file.load(state.settingsPath()));
+    readSettings(file, state);
     command = makeCommand(nullptr);
     command->show();
     EXPECT_EQ(window().size(), QSize(500, 360));
