@@ -1,14 +1,12 @@
 #include "core/ImageFunc.h"
 
 #include "core/Colors.h"
-#include "core/IntegerList.h"
 
 #include <QGuiApplication>
 #include <QPalette>
 #include <cmath>
 #include <gtest/gtest.h>
 #include <limits>
-#include <stdexcept>
 
 using namespace tavimo;
 using namespace tavimo::imagefunc;
@@ -97,34 +95,4 @@ TEST(ImageFunc, DigitTexts) {
     EXPECT_EQ(threeDigits(1000), QStringLiteral("1000"));
     EXPECT_EQ(twoDigits(5), QStringLiteral("05"));
     EXPECT_EQ(twoDigits(10), QStringLiteral("10"));
-}
-
-TEST(TIntegerList, GrowsByItsStepAndKeepsItsLimits) {
-    TIntegerList list(0, 0);
-    EXPECT_EQ(list.capacity(), 16);
-    EXPECT_EQ(list.lastIndex(), -1);
-    for (int i = 0; i < 16; ++i)
-        list.add(i * 10);
-    EXPECT_EQ(list.capacity(), 16);
-    list.add(160);
-    EXPECT_EQ(list.capacity(), 32);
-    EXPECT_EQ(list.get(16), 160);
-    EXPECT_EQ(list.get(17), 0);
-    EXPECT_EQ(list.get(-1), 0);
-
-    list.put(100, 7); // whole steps: 32 -> 112
-    EXPECT_EQ(list.capacity(), 112);
-    EXPECT_EQ(list.lastIndex(), 100);
-    EXPECT_EQ(list.get(50), 0); // skipped over
-    list.put(3, 7);
-    EXPECT_EQ(list.lastIndex(), 100);
-    EXPECT_EQ(list.indexOf(7), 3);
-    EXPECT_EQ(list.indexOf(12345), -1);
-
-    EXPECT_THROW(list.put(-1, 0), std::out_of_range);
-    EXPECT_THROW(list.put(200001, 0), std::out_of_range);
-    TIntegerList full(1000, 1000);
-    full.put(200000, 1);
-    EXPECT_THROW(full.add(2), std::out_of_range);
-    EXPECT_EQ(full.get(200000), 1);
 }

@@ -19,7 +19,6 @@ public:
         return store ? jpeg::decode(store->sharedPicture(index)) : QImage();
     }
     void clear() { stores_.clear(); }
-    int size() const { return int(stores_.size()); }
 
 private:
     struct Open {
@@ -76,10 +75,6 @@ CellPicture ResultPictures::picture(const QString& store, int index) const {
 
 void ResultPictures::forget() {
     shelf_->clear();
-}
-
-int ResultPictures::openStores() const {
-    return shelf_->size();
 }
 
 } // namespace tavimo

@@ -20,8 +20,6 @@ public:
     CellPicture picture(const QString& store, int index) const;
     // The stores may have been written since they were read: read them again when asked.
     void forget();
-    // How many stores are open now.
-    int openStores() const;
 
     // The open stores, shared with the pictures handed out (which outlive no shelf).
     class Shelf;
