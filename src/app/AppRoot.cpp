@@ -128,9 +128,17 @@ void AppRoot::startUp() {
     // The one-time packing of the earlier version's pictures runs on a worker thread while
     // the loading window shows its progress; start-up goes on when it is done.
     migration_ = std::make_unique<migration::ThumbnailMigrationRun>(
-        state_.libraryFolder, state_.legacyThumbnailsJpeg, *loadingWindow_, dialogs_);
-    QObject::connect(migration_.get(), &migration::ThumbnailMigrationRun::finished,
-                     bookWindow_.get(), openBook);
+        state_.libraryFolder, state_.legacyThumbnailsJpeg, *loadingWindow_);
+    using migration::ThumbnailMigrationRun;
+    QObject::connect(migration_.get(), &ThumbnailMigrationRun::noticeDue, bookWindow_.get(),
+                     [this](const QString& text) {
+                         dialogs_.message(text, DialogService::Buttons::Ok,
+                                          DialogService::Icon::Information);
+                     });
+    QObject::connect(migration_.get(), &ThumbnailMigrationRun::problemsFound, bookWindow_.get(),
+                     [this](const QList<Problem>& problems) { dialogs_.tell(problems); });
+    QObject::connect(migration_.get(), &ThumbnailMigrationRun::finished, bookWindow_.get(),
+                     openBook);
     migration_->start();
 }
 

@@ -1,25 +1,11 @@
 #pragma once
 
+#include "core/WorkerThread.h"
+
 #include <QObject>
 #include <QStringList>
-#include <atomic>
-#include <memory>
-#include <thread>
 
 namespace tavimo {
-
-class Album;
-class Book;
-class DriveProbe;
-
-// Where the videos of album `index` of the book lie now (entryFile): full paths in album order.
-// In media books the entries are below the album's medium, which is looked for among the
-// mounted volumes; mediumMissing tells that it is not mounted (then there are no paths).
-struct AlbumVideoPaths {
-    QStringList paths;
-    bool mediumMissing = false;
-};
-AlbumVideoPaths albumVideoPaths(const Book& book, int index, const DriveProbe& probe);
 
 // Copies files into a folder on a worker thread ("アルバムの全ファイルをコピー"): each file goes to
 // folder + its file name, replacing a file of that name, through a temporary file so that a
@@ -29,12 +15,11 @@ class AlbumFileCopy : public QObject {
     Q_OBJECT
 public:
     explicit AlbumFileCopy(QObject* parent = nullptr);
-    ~AlbumFileCopy() override;
 
     void start(const QStringList& files, const QString& folder);
     // Stops after the file being copied is abandoned; finished follows.
-    void cancel() { stop_ = true; }
-    bool isRunning() const { return running_; }
+    void cancel() { worker_.requestStop(); }
+    bool isRunning() const { return worker_.isRunning(); }
 
 Q_SIGNALS:
     // done files of files.size() are through (copied or not).
@@ -44,9 +29,9 @@ Q_SIGNALS:
     void finished(const QStringList& failed, bool cancelled);
 
 private:
-    std::thread worker_;
-    std::atomic_bool stop_{false};
-    bool running_ = false;
+    // Destroyed with this object: it stops the copy and waits for it, and nothing of it is
+    // reported afterwards.
+    WorkerThread worker_;
 };
 
 } // namespace tavimo

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/Problem.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QList>
@@ -16,6 +18,8 @@ struct WriteResult {
     explicit operator bool() const { return ok; }
     // The message shown to the user for a failed write, naming the file.
     QString message() const;
+    // The failure as core returns it: that message as an error.
+    Problem problem() const { return {message(), path, error, Problem::Icon::Error}; }
 };
 
 // Writes bytes to path through a temporary file in the same folder and an atomic rename,

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/Problem.h"
+
 #include <QColor>
 #include <QString>
 #include <QStringList>
@@ -36,6 +38,31 @@ public:
                                             QString* chosenFilter = nullptr) = 0;
     virtual std::optional<QString> selectFolder(const QString& caption, const QString& folder) = 0;
     virtual std::optional<QColor> chooseColor(const QColor& initial) = 0;
+
+    // Tells what core returned as having gone wrong: a message box each, in order.
+    void tell(const Problem& problem) {
+        message(problem.message, problem.withCancel ? Buttons::OkCancel : Buttons::Ok,
+                iconOf(problem.icon));
+    }
+    void tell(const QList<Problem>& problems) {
+        for (const Problem& problem : problems)
+            tell(problem);
+    }
+
+private:
+    static Icon iconOf(Problem::Icon icon) {
+        switch (icon) {
+        case Problem::Icon::Information:
+            return Icon::Information;
+        case Problem::Icon::Warning:
+            return Icon::Warning;
+        case Problem::Icon::Error:
+            return Icon::Error;
+        case Problem::Icon::None:
+            break;
+        }
+        return Icon::None;
+    }
 };
 
 } // namespace tavimo

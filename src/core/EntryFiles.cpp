@@ -1,5 +1,8 @@
 #include "core/EntryFiles.h"
 
+#include "core/Book.h"
+#include "core/DriveProbe.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <cstring>
@@ -37,6 +40,29 @@ QString entryFile(BookMode mode, const QString& root, const QString& entry) {
     if (mode != BookMode::Media)
         return entry;
     return root + withSlashes(entry);
+}
+
+AlbumVideoPaths albumVideoPaths(const Book& book, int index, const DriveProbe& probe) {
+    AlbumVideoPaths result;
+    if (!book.isValidIndex(index))
+        return result;
+    const BookAlbum& album = book.album(index);
+    QStringList entries;
+    for (const QString& entry : album.entries)
+        if (!entry.isEmpty())
+            entries.append(entry);
+    QString root;
+    if (book.mode() == BookMode::Media && !entries.isEmpty()) {
+        MediumRecord record = album.record;
+        root = determineCurrentMedium(record, entries, probe).root;
+        if (root.isEmpty()) {
+            result.mediumMissing = true;
+            return result;
+        }
+    }
+    for (const QString& entry : entries)
+        result.paths.append(entryFile(book.mode(), root, entry));
+    return result;
 }
 
 bool isPathHere(const QString& path) {

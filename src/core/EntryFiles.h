@@ -19,6 +19,18 @@ namespace tavimo {
 // root is empty (its medium is not mounted).
 QString entryFile(BookMode mode, const QString& root, const QString& entry);
 
+class Book;
+class DriveProbe;
+
+// Where the videos of album `index` of the book lie now (entryFile): full paths in album order.
+// In media books the entries are below the album's medium, which is looked for among the
+// mounted volumes; mediumMissing tells that it is not mounted (then there are no paths).
+struct AlbumVideoPaths {
+    QStringList paths;
+    bool mediumMissing = false;
+};
+AlbumVideoPaths albumVideoPaths(const Book& book, int index, const DriveProbe& probe);
+
 // True when path names a place on this system: an absolute path. What entryFile gives for an
 // entry that cannot be reached here is not one.
 bool isPathHere(const QString& path);

@@ -1,27 +1,20 @@
 #include "core/ThumbnailMigration.h"
 
 #include "core/BookPaths.h"
-#include "core/DialogService.h"
-#include "core/MessageOnlyDialogs.h"
 #include "core/NameRules.h"
 #include "core/ProgressSink.h"
 #include "core/TextFile.h"
 #include "core/Tpackedjpg.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QPointer>
 #include <QSet>
-#include <condition_variable>
-#include <mutex>
 
 namespace tavimo::migration {
 
 namespace {
-
-const QString kNotice = QStringLiteral("バージョンアップに伴い、縮小画像をパックします。\r\n"
-                                       "少々お待ちください。");
 
 // A video entry's file name: the earlier version ran on Windows, so '\' separates folders too.
 QString fileNameOf(const QString& entry) {
@@ -34,22 +27,23 @@ QString fileNameOf(const QString& entry) {
 struct LooseFiles {
     QSet<QString> packed;
     QSet<QString> kept;
+    QList<Problem> problems;
 
-    void pack(const QStringList& pictures, const QString& storeBase, DialogService& dialogs) {
+    void pack(const QStringList& pictures, const QString& store, const QString& storeBase) {
         // A run that was stopped or killed has deleted the loose files of the stores it wrote;
         // packing them again would write those stores over with empty pictures.
-        if (QFileInfo(storeBase + QStringLiteral(".pjpg")).isFile())
+        if (QFileInfo(store).isFile())
             return;
-        Tpackedjpg store;
-        const QStringList taken = store.loadFromFiles(pictures, dialogs);
+        Tpackedjpg packing;
+        const Tpackedjpg::FilesRead read = packing.loadFromFiles(pictures);
+        problems += read.problems;
         QDir().mkpath(QFileInfo(storeBase).path());
-        const WriteResult written = store.saveToFile(storeBase);
+        const WriteResult written = packing.saveToFile(storeBase);
         if (written) {
-            packed.unite(QSet<QString>(taken.begin(), taken.end()));
+            packed.unite(QSet<QString>(read.taken.begin(), read.taken.end()));
         } else {
-            kept.unite(QSet<QString>(taken.begin(), taken.end()));
-            dialogs.message(written.message(), DialogService::Buttons::Ok,
-                            DialogService::Icon::Error);
+            kept.unite(QSet<QString>(read.taken.begin(), read.taken.end()));
+            problems.append(written.problem());
         }
     }
 
@@ -62,6 +56,11 @@ struct LooseFiles {
 
 } // namespace
 
+QString notice() {
+    return QStringLiteral("バージョンアップに伴い、縮小画像をパックします。\r\n"
+                          "少々お待ちください。");
+}
+
 QStringList bookFiles(const QString& libraryFolder) {
     QDir folder(libraryFolder);
     // Windows matched "*.book" without regard to case; a library copied from there may hold
@@ -70,15 +69,14 @@ QStringList bookFiles(const QString& libraryFolder) {
                             QDir::Name);
 }
 
-void migrateBook(const QString& libraryFolder, const QString& bookFile, bool jpegFiles,
-                 DialogService& dialogs) {
+QList<Problem> migrateBook(const QString& libraryFolder, const QString& bookFile, bool jpegFiles) {
     const QString extension = jpegFiles ? QStringLiteral(".jpg") : QStringLiteral(".bmp");
     const BookPaths book =
         BookPaths::of(libraryFolder, bookTitleFromFile(QDir(libraryFolder).filePath(bookFile)));
     const std::optional<QStringList> albums =
         textfile::readLines(QDir(libraryFolder).filePath(bookFile));
     if (!albums)
-        return;
+        return {};
 
     // A line that cannot be an album name (a path reaching elsewhere) gets an empty slot: the
     // migration must never read or delete files outside the images folder.
@@ -90,7 +88,7 @@ void migrateBook(const QString& libraryFolder, const QString& bookFile, bool jpe
     QStringList pictures;
     for (const QString& name : *albums)
         pictures.append(usable(name) ? book.imagesFolder + name + extension : QString());
-    files.pack(pictures, book.pictureStoreBase(), dialogs);
+    files.pack(pictures, book.pictureStore, book.pictureStoreBase());
 
     for (const QString& name : *albums) {
         if (!usable(name))
@@ -106,169 +104,59 @@ void migrateBook(const QString& libraryFolder, const QString& bookFile, bool jpe
             const QString file = fileNameOf(video);
             thumbnails.append(file.isEmpty() ? QString() : book.imagesFolder + file + extension);
         }
-        files.pack(thumbnails, album.storeBase, dialogs);
+        files.pack(thumbnails, album.store, album.storeBase);
     }
     // Deleting only now keeps a picture that two albums share for both of them.
     files.deletePacked();
+    return files.problems;
 }
-
-void migrateThumbnails(const QString& libraryFolder, bool jpegFiles, ProgressSink& progress,
-                       DialogService& dialogs, const std::atomic_bool* stopRequested) {
-    dialogs.message(kNotice, DialogService::Buttons::Ok, DialogService::Icon::Information);
-    const QStringList books = bookFiles(libraryFolder);
-    progress.BeginProgress(int(books.size()) - 1);
-    for (int n = 1; n <= books.size(); ++n) {
-        if (stopRequested != nullptr && stopRequested->load())
-            break;
-        migrateBook(libraryFolder, books.at(n - 1), jpegFiles, dialogs);
-        progress.StepProgress(n + 1);
-    }
-    progress.EndProgress();
-}
-
-struct RunState {
-    // Used on the interface thread only, and only while the run is not closed.
-    ProgressSink* progress;
-    DialogService* dialogs;
-    // Interface thread only: the run is gone, and what it referred to may be gone too.
-    bool closed = false;
-    std::atomic_bool stopRequested{false};
-
-    // The message the worker waits on, by its number; guarded by mutex.
-    std::mutex mutex;
-    std::condition_variable answered;
-    quint64 asked = 0;
-    quint64 answeredAsk = 0;
-    DialogService::Answer answer = DialogService::Answer::Cancel;
-};
-
-namespace {
-
-// Queued to the interface thread, where the application object lives. Not to the run itself:
-// a message box opened by such a call runs a nested event loop in which the run may be
-// destroyed, and a call must not return into an object that is gone.
-template <typename F> void toInterfaceThread(F f) {
-    QMetaObject::invokeMethod(QCoreApplication::instance(), std::move(f), Qt::QueuedConnection);
-}
-
-// Progress calls from the worker, delivered in order on the interface thread.
-class QueuedProgress final : public ProgressSink {
-public:
-    explicit QueuedProgress(std::shared_ptr<RunState> state) : state_(std::move(state)) {}
-    void BeginProgress(int maximum) override {
-        deliver([maximum](ProgressSink& p) { p.BeginProgress(maximum); });
-    }
-    void StepProgress(int position) override {
-        deliver([position](ProgressSink& p) { p.StepProgress(position); });
-    }
-    void EndProgress() override {
-        deliver([](ProgressSink& p) { p.EndProgress(); });
-    }
-
-private:
-    template <typename F> void deliver(F call) {
-        toInterfaceThread([state = state_, call] {
-            if (!state->closed)
-                call(*state->progress);
-        });
-    }
-    std::shared_ptr<RunState> state_;
-};
-
-// Messages from the worker, shown one after the other on the interface thread; the worker
-// waits for each answer unless the run stops. The migration asks nothing but messages.
-class QueuedMessages final : public MessageOnlyDialogs {
-public:
-    explicit QueuedMessages(std::shared_ptr<RunState> state) : state_(std::move(state)) {}
-    Answer message(const QString& text, Buttons buttons, Icon icon,
-                   const QString& caption) override {
-        RunState& s = *state_;
-        std::unique_lock lock(s.mutex);
-        if (s.stopRequested)
-            return Answer::Cancel;
-        const quint64 ask = ++s.asked;
-        toInterfaceThread([state = state_, ask, text, buttons, icon, caption] {
-            if (state->closed || state->stopRequested)
-                return;
-            const Answer answer = state->dialogs->message(text, buttons, icon, caption);
-            {
-                std::lock_guard answerLock(state->mutex);
-                state->answer = answer;
-                state->answeredAsk = ask;
-            }
-            state->answered.notify_all();
-        });
-        s.answered.wait(lock, [&] { return s.answeredAsk == ask || s.stopRequested; });
-        return s.answeredAsk == ask ? s.answer : Answer::Cancel;
-    }
-
-private:
-    std::shared_ptr<RunState> state_;
-};
-
-} // namespace
 
 ThumbnailMigrationRun::ThumbnailMigrationRun(const QString& libraryFolder, bool jpegFiles,
-                                             ProgressSink& progress, DialogService& dialogs,
-                                             QObject* parent)
-    : QObject(parent), libraryFolder_(libraryFolder), jpegFiles_(jpegFiles),
-      state_(std::make_shared<RunState>()) {
-    state_->progress = &progress;
-    state_->dialogs = &dialogs;
-}
-
-ThumbnailMigrationRun::~ThumbnailMigrationRun() {
-    state_->closed = true;
-    stop();
-    if (worker_.joinable())
-        worker_.join();
-}
+                                             ProgressSink& progress, QObject* parent)
+    : QObject(parent), libraryFolder_(libraryFolder), jpegFiles_(jpegFiles), progress_(progress) {}
 
 void ThumbnailMigrationRun::start() {
-    if (started_)
+    if (std::exchange(started_, true))
         return;
-    started_ = true;
-    if (bookFiles(libraryFolder_).isEmpty()) {
-        migrateThumbnails(libraryFolder_, jpegFiles_, *state_->progress, *state_->dialogs);
+    running_ = true;
+    books_ = bookFiles(libraryFolder_);
+    if (books_.isEmpty())
+        begin();
+    else
+        QMetaObject::invokeMethod(this, &ThumbnailMigrationRun::begin, Qt::QueuedConnection);
+}
+
+void ThumbnailMigrationRun::begin() {
+    // The notice may be a message box whose event loop sees this run destroyed.
+    const QPointer<ThumbnailMigrationRun> self(this);
+    Q_EMIT noticeDue(notice());
+    if (!self)
+        return;
+    progress_.BeginProgress(int(books_.size()) - 1);
+    packNext();
+}
+
+void ThumbnailMigrationRun::packNext() {
+    if (stopped_ || packed_ == books_.size()) {
+        progress_.EndProgress();
+        running_ = false;
         Q_EMIT finished();
         return;
     }
-    worker_ = std::thread([this, state = state_, folder = libraryFolder_, jpeg = jpegFiles_] {
-        QueuedProgress progress(state);
-        QueuedMessages messages(state);
-        migrateThumbnails(folder, jpeg, progress, messages, &state->stopRequested);
-        // The last call queued: everything the worker reported is delivered before it.
-        toInterfaceThread([this, state] {
-            if (!state->closed)
-                workerEnded();
-        });
-    });
+    worker_.start([folder = libraryFolder_, book = books_.at(packed_),
+                   jpeg = jpegFiles_](WorkerThread&) { return migrateBook(folder, book, jpeg); },
+                  [this](const QList<Problem>& problems) { bookPacked(problems); });
 }
 
-void ThumbnailMigrationRun::stop() {
-    {
-        std::lock_guard lock(state_->mutex);
-        state_->stopRequested = true;
-    }
-    state_->answered.notify_all();
-}
-
-void ThumbnailMigrationRun::workerEnded() {
-    worker_.join();
-    Q_EMIT finished();
-}
-
-void startThumbnailMigration(QObject* context, const QString& libraryFolder, bool jpegFiles,
-                             ProgressSink& progress, DialogService& dialogs,
-                             std::function<void()> finished) {
-    auto* run = new ThumbnailMigrationRun(libraryFolder, jpegFiles, progress, dialogs, context);
-    QObject::connect(run, &ThumbnailMigrationRun::finished, context,
-                     [run, done = std::move(finished)] {
-                         run->deleteLater();
-                         if (done)
-                             done();
-                     });
-    run->start();
+void ThumbnailMigrationRun::bookPacked(const QList<Problem>& problems) {
+    ++packed_;
+    const QPointer<ThumbnailMigrationRun> self(this);
+    if (!problems.isEmpty())
+        Q_EMIT problemsFound(problems);
+    if (!self)
+        return;
+    progress_.StepProgress(packed_ + 1);
+    packNext();
 }
 
 } // namespace tavimo::migration

@@ -1,6 +1,5 @@
 #include "core/Tpackedjpg.h"
 
-#include "core/DialogService.h"
 #include "core/JpegCodec.h"
 #include "core/SaveUnit.h"
 #include "core/TextCodec.h"
@@ -324,10 +323,10 @@ bool Tpackedjpg::stageTo(SaveUnit& unit, const QString& pathWithoutExtension) co
     return unit.stage(pathWithoutExtension + kExtension, pieces(name, head, staged));
 }
 
-QStringList Tpackedjpg::loadFromFiles(const QStringList& paths, DialogService& dialogs) {
-    QStringList taken;
+Tpackedjpg::FilesRead Tpackedjpg::loadFromFiles(const QStringList& paths) {
+    FilesRead read;
     if (paths.isEmpty())
-        return taken;
+        return read;
     reset(int(paths.size()));
     for (int i = 0; i < paths.size(); ++i) {
         const QString& path = paths.at(i);
@@ -345,13 +344,13 @@ QStringList Tpackedjpg::loadFromFiles(const QStringList& paths, DialogService& d
             }
         }
         if (jpeg.isEmpty()) {
-            dialogs.message(path + QStringLiteral(" は読み込めません"));
+            read.problems.append({path + QStringLiteral(" は読み込めません"), path});
             continue;
         }
         entries_[size_t(i)] = Entry{true, std::move(jpeg)};
-        taken.append(path);
+        read.taken.append(path);
     }
-    return taken;
+    return read;
 }
 
 } // namespace tavimo

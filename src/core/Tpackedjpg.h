@@ -13,7 +13,6 @@
 
 namespace tavimo {
 
-class DialogService;
 class SaveUnit;
 
 // An ordered collection of small JPEG pictures saved together in one ".pjpg" file: the book's
@@ -95,11 +94,15 @@ public:
 
     // Fills the store from picture files, one entry per path. A path that names no file gives an
     // empty entry silently; a file that holds no readable picture gives an empty entry and the
-    // message path + " は読み込めません". JPEG files are kept as they are; other picture formats
+    // problem path + " は読み込めません". JPEG files are kept as they are; other picture formats
     // (the earlier version's ".bmp" thumbnails) are converted to JPEG of quality 90.
-    // An empty list leaves the store unchanged. Returns the paths whose picture was taken, so
+    // An empty list leaves the store unchanged. taken: the paths whose picture was taken, so
     // the caller can delete them once the store is safely written.
-    QStringList loadFromFiles(const QStringList& paths, DialogService& dialogs);
+    struct FilesRead {
+        QStringList taken;
+        QList<Problem> problems;
+    };
+    FilesRead loadFromFiles(const QStringList& paths);
 
 private:
     struct Entry {

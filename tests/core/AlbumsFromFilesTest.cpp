@@ -4,6 +4,7 @@
 #include "core/BookAlbumOperations.h"
 #include "core/BookFile.h"
 #include "core/DriveProbe.h"
+#include "core/EntryFiles.h"
 #include "core/ImageFunc.h"
 #include "core/JpegCodec.h"
 #include "core/LibrarySession.h"

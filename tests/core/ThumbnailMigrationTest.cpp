@@ -1,11 +1,9 @@
 #include "core/ThumbnailMigration.h"
 
 #include "core/JpegCodec.h"
-#include "core/MessageOnlyDialogs.h"
 #include "core/ProgressSink.h"
 #include "core/TextFile.h"
 #include "core/Tpackedjpg.h"
-#include "support/ScriptedDialogService.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -152,21 +150,59 @@ void expectMigrated(const LegacyLibrary& library, const char* ext) {
 const QString kNotice = QStringLiteral("バージョンアップに伴い、縮小画像をパックします。\r\n"
                                        "少々お待ちください。");
 
+// Every book of the library packed on this thread, one after the other: the messages of the
+// problems, in order.
+QStringList migrateAll(const QString& lib, bool jpegFiles) {
+    QStringList messages;
+    for (const QString& book : migration::bookFiles(lib))
+        for (const Problem& problem : migration::migrateBook(lib, book, jpegFiles))
+            messages.append(problem.message);
+    return messages;
+}
+
+// A run with what it tells recorded in order: the notice and each problem's message. The run
+// stops at the first message that holds stopAt, as a user closing the program would.
+struct RecordedRun {
+    RecordedProgress progress;
+    QStringList told;
+    bool finished = false;
+    migration::ThumbnailMigrationRun run;
+
+    RecordedRun(const QString& lib, bool jpegFiles, const QString& stopAt = {})
+        : run(lib, jpegFiles, progress) {
+        QObject::connect(&run, &migration::ThumbnailMigrationRun::noticeDue,
+                         [this](const QString& text) { told.append(text); });
+        QObject::connect(&run, &migration::ThumbnailMigrationRun::problemsFound,
+                         [this, stopAt](const QList<Problem>& problems) {
+                             for (const Problem& problem : problems) {
+                                 told.append(problem.message);
+                                 if (!stopAt.isEmpty() && problem.message.contains(stopAt))
+                                     run.stop();
+                             }
+                         });
+        QObject::connect(&run, &migration::ThumbnailMigrationRun::finished,
+                         [this] { finished = true; });
+    }
+    void startAndWait() {
+        run.start();
+        QEventLoop loop;
+        QObject::connect(&run, &migration::ThumbnailMigrationRun::finished, &loop,
+                         &QEventLoop::quit);
+        if (!finished)
+            loop.exec();
+    }
+};
+
 } // namespace
 
 TEST(ThumbnailMigration, PacksEveryBookAndAlbumAndReportsUnreadablePictures) {
     LegacyLibrary library(".jpg");
-    test::ScriptedDialogService dialogs;
-    dialogs.answer(DialogService::Answer::Ok);
-    dialogs.answer(DialogService::Answer::Ok);
-    RecordedProgress progress;
-    migration::migrateThumbnails(library.lib, true, progress, dialogs);
-
-    EXPECT_EQ(
-        dialogs.messages(),
-        (QStringList{kNotice, library.images + QStringLiteral("Drama.jpg は読み込めません")}));
-    EXPECT_EQ(progress.calls, (QStringList{QStringLiteral("begin 1"), QStringLiteral("step 2"),
-                                           QStringLiteral("step 3"), QStringLiteral("end")}));
+    const QString drama = library.images + QStringLiteral("Drama.jpg");
+    const QList<Problem> problems = migration::migrateBook(library.lib, "Movies.book", true);
+    ASSERT_EQ(problems.size(), 1);
+    EXPECT_EQ(problems[0].message, drama + QStringLiteral(" は読み込めません"));
+    EXPECT_EQ(problems[0].path, drama);
+    EXPECT_TRUE(migration::migrateBook(library.lib, "Quiet.book", true).isEmpty());
     expectMigrated(library, ".jpg");
     // Stored pictures keep the legacy JPEG bytes as they were.
     QByteArray first;
@@ -176,11 +212,7 @@ TEST(ThumbnailMigration, PacksEveryBookAndAlbumAndReportsUnreadablePictures) {
 
 TEST(ThumbnailMigration, BitmapsOfTheOldestVersionAreConverted) {
     LegacyLibrary library(".bmp");
-    test::ScriptedDialogService dialogs;
-    dialogs.answer(DialogService::Answer::Ok);
-    dialogs.answer(DialogService::Answer::Ok);
-    RecordedProgress progress;
-    migration::migrateThumbnails(library.lib, false, progress, dialogs);
+    migrateAll(library.lib, false);
     expectMigrated(library, ".bmp");
 }
 
@@ -188,13 +220,11 @@ TEST(ThumbnailMigration, AStoreThatCannotBeWrittenKeepsItsLooseFiles) {
     LegacyLibrary library(".jpg");
     // A folder where the album store should go: the write fails.
     QDir().mkpath(library.images + QStringLiteral("Action.pjpg"));
-    test::ScriptedDialogService dialogs;
-    for (int i = 0; i < 3; ++i)
-        dialogs.answer(DialogService::Answer::Ok);
-    RecordedProgress progress;
-    migration::migrateThumbnails(library.lib, true, progress, dialogs);
-    ASSERT_EQ(dialogs.messages().size(), 3);
-    EXPECT_TRUE(dialogs.messages().at(2).contains(QStringLiteral("Action.pjpg")));
+    const QList<Problem> problems = migration::migrateBook(library.lib, "Movies.book", true);
+    ASSERT_EQ(problems.size(), 2);
+    EXPECT_TRUE(problems[1].message.contains(QStringLiteral("Action.pjpg")));
+    EXPECT_EQ(problems[1].icon, Problem::Icon::Error);
+    EXPECT_FALSE(problems[1].reason.isEmpty());
     EXPECT_TRUE(QFileInfo::exists(library.images + QStringLiteral("a.avi.jpg")));
     EXPECT_TRUE(QFileInfo::exists(library.images + QStringLiteral("shared.avi.jpg")));
     EXPECT_FALSE(QFileInfo::exists(library.images + QStringLiteral("Action.jpg")));
@@ -202,54 +232,36 @@ TEST(ThumbnailMigration, AStoreThatCannotBeWrittenKeepsItsLooseFiles) {
 
 TEST(ThumbnailMigration, RunsOnAWorkerAndReportsOnTheInterfaceThread) {
     LegacyLibrary library(".jpg");
-    test::ScriptedDialogService dialogs;
-    dialogs.answer(DialogService::Answer::Ok);
-    dialogs.answer(DialogService::Answer::Ok);
-    RecordedProgress progress;
-    QObject context;
-    QEventLoop loop;
-    bool finished = false;
-    migration::startThumbnailMigration(&context, library.lib, true, progress, dialogs, [&] {
-        finished = true;
-        loop.quit();
-    });
-    if (!finished)
-        loop.exec();
-    EXPECT_TRUE(progress.allOnThisThread);
-    EXPECT_EQ(progress.calls.size(), 4);
-    EXPECT_EQ(progress.calls.last(), QStringLiteral("end"));
-    EXPECT_EQ(dialogs.messages().size(), 2);
+    RecordedRun recorded(library.lib, true);
+    recorded.startAndWait();
+    EXPECT_FALSE(recorded.run.isRunning());
+    EXPECT_TRUE(recorded.progress.allOnThisThread);
+    EXPECT_EQ(recorded.progress.calls,
+              (QStringList{QStringLiteral("begin 1"), QStringLiteral("step 2"),
+                           QStringLiteral("step 3"), QStringLiteral("end")}));
+    EXPECT_EQ(
+        recorded.told,
+        (QStringList{kNotice, library.images + QStringLiteral("Drama.jpg は読み込めません")}));
     expectMigrated(library, ".jpg");
 }
 
 TEST(ThumbnailMigration, ALibraryWithoutBooksOpensAndClosesTheProgress) {
     QTemporaryDir dir;
-    test::ScriptedDialogService dialogs;
-    dialogs.answer(DialogService::Answer::Ok);
-    RecordedProgress progress;
-    QObject context;
-    bool finished = false;
-    migration::startThumbnailMigration(&context, dir.path() + u'/', true, progress, dialogs,
-                                       [&] { finished = true; });
-    EXPECT_TRUE(finished);
-    EXPECT_EQ(dialogs.messages(), QStringList{kNotice});
-    EXPECT_EQ(progress.calls, (QStringList{QStringLiteral("begin -1"), QStringLiteral("end")}));
+    RecordedRun recorded(dir.path() + u'/', true);
+    recorded.run.start();
+    EXPECT_TRUE(recorded.finished);
+    EXPECT_EQ(recorded.told, QStringList{kNotice});
+    EXPECT_EQ(recorded.progress.calls,
+              (QStringList{QStringLiteral("begin -1"), QStringLiteral("end")}));
 }
 
 TEST(ThumbnailMigration, ARunAfterAnUnfinishedOneKeepsTheStoresItWrote) {
     LegacyLibrary library(".jpg");
-    test::ScriptedDialogService dialogs;
-    dialogs.answer(DialogService::Answer::Ok);
-    dialogs.answer(DialogService::Answer::Ok);
-    RecordedProgress progress;
-    migration::migrateThumbnails(library.lib, true, progress, dialogs);
+    migrateAll(library.lib, true);
 
     // The settings were never written (the program was stopped or killed), so the next start
     // migrates again: the loose files of the packed stores are gone by now.
-    dialogs.clear();
-    dialogs.answer(DialogService::Answer::Ok);
-    migration::migrateThumbnails(library.lib, true, progress, dialogs);
-    EXPECT_EQ(dialogs.messages(), QStringList{kNotice});
+    EXPECT_TRUE(migrateAll(library.lib, true).isEmpty());
     expectMigrated(library, ".jpg");
 }
 
@@ -268,11 +280,7 @@ TEST(ThumbnailMigration, TheTitleIsTheBookFileNameLessItsOwnExtension) {
         ASSERT_TRUE(textfile::writeLines(lib + title + QStringLiteral("/Album.alb"),
                                          {QStringLiteral("/videos/a.avi")}));
     }
-    test::ScriptedDialogService dialogs;
-    dialogs.answer(DialogService::Answer::Ok);
-    RecordedProgress progress;
-    migration::migrateThumbnails(lib, true, progress, dialogs);
-    EXPECT_EQ(dialogs.messages(), QStringList{kNotice});
+    EXPECT_TRUE(migrateAll(lib, true).isEmpty());
 
     for (const QString& title : {QStringLiteral("my.book"), QStringLiteral("Old")}) {
         const QString images = lib + title + QStringLiteral("/images/");
@@ -289,66 +297,51 @@ TEST(ThumbnailMigration, TheTitleIsTheBookFileNameLessItsOwnExtension) {
     EXPECT_FALSE(QFileInfo::exists(lib + QStringLiteral("Old.BOOK/images")));
 }
 
-namespace {
-
-// Answers every message with OK and stops the run at the first message that holds `at`.
-class StoppingDialogs final : public MessageOnlyDialogs {
-public:
-    explicit StoppingDialogs(QString at) : at_(std::move(at)) {}
-    migration::ThumbnailMigrationRun* run = nullptr;
-    QStringList messages;
-
-    Answer message(const QString& text, Buttons, Icon, const QString&) override {
-        messages.append(text);
-        if (run != nullptr && text.contains(at_))
-            run->stop();
-        return Answer::Ok;
-    }
-
-private:
-    QString at_;
-};
-
-} // namespace
-
 TEST(ThumbnailMigrationRun, AStoppedRunFinishesTheBookInHandAndBeginsNoOther) {
     LegacyLibrary library(".jpg");
-    // Movies comes first; its unreadable album picture is reported while it is being packed.
-    StoppingDialogs dialogs(QStringLiteral("Drama.jpg"));
-    RecordedProgress progress;
-    migration::ThumbnailMigrationRun run(library.lib, true, progress, dialogs);
-    dialogs.run = &run;
-    QEventLoop loop;
-    QObject::connect(&run, &migration::ThumbnailMigrationRun::finished, &loop, &QEventLoop::quit);
-    run.start();
-    loop.exec();
+    // Movies comes first; its unreadable album picture is told once it is packed.
+    RecordedRun recorded(library.lib, true, QStringLiteral("Drama.jpg"));
+    recorded.startAndWait();
 
-    EXPECT_FALSE(run.isRunning());
-    EXPECT_EQ(dialogs.messages.size(), 2);
-    EXPECT_TRUE(progress.allOnThisThread);
-    EXPECT_EQ(progress.calls, (QStringList{QStringLiteral("begin 1"), QStringLiteral("step 2"),
-                                           QStringLiteral("end")}));
+    EXPECT_FALSE(recorded.run.isRunning());
+    EXPECT_EQ(recorded.told.size(), 2);
+    EXPECT_TRUE(recorded.progress.allOnThisThread);
+    EXPECT_EQ(
+        recorded.progress.calls,
+        (QStringList{QStringLiteral("begin 1"), QStringLiteral("step 2"), QStringLiteral("end")}));
     const Tpackedjpg action = library.store(QStringLiteral("Movies/images/Action.pjpg"));
     EXPECT_EQ(action.count(), 4);
     EXPECT_FALSE(QFileInfo::exists(library.images + QStringLiteral("a.avi.jpg")));
     EXPECT_FALSE(QFileInfo::exists(library.lib + QStringLiteral("Quiet/images")));
 }
 
-TEST(ThumbnailMigrationRun, DestroyedWhileItsNoticeWaitsItJoinsAndReportsNothingMore) {
+TEST(ThumbnailMigrationRun, DestroyedBeforeItsNoticeItReportsNothing) {
     LegacyLibrary library(".jpg");
-    test::ScriptedDialogService dialogs; // nothing may be shown: no answer is scripted
-    RecordedProgress progress;
     {
-        migration::ThumbnailMigrationRun run(library.lib, true, progress, dialogs);
-        run.start();
-        EXPECT_TRUE(run.isRunning());
-        // Destroyed before the event loop delivered the notice the worker is waiting on.
+        RecordedRun recorded(library.lib, true);
+        recorded.run.start();
+        EXPECT_TRUE(recorded.run.isRunning());
+        EXPECT_TRUE(recorded.told.isEmpty()); // the notice waits for the event loop
+        // Destroyed before the event loop told the notice.
     }
-    // The queued notice and progress calls, delivered now, find the run gone.
     QCoreApplication::sendPostedEvents();
     QCoreApplication::processEvents();
-    EXPECT_TRUE(dialogs.messages().isEmpty());
-    EXPECT_TRUE(progress.calls.isEmpty());
     EXPECT_TRUE(QFileInfo::exists(library.images + QStringLiteral("a.avi.jpg")));
     EXPECT_FALSE(QFileInfo::exists(library.images + QStringLiteral("Movies.pjpg")));
+}
+
+TEST(ThumbnailMigrationRun, DestroyedWhileABookIsPackedItWaitsForThatBookAndBeginsNoOther) {
+    LegacyLibrary library(".jpg");
+    {
+        RecordedRun recorded(library.lib, true);
+        recorded.run.start();
+        QCoreApplication::sendPostedEvents(&recorded.run); // the notice: the first book begins
+        EXPECT_EQ(recorded.told, QStringList{kNotice});
+        EXPECT_EQ(recorded.progress.calls, QStringList{QStringLiteral("begin 1")});
+    }
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
+    // The book in hand is whole; the next was never begun.
+    EXPECT_EQ(library.store(QStringLiteral("Movies/images/Action.pjpg")).count(), 4);
+    EXPECT_FALSE(QFileInfo::exists(library.lib + QStringLiteral("Quiet/images")));
 }

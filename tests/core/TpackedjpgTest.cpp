@@ -1,7 +1,6 @@
 #include "core/Tpackedjpg.h"
 
 #include "core/JpegCodec.h"
-#include "support/ScriptedDialogService.h"
 
 #include <QDir>
 #include <QFile>
@@ -321,22 +320,22 @@ TEST(Tpackedjpg, LoadFromFilesKeepsJpegsConvertsBitmapsAndReportsUnreadableOnes)
     bad.write("not a picture");
     bad.close();
 
-    test::ScriptedDialogService dialogs;
-    dialogs.answer(DialogService::Answer::Ok);
     Tpackedjpg store;
     store.addPicture(a);
-    const QStringList taken = store.loadFromFiles(
-        {jpgPath, QString(), dir.filePath(QStringLiteral("gone.jpg")), bmpPath, badPath}, dialogs);
-    EXPECT_EQ(taken, (QStringList{jpgPath, bmpPath}));
+    const Tpackedjpg::FilesRead read = store.loadFromFiles(
+        {jpgPath, QString(), dir.filePath(QStringLiteral("gone.jpg")), bmpPath, badPath});
+    EXPECT_EQ(read.taken, (QStringList{jpgPath, bmpPath}));
     ASSERT_EQ(store.count(), 5);
     EXPECT_EQ(pictureAt(store, 0), a);
     EXPECT_TRUE(store.isEmpty(1));
     EXPECT_TRUE(store.isEmpty(2));
     EXPECT_TRUE(near(centreOf(store, 3), Qt::blue));
     EXPECT_TRUE(store.isEmpty(4));
-    EXPECT_EQ(dialogs.messages(), QStringList{badPath + QStringLiteral(" は読み込めません")});
+    ASSERT_EQ(read.problems.size(), 1);
+    EXPECT_EQ(read.problems[0].message, badPath + QStringLiteral(" は読み込めません"));
+    EXPECT_EQ(read.problems[0].path, badPath);
 
-    store.loadFromFiles({}, dialogs);
+    store.loadFromFiles({});
     EXPECT_EQ(store.count(), 5);
 }
 

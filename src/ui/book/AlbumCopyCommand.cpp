@@ -3,6 +3,7 @@
 #include "core/AlbumFileCopy.h"
 #include "core/AppState.h"
 #include "core/DialogService.h"
+#include "core/EntryFiles.h"
 #include "core/LibrarySession.h"
 #include "ui/book/BookWindow.h"
 
