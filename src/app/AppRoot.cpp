@@ -67,15 +67,16 @@ AppRoot::AppRoot(const QString& libraryFolder, DialogService& dialogs, const Vol
     albumCommands_ = new AlbumCommands(*albumWindow_, *albumWindow_->actions().favourites,
                                        *session_, state_, *trash_, *launcher_);
     albumCommands_->setPlayerWindow(playerWindow_.get());
-    albumsFromFolders_ = new AlbumsFromFolders(*session_, state_, *bookWindow_, *albumWindow_,
-                                               *opener_, *albumCommands_, *bookFileCommands_);
+    albumsFromFolders_ = new AlbumsFromFolders(
+        {*session_, state_, *bookWindow_, *albumWindow_, *opener_, *albumCommands_});
     auto* copy = new AlbumCopyCommand(*session_, state_, *bookWindow_);
     modeSwitcher_ = new ModeSwitcher(*session_, state_, *bookWindow_, *bookFileCommands_);
     modeSwitcher_->setBookListBuilder([this] { bookList_->rebuild(); });
     albumsFromFolders_->setNewBookCommand([this] { return bookList_->createBook(); });
-    search_ = std::make_unique<SearchCommand>(*session_, state_, volumes, *bookWindow_,
-                                              *albumWindow_, *bookFileCommands_, *modeSwitcher_,
-                                              *opener_, [] { return MigemoReading::open(); });
+    search_ = std::make_unique<SearchCommand>(
+        SearchOpener::Context{*session_, state_, volumes, *bookWindow_, *albumWindow_,
+                              *bookFileCommands_, *modeSwitcher_, *opener_},
+        [] { return MigemoReading::open(); });
     QObject::connect(albumCommands_, &AlbumCommands::favouriteWritten, &search_->search(),
                      &LibrarySearch::setAlbumEntries);
     bookWindow_->wire({.files = bookFileCommands_,

@@ -9,7 +9,6 @@
 #include "ui/album/AlbumWindow.h"
 #include "ui/book/AlbumImportCommand.h"
 #include "ui/book/AlbumOpener.h"
-#include "ui/book/BookFileCommands.h"
 #include "ui/book/BookWindow.h"
 #include "ui/book/DrivePanel.h"
 
@@ -25,13 +24,10 @@ const QString kListing = QStringLiteral("動画を探しています・・・");
 constexpr int kProgressDelayMs = 500;
 } // namespace
 
-AlbumsFromFolders::AlbumsFromFolders(LibrarySession& session, AppState& state,
-                                     BookWindow& bookWindow, AlbumWindow& albumWindow,
-                                     AlbumOpener& opener, AlbumCommands& albumCommands,
-                                     BookFileCommands& bookFileCommands)
-    : QObject(&bookWindow), session_(session), state_(state), bookWindow_(bookWindow),
-      albumWindow_(albumWindow), opener_(opener), albumCommands_(albumCommands),
-      bookFileCommands_(bookFileCommands) {
+AlbumsFromFolders::AlbumsFromFolders(const Context& context)
+    : QObject(&context.bookWindow), session_(context.session), state_(context.state),
+      bookWindow_(context.bookWindow), albumWindow_(context.albumWindow), opener_(context.opener),
+      albumCommands_(context.albumCommands) {
     panel_ = new DrivePanel(state_.drives, state_.selectedDrive, &bookWindow_);
     connect(panel_, &DrivePanel::accepted, this, &AlbumsFromFolders::mediumChosen);
     import_ = new AlbumImportCommand(session_, bookWindow_);

@@ -18,7 +18,6 @@ struct AppState;
 class AlbumCommands;
 class AlbumImportCommand;
 class AlbumOpener;
-class BookFileCommands;
 class DrivePanel;
 class LibrarySession;
 
@@ -32,9 +31,17 @@ class LibrarySession;
 class AlbumsFromFolders final : public QObject {
     Q_OBJECT
 public:
-    AlbumsFromFolders(LibrarySession& session, AppState& state, BookWindow& bookWindow,
-                      AlbumWindow& albumWindow, AlbumOpener& opener, AlbumCommands& albumCommands,
-                      BookFileCommands& bookFileCommands);
+    // The session and the windows the albums are made in, with the commands that open an
+    // album and fill it.
+    struct Context {
+        LibrarySession& session;
+        AppState& state;
+        BookWindow& bookWindow;
+        AlbumWindow& albumWindow;
+        AlbumOpener& opener;
+        AlbumCommands& albumCommands;
+    };
+    explicit AlbumsFromFolders(const Context& context);
 
     // "フォルダー内の動画からアルバムを作成": a folder dialog starting at the video folder.
     void chooseFolder();
@@ -82,7 +89,6 @@ private:
     AlbumWindow& albumWindow_;
     AlbumOpener& opener_;
     AlbumCommands& albumCommands_;
-    BookFileCommands& bookFileCommands_;
     DrivePanel* panel_ = nullptr;
     std::function<bool()> newBook_;
     bool panelForNewBook_ = false;

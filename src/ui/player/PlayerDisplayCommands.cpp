@@ -29,13 +29,10 @@ constexpr int kCropStep = 16;                      // rows per "上下をカッ�
 
 } // namespace
 
-PlayerDisplayCommands::PlayerDisplayCommands(QMainWindow& window, media::MpvPlayer& mpv,
-                                             media::DisplayOptions& options,
-                                             const PlayerActions& actions,
-                                             PlayerControlBar& controls, ui::VideoSurface& surface,
-                                             AppState& state)
-    : QObject(&window), window_(window), mpv_(mpv), options_(options), actions_(actions),
-      controls_(controls), surface_(surface), state_(state) {
+PlayerDisplayCommands::PlayerDisplayCommands(const Parts& parts)
+    : QObject(&parts.window), window_(parts.window), mpv_(parts.mpv), options_(parts.options),
+      actions_(parts.actions), controls_(parts.controls), surface_(parts.surface),
+      state_(parts.state) {
     showMute(options_.isMuted());
     connect(&options_, &media::DisplayOptions::muteChanged, this, &PlayerDisplayCommands::showMute);
     connect(controls_.volumeBar, &QSlider::valueChanged, &options_,

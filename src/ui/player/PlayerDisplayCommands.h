@@ -25,9 +25,18 @@ class VideoSurface;
 class PlayerDisplayCommands : public QObject {
     Q_OBJECT
 public:
-    PlayerDisplayCommands(QMainWindow& window, media::MpvPlayer& mpv,
-                          media::DisplayOptions& options, const PlayerActions& actions,
-                          PlayerControlBar& controls, ui::VideoSurface& surface, AppState& state);
+    // The player window's parts that the commands drive and show, and the state holding the
+    // renderer options.
+    struct Parts {
+        QMainWindow& window;
+        media::MpvPlayer& mpv;
+        media::DisplayOptions& options;
+        const PlayerActions& actions;
+        PlayerControlBar& controls;
+        ui::VideoSurface& surface;
+        AppState& state;
+    };
+    explicit PlayerDisplayCommands(const Parts& parts);
 
     // The mute picture's two states: 0 sound, 1 muted.
     static QPixmap mutePicture(int index);

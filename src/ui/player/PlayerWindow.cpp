@@ -62,8 +62,8 @@ TForm4::TForm4(LibrarySession& session, AppState& state, DialogService& dialogs,
     column->addWidget(controls_);
     setCentralWidget(panel);
 
-    displayCommands_ =
-        new PlayerDisplayCommands(*this, *mpv_, *display_, actions_, *controls_, *surface_, state_);
+    displayCommands_ = new PlayerDisplayCommands(
+        {*this, *mpv_, *display_, actions_, *controls_, *surface_, state_});
     displayCommands_->applyVolumeSetting();
     connectControls();
     wireActions();

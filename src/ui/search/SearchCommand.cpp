@@ -3,7 +3,6 @@
 #include "core/AppState.h"
 #include "core/search/SessionFollower.h"
 #include "ui/book/BookWindow.h"
-#include "ui/search/SearchOpener.h"
 #include "ui/search/SearchWindow.h"
 
 #include <QAction>
@@ -12,15 +11,12 @@
 
 namespace tavimo {
 
-SearchCommand::SearchCommand(LibrarySession& session, AppState& state, const VolumeTable& volumes,
-                             BookWindow& bookWindow, AlbumWindow& albumWindow,
-                             BookFileCommands& bookFileCommands, ModeSwitcher& modes,
-                             AlbumOpener& opener, LibrarySearch::RomajiOpener romaji)
-    : state_(state), search_(state.libraryFolder, std::move(romaji)) {
-    follower_ = new SessionFollower(session, search_, this);
-    opener_ = new SearchOpener(session, state, volumes, bookWindow, albumWindow, bookFileCommands,
-                               modes, opener, this);
-    window_ = std::make_unique<SearchWindow>(search_, volumes);
+SearchCommand::SearchCommand(const SearchOpener::Context& context,
+                             LibrarySearch::RomajiOpener romaji)
+    : state_(context.state), search_(context.state.libraryFolder, std::move(romaji)) {
+    follower_ = new SessionFollower(context.session, search_, this);
+    opener_ = new SearchOpener(context, this);
+    window_ = std::make_unique<SearchWindow>(search_, context.volumes);
     connect(window_.get(), &SearchWindow::openRequested, opener_,
             [this](const SearchHitDetails& details) { opener_->open(details, false); });
     connect(window_.get(), &SearchWindow::playRequested, opener_,

@@ -2,6 +2,7 @@
 
 #include "core/search/LibrarySearch.h"
 #include "ui/WindowNames.h"
+#include "ui/search/SearchOpener.h"
 
 #include <QObject>
 #include <memory>
@@ -9,24 +10,17 @@
 namespace tavimo {
 
 struct AppState;
-class AlbumOpener;
-class BookFileCommands;
-class LibrarySession;
-class ModeSwitcher;
-class SearchOpener;
 class SearchWindow;
 class SessionFollower;
-class VolumeTable;
 
 // "動画の検索..." (Ctrl+K) of the book window's Tools menu: the search of the whole library,
 // its index following the session, and its window, whose results open in the album window.
 class SearchCommand final : public QObject {
     Q_OBJECT
 public:
-    SearchCommand(LibrarySession& session, AppState& state, const VolumeTable& volumes,
-                  BookWindow& bookWindow, AlbumWindow& albumWindow,
-                  BookFileCommands& bookFileCommands, ModeSwitcher& modes, AlbumOpener& opener,
-                  LibrarySearch::RomajiOpener romaji);
+    // The search reads the state's library folder and follows the context's session; its
+    // results open through the context (SearchOpener).
+    SearchCommand(const SearchOpener::Context& context, LibrarySearch::RomajiOpener romaji);
     ~SearchCommand() override;
 
     // Starts reading every book of the library on the search's worker.

@@ -14,38 +14,33 @@
 
 namespace tavimo {
 
-SearchOpener::SearchOpener(LibrarySession& session, AppState& state, const VolumeTable& volumes,
-                           BookWindow& bookWindow, AlbumWindow& albumWindow,
-                           BookFileCommands& bookFileCommands, ModeSwitcher& modes,
-                           AlbumOpener& opener, QObject* parent)
-    : QObject(parent), session_(session), state_(state), volumes_(volumes), bookWindow_(bookWindow),
-      albumWindow_(albumWindow), bookFileCommands_(bookFileCommands), modes_(modes),
-      opener_(opener) {}
+SearchOpener::SearchOpener(const Context& context, QObject* parent)
+    : QObject(parent), context_(context) {}
 
 bool SearchOpener::mounted(const SearchHitDetails& details) const {
     // Asked again now: the medium may have been inserted since the results were found.
-    const QList<VolumeInfo> volumes = volumes_.volumes();
+    const QList<VolumeInfo> volumes = context_.volumes.volumes();
     return std::any_of(volumes.begin(), volumes.end(), [&](const VolumeInfo& volume) {
         return volume.kind > kMediumNone && volume.serial == details.medium.serial;
     });
 }
 
 bool SearchOpener::switchTo(const SearchHitDetails& details) {
-    if (session_.mode() != details.mode) {
+    if (context_.session.mode() != details.mode) {
         // The switch opens the mode's last book: made the result's, it is the only load.
-        (details.mode == BookMode::Media ? state_.lastMediaBook : state_.lastNormalBook) =
-            details.book;
-        modes_.switchTo(details.mode);
-        if (session_.mode() != details.mode)
+        (details.mode == BookMode::Media ? context_.state.lastMediaBook
+                                         : context_.state.lastNormalBook) = details.book;
+        context_.modes.switchTo(details.mode);
+        if (context_.session.mode() != details.mode)
             return false;
     }
-    if (!session_.bookOpen() || session_.bookPaths().title != details.book)
-        bookFileCommands_.loadBook(details.book);
-    return session_.bookOpen() && session_.bookPaths().title == details.book;
+    if (!context_.session.bookOpen() || context_.session.bookPaths().title != details.book)
+        context_.bookFileCommands.loadBook(details.book);
+    return context_.session.bookOpen() && context_.session.bookPaths().title == details.book;
 }
 
 int SearchOpener::videoRow(const SearchHitDetails& details) const {
-    const QStringList& entries = albumWindow_.album().entries();
+    const QStringList& entries = context_.albumWindow.album().entries();
     // Where the index saw it, unless missing files dropped on opening moved it.
     if (details.videoRow >= 0 && details.videoRow < entries.size() &&
         entries.at(details.videoRow) == details.entry)
@@ -59,33 +54,34 @@ bool SearchOpener::open(const SearchHitDetails& details, bool play) {
                                    DialogService::Icon::Information);
         return false;
     }
-    const bool open = albumWindow_.isVisible() && session_.albumOpen() &&
-                      session_.mode() == details.mode &&
-                      session_.bookPaths().title == details.book &&
-                      session_.book().album(session_.albumIndex()).name == details.album;
+    const bool open =
+        context_.albumWindow.isVisible() && context_.session.albumOpen() &&
+        context_.session.mode() == details.mode &&
+        context_.session.bookPaths().title == details.book &&
+        context_.session.book().album(context_.session.albumIndex()).name == details.album;
     if (!open) {
         // Closing the album window saves and closes its album (and stops the player).
-        if (albumWindow_.isVisible() && !albumWindow_.close())
+        if (context_.albumWindow.isVisible() && !context_.albumWindow.close())
             return false;
         if (!switchTo(details))
             return false;
-        const int album = session_.book().indexOfAlbum(details.album);
+        const int album = context_.session.book().indexOfAlbum(details.album);
         if (album < 0)
             return false;
-        bookWindow_.scrollBox->setCurrentIndex(album);
-        opener_.open(album);
-        if (!albumWindow_.isVisible())
+        context_.bookWindow.selectAlbum(album);
+        context_.opener.open(album);
+        if (!context_.albumWindow.isVisible())
             return false;
     }
-    albumWindow_.raise();
-    albumWindow_.activateWindow();
+    context_.albumWindow.raise();
+    context_.albumWindow.activateWindow();
     if (!details.entry.isEmpty()) {
         const int row = videoRow(details);
         if (row >= 0)
-            albumWindow_.setCurrentVideo(row);
+            context_.albumWindow.setCurrentVideo(row);
     }
     if (play)
-        albumWindow_.actions().play->trigger();
+        context_.albumWindow.actions().play->trigger();
     return true;
 }
 

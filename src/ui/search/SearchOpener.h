@@ -23,10 +23,19 @@ class VolumeTable;
 class SearchOpener final : public QObject {
     Q_OBJECT
 public:
-    SearchOpener(LibrarySession& session, AppState& state, const VolumeTable& volumes,
-                 BookWindow& bookWindow, AlbumWindow& albumWindow,
-                 BookFileCommands& bookFileCommands, ModeSwitcher& modes, AlbumOpener& opener,
-                 QObject* parent = nullptr);
+    // What a result is opened through: the session, the windows, and the commands that switch
+    // the mode and the book and open an album.
+    struct Context {
+        LibrarySession& session;
+        AppState& state;
+        const VolumeTable& volumes;
+        BookWindow& bookWindow;
+        AlbumWindow& albumWindow;
+        BookFileCommands& bookFileCommands;
+        ModeSwitcher& modes;
+        AlbumOpener& opener;
+    };
+    explicit SearchOpener(const Context& context, QObject* parent = nullptr);
 
     // True when the album window shows the result (playing it, with play).
     bool open(const SearchHitDetails& details, bool play);
@@ -38,14 +47,7 @@ private:
     // The row of the result's video in the open album; -1 when it is gone.
     int videoRow(const SearchHitDetails& details) const;
 
-    LibrarySession& session_;
-    AppState& state_;
-    const VolumeTable& volumes_;
-    BookWindow& bookWindow_;
-    AlbumWindow& albumWindow_;
-    BookFileCommands& bookFileCommands_;
-    ModeSwitcher& modes_;
-    AlbumOpener& opener_;
+    Context context_;
 };
 
 } // namespace tavimo

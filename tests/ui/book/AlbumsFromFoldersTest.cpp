@@ -93,8 +93,8 @@ protected:
         opener = new AlbumOpener(session, *bookWindow, *albumWindow);
         commands = new AlbumCommands(*albumWindow, *albumWindow->actions().favourites, session,
                                      state, trash, launcher);
-        folders = new AlbumsFromFolders(session, state, *bookWindow, *albumWindow, *opener,
-                                        *commands, *bookFileCommands);
+        folders =
+            new AlbumsFromFolders({session, state, *bookWindow, *albumWindow, *opener, *commands});
         bookList =
             new BookListMenu(session, state, *bookWindow, *bookFileCommands,
                              *bookWindow->actions().fileMenu, *bookWindow->actions().bookListEnd);

@@ -75,8 +75,10 @@ protected:
 
     // The command as the program makes it, for the library of the state.
     std::unique_ptr<SearchCommand> makeCommand(LibrarySearch::RomajiOpener romaji) {
-        return std::make_unique<SearchCommand>(session, state, volumes, bookWindow, albumWindow,
-                                               bookFileCommands, modes, opener, std::move(romaji));
+        return std::make_unique<SearchCommand>(
+            SearchOpener::Context{session, state, volumes, bookWindow, albumWindow,
+                                  bookFileCommands, modes, opener},
+            std::move(romaji));
     }
 
     QString library() const { return dir.path() + u'/'; }
