@@ -12,20 +12,20 @@ namespace {
 
 class ImagePicture final : public PictureSource {
 public:
-    explicit ImagePicture(const QImage& image) : m_image(image) {}
-    QImage image() const override { return m_image; }
+    explicit ImagePicture(const QImage& image) : image_(image) {}
+    QImage image() const override { return image_; }
 
 private:
-    QImage m_image;
+    QImage image_;
 };
 
 class JpegPicture final : public PictureSource {
 public:
-    explicit JpegPicture(const QByteArray& jpeg) : m_jpeg(jpeg) {}
-    QImage image() const override { return jpeg::decode(m_jpeg); }
+    explicit JpegPicture(const QByteArray& jpeg) : jpeg_(jpeg) {}
+    QImage image() const override { return jpeg::decode(jpeg_); }
 
 private:
-    QByteArray m_jpeg;
+    QByteArray jpeg_;
 };
 
 // QCache counts cost in whole units; a kibibyte keeps the numbers small.
@@ -58,12 +58,12 @@ CellPicture CellPicture::fromStore(const Tpackedjpg& store, int index) {
 
 CellPicture CellPicture::fromSource(std::shared_ptr<const PictureSource> source) {
     CellPicture picture;
-    picture.m_source = std::move(source);
+    picture.source_ = std::move(source);
     return picture;
 }
 
 QImage CellPicture::image() const {
-    return m_source ? m_source->image() : QImage();
+    return source_ ? source_->image() : QImage();
 }
 
 QImage transparentGlyph(const QImage& picture) {
@@ -83,26 +83,25 @@ QImage transparentGlyph(const QImage& picture) {
     return glyph;
 }
 
-GlyphCache::GlyphCache(qsizetype maxBytes)
-    : m_cache(std::max<qsizetype>(1, maxBytes / kCostUnit)) {}
+GlyphCache::GlyphCache(qsizetype maxBytes) : cache_(std::max<qsizetype>(1, maxBytes / kCostUnit)) {}
 
 void GlyphCache::setMaxBytes(qsizetype maxBytes) {
-    m_cache.setMaxCost(std::max<qsizetype>(1, maxBytes / kCostUnit));
+    cache_.setMaxCost(std::max<qsizetype>(1, maxBytes / kCostUnit));
 }
 
 qsizetype GlyphCache::maxBytes() const {
-    return m_cache.maxCost() * kCostUnit;
+    return cache_.maxCost() * kCostUnit;
 }
 
 QImage GlyphCache::glyph(const CellPicture& picture) {
     if (picture.isNull())
         return {};
-    if (const Entry* entry = m_cache.object(picture.key()))
+    if (const Entry* entry = cache_.object(picture.key()))
         return entry->glyph;
     QImage glyph = transparentGlyph(picture.image());
     const qsizetype cost = costOf(glyph);
     // An undecodable picture is remembered too, so it is not decoded again on every paint.
-    m_cache.insert(picture.key(), new Entry{picture, glyph}, cost);
+    cache_.insert(picture.key(), new Entry{picture, glyph}, cost);
     return glyph;
 }
 

@@ -32,13 +32,13 @@ public:
     // invalid index. The handle keeps its own bytes: the store may change afterwards.
     static CellPicture fromStore(const Tpackedjpg& store, int index);
 
-    bool isNull() const { return !m_source; }
+    bool isNull() const { return !source_; }
     QImage image() const;
     // Identity of the picture for caches; equal for copies of one handle.
-    const PictureSource* key() const { return m_source.get(); }
+    const PictureSource* key() const { return source_.get(); }
 
 private:
-    std::shared_ptr<const PictureSource> m_source;
+    std::shared_ptr<const PictureSource> source_;
 };
 
 // The picture as a cell's button draws it: pixels of the bottom-left pixel's colour become
@@ -55,15 +55,15 @@ public:
     QImage glyph(const CellPicture& picture);
     void setMaxBytes(qsizetype maxBytes);
     qsizetype maxBytes() const;
-    int size() const { return int(m_cache.count()); }
-    void clear() { m_cache.clear(); }
+    int size() const { return int(cache_.count()); }
+    void clear() { cache_.clear(); }
 
 private:
     struct Entry {
         CellPicture picture;
         QImage glyph;
     };
-    QCache<const PictureSource*, Entry> m_cache;
+    QCache<const PictureSource*, Entry> cache_;
 };
 
 } // namespace tavimo

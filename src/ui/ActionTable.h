@@ -33,4 +33,15 @@ inline void connectOptions(std::initializer_list<ActionOption> table) {
         QObject::connect(row.action, &QAction::toggled, row.action, row.follow);
 }
 
+// An action or menu and the component name the earlier version knew it by, its objectName.
+struct ComponentName {
+    QObject* object;
+    const char* name;
+};
+
+inline void setComponentNames(std::initializer_list<ComponentName> table) {
+    for (const ComponentName& row : table)
+        row.object->setObjectName(QLatin1String(row.name));
+}
+
 } // namespace tavimo

@@ -1,5 +1,7 @@
 #include "ui/album/AlbumMenuBuilder.h"
 
+#include "ui/ActionTable.h"
+
 #include <QAction>
 #include <QMainWindow>
 #include <QMenu>
@@ -29,6 +31,7 @@ AlbumActions AlbumMenuBuilder::build(QMainWindow& window) {
     AlbumMenuBuilder builder(window);
     builder.buildActions();
     builder.buildMenus();
+    builder.nameComponents();
     return builder.a_;
 }
 
@@ -106,6 +109,36 @@ void AlbumMenuBuilder::buildMenus() {
     grid->addAction(w.sortByPlayCount);
     grid->addSeparator();
     grid->addAction(w.close);
+}
+
+void AlbumMenuBuilder::nameComponents() {
+    setComponentNames({
+        {a_.continuousPlay, "a_autoplay"},
+        {a_.play, "a_play"},
+        {a_.openFiles, "FileOpen1"},
+        {a_.moveBack, "a_back"},
+        {a_.moveForward, "a_next"},
+        {a_.deleteVideo, "a_del"},
+        {a_.selectNext, "setnext2"},
+        {a_.selectPrevious, "setback2"},
+        {a_.selectUp, "setup2"},
+        {a_.selectDown, "setdown2"},
+        {a_.sortByName, "setsort"},
+        {a_.sortByPlayCount, "setsortfab"},
+        {a_.pictureFromFile, "chngpic"},
+        {a_.pictureFromClipboard, "clippic"},
+        {a_.refreshPicture, "N11"},
+        {a_.setAlbumPicture, "N10"},
+        {a_.deleteFile, "a_filedel"},
+        {a_.openFolder, "folderOpen"},
+        {a_.close, "closeItem"},
+        {a_.moveToFront, "N18"},
+        {a_.moveToEnd, "N19"},
+        {a_.otherPlayer, "N27"},
+        {a_.openFolderEntry, "N14"},
+        {a_.deleteFileEntry, "delfitem"},
+        {a_.favourites, "fadd"},
+    });
 }
 
 } // namespace tavimo

@@ -1,5 +1,7 @@
 #include "ui/book/BookMenuBuilder.h"
 
+#include "ui/ActionTable.h"
+
 #include <QActionGroup>
 #include <QMainWindow>
 #include <QMenu>
@@ -47,6 +49,7 @@ BookActions BookMenuBuilder::build(QMainWindow& window) {
     builder.buildFavouritesMenu();
     builder.buildOptionsMenu();
     builder.buildToolsAndHelp();
+    builder.nameComponents();
     return builder.a_;
 }
 
@@ -100,7 +103,7 @@ void BookMenuBuilder::buildAlbumCommands() {
     w.renameAlbum = command(QStringLiteral("タイトルの変更"));
     w.pictureFromFile = command(QStringLiteral("画像の変更　ファイルから"));
     w.pictureFromClipboard = command(QStringLiteral("画像の変更　クリップボードから"));
-    w.FileOpen2 = command(QString());
+    w.openPlaceholder = command(QString());
     w.saveBook = command(QString());
     w.selectNext = command(QString(), QKeySequence(Qt::Key_Right));
     w.selectPrevious = command(QString(), QKeySequence(Qt::Key_Left));
@@ -218,6 +221,63 @@ void BookMenuBuilder::buildToolsAndHelp() {
     w.help = w.helpMenu->addAction(QStringLiteral("ヘルプの表示"));
     w.versionMenu = w.helpMenu->addMenu(QStringLiteral("バージョン情報(&A)..."));
     w.versionMenu->addAction(QStringLiteral("ver.351"));
+}
+
+void BookMenuBuilder::nameComponents() {
+    setComponentNames({
+        {a_.favouritesMenu, "favmenu"},
+        {a_.newBook, "new"},
+        {a_.bookFromMedium, "N46"},
+        {a_.exit, "FileExit1"},
+        {a_.bookEntryTemplate, "execbook"},
+        {a_.normalMode, "i_normal"},
+        {a_.mediaMode, "i_media"},
+        {a_.addAlbum, "addalbum"},
+        {a_.importAlbum, "importalbum"},
+        {a_.albumFromFolder, "folderalbum"},
+        {a_.albumFromMedium, "mediaalbum"},
+        {a_.deleteAlbum, "delalbum"},
+        {a_.openAlbum, "alb_edit"},
+        {a_.playAlbum, "alb_play"},
+        {a_.moveBack, "alb_back"},
+        {a_.moveForward, "alb_next"},
+        {a_.moveToFront, "alb_first"},
+        {a_.moveToEnd, "alb_last"},
+        {a_.sortAlbums, "albsort"},
+        {a_.folderSync, "syncro"},
+        {a_.copyFiles, "copyfiles"},
+        {a_.renameAlbum, "chgtitle"},
+        {a_.pictureFromFile, "chgpic"},
+        {a_.pictureFromClipboard, "copypic"},
+        {a_.openPlaceholder, "FileOpen2"},
+        {a_.saveBook, "booksave"},
+        {a_.selectNext, "setnext"},
+        {a_.selectPrevious, "setback"},
+        {a_.selectUp, "seup"},
+        {a_.selectDown, "setdown"},
+        {a_.importInAlbumMenu, "N23"},
+        {a_.importInAlbumPopup, "N26"},
+        {a_.importInBackground, "N30"},
+        {a_.mediumInAlbumMenu, "mediaitem"},
+        {a_.mediumInAlbumPopup, "N47"},
+        {a_.chooseFavourite, "favset"},
+        {a_.largeCells, "bigthum"},
+        {a_.smallCells, "smallthum"},
+        {a_.backgroundColor, "bgcolor"},
+        {a_.fontColor, "fontcolor"},
+        {a_.autoHeight, "autosaizeitem"},
+        {a_.syncFolderAlbums, "syncauto"},
+        {a_.skipUnreadable, "N57"},
+        {a_.otherPlayer, "plselect"},
+        {a_.captureOriginalSize, "N33"},
+        {a_.captureSilent, "dia"},
+        {a_.captureFolder, "capdir"},
+        {a_.fixVideoDisplay, "N39"},
+        {a_.oldRenderer, "N56"},
+        {a_.addExtension, "addext"},
+        {a_.siblingTool, "pelkora"},
+        {a_.help, "helpitem"},
+    });
 }
 
 } // namespace tavimo

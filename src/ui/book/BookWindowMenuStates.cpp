@@ -22,9 +22,10 @@ void BookWindow::applyMenuStates(const BookMenuStates& states) {
         item->setEnabled(states.albumCommands);
     for (QAction* item : a.albumPopup->actions())
         item->setEnabled(states.albumCommands);
-    for (QAction* action : {a.deleteAlbum, a.moveBack, a.moveForward, a.saveBook, a.renameAlbum,
-                            a.pictureFromFile, a.openAlbum, a.playAlbum, a.pictureFromClipboard,
-                            a.FileOpen2, a.selectNext, a.selectPrevious, a.selectUp, a.selectDown})
+    for (QAction* action :
+         {a.deleteAlbum, a.moveBack, a.moveForward, a.saveBook, a.renameAlbum, a.pictureFromFile,
+          a.openAlbum, a.playAlbum, a.pictureFromClipboard, a.openPlaceholder, a.selectNext,
+          a.selectPrevious, a.selectUp, a.selectDown})
         action->setEnabled(states.albumCommands);
     a.save->setEnabled(states.albumCommands);
     a.favouritesMenu->menuAction()->setEnabled(states.favourites.enabled);

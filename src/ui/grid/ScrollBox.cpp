@@ -58,44 +58,44 @@ ScrollBox::ScrollBox(QWidget* parent) : QAbstractScrollArea(parent) {
     // The hand belongs to the cells; the empty area between and after them keeps the arrow.
     viewport()->setMouseTracking(true);
     verticalScrollBar()->setSingleStep(kLineStep);
-    m_background = colors::buttonFace();
+    background_ = colors::buttonFace();
 }
 
 ScrollBox::~ScrollBox() = default;
 
 TVFPanel* ScrollBox::cellAt(int index) {
-    return index >= 0 && index < count() ? &m_cells[size_t(index)] : nullptr;
+    return index >= 0 && index < count() ? &cells_[size_t(index)] : nullptr;
 }
 
 const TVFPanel* ScrollBox::cellAt(int index) const {
-    return index >= 0 && index < count() ? &m_cells[size_t(index)] : nullptr;
+    return index >= 0 && index < count() ? &cells_[size_t(index)] : nullptr;
 }
 
 TVFPanel& ScrollBox::addCell(const QString& title) {
     const int index = count();
-    TVFPanel& cell = m_cells.emplace_back();
-    cell.SetCellColor(m_background);
-    cell.SetFontColor(m_fontColor);
-    cell.SetSmall(m_sizeMode);
+    TVFPanel& cell = cells_.emplace_back();
+    cell.SetCellColor(background_);
+    cell.SetFontColor(fontColor_);
+    cell.SetSmall(sizeMode_);
     cell.SetIndex(index);
     cell.SetTitle(title);
-    cell.m_owner = this;
-    if (index == 0 && !m_emptyHint.isEmpty())
+    cell.owner_ = this;
+    if (index == 0 && !emptyHint_.isEmpty())
         viewport()->update(); // the hint goes with the first cell
     return cell;
 }
 
 void ScrollBox::setEmptyHint(const QString& text) {
-    m_emptyHint = text;
-    if (m_cells.empty())
+    emptyHint_ = text;
+    if (cells_.empty())
         viewport()->update();
 }
 
 void ScrollBox::clear() {
-    m_cells.clear();
-    m_glyphs.clear();
-    m_pressedCell = -1;
-    m_pressedSyncMark = -1;
+    cells_.clear();
+    glyphs_.clear();
+    pressedCell_ = -1;
+    pressedSyncMark_ = -1;
     changeCurrent(-1);
     updateScrollRange();
     viewport()->update();
@@ -104,15 +104,15 @@ void ScrollBox::clear() {
 void ScrollBox::removeCell(int index) {
     if (index < 0 || index >= count())
         return;
-    m_bulkChange = true;
+    bulkChange_ = true;
     for (int k = index; k < count() - 1; ++k)
-        m_cells[size_t(k)].CopyFrom(m_cells[size_t(k) + 1]);
-    m_bulkChange = false;
-    m_cells.pop_back();
-    if (m_pressedCell >= count())
-        m_pressedCell = -1;
-    if (m_pressedSyncMark >= count())
-        m_pressedSyncMark = -1;
+        cells_[size_t(k)].CopyFrom(cells_[size_t(k) + 1]);
+    bulkChange_ = false;
+    cells_.pop_back();
+    if (pressedCell_ >= count())
+        pressedCell_ = -1;
+    if (pressedSyncMark_ >= count())
+        pressedSyncMark_ = -1;
     updateScrollRange();
     viewport()->update();
     if (count() == 0)
@@ -126,7 +126,7 @@ void ScrollBox::removeCell(int index) {
 void ScrollBox::swapCells(int i, int j) {
     if (i == j || !cellAt(i) || !cellAt(j))
         return;
-    m_cells[size_t(i)].SwapWith(m_cells[size_t(j)]);
+    cells_[size_t(i)].SwapWith(cells_[size_t(j)]);
 }
 
 void ScrollBox::setCurrentIndex(int index) {
@@ -144,21 +144,21 @@ void ScrollBox::select(int index) {
 }
 
 bool ScrollBox::selectNext() {
-    if (count() == 0 || m_current == lastIndex() || m_current == -1 || !cellAt(m_current + 1))
+    if (count() == 0 || current_ == lastIndex() || current_ == -1 || !cellAt(current_ + 1))
         return false;
-    select(m_current + 1);
+    select(current_ + 1);
     return true;
 }
 
 bool ScrollBox::selectPrevious() {
-    if (count() == 0 || m_current <= 0 || !cellAt(m_current - 1))
+    if (count() == 0 || current_ <= 0 || !cellAt(current_ - 1))
         return false;
-    select(m_current - 1);
+    select(current_ - 1);
     return true;
 }
 
 bool ScrollBox::selectUp() {
-    const int target = m_current - columns();
+    const int target = current_ - columns();
     if (count() == 0 || target < 0 || !cellAt(target))
         return false;
     select(target);
@@ -166,7 +166,7 @@ bool ScrollBox::selectUp() {
 }
 
 bool ScrollBox::selectDown() {
-    const int target = m_current + columns();
+    const int target = current_ + columns();
     if (count() == 0 || target >= count() || !cellAt(target))
         return false;
     select(target);
@@ -175,11 +175,11 @@ bool ScrollBox::selectDown() {
 
 void ScrollBox::layOut() {
     if (count() > 0) {
-        m_layout = layOutGrid(count(), width(), height(), m_sizeMode);
+        layout_ = layOutGrid(count(), width(), height(), sizeMode_);
         // Keep at least two screens of pictures decoded.
-        const int visibleRows = viewportHeight() / gridPitch(m_sizeMode).height() + 2;
-        const qsizetype wanted = 2 * qsizetype(visibleRows) * m_layout.columns * kGlyphBytes;
-        m_glyphs.setMaxBytes(std::max<qsizetype>(16 * 1024 * 1024, wanted));
+        const int visibleRows = viewportHeight() / gridPitch(sizeMode_).height() + 2;
+        const qsizetype wanted = 2 * qsizetype(visibleRows) * layout_.columns * kGlyphBytes;
+        glyphs_.setMaxBytes(std::max<qsizetype>(16 * 1024 * 1024, wanted));
     }
     updateScrollRange();
     viewport()->update();
@@ -188,11 +188,11 @@ void ScrollBox::layOut() {
 }
 
 int ScrollBox::placedCount() const {
-    return std::min(count(), m_layout.cellCount);
+    return std::min(count(), layout_.cellCount);
 }
 
 int ScrollBox::contentBottom() const {
-    GridLayout placed = m_layout;
+    GridLayout placed = layout_;
     placed.cellCount = placedCount();
     return placed.contentBottom();
 }
@@ -211,18 +211,18 @@ void ScrollBox::updateScrollRange() {
 QRect ScrollBox::cellRect(int index) const {
     if (index < 0 || index >= placedCount())
         return {};
-    return m_layout.cellRect(index).translated(0, -verticalScrollBar()->value());
+    return layout_.cellRect(index).translated(0, -verticalScrollBar()->value());
 }
 
 ScrollBox::Hit ScrollBox::hitTest(const QPoint& pos) const {
     Hit hit;
     const int y = pos.y() + verticalScrollBar()->value();
-    const GridLayout::Range range = m_layout.cellsInRows(y, y + 1);
+    const GridLayout::Range range = layout_.cellsInRows(y, y + 1);
     for (int i = range.first; i <= std::min(range.last, placedCount() - 1); ++i) {
         const QRect rect = cellRect(i);
         if (!rect.contains(pos))
             continue;
-        const TVFPanel& cell = m_cells[size_t(i)];
+        const TVFPanel& cell = cells_[size_t(i)];
         const QPoint local = pos - rect.topLeft();
         const CellGeometry& g = cell.geometry();
         hit.index = i;
@@ -251,15 +251,15 @@ void ScrollBox::updateCell(int index) {
 }
 
 void ScrollBox::cellChanged(const TVFPanel& cell) {
-    if (!m_bulkChange)
+    if (!bulkChange_)
         updateCell(cell.index());
 }
 
 void ScrollBox::changeCurrent(int index) {
-    if (index == m_current)
+    if (index == current_)
         return;
-    const int old = m_current;
-    m_current = index;
+    const int old = current_;
+    current_ = index;
     updateCell(old);
     updateCell(index);
     Q_EMIT currentChanged(index);
@@ -268,7 +268,7 @@ void ScrollBox::changeCurrent(int index) {
 void ScrollBox::ensureVisible(int index) {
     if (index < 0 || index >= placedCount())
         return;
-    const QRect rect = m_layout.cellRect(index);
+    const QRect rect = layout_.cellRect(index);
     QScrollBar* bar = verticalScrollBar();
     const int height = viewportHeight();
     if (rect.top() < bar->value())
@@ -283,20 +283,20 @@ void ScrollBox::scrollLines(int lines) {
 }
 
 void ScrollBox::setBackgroundColor(const QColor& color) {
-    if (color == m_background)
+    if (color == background_)
         return;
-    m_background = color;
-    for (TVFPanel& cell : m_cells)
-        cell.m_cellColor = color.rgb();
+    background_ = color;
+    for (TVFPanel& cell : cells_)
+        cell.cellColor_ = color.rgb();
     viewport()->update();
 }
 
 void ScrollBox::setFontColor(const QColor& color) {
-    if (color == m_fontColor)
+    if (color == fontColor_)
         return;
-    m_fontColor = color;
-    for (TVFPanel& cell : m_cells)
-        cell.m_fontColor = color.rgb();
+    fontColor_ = color;
+    for (TVFPanel& cell : cells_)
+        cell.fontColor_ = color.rgb();
     viewport()->update();
 }
 
@@ -307,30 +307,30 @@ void ScrollBox::setStoredColors(qint32 background, qint32 font) {
 
 void ScrollBox::setSizeMode(int small) {
     small = small == kSmallCells ? kSmallCells : kLargeCells;
-    if (small == m_sizeMode)
+    if (small == sizeMode_)
         return;
-    m_sizeMode = small;
-    m_bulkChange = true;
-    for (TVFPanel& cell : m_cells)
+    sizeMode_ = small;
+    bulkChange_ = true;
+    for (TVFPanel& cell : cells_)
         cell.SetSmall(small);
-    m_bulkChange = false;
+    bulkChange_ = false;
     layOut();
-    ensureVisible(m_current);
+    ensureVisible(current_);
 }
 
 void ScrollBox::paintEvent(QPaintEvent* event) {
     QPainter painter(viewport());
     painter.setFont(font());
     const QRect dirty = event->rect();
-    painter.fillRect(dirty, m_background);
-    if (m_cells.empty() && !m_emptyHint.isEmpty()) {
-        painter.setPen(m_fontColor);
+    painter.fillRect(dirty, background_);
+    if (cells_.empty() && !emptyHint_.isEmpty()) {
+        painter.setPen(fontColor_);
         painter.drawText(viewport()->rect().adjusted(8, 8, -8, -8),
-                         Qt::AlignCenter | Qt::TextWordWrap, m_emptyHint);
+                         Qt::AlignCenter | Qt::TextWordWrap, emptyHint_);
     }
     const int offset = verticalScrollBar()->value();
     const GridLayout::Range range =
-        m_layout.cellsInRows(dirty.top() + offset, dirty.bottom() + 1 + offset);
+        layout_.cellsInRows(dirty.top() + offset, dirty.bottom() + 1 + offset);
     const int last = std::min(range.last, placedCount() - 1);
     const bool focus = showsFocus();
     TVFPanel::PaintContext context;
@@ -339,12 +339,12 @@ void ScrollBox::paintEvent(QPaintEvent* event) {
         const QRect rect = cellRect(i);
         if (!rect.intersects(dirty))
             continue;
-        const TVFPanel& cell = m_cells[size_t(i)];
+        const TVFPanel& cell = cells_[size_t(i)];
         // Pictures are decoded only where they show.
         const bool pictureShows =
             cell.geometry().picture.translated(rect.topLeft()).intersects(dirty);
-        context.glyph = pictureShows ? m_glyphs.glyph(cell.picture()) : QImage();
-        context.focused = focus && i == m_current;
+        context.glyph = pictureShows ? glyphs_.glyph(cell.picture()) : QImage();
+        context.focused = focus && i == current_;
         context.dirty = dirty;
         cell.paint(painter, rect.topLeft(), context);
     }
@@ -363,22 +363,22 @@ void ScrollBox::mousePressEvent(QMouseEvent* event) {
     const Hit hit = hitTest(event->position().toPoint());
     if (hit.part == Part::SyncMark) {
         if (event->button() == Qt::LeftButton)
-            m_pressedSyncMark = hit.index;
+            pressedSyncMark_ = hit.index;
         return;
     }
     if (hit.part != Part::Picture && hit.part != Part::Caption)
         return;
     select(hit.index);
     if (event->button() == Qt::LeftButton)
-        m_pressedCell = hit.index;
+        pressedCell_ = hit.index;
     Q_EMIT cellPressed(hit.index, event->button());
 }
 
 void ScrollBox::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton)
         return;
-    const int pressedCell = std::exchange(m_pressedCell, -1);
-    const int pressedSyncMark = std::exchange(m_pressedSyncMark, -1);
+    const int pressedCell = std::exchange(pressedCell_, -1);
+    const int pressedSyncMark = std::exchange(pressedSyncMark_, -1);
     if (pressedSyncMark >= 0) {
         const Hit hit = hitTest(event->position().toPoint());
         if (hit.part == Part::SyncMark && hit.index == pressedSyncMark)
@@ -393,7 +393,7 @@ void ScrollBox::mouseReleaseEvent(QMouseEvent* event) {
 void ScrollBox::keyPressEvent(QKeyEvent* event) {
     if (isActivationKey(event->key())) {
         if (!event->isAutoRepeat())
-            m_activationKeyDown = true;
+            activationKeyDown_ = true;
         return;
     }
     // Arrow keys belong to the window's navigation commands, which may be switched off; the
@@ -416,17 +416,17 @@ void ScrollBox::keyReleaseEvent(QKeyEvent* event) {
     }
     // Only a key that also went down here counts: Enter that closed a dialog must not open
     // the cell that gets the focus back.
-    if (std::exchange(m_activationKeyDown, false) && cellAt(m_current))
-        Q_EMIT cellActivated(m_current);
+    if (std::exchange(activationKeyDown_, false) && cellAt(current_))
+        Q_EMIT cellActivated(current_);
 }
 
 void ScrollBox::wheelEvent(QWheelEvent* event) {
-    m_wheelRemainder += event->angleDelta().y();
-    const int steps = m_wheelRemainder / 120;
-    m_wheelRemainder -= steps * 120;
+    wheelRemainder_ += event->angleDelta().y();
+    const int steps = wheelRemainder_ / 120;
+    wheelRemainder_ -= steps * 120;
     // In the book window, with the focus in the grid, a step reaches both the grid and its
     // window, each scrolling a line; otherwise only one of them scrolls.
-    const int linesPerStep = hasFocus() && m_wheelScrollsTwice ? 2 : 1;
+    const int linesPerStep = hasFocus() && wheelScrollsTwice_ ? 2 : 1;
     if (steps != 0)
         scrollLines(-steps * linesPerStep);
     event->accept();
@@ -444,13 +444,13 @@ void ScrollBox::contextMenuEvent(QContextMenuEvent* event) {
     int index = -1;
     QPoint globalPos = event->globalPos();
     if (event->reason() == QContextMenuEvent::Keyboard) {
-        index = cellAt(m_current) ? m_current : -1;
+        index = cellAt(current_) ? current_ : -1;
         if (index >= 0)
             globalPos = viewport()->mapToGlobal(cellRect(index).center());
     } else {
         index = hitTest(event->pos()).index;
     }
-    QMenu* menu = index >= 0 ? m_cellMenu : m_backgroundMenu;
+    QMenu* menu = index >= 0 ? cellMenu_ : backgroundMenu_;
     if (menu)
         menu->popup(globalPos);
     event->accept();
@@ -458,13 +458,13 @@ void ScrollBox::contextMenuEvent(QContextMenuEvent* event) {
 
 void ScrollBox::focusInEvent(QFocusEvent* event) {
     QAbstractScrollArea::focusInEvent(event);
-    updateCell(m_current);
+    updateCell(current_);
 }
 
 void ScrollBox::focusOutEvent(QFocusEvent* event) {
     QAbstractScrollArea::focusOutEvent(event);
-    m_activationKeyDown = false;
-    updateCell(m_current);
+    activationKeyDown_ = false;
+    updateCell(current_);
 }
 
 void ScrollBox::dragEnterEvent(QDragEnterEvent* event) {

@@ -25,7 +25,7 @@ public:
     ~ScrollBox() override;
 
     // Cells. A cell reference stays valid until that cell is removed.
-    int count() const { return int(m_cells.size()); }
+    int count() const { return int(cells_.size()); }
     int lastIndex() const { return count() - 1; }
     TVFPanel* cellAt(int index);
     const TVFPanel* cellAt(int index) const;
@@ -39,7 +39,7 @@ public:
     void swapCells(int i, int j);
 
     // The current cell, -1 for none.
-    int currentIndex() const { return m_current; }
+    int currentIndex() const { return current_; }
     // Makes cell `index` current, scrolls it into view and gives the grid the keyboard focus.
     void select(int index);
     // Makes `index` current (or -1 for none) without touching the focus.
@@ -54,14 +54,14 @@ public:
     // Places the cells for the current size: columns from the width, with room for a scroll
     // bar when the rows do not fit the height. Also runs on every resize.
     void layOut();
-    int columns() const { return m_layout.columns; }
-    const GridLayout& gridLayout() const { return m_layout; }
+    int columns() const { return layout_.columns; }
+    const GridLayout& gridLayout() const { return layout_; }
     // Bottom edge of the last placed cell in the scrolled content (0 with none).
     int contentBottom() const;
 
-    QColor backgroundColor() const { return m_background; }
+    QColor backgroundColor() const { return background_; }
     void setBackgroundColor(const QColor& color);
-    QColor fontColor() const { return m_fontColor; }
+    QColor fontColor() const { return fontColor_; }
     void setFontColor(const QColor& color);
     // Both colours as the settings file stores them (colors::fromStored): the windows keep
     // theirs in the application state and show them through this.
@@ -72,11 +72,11 @@ public:
     // A line drawn centred in the font colour while the grid has no cell, telling what to do
     // first. It is painted, not a widget: clicks and drops go to the grid as before.
     void setEmptyHint(const QString& text);
-    const QString& emptyHint() const { return m_emptyHint; }
+    const QString& emptyHint() const { return emptyHint_; }
 
     // Popup menus shown by a right click: on a cell, and on the empty area.
-    void setCellMenu(QMenu* menu) { m_cellMenu = menu; }
-    void setBackgroundMenu(QMenu* menu) { m_backgroundMenu = menu; }
+    void setCellMenu(QMenu* menu) { cellMenu_ = menu; }
+    void setBackgroundMenu(QMenu* menu) { backgroundMenu_ = menu; }
 
     // Where a point of the viewport falls.
     enum class Part { None, Cell, Picture, Caption, SyncMark };
@@ -89,13 +89,13 @@ public:
     QRect cellRect(int index) const;
 
     // Whether a wheel notch over the focused grid scrolls two lines (the book window) or one.
-    void setWheelScrollsTwice(bool twice) { m_wheelScrollsTwice = twice; }
+    void setWheelScrollsTwice(bool twice) { wheelScrollsTwice_ = twice; }
 
     // Scrolls by wheel-step lines: positive scrolls down.
     void scrollLines(int lines);
 
     // Glyph cache of the visible pictures (exposed for measuring).
-    const GlyphCache& glyphCache() const { return m_glyphs; }
+    const GlyphCache& glyphCache() const { return glyphs_; }
 
     // Called by a cell whose contents changed: repaints it.
     void cellChanged(const TVFPanel& cell);
@@ -141,22 +141,22 @@ private:
     void ensureVisible(int index);
     void changeCurrent(int index);
 
-    std::deque<TVFPanel> m_cells;
-    GridLayout m_layout;
-    GlyphCache m_glyphs;
-    int m_current = -1;
-    QColor m_background;
-    QColor m_fontColor = Qt::black;
-    int m_sizeMode = kLargeCells;
-    QString m_emptyHint;
-    QMenu* m_cellMenu = nullptr;
-    QMenu* m_backgroundMenu = nullptr;
-    int m_pressedCell = -1;           // left button went down on this cell's picture or caption
-    int m_pressedSyncMark = -1;       // left button went down on this cell's check box
-    bool m_activationKeyDown = false; // Enter or Space went down while the grid had focus
-    bool m_bulkChange = false;        // cells change together: one repaint at the end
-    int m_wheelRemainder = 0;
-    bool m_wheelScrollsTwice = true;
+    std::deque<TVFPanel> cells_;
+    GridLayout layout_;
+    GlyphCache glyphs_;
+    int current_ = -1;
+    QColor background_;
+    QColor fontColor_ = Qt::black;
+    int sizeMode_ = kLargeCells;
+    QString emptyHint_;
+    QMenu* cellMenu_ = nullptr;
+    QMenu* backgroundMenu_ = nullptr;
+    int pressedCell_ = -1;           // left button went down on this cell's picture or caption
+    int pressedSyncMark_ = -1;       // left button went down on this cell's check box
+    bool activationKeyDown_ = false; // Enter or Space went down while the grid had focus
+    bool bulkChange_ = false;        // cells change together: one repaint at the end
+    int wheelRemainder_ = 0;
+    bool wheelScrollsTwice_ = true;
 };
 
 } // namespace tavimo

@@ -14,12 +14,12 @@
 namespace tavimo {
 
 void TVFPanel::changed() const {
-    if (m_owner)
-        m_owner->cellChanged(*this);
+    if (owner_)
+        owner_->cellChanged(*this);
 }
 
 void TVFPanel::SetPicture(const CellPicture& picture) {
-    m_picture = picture;
+    picture_ = picture;
     changed();
 }
 
@@ -28,67 +28,67 @@ void TVFPanel::SetPicture(const QImage& picture) {
 }
 
 void TVFPanel::SetTitle(const QString& title) {
-    m_title = title;
-    m_caption.clear();
-    m_captionFitted = false;
+    title_ = title;
+    caption_.clear();
+    captionFitted_ = false;
     changed();
 }
 
 const QString& TVFPanel::caption(const QFontMetrics& metrics) const {
-    if (!m_captionFitted) {
-        m_caption = fitTitle(m_title, geometry().caption.width(), metrics);
-        m_captionFitted = true;
+    if (!captionFitted_) {
+        caption_ = fitTitle(title_, geometry().caption.width(), metrics);
+        captionFitted_ = true;
     }
-    return m_caption;
+    return caption_;
 }
 
 void TVFPanel::SetSmall(int small) {
     const qint8 value = small == kSmallCells ? kSmallCells : kLargeCells;
-    if (value == m_small)
+    if (value == small_)
         return;
-    m_small = value;
+    small_ = value;
     // The caption is fitted again from the full title to the new width.
-    m_caption.clear();
-    m_captionFitted = false;
+    caption_.clear();
+    captionFitted_ = false;
     changed();
 }
 
 void TVFPanel::SetSyncMark(bool visible) {
-    if (visible == m_syncMark)
+    if (visible == syncMark_)
         return;
-    m_syncMark = visible;
+    syncMark_ = visible;
     changed();
 }
 
 QString TVFPanel::name() const {
-    return QStringLiteral("vframe") + QString::number(m_index);
+    return QStringLiteral("vframe") + QString::number(index_);
 }
 
 void TVFPanel::SetCellColor(const QColor& color) {
-    m_cellColor = color.rgb();
+    cellColor_ = color.rgb();
     changed();
 }
 
 void TVFPanel::SetFontColor(const QColor& color) {
-    m_fontColor = color.rgb();
+    fontColor_ = color.rgb();
     changed();
 }
 
 void TVFPanel::CopyFrom(const TVFPanel& other) {
     if (&other == this)
         return;
-    m_picture = other.m_picture;
-    m_title = other.m_title;
-    if (other.m_small == m_small && other.m_captionFitted) {
-        m_caption = other.m_caption;
-        m_captionFitted = true;
+    picture_ = other.picture_;
+    title_ = other.title_;
+    if (other.small_ == small_ && other.captionFitted_) {
+        caption_ = other.caption_;
+        captionFitted_ = true;
     } else {
-        m_caption.clear();
-        m_captionFitted = false;
+        caption_.clear();
+        captionFitted_ = false;
     }
-    m_bookmark = other.m_bookmark;
-    m_playCount = other.m_playCount;
-    m_syncMark = other.m_syncMark;
+    bookmark_ = other.bookmark_;
+    playCount_ = other.playCount_;
+    syncMark_ = other.syncMark_;
     changed();
 }
 
@@ -96,7 +96,7 @@ void TVFPanel::SwapWith(TVFPanel& other) {
     if (&other == this)
         return;
     TVFPanel temporary;
-    temporary.SetSmall(m_small);
+    temporary.SetSmall(small_);
     temporary.CopyFrom(*this);
     CopyFrom(other);
     other.CopyFrom(temporary);
@@ -108,7 +108,7 @@ void TVFPanel::paint(QPainter& painter, const QPoint& origin, const PaintContext
     const QPalette palette = context.widget ? context.widget->palette() : QApplication::palette();
 
     const QRect dirty = context.dirty.isNull() ? QRect(origin, g.cell) : context.dirty;
-    painter.fillRect(QRect(origin, g.cell).intersected(dirty), QColor::fromRgb(m_cellColor));
+    painter.fillRect(QRect(origin, g.cell).intersected(dirty), QColor::fromRgb(cellColor_));
 
     // The picture button: the standard face, the picture at its own size centred on it (a
     // 120 x 90 picture on the small button shows its central 80 x 60), the focus mark on top.
@@ -123,7 +123,7 @@ void TVFPanel::paint(QPainter& painter, const QPoint& origin, const PaintContext
     if (!text.isEmpty() && captionRect.intersects(dirty)) {
         painter.save();
         painter.setClipRect(captionRect, Qt::IntersectClip);
-        painter.setPen(context.focused ? focusedCaptionColor() : QColor::fromRgb(m_fontColor));
+        painter.setPen(context.focused ? focusedCaptionColor() : QColor::fromRgb(fontColor_));
         QTextOption option(Qt::AlignHCenter | Qt::AlignTop);
         option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
         painter.drawText(QRectF(captionRect), text, option);
@@ -131,9 +131,9 @@ void TVFPanel::paint(QPainter& painter, const QPoint& origin, const PaintContext
     }
 
     // The folder-sync check box, always shown ticked.
-    if (m_syncMark && g.syncMark.translated(origin).intersects(dirty)) {
+    if (syncMark_ && g.syncMark.translated(origin).intersects(dirty)) {
         const QRect box = g.syncMark.translated(origin);
-        painter.fillRect(box, QColor::fromRgb(m_cellColor));
+        painter.fillRect(box, QColor::fromRgb(cellColor_));
         QStyleOptionButton checkOption;
         checkOption.palette = palette;
         checkOption.state = QStyle::State_Enabled | QStyle::State_On;

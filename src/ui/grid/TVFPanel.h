@@ -29,36 +29,36 @@ public:
     // The picture handle is copied; the bitmap is decoded when the cell is drawn.
     void SetPicture(const CellPicture& picture);
     void SetPicture(const QImage& picture);
-    const CellPicture& picture() const { return m_picture; }
+    const CellPicture& picture() const { return picture_; }
 
     // The full title (an album name, a video's file name); the caption is fitted from it.
     void SetTitle(const QString& title);
-    const QString& title() const { return m_title; }
+    const QString& title() const { return title_; }
     // The visible caption, fitted to this cell's caption width with the given font.
     const QString& caption(const QFontMetrics& metrics) const;
 
     void SetSmall(int small);
-    int small() const { return m_small; }
+    int small() const { return small_; }
 
     void SetSyncMark(bool visible);
-    bool syncMark() const { return m_syncMark; }
+    bool syncMark() const { return syncMark_; }
 
-    void SetPlayCount(qint32 count) { m_playCount = count; }
-    qint32 playCount() const { return m_playCount; }
-    void SetBookmark(qint64 position) { m_bookmark = position; }
-    qint64 bookmark() const { return m_bookmark; }
+    void SetPlayCount(qint32 count) { playCount_ = count; }
+    qint32 playCount() const { return playCount_; }
+    void SetBookmark(qint64 position) { bookmark_ = position; }
+    qint64 bookmark() const { return bookmark_; }
 
-    void SetIndex(int index) { m_index = index; }
-    int index() const { return m_index; }
+    void SetIndex(int index) { index_ = index; }
+    int index() const { return index_; }
     // "vframe" followed by the index.
     QString name() const;
 
     void SetCellColor(const QColor& color);
-    QColor cellColor() const { return QColor::fromRgb(m_cellColor); }
+    QColor cellColor() const { return QColor::fromRgb(cellColor_); }
     // Caption colour of the cell while it does not have the focus; the focused cell's caption
     // is red whatever this is.
     void SetFontColor(const QColor& color);
-    QColor fontColor() const { return QColor::fromRgb(m_fontColor); }
+    QColor fontColor() const { return QColor::fromRgb(fontColor_); }
 
     // Copies picture, title (fitted to this cell's layout), bookmark, play count and sync mark.
     // Index, colours and layout stay as they are.
@@ -66,7 +66,7 @@ public:
     // Exchanges the contents CopyFrom copies.
     void SwapWith(TVFPanel& other);
 
-    const CellGeometry& geometry() const { return cellGeometry(m_small); }
+    const CellGeometry& geometry() const { return cellGeometry(small_); }
 
     // What painting needs besides the cell's own state.
     struct PaintContext {
@@ -87,18 +87,18 @@ private:
     void paintButton(QPainter& painter, const QRect& button, QStyle* style, const QPalette& palette,
                      const PaintContext& context) const;
 
-    ScrollBox* m_owner = nullptr; // repainted through its grid; null for a loose cell
-    QString m_title;
-    mutable QString m_caption; // fitted lazily: only drawn cells pay for measuring
-    CellPicture m_picture;
-    qint64 m_bookmark = 0;
-    int m_index = 0;
-    qint32 m_playCount = 0;
-    QRgb m_cellColor = 0xffc0c0c0;
-    QRgb m_fontColor = 0xff000000;
-    qint8 m_small = kLargeCells;
-    bool m_syncMark = false;
-    mutable bool m_captionFitted = false;
+    ScrollBox* owner_ = nullptr; // repainted through its grid; null for a loose cell
+    QString title_;
+    mutable QString caption_; // fitted lazily: only drawn cells pay for measuring
+    CellPicture picture_;
+    qint64 bookmark_ = 0;
+    int index_ = 0;
+    qint32 playCount_ = 0;
+    QRgb cellColor_ = 0xffc0c0c0;
+    QRgb fontColor_ = 0xff000000;
+    qint8 small_ = kLargeCells;
+    bool syncMark_ = false;
+    mutable bool captionFitted_ = false;
 };
 
 } // namespace tavimo

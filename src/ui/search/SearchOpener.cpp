@@ -3,7 +3,7 @@
 #include "core/AppState.h"
 #include "core/DialogService.h"
 #include "core/LibrarySession.h"
-#include "core/search/SearchTexts.h"
+#include "core/search/SearchWindowTexts.h"
 #include "ui/album/AlbumWindow.h"
 #include "ui/book/AlbumOpener.h"
 #include "ui/book/BookFileCommands.h"
@@ -50,8 +50,9 @@ int SearchOpener::videoRow(const SearchHitDetails& details) const {
 
 bool SearchOpener::open(const SearchHitDetails& details, bool play) {
     if (!details.entry.isEmpty() && details.onMedium && !mounted(details)) {
-        session_.dialogs().message(searchtexts::insertMedium(details), DialogService::Buttons::Ok,
-                                   DialogService::Icon::Information);
+        context_.session.dialogs().message(searchwindowtexts::insertMedium(details),
+                                           DialogService::Buttons::Ok,
+                                           DialogService::Icon::Information);
         return false;
     }
     const bool open =

@@ -3,7 +3,7 @@
 #include "core/Colors.h"
 #include "core/VolumeTable.h"
 #include "core/search/LibrarySearch.h"
-#include "core/search/SearchTexts.h"
+#include "core/search/SearchWindowTexts.h"
 #include "ui/WindowFont.h"
 #include "ui/grid/ScrollBox.h"
 
@@ -23,7 +23,7 @@ namespace tavimo {
 SearchWindow::SearchWindow(LibrarySearch& search, const VolumeTable& volumes, QWidget* parent)
     : QMainWindow(parent), search_(search), volumes_(volumes) {
     setObjectName(QStringLiteral("SearchWindow"));
-    setWindowTitle(searchtexts::windowTitle({}, 0));
+    setWindowTitle(searchwindowtexts::windowTitle({}, 0));
     setFont(windowFont(12));
     // Closing it hides it; the program goes on.
     setAttribute(Qt::WA_QuitOnClose, false);
@@ -94,8 +94,9 @@ void SearchWindow::showEvent(QShowEvent* event) {
 
 void SearchWindow::showIndexState() {
     const bool building = search_.isBuilding();
-    indexPanel_->setText(building ? searchtexts::building(search_.progress())
-                                  : searchtexts::unreadableMessage(search_.unreadableCount()));
+    indexPanel_->setText(building
+                             ? searchwindowtexts::building(search_.progress())
+                             : searchwindowtexts::unreadableMessage(search_.unreadableCount()));
     progress_->setVisible(building);
     progress_->setValue(search_.progress());
 }
@@ -109,7 +110,7 @@ void SearchWindow::refresh(bool keepPlace) {
     results_ = search_.find(field_->text());
     mounted_ = volumes_.volumes();
     pictures_.forget();
-    setWindowTitle(searchtexts::windowTitle(field_->text(), int(results_.hits.size())));
+    setWindowTitle(searchwindowtexts::windowTitle(field_->text(), int(results_.hits.size())));
     grid_->clear();
     while (addPage() && grid_->count() <= current) {
     }
@@ -139,12 +140,12 @@ std::optional<SearchHitDetails> SearchWindow::detailsOf(int cell) const {
 
 QString SearchWindow::toolTipOf(int cell) const {
     const auto details = detailsOf(cell);
-    return details ? searchtexts::facts(*details).join(u'\n') : QString();
+    return details ? searchwindowtexts::facts(*details).join(u'\n') : QString();
 }
 
 void SearchWindow::showCurrent(int cell) {
     const auto details = detailsOf(cell);
-    resultPanel_->setText(details ? searchtexts::facts(*details).join(QStringLiteral("　"))
+    resultPanel_->setText(details ? searchwindowtexts::facts(*details).join(QStringLiteral("　"))
                                   : QString());
 }
 

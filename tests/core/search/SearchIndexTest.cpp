@@ -2,7 +2,7 @@
 
 #include "FakeRomaji.h"
 #include "core/search/SearchQuery.h"
-#include "core/search/SearchTexts.h"
+#include "core/search/SearchWindowTexts.h"
 
 #include <gtest/gtest.h>
 
@@ -100,13 +100,13 @@ TEST_F(SearchIndexTest, DetailsTellWhereTheCellsPictureIsAndWhetherTheMediumIsMo
     EXPECT_EQ(mounted->videoRow, 1);
     EXPECT_TRUE(mounted->onMedium);
     EXPECT_TRUE(mounted->mounted);
-    EXPECT_EQ(searchtexts::facts(*mounted),
+    EXPECT_EQ(searchwindowtexts::facts(*mounted),
               (QStringList{"ブック: A", "アルバム: 旅", "フォルダ: DVD/", "メディア: TRIP"}));
 
     // A fixed disk of the same serial is no medium.
     const auto absent = index.details(trip, {{"/", kMediumNone, 0x1234ABCD, ""}});
     EXPECT_FALSE(absent->mounted);
-    EXPECT_EQ(searchtexts::facts(*absent).last(), QStringLiteral("メディア: TRIP（未接続）"));
+    EXPECT_EQ(searchwindowtexts::facts(*absent).last(), QStringLiteral("メディア: TRIP（未接続）"));
 
     const SearchHit albumCell = index.find(SearchQuery::compile("東京", nullptr)).hits.at(0);
     const auto cell = index.details(albumCell, {});
@@ -114,7 +114,7 @@ TEST_F(SearchIndexTest, DetailsTellWhereTheCellsPictureIsAndWhetherTheMediumIsMo
     EXPECT_EQ(cell->pictureIndex, 1);
     EXPECT_EQ(cell->albumIndex, 1);
     EXPECT_FALSE(cell->onMedium);
-    EXPECT_EQ(searchtexts::facts(*cell), (QStringList{"ブック: b", "アルバム: 東京"}));
+    EXPECT_EQ(searchwindowtexts::facts(*cell), (QStringList{"ブック: b", "アルバム: 東京"}));
 
     // An album named like its book has no store of its own to show.
     index.setBook("Same", BookMode::Normal, {album("same", {"/v/only.mp4"})});
@@ -160,12 +160,12 @@ TEST_F(SearchIndexTest, FollowsEveryKindOfChangeWithoutReadingAFile) {
     EXPECT_EQ(index.books().size(), 3u);
 }
 
-TEST(SearchTextsTest, TitleAndStatusSayWhatWasFound) {
-    EXPECT_EQ(searchtexts::windowTitle("", 0), QStringLiteral("検索"));
-    EXPECT_EQ(searchtexts::windowTitle("\u3000", 0), QStringLiteral("検索"));
-    EXPECT_EQ(searchtexts::windowTitle("東京 夜景 ", 12),
+TEST(SearchWindowTextsTest, TitleAndStatusSayWhatWasFound) {
+    EXPECT_EQ(searchwindowtexts::windowTitle("", 0), QStringLiteral("検索"));
+    EXPECT_EQ(searchwindowtexts::windowTitle("\u3000", 0), QStringLiteral("検索"));
+    EXPECT_EQ(searchwindowtexts::windowTitle("東京 夜景 ", 12),
               QStringLiteral("検索 ～ 東京 夜景 ～ 12 件"));
-    EXPECT_EQ(searchtexts::unreadableMessage(3),
+    EXPECT_EQ(searchwindowtexts::unreadableMessage(3),
               QStringLiteral("3 件のアルバムを読めませんでした"));
-    EXPECT_TRUE(searchtexts::unreadableMessage(0).isEmpty());
+    EXPECT_TRUE(searchwindowtexts::unreadableMessage(0).isEmpty());
 }

@@ -11,7 +11,7 @@
 #include "core/Tpackedjpg.h"
 #include "core/search/FakeRomaji.h"
 #include "core/search/SearchLibraryFiles.h"
-#include "core/search/SearchTexts.h"
+#include "core/search/SearchWindowTexts.h"
 #include "support/LibraryOnDisk.h"
 #include "support/TestFiles.h"
 #include "ui/album/AlbumWindow.h"
@@ -41,7 +41,7 @@ using tavimo::test::writeTestFile;
 
 namespace {
 
-const QString kNotMounted = QString::fromUtf16(searchtexts::kNotMounted);
+const QString kNotMounted = QString::fromUtf16(searchwindowtexts::kNotMounted);
 
 // A library of two books: "旅行" (normal) with the albums "東京" and "京都" of real videos,
 // and the media book "ディスク" whose album "一枚目" is on the DVD "DISC1" (serial 0000-CAFE).
@@ -327,7 +327,7 @@ TEST_F(SearchWindowTest, StatusBarShowsBuildingThenUnreadableAlbums) {
     command->start();
     command->show();
     EXPECT_TRUE(
-        window().indexPanel()->text().startsWith(QString::fromUtf16(searchtexts::kBuilding)));
+        window().indexPanel()->text().startsWith(QString::fromUtf16(searchwindowtexts::kBuilding)));
     EXPECT_TRUE(window().progressBar()->isVisible());
     QSignalSpy built(&command->search(), &LibrarySearch::built);
     ASSERT_TRUE(built.wait(30000));

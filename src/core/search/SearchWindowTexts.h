@@ -6,7 +6,7 @@
 #include <QStringList>
 
 // The words the search window shows.
-namespace tavimo::searchtexts {
+namespace tavimo::searchwindowtexts {
 
 // Shown instead of results while the index is still being read, with how far it is.
 inline constexpr char16_t kBuilding[] = u"索引を作成中…";
@@ -34,4 +34,4 @@ QString serialText(uint32_t serial);
 // medium to insert, by label and serial.
 QString insertMedium(const SearchHitDetails& details);
 
-} // namespace tavimo::searchtexts
+} // namespace tavimo::searchwindowtexts

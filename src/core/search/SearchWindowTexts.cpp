@@ -1,9 +1,9 @@
-#include "core/search/SearchTexts.h"
+#include "core/search/SearchWindowTexts.h"
 
 #include "core/EntryFiles.h"
 #include "core/search/SearchText.h"
 
-namespace tavimo::searchtexts {
+namespace tavimo::searchwindowtexts {
 
 QString windowTitle(const QString& text, int count) {
     if (searchtext::words(text).isEmpty())
@@ -52,4 +52,4 @@ QString insertMedium(const SearchHitDetails& details) {
         .arg(details.name, label, serialText(details.medium.serial));
 }
 
-} // namespace tavimo::searchtexts
+} // namespace tavimo::searchwindowtexts
