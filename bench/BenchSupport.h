@@ -3,8 +3,8 @@
 // Pieces every benchmark of the windows needs: where the fixture videos are, dialogs that
 // answer without a person, no removable media, and waiting for a widget's first paint.
 #include "core/FileTrash.h"
-#include "core/MessageOnlyDialogs.h"
 #include "core/VolumeTable.h"
+#include "ui/MessageOnlyDialogs.h"
 
 #include <QEvent>
 #include <QEventLoop>

@@ -17,7 +17,6 @@
 namespace tavimo {
 
 class Book;
-class DialogService;
 class Tpackedjpg;
 
 // One video of the open album: its line of the album file, its thumbnail, its bookmark and its

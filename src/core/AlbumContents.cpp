@@ -8,7 +8,7 @@
 namespace tavimo {
 
 AlbumContents openAlbumContents(const AlbumPaths& paths, const QStringList& entries,
-                                Tpackedjpg& store, DialogService& dialogs) {
+                                Tpackedjpg& store) {
     const int n = int(entries.size());
     const bool storeThere = QFileInfo::exists(paths.store);
     const bool storeRead = storeThere && store.loadFromFile(paths.store);
@@ -16,7 +16,7 @@ AlbumContents openAlbumContents(const AlbumPaths& paths, const QStringList& entr
         store.reset(n);
     store.resize(n);
 
-    AlbumContents album{entries, AlbumMarks::load(paths, n, dialogs), {}};
+    AlbumContents album{entries, AlbumMarks::load(paths, n), {}};
     album.damaged = album.marks.damaged;
     if (storeThere && !storeRead)
         album.damaged.append(paths.store);

@@ -6,7 +6,6 @@
 
 namespace tavimo {
 
-class DialogService;
 class Tpackedjpg;
 struct AlbumPaths;
 
@@ -20,8 +19,9 @@ struct AlbumContents {
 
 // Reads an album's companions for its entries: the thumbnail store fitted to the entries (a
 // missing store gives empty thumbnails), bookmarks and counts padded with zeros. Blank entries
-// are then dropped together with their thumbnail, bookmark and count.
+// are then dropped together with their thumbnail, bookmark and count. What the user is to be
+// told is marks.problems.
 AlbumContents openAlbumContents(const AlbumPaths& paths, const QStringList& entries,
-                                Tpackedjpg& store, DialogService& dialogs);
+                                Tpackedjpg& store);
 
 } // namespace tavimo

@@ -1,7 +1,6 @@
 #include "core/AlbumFiles.h"
 
 #include "core/BookPaths.h"
-#include "core/DialogService.h"
 #include "core/TextFile.h"
 
 #include <QDir>
@@ -91,17 +90,17 @@ QStringList AlbumMarks::countLines(int n) const {
     return numberLines(counts, n);
 }
 
-AlbumMarks AlbumMarks::load(const AlbumPaths& paths, int n, DialogService& dialogs) {
+AlbumMarks AlbumMarks::load(const AlbumPaths& paths, int n) {
     std::optional<BadLine> bad;
     AlbumMarks marks;
     marks.bookmarks = readNumbers<int64_t>(paths.marks, n, bad, marks.damaged);
     marks.counts = readNumbers<int32_t>(paths.counts, n, bad, marks.damaged);
     if (bad) {
-        dialogs.message(QStringLiteral("'%1' は有効な整数値ではありません。\r\n"
-                                       "%2 の %3 行目は 0 として読み込みます。")
-                            .arg(bad->text, QDir::toNativeSeparators(bad->path))
-                            .arg(bad->line),
-                        DialogService::Buttons::Ok, DialogService::Icon::Warning);
+        marks.problems.append({QStringLiteral("'%1' は有効な整数値ではありません。\r\n"
+                                              "%2 の %3 行目は 0 として読み込みます。")
+                                   .arg(bad->text, QDir::toNativeSeparators(bad->path))
+                                   .arg(bad->line),
+                               bad->path, QString(), Problem::Icon::Warning});
     }
     return marks;
 }

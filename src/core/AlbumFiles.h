@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/AtomicFile.h"
+#include "core/Problem.h"
 
 #include <QList>
 #include <QStringList>
@@ -9,7 +10,6 @@
 
 namespace tavimo {
 
-class DialogService;
 struct AlbumPaths;
 
 // The album file: one video entry per line (a full path in normal books, a path below the
@@ -28,11 +28,13 @@ struct AlbumMarks {
     // The files load could not read whole (unreadable, or a line that is not an integer):
     // they are kept as they are until they must be written, and then first kept beside.
     QStringList damaged;
+    // What the user is told of the load: the first line that is not an integer, if any.
+    QList<Problem> problems;
 
     // Loads both files for an album of n videos. A missing file gives zeros; a short one is
     // padded with zeros; a longer one is kept (the next save drops the surplus). A line that is
-    // not a decimal integer reads as 0, and one message per load names the first such line.
-    static AlbumMarks load(const AlbumPaths& paths, int n, DialogService& dialogs);
+    // not a decimal integer reads as 0, and one problem per load names the first such line.
+    static AlbumMarks load(const AlbumPaths& paths, int n);
 
     // The values of a marks or counts file's lines as load reads them; firstBadLine, when
     // given and still 0, receives the 1-based number of the first line that is not an integer

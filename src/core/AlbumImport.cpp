@@ -2,7 +2,6 @@
 
 #include "core/AlbumFiles.h"
 #include "core/BookFile.h"
-#include "core/DialogService.h"
 #include "core/FileCopy.h"
 #include "core/LibrarySession.h"
 #include "core/NameRules.h"
@@ -149,19 +148,22 @@ bool AlbumImportRun::bookStillOpen() const {
 }
 
 bool AlbumImportRun::nameAccepted(const QString& name) {
-    DialogService& dialogs = session_.dialogs();
     // In any letter case: the album's store would be the book's picture store.
     if (albumNamedLikeBook(name, target_.title)) {
-        dialogs.message(kImportNamedLikeBookMessage);
+        Q_EMIT problemFound({kImportNamedLikeBookMessage});
         return false;
     }
     for (const BookAlbum& album : session_.book().albums()) {
         if (album.name.compare(name, Qt::CaseInsensitive) == 0) {
-            dialogs.message(kImportNameTakenMessage);
+            Q_EMIT problemFound({kImportNameTakenMessage});
             return false;
         }
     }
-    return acceptAlbumName(name, target_.title, dialogs);
+    if (const std::optional<Problem> refused = refusedAlbumName(name, target_.title)) {
+        Q_EMIT problemFound(*refused);
+        return false;
+    }
+    return true;
 }
 
 void AlbumImportRun::importNext() {
@@ -216,10 +218,10 @@ void AlbumImportRun::albumCopied(const QString& name, const ImportedAlbum& album
 void AlbumImportRun::finish() {
     running_ = false;
     if (!failed_.isEmpty())
-        session_.dialogs().message(
-            QStringLiteral("コピーできなかったファイルがあります。\r\n%1")
-                .arg(QDir::toNativeSeparators(failed_.join(QStringLiteral("\r\n")))),
-            DialogService::Buttons::Ok, DialogService::Icon::Warning);
+        Q_EMIT problemFound(
+            {QStringLiteral("コピーできなかったファイルがあります。\r\n%1")
+                 .arg(QDir::toNativeSeparators(failed_.join(QStringLiteral("\r\n")))),
+             failed_.first(), QString(), Problem::Icon::Warning});
     session_.flush();
     Q_EMIT finished(imported_);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/BookPaths.h"
+#include "core/Problem.h"
 #include "core/WorkerThread.h"
 
 #include <QObject>
@@ -62,6 +63,9 @@ Q_SIGNALS:
     void progressed(int permille);
     // The run is over; imported albums joined the book.
     void finished(int imported);
+    // What the user is told as it happens: a name refused (before that album is copied), and
+    // at the end the files that could not be copied.
+    void problemFound(const tavimo::Problem& problem);
 
 private:
     void importNext();

@@ -1,7 +1,6 @@
 #include "core/AlbumShowing.h"
 
 #include "core/Album.h"
-#include "core/DialogService.h"
 #include "core/EntryFiles.h"
 #include "core/RegularFiles.h"
 #include "core/VideoExtensions.h"
@@ -122,15 +121,9 @@ QString albumWindowCaption(const Album& album) {
     return head + kind + album.medium().label + unset + QStringLiteral(" ］　　") + files;
 }
 
-bool keepUnreadableFile(const QString& fullPath, bool openedPartly, bool skipUnreadable,
-                        DialogService& dialogs) {
-    if (skipUnreadable)
-        return false;
+QString exclusionQuestion(const QString& fullPath, bool openedPartly) {
     const QString named = openedPartly ? fullPath : fileNamePart(fullPath);
-    const auto answer = dialogs.message(
-        named + QStringLiteral("は縮小画像を作成できませんでした。このファイルを除外しますか？"),
-        DialogService::Buttons::YesNo, DialogService::Icon::Question);
-    return answer == DialogService::Answer::No;
+    return named + QStringLiteral("は縮小画像を作成できませんでした。このファイルを除外しますか？");
 }
 
 } // namespace tavimo

@@ -8,7 +8,6 @@
 namespace tavimo {
 
 class Album;
-class DialogService;
 class VideoExtensions;
 
 // What showing an album does to its videos before the window draws them.
@@ -45,11 +44,10 @@ void sortNames(QStringList& names);
 // videos.
 QString albumWindowCaption(const Album& album);
 
-// A file whose thumbnail could not be made: asks whether to leave it out, unless the setting
-// "読み込めないファイルは登録しない" (skipUnreadable) says so already. True: keep it with a black
-// picture. openedPartly: the file opened but could not be built whole (the question names the
-// full path); otherwise it failed outright (the question names the file).
-bool keepUnreadableFile(const QString& fullPath, bool openedPartly, bool skipUnreadable,
-                        DialogService& dialogs);
+// The question asked of a file whose thumbnail could not be made: whether to leave it out
+// (unless "読み込めないファイルは登録しない" says so already); kept, it has a black picture.
+// openedPartly: the file opened but could not be built whole (the question names the full
+// path); otherwise it failed outright (the question names the file).
+QString exclusionQuestion(const QString& fullPath, bool openedPartly);
 
 } // namespace tavimo

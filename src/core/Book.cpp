@@ -4,7 +4,6 @@
 #include "core/BookFile.h"
 #include "core/CellRoles.h"
 #include "core/DamagedFiles.h"
-#include "core/DialogService.h"
 #include "core/ImageFunc.h"
 #include "core/JpegCodec.h"
 #include "core/MediaRegistry.h"
@@ -37,11 +36,11 @@ const QByteArray& placeholderJpeg() {
 Book::Book() = default;
 Book::~Book() = default;
 
-bool Book::makeFolder(const QString& path, DialogService& dialogs) {
+bool Book::makeFolder(const QString& path, QList<Problem>& problems) {
     if (QFileInfo(path).isDir() || QDir().mkdir(path))
         return true;
-    dialogs.message(QStringLiteral("Can not Createdirectory!"), DialogService::Buttons::OkCancel,
-                    DialogService::Icon::Error);
+    problems.append(
+        {QStringLiteral("Can not Createdirectory!"), path, QString(), Problem::Icon::Error, true});
     return false;
 }
 
@@ -69,22 +68,24 @@ int Book::indexOfAlbum(const QString& name) const {
 }
 
 Book::LoadResult Book::load(const QString& libraryFolder, const QString& title, BookMode mode,
-                            DialogService& dialogs) {
+                            QList<Problem>& problems) {
     if (title.isEmpty())
         return LoadResult::NoTitle;
     close();
     // A title from a hand-edited settings file must not lead outside the library folder.
-    if (!acceptName(title, NameKind::BookTitle, dialogs))
+    if (const std::optional<Problem> refused = refusedName(title, NameKind::BookTitle)) {
+        problems.append(*refused);
         return LoadResult::Unreadable;
+    }
     const BookPaths paths = BookPaths::of(libraryFolder, title);
 
     // An unreadable book file must not be taken for an empty book: a later save would write
     // its albums away. The book stays closed until it is read.
     const auto lines = bookfile::read(paths.bookFile, mode);
     if (!lines) {
-        dialogs.message(QStringLiteral("ブックファイルを読み込めません。\r\n%1")
-                            .arg(QDir::toNativeSeparators(paths.bookFile)),
-                        DialogService::Buttons::Ok, DialogService::Icon::Error);
+        problems.append({QStringLiteral("ブックファイルを読み込めません。\r\n%1")
+                             .arg(QDir::toNativeSeparators(paths.bookFile)),
+                         paths.bookFile, QString(), Problem::Icon::Error});
         return LoadResult::Unreadable;
     }
     paths_ = paths;
@@ -93,10 +94,10 @@ Book::LoadResult Book::load(const QString& libraryFolder, const QString& title, 
     const QString& bookFolder = paths_.bookFolder;
     const QString& imagesFolder = paths_.imagesFolder;
     if (!QFileInfo(bookFolder).isDir()) {
-        const bool made = makeFolder(bookFolder, dialogs) && makeFolder(imagesFolder, dialogs);
+        const bool made = makeFolder(bookFolder, problems) && makeFolder(imagesFolder, problems);
         return made ? LoadResult::FoldersMade : LoadResult::FolderFailed;
     }
-    if (!makeFolder(imagesFolder, dialogs))
+    if (!makeFolder(imagesFolder, problems))
         return LoadResult::FolderFailed;
 
     const int lineCount = int(lines->size());
@@ -111,7 +112,7 @@ Book::LoadResult Book::load(const QString& libraryFolder, const QString& title, 
         picturesChanged_ = true;
     MediaRegistry registry;
     if (mode == BookMode::Media && QFileInfo::exists(paths_.mediaDat))
-        registryDamaged_ = !registry.loadFromFile(paths_.mediaDat, dialogs);
+        registryDamaged_ = !registry.loadFromFile(paths_.mediaDat, problems);
     // A registry that is merely short is written fitted; a damaged one stays as it is.
     registryChanged_ =
         mode == BookMode::Media && !registryDamaged_ && registry.count() != lineCount;
@@ -152,27 +153,27 @@ Book::LoadResult Book::load(const QString& libraryFolder, const QString& title, 
     endResetModel();
 
     if (!refused.isEmpty())
-        dialogs.message(
-            QStringLiteral("ブックの外を指す名前のアルバムはブックから外しました。\r\n%1")
-                .arg(refused.join(QStringLiteral("\r\n"))),
-            DialogService::Buttons::Ok, DialogService::Icon::Warning);
+        problems.append(
+            {QStringLiteral("ブックの外を指す名前のアルバムはブックから外しました。\r\n%1")
+                 .arg(refused.join(QStringLiteral("\r\n"))),
+             QString(), QString(), Problem::Icon::Warning});
     // Kept in the book, shown empty: the album's own file stays as it is.
     if (!unreadable.isEmpty())
-        dialogs.message(QStringLiteral("アルバムファイルを読み込めません。\r\n%1")
-                            .arg(QDir::toNativeSeparators(unreadable.join(QStringLiteral("\r\n")))),
-                        DialogService::Buttons::Ok, DialogService::Icon::Warning);
+        problems.append(
+            {QStringLiteral("アルバムファイルを読み込めません。\r\n%1")
+                 .arg(QDir::toNativeSeparators(unreadable.join(QStringLiteral("\r\n")))),
+             unreadable.first(), QString(), Problem::Icon::Warning});
 
     return LoadResult::Loaded;
 }
 
 bool Book::openNew(const QString& libraryFolder, const QString& title, BookMode mode,
-                   DialogService& dialogs) {
+                   QList<Problem>& problems) {
     clearAlbums();
     paths_ = BookPaths::of(libraryFolder, title);
     mode_ = mode;
     // A book folder left behind without its images folder is reused, not fatal.
-    if (!makeFolder(libraryFolder + title, dialogs) ||
-        !makeFolder(paths_.bookFolder + QStringLiteral("images"), dialogs))
+    if (!makeFolder(paths_.bookFolder, problems) || !makeFolder(paths_.imagesFolder, problems))
         return false;
     registryChanged_ = true;
     picturesChanged_ = true;

@@ -5,6 +5,7 @@
 #include "core/CellPicture.h"
 #include "core/DriveProbe.h"
 #include "core/MediumRecord.h"
+#include "core/Problem.h"
 #include "core/RowModel.h"
 
 #include <QImage>
@@ -14,7 +15,6 @@
 
 namespace tavimo {
 
-class DialogService;
 class MediaRegistry;
 class SaveUnit;
 class Tpackedjpg;
@@ -53,14 +53,16 @@ public:
     };
 
     // Clears the book and loads `title` of the library folder (ending in '/') in `mode`.
+    // What the user is to be told (a refused title, an unreadable file, a folder that could
+    // not be made) is added to problems.
     LoadResult load(const QString& libraryFolder, const QString& title, BookMode mode,
-                    DialogService& dialogs);
+                    QList<Problem>& problems);
 
     // Makes `title` the open book as a new, empty book whose files (the book file, media.dat
     // in media mode, and the picture store) are due for saving. False when a folder could not
     // be made (reported; the program must end).
     bool openNew(const QString& libraryFolder, const QString& title, BookMode mode,
-                 DialogService& dialogs);
+                 QList<Problem>& problems);
 
     // Adds the book's files to a save: the book file, in media books media.dat, and the picture
     // store when its pictures changed. A file that could not be read when the book loaded is
@@ -127,8 +129,8 @@ Q_SIGNALS:
 private:
     void rowsRearranged() override;
     void clearAlbums();
-    // Reports a folder that cannot be made; false then.
-    static bool makeFolder(const QString& path, DialogService& dialogs);
+    // A folder that cannot be made is added to problems; false then.
+    static bool makeFolder(const QString& path, QList<Problem>& problems);
     void setJpeg(int i, const QByteArray& jpeg);
 
     BookPaths paths_;

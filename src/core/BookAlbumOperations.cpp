@@ -2,7 +2,6 @@
 
 #include "core/AlbumFiles.h"
 #include "core/Book.h"
-#include "core/DialogService.h"
 #include "core/ImageFunc.h"
 #include "core/JpegCodec.h"
 #include "core/LibrarySession.h"
@@ -52,7 +51,7 @@ QString cannotRename(const QString& what) {
 } // namespace
 
 BookAlbumOperations::BookAlbumOperations(LibrarySession& session)
-    : session_(session), book_(session.book()), dialogs_(session.dialogs()) {}
+    : session_(session), book_(session.book()) {}
 
 bool BookAlbumOperations::editable() const {
     return book_.isOpen() && !session_.albumOpen();
@@ -68,21 +67,15 @@ bool BookAlbumOperations::filesExist(const QString& name) const {
            present(paths.store);
 }
 
-int BookAlbumOperations::add() {
-    if (!editable())
-        return -1;
-    const auto name = dialogs_.input(QStringLiteral("タイトルの入力"),
-                                     QStringLiteral("ブックと同名のアルバムは作れません(>_<)"));
-    return name ? createAlbum(*name) : -1;
-}
-
-int BookAlbumOperations::createAlbum(const QString& wanted) {
+int BookAlbumOperations::createAlbum(const QString& wanted, QList<Problem>& problems) {
     if (!editable() || wanted.isEmpty())
         return -1;
     const QString& title = book_.paths().title;
     // The book's own name is not refused here: it gets its "_" below.
-    if (!acceptName(wanted, NameKind::Album, dialogs_))
+    if (const std::optional<Problem> refused = refusedName(wanted, NameKind::Album)) {
+        problems.append(*refused);
         return -1;
+    }
     QString name = wanted;
     const auto taken = [&](const QString& candidate) {
         if (albumNamedLikeBook(candidate, title) || filesExist(candidate))
@@ -95,8 +88,12 @@ int BookAlbumOperations::createAlbum(const QString& wanted) {
     while (taken(name))
         name += u'_';
     // The underscores may make it too long for the file system.
-    if (name != wanted && !acceptAlbumName(name, title, dialogs_))
-        return -1;
+    if (name != wanted) {
+        if (const std::optional<Problem> refused = refusedAlbumName(name, title)) {
+            problems.append(*refused);
+            return -1;
+        }
+    }
 
     // The empty album file is written with the book that lists it: an album the book lists
     // without its file would be dropped from the book at the next load.
@@ -109,30 +106,23 @@ int BookAlbumOperations::createAlbum(const QString& wanted) {
     return book_.count() - 1;
 }
 
-bool BookAlbumOperations::rename(int index) {
-    if (!editable() || !isValidIndex(index))
-        return false;
-    const auto name = dialogs_.input(QStringLiteral("タイトルの変更"),
-                                     QStringLiteral("新しいアルバム名を入力してください"),
-                                     book_.album(index).name);
-    return name && renameTo(index, *name);
-}
-
-bool BookAlbumOperations::renameTo(int index, const QString& name) {
+bool BookAlbumOperations::renameTo(int index, const QString& name, QList<Problem>& problems) {
     if (!editable() || !isValidIndex(index) || name.isEmpty())
         return false;
     const QString old = book_.album(index).name;
     if (name == old)
         return false;
     const BookPaths& book = book_.paths();
-    if (!acceptAlbumName(name, book.title, dialogs_))
+    if (const std::optional<Problem> refused = refusedAlbumName(name, book.title)) {
+        problems.append(*refused);
         return false;
+    }
     for (int i = 0; i < book_.count(); ++i) {
         if (i != index && book_.album(i).name.compare(name, Qt::CaseInsensitive) == 0) {
-            dialogs_.message(QStringLiteral("「%1」は名前に使えません。\r\n"
+            problems.append({QStringLiteral("「%1」は名前に使えません。\r\n"
                                             "同じ名前のアルバムがすでにあります。")
                                  .arg(name),
-                             DialogService::Buttons::Ok, DialogService::Icon::Warning);
+                             QString(), QString(), Problem::Icon::Warning});
             return false;
         }
     }
@@ -150,9 +140,9 @@ bool BookAlbumOperations::renameTo(int index, const QString& name) {
     // album's (its marks, counts or pictures): nothing is renamed onto or beside it.
     for (const RenamedFile& file : files) {
         if (present(file.to) && !sameFile(file.from, file.to)) {
-            dialogs_.message(
-                QStringLiteral("%1 がすでにあるため、%2").arg(file.to, cannotRename(from.album)),
-                DialogService::Buttons::OkCancel, DialogService::Icon::Error);
+            problems.append(
+                {QStringLiteral("%1 がすでにあるため、%2").arg(file.to, cannotRename(from.album)),
+                 file.to, QString(), Problem::Icon::Error, true});
             return false;
         }
     }
@@ -179,32 +169,28 @@ bool BookAlbumOperations::renameTo(int index, const QString& name) {
     const QString what = failed == from.album ? from.album : failed == from.store ? old : failed;
     const bool moving = std::any_of(files.cbegin(), files.cend(),
                                     [&](const RenamedFile& file) { return file.from == failed; });
+    const WriteResult& failure = session_.lastFailure();
     if (moving)
-        dialogs_.message(cannotRename(what), DialogService::Buttons::OkCancel,
-                         DialogService::Icon::Error);
+        problems.append(
+            {cannotRename(what), failure.path, failure.error, Problem::Icon::Error, true});
     else
-        dialogs_.message(session_.saveFailure(), DialogService::Buttons::Ok,
-                         DialogService::Icon::Error);
+        problems.append(
+            {session_.saveFailure(), failure.path, failure.error, Problem::Icon::Error});
     return false;
 }
 
-bool BookAlbumOperations::pictureFromFile(int index) {
+bool BookAlbumOperations::pictureFromFile(int index, const QString& path,
+                                          QList<Problem>& problems) {
     if (!editable() || !isValidIndex(index))
         return false;
-    QString folder = book_.paths().imagesFolder;
-    if (folder.size() > 1 && folder.endsWith(u'/'))
-        folder.chop(1);
-    const auto path = dialogs_.openFile(QString(), folder, QStringLiteral("jpeg (*.jpg)"));
-    if (!path)
-        return false;
     QImage picture;
-    QFile file(*path);
-    if (isRegularFile(*path) && file.size() <= kMaxPictureFileBytes &&
+    QFile file(path);
+    if (isRegularFile(path) && file.size() <= kMaxPictureFileBytes &&
         file.open(QIODevice::ReadOnly))
         picture = jpeg::decode(file.readAll());
     if (picture.isNull()) {
-        dialogs_.message(*path + QStringLiteral(" は読み込めません"), DialogService::Buttons::Ok,
-                         DialogService::Icon::Error);
+        problems.append(
+            {path + QStringLiteral(" は読み込めません"), path, QString(), Problem::Icon::Error});
         return false;
     }
     return setPicture(index, picture);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/Problem.h"
 #include "core/RowOrder.h"
 
 #include <QImage>
@@ -9,7 +10,6 @@
 namespace tavimo {
 
 class Book;
-class DialogService;
 class LibrarySession;
 
 // The book window's commands on single albums of the session's book: add, rename, the album
@@ -17,27 +17,31 @@ class LibrarySession;
 // sync mark, picture, medium) and writes the album's own files here; the book file, the book's
 // picture store and media.dat follow through the session's saving. Indexes are the grid's
 // current album; a command whose guard does not hold does nothing. None of them runs while an
-// album is open in the album window: its place in the book must not change under it.
+// album is open in the album window: its place in the book must not change under it. What
+// the user is to be told (a refused name, a file that would be replaced, a rename that failed,
+// a picture that could not be read) is added to the problems a command is given; the window
+// asks for names and files and tells the problems.
 class BookAlbumOperations {
 public:
     explicit BookAlbumOperations(LibrarySession& session);
 
-    // "アルバムを追加": asks for a name and creates the album. Answers its index, -1 for none.
-    int add();
-    // Creates an empty album at the end of the book. "_" is appended while the name is the
-    // book's title or another album's name (letter case ignored), or while a file of that name
-    // is already in the book folder, so a new album never takes over files it does not own. A
-    // name that cannot name files is refused with a message. Answers the new index, or -1.
-    int createAlbum(const QString& name);
+    // The commands can run: a book is open and no album of it in the album window.
+    bool editable() const;
 
-    // "タイトルの変更": asks for the new name and renames the album's files. True when the
-    // album was renamed.
-    bool rename(int index);
-    // Renames album index to name without asking (rename's work after the input box).
-    bool renameTo(int index, const QString& name);
+    // "アルバムを追加" once its name is typed: an empty album at the end of the book. "_" is
+    // appended while the name is the book's title or another album's name (letter case
+    // ignored), or while a file of that name is already in the book folder, so a new album never
+    // takes over files it does not own. A name that cannot name files is refused. Answers the
+    // new index, or -1 (nothing for an empty name).
+    int createAlbum(const QString& name, QList<Problem>& problems);
 
-    // "画像の変更　ファイルから": a JPEG chosen in the images folder becomes the album's picture.
-    bool pictureFromFile(int index);
+    // "タイトルの変更" once the new name is typed: the album's files are renamed with it. True
+    // when the album was renamed.
+    bool renameTo(int index, const QString& name, QList<Problem>& problems);
+
+    // "画像の変更　ファイルから": the JPEG at path (chosen in the images folder) becomes the
+    // album's picture.
+    bool pictureFromFile(int index, const QString& path, QList<Problem>& problems);
     // The album's picture made from any bitmap ("画像の変更　クリップボードから"); a null
     // bitmap (the clipboard held no picture) changes nothing.
     bool setPicture(int index, const QImage& picture);
@@ -59,13 +63,11 @@ public:
     bool isValidIndex(int index) const;
 
 private:
-    bool editable() const;
     // A file of the album named so is in the book folder or its images folder.
     bool filesExist(const QString& name) const;
 
     LibrarySession& session_;
     Book& book_;
-    DialogService& dialogs_;
 };
 
 } // namespace tavimo

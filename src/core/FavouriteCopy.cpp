@@ -2,7 +2,6 @@
 
 #include "core/AlbumFiles.h"
 #include "core/BookPaths.h"
-#include "core/DialogService.h"
 #include "core/NameRules.h"
 #include "core/SaveUnit.h"
 #include "core/TextFile.h"
@@ -12,27 +11,27 @@
 
 namespace tavimo {
 
-std::optional<QStringList> addToFavourite(const QString& libraryFolder,
-                                          const QString& favouriteTitle, const QString& albumName,
-                                          const FavouriteVideo& video, DialogService& dialogs) {
+FavouriteAdded addToFavourite(const QString& libraryFolder, const QString& favouriteTitle,
+                              const QString& albumName, const FavouriteVideo& video) {
     if (favouriteTitle.isEmpty() || albumName.isEmpty() || video.entry.isEmpty() ||
         nameProblem(favouriteTitle, NameKind::BookTitle) || nameProblem(albumName, NameKind::Album))
-        return std::nullopt;
+        return {};
     const BookPaths book = BookPaths::of(libraryFolder, favouriteTitle);
     const AlbumPaths paths = AlbumPaths::of(book, albumName);
     if (!QFileInfo(book.bookFolder).isDir() || !QFileInfo(paths.album).isFile())
-        return std::nullopt;
+        return {};
 
     auto entries = albumfile::read(paths.album);
     if (!entries || entries->contains(video.entry, Qt::CaseInsensitive))
-        return std::nullopt;
+        return {};
     const int before = int(entries->size());
     entries->append(video.entry);
 
     // The new video's mark, count and picture go to the line and entry that match its line in
     // the album file, even where an earlier fault left those files shorter or longer. The four
     // files change together, and what could not be read is kept beside before it is replaced.
-    AlbumMarks marks = AlbumMarks::load(paths, before, dialogs);
+    AlbumMarks marks = AlbumMarks::load(paths, before);
+    FavouriteAdded added{std::nullopt, marks.problems};
     marks.bookmarks.resize(before);
     marks.counts.resize(before);
     marks.bookmarks.append(video.bookmark);
@@ -51,11 +50,11 @@ std::optional<QStringList> addToFavourite(const QString& libraryFolder,
     unit.stage(paths.counts, textfile::encodeLines(marks.countLines(before + 1)));
     store.stageTo(unit, paths.storeBase);
     if (!unit.commit()) {
-        dialogs.message(unit.failure().message(), DialogService::Buttons::Ok,
-                        DialogService::Icon::Error);
-        return std::nullopt;
+        added.problems.append(unit.failure().problem());
+        return added;
     }
-    return entries;
+    added.entries = std::move(entries);
+    return added;
 }
 
 } // namespace tavimo

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/Problem.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -7,8 +9,6 @@
 #include <optional>
 
 namespace tavimo {
-
-class DialogService;
 
 // One video as it is copied into an album of the favourite book.
 struct FavouriteVideo {
@@ -21,10 +21,12 @@ struct FavouriteVideo {
 // Appends the video to album albumName of the book favouriteTitle in the library: its album
 // file, marks and counts files and picture store. Nothing happens when the book's folder or
 // the album file is missing, when a name could reach outside its folder, or when the album
-// already holds the entry (compared without regard to case). A failed write is shown through
-// dialogs and stops the copy. Answers the album's new entry list when the video was added.
-std::optional<QStringList> addToFavourite(const QString& libraryFolder,
-                                          const QString& favouriteTitle, const QString& albumName,
-                                          const FavouriteVideo& video, DialogService& dialogs);
+// already holds the entry (compared without regard to case). A failed write stops the copy.
+struct FavouriteAdded {
+    std::optional<QStringList> entries; // the album's new entry list, when the video was added
+    QList<Problem> problems;            // what the user is told: a line unread, a failed write
+};
+FavouriteAdded addToFavourite(const QString& libraryFolder, const QString& favouriteTitle,
+                              const QString& albumName, const FavouriteVideo& video);
 
 } // namespace tavimo

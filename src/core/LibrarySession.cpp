@@ -102,7 +102,9 @@ bool LibrarySession::switchMode(BookMode mode) {
 Book::LoadResult LibrarySession::loadBook(const QString& title) {
     if (!closeBook())
         return Book::LoadResult::Kept;
-    const Book::LoadResult result = book_.load(libraryFolder_, title, mode(), dialogs_);
+    QList<Problem> problems;
+    const Book::LoadResult result = book_.load(libraryFolder_, title, mode(), problems);
+    dialogs_.tell(problems);
     if (result == Book::LoadResult::Loaded) {
         // Such an album's store would be the book's picture store: it is shown, never written.
         for (const BookAlbum& album : book_.albums())
@@ -121,7 +123,10 @@ Book::LoadResult LibrarySession::createBook(const QString& title,
                                             const std::optional<QStringList>& mediaBooks) {
     if (!closeBook())
         return Book::LoadResult::Kept;
-    if (!book_.openNew(libraryFolder_, title, mode(), dialogs_)) {
+    QList<Problem> problems;
+    const bool opened = book_.openNew(libraryFolder_, title, mode(), problems);
+    dialogs_.tell(problems);
+    if (!opened) {
         Q_EMIT bookReplaced();
         return Book::LoadResult::FolderFailed;
     }
@@ -159,7 +164,8 @@ bool LibrarySession::openAlbum(int index) {
     albumReadOnly_ = albumReadOnly_ || albumNamedLikeBook(listed.name, book_.paths().title);
 
     Tpackedjpg store;
-    const AlbumContents contents = openAlbumContents(paths, entries, store, dialogs_);
+    const AlbumContents contents = openAlbumContents(paths, entries, store);
+    dialogs_.tell(contents.marks.problems);
     const bool blanksDropped = contents.entries.size() != entries.size();
     albumIndex_ = index;
     album_.setIdentity(book_, index);

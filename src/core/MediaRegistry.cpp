@@ -1,6 +1,5 @@
 #include "core/MediaRegistry.h"
 
-#include "core/DialogService.h"
 #include "core/MediaDat.h"
 
 #include <QDir>
@@ -41,26 +40,26 @@ void MediaRegistry::resize(int n) {
         records_.append(MediumRecord{});
 }
 
-bool MediaRegistry::loadFromFile(const QString& path, DialogService& dialogs) {
+bool MediaRegistry::loadFromFile(const QString& path, QList<Problem>& problems) {
     records_.clear();
     labelForms_.clear();
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        dialogs.message(QStringLiteral("メディア情報ファイルを読み込めません。\r\n%1\r\n%2")
-                            .arg(QDir::toNativeSeparators(path), file.errorString()),
-                        DialogService::Buttons::Ok, DialogService::Icon::Warning);
+        problems.append({QStringLiteral("メディア情報ファイルを読み込めません。\r\n%1\r\n%2")
+                             .arg(QDir::toNativeSeparators(path), file.errorString()),
+                         path, file.errorString(), Problem::Icon::Warning});
         return false;
     }
     mediadat::Decoded decoded = mediadat::decode(file.readAll());
     records_ = std::move(decoded.records);
     labelForms_ = std::move(decoded.labelForms);
     if (!decoded.complete) {
-        dialogs.message(QStringLiteral("メディア情報ファイルが壊れています（%1 バイト目）。"
-                                       "読み込めた %2 件の記録を使い、残りは空にします。\r\n%3")
-                            .arg(decoded.badOffset)
-                            .arg(records_.size())
-                            .arg(QDir::toNativeSeparators(path)),
-                        DialogService::Buttons::Ok, DialogService::Icon::Warning);
+        problems.append({QStringLiteral("メディア情報ファイルが壊れています（%1 バイト目）。"
+                                        "読み込めた %2 件の記録を使い、残りは空にします。\r\n%3")
+                             .arg(decoded.badOffset)
+                             .arg(records_.size())
+                             .arg(QDir::toNativeSeparators(path)),
+                         path, QString(), Problem::Icon::Warning});
     }
     return decoded.complete;
 }
@@ -69,11 +68,11 @@ QByteArray MediaRegistry::encoded() const {
     return mediadat::encode(records_, &labelForms_);
 }
 
-void MediaRegistry::loadForBook(const QString& path, int lineCount, DialogService& dialogs) {
+void MediaRegistry::loadForBook(const QString& path, int lineCount, QList<Problem>& problems) {
     records_.clear();
     labelForms_.clear();
     if (QFile::exists(path))
-        loadFromFile(path, dialogs);
+        loadFromFile(path, problems);
     resize(lineCount);
 }
 

@@ -8,8 +8,6 @@
 
 namespace tavimo {
 
-class DialogService;
-
 // The media records of a media-mode book, one per album, in album order. Out-of-range
 // indexes are ignored (get answers the empty record).
 class MediaRegistry {
@@ -28,10 +26,10 @@ public:
     void resize(int n);
 
     // Replaces the records by those of the file. A file that is damaged loads the records in
-    // front of the damage and is reported through dialogs; a missing or unreadable file
-    // leaves the registry empty. Returns false when the file could not be read whole.
+    // front of the damage; a missing or unreadable file leaves the registry empty; either is
+    // added to problems. Returns false when the file could not be read whole.
     // Labels keep the form they were read in for as long as they are unchanged.
-    bool loadFromFile(const QString& path, DialogService& dialogs);
+    bool loadFromFile(const QString& path, QList<Problem>& problems);
     WriteResult saveToFile(const QString& path) const {
         return writeFileAtomically(path, encoded());
     }
@@ -40,7 +38,7 @@ public:
 
     // Loading a media book: the file's records (or none when it is missing), then exactly
     // one record per line of the book file.
-    void loadForBook(const QString& path, int lineCount, DialogService& dialogs);
+    void loadForBook(const QString& path, int lineCount, QList<Problem>& problems);
 
 private:
     bool valid(int index) const { return index >= 0 && index < records_.size(); }

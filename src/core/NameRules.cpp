@@ -1,6 +1,5 @@
 #include "core/NameRules.h"
 
-#include "core/DialogService.h"
 #include "core/BookPaths.h"
 
 #include <QFile>
@@ -82,11 +81,16 @@ std::optional<QString> nameProblem(const QString& name, NameKind kind) {
     return std::nullopt;
 }
 
-bool acceptName(const QString& name, NameKind kind, DialogService& dialogs) {
-    const auto problem = nameProblem(name, kind);
-    if (problem)
-        dialogs.message(*problem, DialogService::Buttons::Ok, DialogService::Icon::Warning);
-    return !problem;
+namespace {
+std::optional<Problem> refusal(const std::optional<QString>& message) {
+    if (!message)
+        return std::nullopt;
+    return Problem{*message, QString(), QString(), Problem::Icon::Warning};
+}
+} // namespace
+
+std::optional<Problem> refusedName(const QString& name, NameKind kind) {
+    return refusal(nameProblem(name, kind));
 }
 
 bool albumNamedLikeBook(const QString& albumName, const QString& bookTitle) {
@@ -103,11 +107,8 @@ std::optional<QString> albumNameProblem(const QString& name, const QString& book
     return std::nullopt;
 }
 
-bool acceptAlbumName(const QString& name, const QString& bookTitle, DialogService& dialogs) {
-    const auto problem = albumNameProblem(name, bookTitle);
-    if (problem)
-        dialogs.message(*problem, DialogService::Buttons::Ok, DialogService::Icon::Warning);
-    return !problem;
+std::optional<Problem> refusedAlbumName(const QString& name, const QString& bookTitle) {
+    return refusal(albumNameProblem(name, bookTitle));
 }
 
 QString albumNamedLikeBookReport(const QString& albumName) {

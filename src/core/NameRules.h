@@ -1,11 +1,11 @@
 #pragma once
 
+#include "core/Problem.h"
+
 #include <QString>
 #include <optional>
 
 namespace tavimo {
-
-class DialogService;
 
 // Album names and book titles become file and folder names as they stand, so a name must name
 // one file inside its book folder: no "/", no NUL or other control character, not "." or
@@ -21,8 +21,9 @@ enum class NameKind { Album, BookTitle };
 // the caller's to handle (every command does nothing with one).
 std::optional<QString> nameProblem(const QString& name, NameKind kind);
 
-// True when name can be used; otherwise shows the message and answers false.
-bool acceptName(const QString& name, NameKind kind, DialogService& dialogs);
+// The refusal of a name that cannot be used, as the user is told it (a warning); nothing when
+// it can be used.
+std::optional<Problem> refusedName(const QString& name, NameKind kind);
 
 // An album named like its book, in any letter case, would share the book's picture store
 // ("images/<title>.pjpg") on a file system that ignores case as well as on this one.
@@ -31,7 +32,7 @@ bool albumNamedLikeBook(const QString& albumName, const QString& bookTitle);
 // nameProblem for an album of the book titled bookTitle, which also refuses the book's name
 // (for a rename or a new album).
 std::optional<QString> albumNameProblem(const QString& name, const QString& bookTitle);
-bool acceptAlbumName(const QString& name, const QString& bookTitle, DialogService& dialogs);
+std::optional<Problem> refusedAlbumName(const QString& name, const QString& bookTitle);
 
 // What loading a book reports for an album named like it; that album's store is not saved.
 QString albumNamedLikeBookReport(const QString& albumName);

@@ -1,6 +1,5 @@
 #include "core/Playback.h"
 
-#include "core/DialogService.h"
 #include "core/LibrarySession.h"
 #include "core/MediaAddition.h"
 #include "core/PlaybackBackend.h"
@@ -65,7 +64,7 @@ bool Playback::findMedium() {
     if (medium.kind == kMediumNone) {
         root = session_.probe().findByFile(album.entry(index_), medium);
         if (root.isEmpty()) {
-            session_.dialogs().message(QStringLiteral("メディアをセットしてください"));
+            Q_EMIT problemFound({QStringLiteral("メディアをセットしてください")});
             return false;
         }
     } else {
@@ -73,7 +72,7 @@ bool Playback::findMedium() {
         if (root.isEmpty()) {
             const QString prompt = insertMediumPrompt(medium);
             if (!prompt.isEmpty())
-                session_.dialogs().message(prompt);
+                Q_EMIT problemFound({prompt});
             return false;
         }
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/Problem.h"
+
 #include <QObject>
 #include <QString>
 
@@ -70,13 +72,15 @@ Q_SIGNALS:
     void bookmarkSet(qint64 bookmark, qint64 durationMs);
     // The player must close: a video that would not open, or an album with no videos left.
     void closeRequested();
+    // What the player window tells the user: the medium to insert before a video can open.
+    void problemFound(const tavimo::Problem& problem);
 
 private:
     void backendOpened(bool ok);
     void backendEnded();
     void cleanUp();
-    // Media books: the drive root of the open album, found now if need be; false (having said
-    // why) when the medium is not there.
+    // Media books: the drive root of the open album, found now if need be; false (with
+    // problemFound) when the medium is not there.
     bool findMedium();
     void step(int delta);
 

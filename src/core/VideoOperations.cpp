@@ -2,7 +2,6 @@
 
 #include "core/Album.h"
 #include "core/AlbumShowing.h"
-#include "core/DialogService.h"
 #include "core/EntryFiles.h"
 #include "core/FileTrash.h"
 #include "core/LibrarySession.h"
@@ -16,7 +15,7 @@
 namespace tavimo {
 
 VideoOperations::VideoOperations(LibrarySession& session)
-    : session_(session), album_(session.album()), dialogs_(session.dialogs()) {}
+    : session_(session), album_(session.album()) {}
 
 int VideoOperations::move(int current, RowStep step) {
     return album_.step(current, step);
@@ -33,13 +32,14 @@ int VideoOperations::deleteFromAlbum(int current) {
     return std::min(current, album_.lastIndex());
 }
 
-int VideoOperations::deleteFile(int current, FileTrash& trash) {
+std::optional<Problem> VideoOperations::trashFile(int current, FileTrash& trash) {
     if (!canDelete(current))
-        return current;
-    const QString message = trashVideoFile(album_.fullPath(current), trash);
-    if (!message.isEmpty())
-        dialogs_.message(message);
-    return deleteFromAlbum(current);
+        return std::nullopt;
+    const QString path = album_.fullPath(current);
+    const QString message = trashVideoFile(path, trash);
+    if (message.isEmpty())
+        return std::nullopt;
+    return Problem{message, path};
 }
 
 bool VideoOperations::canSort() const {
@@ -64,17 +64,18 @@ void VideoOperations::sortByPlayCount() {
     album_.reorder(playCountSortOrder(counts));
 }
 
-QStringList VideoOperations::prepareAddition(const QStringList& files, const DriveProbe& probe) {
+QStringList VideoOperations::prepareAddition(const QStringList& files, const DriveProbe& probe,
+                                             QList<Problem>& problems) {
     const AdditionPlan plan =
         planAddition(album_.mode(), album_.entries(),
                      CurrentMedium{album_.medium(), album_.driveRoot()}, files, probe);
     if (!plan.refusal.isEmpty()) {
-        dialogs_.message(plan.refusal);
+        problems.append({plan.refusal});
         return {};
     }
     if (!plan.unfit.isEmpty())
-        dialogs_.message(unfitPathsMessage(plan.unfit), DialogService::Buttons::Ok,
-                         DialogService::Icon::Warning);
+        problems.append(
+            {unfitPathsMessage(plan.unfit), plan.unfit.first(), QString(), Problem::Icon::Warning});
     if (plan.mediumFound)
         session_.recordMedium(plan.medium.record, plan.medium.root);
     if (plan.removeMissing) {

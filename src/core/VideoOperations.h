@@ -1,16 +1,17 @@
 #pragma once
 
 #include "core/MediumRecord.h"
+#include "core/Problem.h"
 #include "core/RowOrder.h"
 
 #include <QLocale>
 #include <QStringList>
 #include <functional>
+#include <optional>
 
 namespace tavimo {
 
 class Album;
-class DialogService;
 class LibrarySession;
 class DriveProbe;
 class FileTrash;
@@ -30,24 +31,24 @@ public:
     // Removes the video from the album; its file stays. Answers the video now at its place,
     // else the one before it, else -1.
     int deleteFromAlbum(int current);
-    // Sends the video's file to the trash (a missing or read-only file, or a failed move, is
-    // reported), then removes the video as deleteFromAlbum does.
-    int deleteFile(int current, FileTrash& trash);
+    // Sends the video's file to the trash, before deleteFromAlbum removes the video: a missing
+    // or read-only file, or a failed move, is the problem answered.
+    std::optional<Problem> trashFile(int current, FileTrash& trash);
 
     bool canSort() const;
     void sortByName(const QLocale& locale = QLocale::system());
     void sortByPlayCount();
 
-    // Adding files (full paths, sorted): the rules for removable media, with their messages.
-    // In media books this may fix the album's medium, recording it, and drop the videos that
-    // medium lacks. Files whose path cannot become an entry are left out and named to the user
-    // in one message. Answers the files still to be added (their thumbnails are the caller's).
-    QStringList prepareAddition(const QStringList& files, const DriveProbe& probe);
+    // Adding files (full paths, sorted): the rules for removable media, whose refusal is added
+    // to problems. In media books this may fix the album's medium, recording it, and drop the
+    // videos that medium lacks. Files whose path cannot become an entry are left out and named
+    // in one problem. Answers the files still to be added (their thumbnails are the caller's).
+    QStringList prepareAddition(const QStringList& files, const DriveProbe& probe,
+                                QList<Problem>& problems);
 
 private:
     LibrarySession& session_;
     Album& album_;
-    DialogService& dialogs_;
 };
 
 // The videos directly inside folder (no subfolders), sorted by name as paths: what adding a

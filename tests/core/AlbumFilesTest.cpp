@@ -5,7 +5,6 @@
 #include "core/ImageFunc.h"
 #include "core/JpegCodec.h"
 #include "core/Tpackedjpg.h"
-#include "support/ScriptedDialogService.h"
 
 #include <QDir>
 #include <QFile>
@@ -38,7 +37,6 @@ protected:
     QTemporaryDir dir;
     BookPaths book;
     AlbumPaths paths;
-    test::ScriptedDialogService dialogs;
 };
 
 } // namespace
@@ -56,7 +54,7 @@ TEST_F(AlbumFilesTest, AlbumFileReadsAnyLineBreakAndAnEmptyAlbumIsZeroBytes) {
 TEST_F(AlbumFilesTest, MarksAndCountsArePaddedAndSavedAtTheAlbumLength) {
     const int64_t oneHour = int64_t(3600) * 10'000'000;
     write(paths.marks, QByteArray::number(qlonglong(oneHour)) + "\r\n");
-    AlbumMarks marks = AlbumMarks::load(paths, 3, dialogs); // no counts file at all
+    AlbumMarks marks = AlbumMarks::load(paths, 3); // no counts file at all
     EXPECT_EQ(marks.bookmarks, (QList<int64_t>{oneHour, 0, 0}));
     EXPECT_EQ(marks.counts, (QList<int32_t>{0, 0, 0}));
     marks.counts[0] = 2;
@@ -65,22 +63,25 @@ TEST_F(AlbumFilesTest, MarksAndCountsArePaddedAndSavedAtTheAlbumLength) {
 
     // Longer files are kept on loading and cut by the next save; negatives survive.
     write(paths.marks, "-5\r\n7\r\n9\r\n");
-    marks = AlbumMarks::load(paths, 2, dialogs);
+    marks = AlbumMarks::load(paths, 2);
     EXPECT_EQ(marks.bookmarks, (QList<int64_t>{-5, 7, 9}));
     EXPECT_EQ(marks.bookmarkLines(2), (QStringList{"-5", "7"}));
-    EXPECT_TRUE(dialogs.asked().isEmpty());
+    EXPECT_TRUE(marks.problems.isEmpty());
 }
 
 TEST_F(AlbumFilesTest, BadNumbersReadAsZeroWithOneMessageAndTheRestLoads) {
     write(paths.marks, "100\r\nabc\r\n300\r\n");
     write(paths.counts, "1\r\n99999999999\r\n\r\n");
-    dialogs.answer(DialogService::Answer::Ok);
-    const AlbumMarks marks = AlbumMarks::load(paths, 3, dialogs);
+    const AlbumMarks marks = AlbumMarks::load(paths, 3);
     EXPECT_EQ(marks.bookmarks, (QList<int64_t>{100, 0, 300}));
     EXPECT_EQ(marks.counts, (QList<int32_t>{1, 0, 0}));
-    ASSERT_EQ(dialogs.messages().size(), 1);
-    EXPECT_TRUE(dialogs.messages().first().contains(QStringLiteral("'abc'")));
-    EXPECT_TRUE(dialogs.messages().first().contains(QStringLiteral("アルバム.mrk")));
+    ASSERT_EQ(marks.problems.size(), 1);
+    EXPECT_EQ(marks.problems[0].message,
+              QStringLiteral(
+                  "'abc' は有効な整数値ではありません。\r\n%1 の 2 行目は 0 として読み込みます。")
+                  .arg(paths.marks));
+    EXPECT_EQ(marks.problems[0].path, paths.marks);
+    EXPECT_EQ(marks.problems[0].icon, Problem::Icon::Warning);
 }
 
 TEST_F(AlbumFilesTest, OpeningDropsBlankEntriesWithTheirThumbnailMarkAndCount) {
@@ -92,8 +93,7 @@ TEST_F(AlbumFilesTest, OpeningDropsBlankEntriesWithTheirThumbnailMarkAndCount) {
     write(paths.counts, "1\r\n2\r\n");
 
     Tpackedjpg store;
-    const AlbumContents album =
-        openAlbumContents(paths, {"/v/a.avi", "", "/v/c.avi", ""}, store, dialogs);
+    const AlbumContents album = openAlbumContents(paths, {"/v/a.avi", "", "/v/c.avi", ""}, store);
     EXPECT_EQ(album.entries, (QStringList{"/v/a.avi", "/v/c.avi"}));
     EXPECT_EQ(album.marks.bookmarks, (QList<int64_t>{10, 30}));
     EXPECT_EQ(album.marks.counts, (QList<int32_t>{1, 0}));
@@ -107,7 +107,7 @@ TEST_F(AlbumFilesTest, OpeningDropsBlankEntriesWithTheirThumbnailMarkAndCount) {
 
     // Without a store file every video starts without a thumbnail.
     QFile::remove(paths.store);
-    openAlbumContents(paths, {"/v/a.avi", "/v/b.avi"}, store, dialogs);
+    openAlbumContents(paths, {"/v/a.avi", "/v/b.avi"}, store);
     EXPECT_EQ(store.count(), 2);
     EXPECT_FALSE(store.getPicture(0, first) && !first.isEmpty());
 }

@@ -5,7 +5,6 @@
 #include "core/JpegCodec.h"
 #include "core/VideoExtensions.h"
 #include "support/AlbumOfBook.h"
-#include "support/ScriptedDialogService.h"
 
 #include <QDir>
 #include <QFile>
@@ -42,7 +41,6 @@ protected:
     test::AlbumOfBook normal{dir.path() + u'/', BookMode::Normal};
     Album& album = normal.album;
     VideoExtensions extensions;
-    test::ScriptedDialogService dialogs;
     const QByteArray pictureA = jpeg::encode(imagefunc::solidBitmap(120, 90, Qt::red));
     const QByteArray pictureC = jpeg::encode(imagefunc::solidBitmap(120, 90, Qt::blue));
 };
@@ -97,16 +95,12 @@ TEST_F(AlbumShowingTest, AMissingFileIsDroppedOnlyWhenItsFolderCanBeSeen) {
     EXPECT_EQ(media.entries(), QStringList{"videos/kept.avi"});
 }
 
-TEST_F(AlbumShowingTest, TheExclusionQuestionNamesThePathOrTheFileAndIsSkippedBySetting) {
+TEST_F(AlbumShowingTest, TheExclusionQuestionNamesThePathOrTheFile) {
     const QString path = folder + "broken.avi";
     const QString question =
         QStringLiteral("は縮小画像を作成できませんでした。このファイルを除外しますか？");
-    dialogs.answer(DialogService::Answer::Yes);
-    EXPECT_FALSE(keepUnreadableFile(path, true, false, dialogs));
-    dialogs.answer(DialogService::Answer::No);
-    EXPECT_TRUE(keepUnreadableFile(path, false, false, dialogs));
-    EXPECT_FALSE(keepUnreadableFile(path, false, true, dialogs));
-    EXPECT_EQ(dialogs.messages(), (QStringList{path + question, "broken.avi" + question}));
+    EXPECT_EQ(exclusionQuestion(path, true), path + question);
+    EXPECT_EQ(exclusionQuestion(path, false), "broken.avi" + question);
 }
 
 TEST_F(AlbumShowingTest, TheCaptionNamesTheAlbumItsMediumAndItsSize) {

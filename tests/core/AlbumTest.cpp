@@ -7,7 +7,6 @@
 #include "core/JpegCodec.h"
 #include "core/SaveUnit.h"
 #include "core/Tpackedjpg.h"
-#include "support/ScriptedDialogService.h"
 
 #include <QDir>
 #include <QFile>
@@ -29,7 +28,8 @@ protected:
 
     // The album "旅" of the book "本" of that mode.
     void openIn(BookMode mode) {
-        ASSERT_TRUE(books.openNew(dir.path() + u'/', QStringLiteral("本"), mode, dialogs));
+        QList<Problem> problems;
+        ASSERT_TRUE(books.openNew(dir.path() + u'/', QStringLiteral("本"), mode, problems));
         books.appendAlbum({QStringLiteral("旅")});
         book = books.paths();
         album.setIdentity(books, 0);
@@ -74,7 +74,6 @@ protected:
     }
 
     QTemporaryDir dir;
-    test::ScriptedDialogService dialogs;
     Book books;
     BookPaths book;
     Album album;

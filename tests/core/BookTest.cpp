@@ -10,7 +10,6 @@
 #include "core/TextFile.h"
 #include "core/Tpackedjpg.h"
 #include "support/ModelMirror.h"
-#include "support/ScriptedDialogService.h"
 
 #include <QDir>
 #include <QFile>
@@ -47,7 +46,7 @@ protected:
 
     // Loads the book and writes what loading fitted, as the session does.
     Book::LoadResult load(const QString& title, BookMode mode) {
-        const Book::LoadResult result = book.load(library(), title, mode, dialogs);
+        const Book::LoadResult result = book.load(library(), title, mode, told);
         SaveUnit unit(library());
         if (result == Book::LoadResult::Loaded && book.stageTo(unit) && unit.commit())
             book.markSaved();
@@ -71,8 +70,16 @@ protected:
         return list;
     }
 
+    // The messages of what loading and opening would have the user told, in order.
+    QStringList messages() const {
+        QStringList list;
+        for (const Problem& problem : told)
+            list.append(problem.message);
+        return list;
+    }
+
     QTemporaryDir dir;
-    test::ScriptedDialogService dialogs;
+    QList<Problem> told;
     Book book;
     test::ModelMirror cells{book};
     const QByteArray red = picture(0xff0000), green = picture(0x00ff00), blue = picture(0x0000ff);
@@ -97,7 +104,7 @@ TEST_F(BookTest, SyncMarkersShowInNormalModeAndAreDroppedInMediaMode) {
     EXPECT_EQ(contents(book.paths().bookFile), QByteArray("A\r\nB\r\nC\r\n"));
     // No media.dat yet: one empty record per album, saved with the book.
     EXPECT_EQ(mediadat::decode(contents(book.paths().mediaDat)).records, QList<MediumRecord>(3));
-    EXPECT_TRUE(dialogs.asked().isEmpty());
+    EXPECT_TRUE(told.isEmpty());
 }
 
 TEST_F(BookTest, AMissingAlbumLeavesTheBookWithItsPictureAndRecord) {
@@ -152,18 +159,16 @@ TEST_F(BookTest, AnUnreadableBookFileIsReportedAndNeverOverwritten) {
     const BookPaths paths = BookPaths::of(library(), "本");
     QFile::remove(paths.bookFile);
     ASSERT_TRUE(QDir().mkdir(paths.bookFile)); // a folder where the file should be
-    dialogs.answer(DialogService::Answer::Ok);
     EXPECT_EQ(load("本", BookMode::Normal), Book::LoadResult::Unreadable);
     EXPECT_TRUE(QFileInfo(paths.bookFile).isDir());
-    EXPECT_EQ(dialogs.messages().size(), 1);
+    EXPECT_EQ(messages().size(), 1);
 
     // A title that leads out of the library folder is refused before anything is touched.
     makeBook("外", {"A"}, {"A"}, {red});
     QDir().mkdir(library() + "sub");
-    dialogs.answer(DialogService::Answer::Ok);
-    EXPECT_EQ(book.load(library() + "sub/", "../外", BookMode::Normal, dialogs),
+    EXPECT_EQ(book.load(library() + "sub/", "../外", BookMode::Normal, told),
               Book::LoadResult::Unreadable);
-    EXPECT_EQ(dialogs.messages().size(), 2);
+    EXPECT_EQ(messages().size(), 2);
     EXPECT_TRUE(cells.cells.isEmpty());
 }
 
@@ -171,12 +176,11 @@ TEST_F(BookTest, AnUnreadableAlbumFileIsReportedAndTheAlbumKept) {
     makeBook("本", {"A", "B"}, {"A"}, {red, green});
     const BookPaths paths = BookPaths::of(library(), "本");
     ASSERT_TRUE(QDir().mkdir(AlbumPaths::of(paths, "B").album));
-    dialogs.answer(DialogService::Answer::Ok);
     ASSERT_EQ(load("本", BookMode::Normal), Book::LoadResult::Loaded);
     EXPECT_EQ(cells.names(), (QStringList{"A", "B"}));
     EXPECT_TRUE(book.album(1).entries.isEmpty());
-    ASSERT_EQ(dialogs.messages().size(), 1);
-    EXPECT_TRUE(dialogs.messages().first().contains("B.alb"));
+    ASSERT_EQ(messages().size(), 1);
+    EXPECT_TRUE(messages().first().contains("B.alb"));
     EXPECT_EQ(contents(paths.bookFile), QByteArray("A\r\nB\r\n"));
 }
 
@@ -187,9 +191,8 @@ TEST_F(BookTest, AFolderThatCannotBeMadeIsFatal) {
     QFile blocker(paths.bookFolder + "images");
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
-    dialogs.answer(DialogService::Answer::Ok);
     EXPECT_EQ(load("本", BookMode::Normal), Book::LoadResult::FolderFailed);
-    EXPECT_EQ(dialogs.messages(), QStringList{"Can not Createdirectory!"});
+    EXPECT_EQ(messages(), QStringList{"Can not Createdirectory!"});
     EXPECT_EQ(contents(paths.bookFile), QByteArray("A\r\n"));
 }
 
@@ -197,12 +200,11 @@ TEST_F(BookTest, JapaneseAndOtherScriptNamesRoundTripAndUnsafeLinesAreDropped) {
     makeBook("旅行", {"夏休み-->", "여름", "../外", "冬"}, {"夏休み", "여름", "冬"},
              {red, green, blue, red});
     QFile(library() + "外.alb").open(QIODevice::WriteOnly);
-    dialogs.answer(DialogService::Answer::Ok);
     ASSERT_EQ(load("旅行", BookMode::Normal), Book::LoadResult::Loaded);
     EXPECT_EQ(cells.names(), (QStringList{"夏休み", "여름", "冬"}));
     EXPECT_EQ(book.album(2).jpeg, red);
-    ASSERT_EQ(dialogs.messages().size(), 1);
-    EXPECT_TRUE(dialogs.messages().first().contains("../外"));
+    ASSERT_EQ(messages().size(), 1);
+    EXPECT_TRUE(messages().first().contains("../外"));
     const QByteArray stored = contents(book.paths().bookFile);
     EXPECT_TRUE(stored.startsWith(textcodec::kUtf8Bom)); // 여름 has no CP932 form
     EXPECT_EQ(bookfile::read(book.paths().bookFile, BookMode::Normal),
@@ -210,7 +212,7 @@ TEST_F(BookTest, JapaneseAndOtherScriptNamesRoundTripAndUnsafeLinesAreDropped) {
 }
 
 TEST_F(BookTest, EveryChangeKeepsAlbumsPicturesRecordsAndCellsInStep) {
-    ASSERT_TRUE(book.openNew(library(), "本", BookMode::Media, dialogs));
+    ASSERT_TRUE(book.openNew(library(), "本", BookMode::Media, told));
     EXPECT_FALSE(QFile::exists(book.paths().bookFile)) << "written by the save that follows";
     SaveUnit first(library());
     ASSERT_TRUE(book.stageTo(first) && first.commit());
@@ -273,7 +275,7 @@ TEST_F(BookTest, EveryChangeKeepsAlbumsPicturesRecordsAndCellsInStep) {
 TEST_F(BookTest, ANewBookReusesAnOldFolder) {
     const BookPaths paths = BookPaths::of(library(), "本");
     ASSERT_TRUE(QDir().mkpath(paths.bookFolder)); // left behind, without its images folder
-    ASSERT_TRUE(book.openNew(library(), "本", BookMode::Normal, dialogs));
+    ASSERT_TRUE(book.openNew(library(), "本", BookMode::Normal, told));
     EXPECT_TRUE(QFileInfo(paths.imagesFolder).isDir());
     EXPECT_FALSE(QFile::exists(paths.mediaDat));
 }

@@ -5,7 +5,6 @@
 #include "core/JpegCodec.h"
 #include "core/TextFile.h"
 #include "core/Tpackedjpg.h"
-#include "support/ScriptedDialogService.h"
 #include "support/TestFiles.h"
 
 #include <QDir>
@@ -29,7 +28,9 @@ protected:
     }
 
     std::optional<QStringList> copy(const QString& album = QStringLiteral("好き")) {
-        return addToFavourite(library, book.title, album, video, dialogs);
+        const FavouriteAdded added = addToFavourite(library, book.title, album, video);
+        told += added.problems;
+        return added.entries;
     }
     QStringList lines(const QString& path) {
         return textfile::readLines(path).value_or(QStringList{"<missing>"});
@@ -40,7 +41,7 @@ protected:
     BookPaths book;
     AlbumPaths paths;
     FavouriteVideo video;
-    test::ScriptedDialogService dialogs;
+    QList<Problem> told; // what the user would be told
 };
 
 } // namespace
@@ -70,7 +71,7 @@ TEST_F(FavouriteCopyTest, AppendsTheVideoToAllFourFilesOnceOnly) {
     EXPECT_FALSE(copy());
     EXPECT_EQ(lines(paths.album).size(), 3);
     EXPECT_EQ(lines(paths.marks).size(), 3);
-    EXPECT_TRUE(dialogs.asked().isEmpty());
+    EXPECT_TRUE(told.isEmpty());
 
     // A video without a thumbnail gives an empty store entry.
     video.entry = QStringLiteral("/v/c.avi");
@@ -79,7 +80,7 @@ TEST_F(FavouriteCopyTest, AppendsTheVideoToAllFourFilesOnceOnly) {
     ASSERT_TRUE(store.loadFromFile(paths.store));
     EXPECT_EQ(store.count(), 4);
     EXPECT_TRUE(store.isEmpty(3));
-    EXPECT_TRUE(dialogs.asked().isEmpty());
+    EXPECT_TRUE(told.isEmpty());
 }
 
 TEST_F(FavouriteCopyTest, DoesNothingWithoutTheBookFolderOrTheAlbumOrWithAnUnsafeName) {
@@ -87,18 +88,19 @@ TEST_F(FavouriteCopyTest, DoesNothingWithoutTheBookFolderOrTheAlbumOrWithAnUnsaf
     ASSERT_TRUE(albumfile::write(paths.album, {}));
     EXPECT_FALSE(copy(QStringLiteral("../好き")));
     EXPECT_FALSE(
-        addToFavourite(library, QStringLiteral("無い本"), QStringLiteral("好き"), video, dialogs));
+        addToFavourite(library, QStringLiteral("無い本"), QStringLiteral("好き"), video).entries);
     EXPECT_FALSE(QFile::exists(paths.marks));
-    EXPECT_TRUE(dialogs.asked().isEmpty());
+    EXPECT_TRUE(told.isEmpty());
 
     // A full disk: the failed album file is shown and the other files are left alone.
     ASSERT_TRUE(albumfile::write(paths.album, {"/v/a.avi"}));
-    dialogs.answer(DialogService::Answer::Ok);
     {
         test::FileSizeLimit full(8);
         EXPECT_FALSE(copy());
     }
-    EXPECT_EQ(dialogs.messages().size(), 1);
+    ASSERT_EQ(told.size(), 1);
+    EXPECT_EQ(told[0].icon, Problem::Icon::Error);
+    EXPECT_TRUE(told[0].message.startsWith(QStringLiteral("ファイルを保存できませんでした。")));
     EXPECT_EQ(lines(paths.album), QStringList{"/v/a.avi"});
     EXPECT_FALSE(QFile::exists(paths.marks));
     EXPECT_FALSE(QFile::exists(paths.store));

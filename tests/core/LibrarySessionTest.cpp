@@ -240,7 +240,8 @@ TEST_F(LibrarySessionTest, AKilledSaveLeavesFilesThatOpenWithEveryRowWhole) {
         const auto entries = textfile::readLines(paths.album);
         ASSERT_TRUE(entries.has_value());
         Tpackedjpg store;
-        const AlbumContents opened = openAlbumContents(paths, *entries, store, dialogs);
+        const AlbumContents opened = openAlbumContents(paths, *entries, store);
+        ASSERT_TRUE(opened.marks.problems.isEmpty()) << "kill " << round;
         for (int i = 0; i < opened.entries.size(); ++i) {
             const int k = videoOf(opened.entries.at(i));
             ASSERT_EQ(k, i) << "kill " << round;

@@ -1,7 +1,6 @@
 #include "core/MediaRegistry.h"
 
 #include "core/MediaDat.h"
-#include "support/ScriptedDialogService.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -171,42 +170,42 @@ TEST(MediaRegistry, AFileOfAnotherWriterIsSavedBackUnchanged) {
     QByteArray file = bytes({0x02, 0x01, 0x02, 0x02, 0x04, 0x78, 0x56, 0x34, 0x12, 0x06, 0x04});
     file += QByteArray::fromHex("8abf8e9a"); // 漢字
     writeFile(path, file);
-    test::ScriptedDialogService dialogs;
+    QList<Problem> problems;
     MediaRegistry registry;
-    registry.loadForBook(path, 1, dialogs);
+    registry.loadForBook(path, 1, problems);
     EXPECT_EQ(registry.get(0).label, QStringLiteral("漢字"));
     ASSERT_TRUE(registry.saveToFile(path));
     QFile saved(path);
     ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
     EXPECT_EQ(saved.readAll(), file);
-    EXPECT_TRUE(dialogs.asked().isEmpty());
+    EXPECT_TRUE(problems.isEmpty());
 }
 
 TEST(MediaRegistry, LoadingForABookFitsTheRecordsToItsLines) {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("media.dat"));
-    test::ScriptedDialogService dialogs;
+    QList<Problem> problems;
     MediaRegistry registry;
 
     // Missing file: one empty record per line.
     registry.add(record(1, 1, QStringLiteral("old")));
-    registry.loadForBook(path, 3, dialogs);
+    registry.loadForBook(path, 3, problems);
     EXPECT_EQ(registry.records(), QList<MediumRecord>(3));
 
     QList<MediumRecord> three{record(1, 1, QStringLiteral("A")), record(2, 2, QStringLiteral("B")),
                               record(3, 3, QStringLiteral("C"))};
     writeFile(path, mediadat::encode(three));
-    registry.loadForBook(path, 5, dialogs);
+    registry.loadForBook(path, 5, problems);
     EXPECT_EQ(registry.records(), three + QList<MediumRecord>(2));
-    registry.loadForBook(path, 2, dialogs);
+    registry.loadForBook(path, 2, problems);
     EXPECT_EQ(registry.records(), three.mid(0, 2));
-    EXPECT_TRUE(dialogs.asked().isEmpty());
+    EXPECT_TRUE(problems.isEmpty());
 
     // A damaged file is reported once and gives what it holds.
     writeFile(path, mediadat::encode(three).chopped(1));
-    dialogs.answer(DialogService::Answer::Ok);
-    registry.loadForBook(path, 3, dialogs);
+    registry.loadForBook(path, 3, problems);
     EXPECT_EQ(registry.records(), three.mid(0, 2) + QList<MediumRecord>(1));
-    ASSERT_EQ(dialogs.messages().size(), 1);
-    EXPECT_TRUE(dialogs.messages().first().contains(QStringLiteral("media.dat")));
+    ASSERT_EQ(problems.size(), 1);
+    EXPECT_TRUE(problems.first().message.contains(QStringLiteral("media.dat")));
+    EXPECT_EQ(problems.first().path, path);
 }

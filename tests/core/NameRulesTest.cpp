@@ -3,7 +3,6 @@
 #include "core/AtomicFile.h"
 #include "core/BookPaths.h"
 #include "core/Tpackedjpg.h"
-#include "support/ScriptedDialogService.h"
 
 #include <QDir>
 #include <QFile>
@@ -63,11 +62,11 @@ TEST(NameRules, NamesThatCannotStayInsideTheirFolderAreRefused) {
     EXPECT_TRUE(nameProblem(QStringLiteral("a-->b"), NameKind::Album));
     EXPECT_FALSE(nameProblem(QStringLiteral("a-->b"), NameKind::BookTitle));
 
-    test::ScriptedDialogService dialogs;
-    dialogs.answer(DialogService::Answer::Ok);
-    EXPECT_FALSE(acceptName(QStringLiteral("a/b"), NameKind::Album, dialogs));
-    EXPECT_TRUE(acceptName(QStringLiteral("ab"), NameKind::Album, dialogs));
-    EXPECT_EQ(dialogs.messages().size(), 1);
+    const std::optional<Problem> refused = refusedName(QStringLiteral("a/b"), NameKind::Album);
+    ASSERT_TRUE(refused);
+    EXPECT_EQ(refused->message, nameProblem(QStringLiteral("a/b"), NameKind::Album));
+    EXPECT_EQ(refused->icon, Problem::Icon::Warning);
+    EXPECT_FALSE(refusedName(QStringLiteral("ab"), NameKind::Album));
 }
 
 TEST(NameRules, EveryFileMadeFromTheLongestNameIsSavedAgainAndAgain) {
@@ -123,12 +122,11 @@ TEST(NameRules, TitlesNamingTheLibrarysOtherFilesAreRefused) {
           QStringLiteral("Tavimo.locks"), QStringLiteral("Tavimo.journal.old")})
         EXPECT_FALSE(nameProblem(good, NameKind::BookTitle)) << good.toStdString();
 
-    test::ScriptedDialogService dialogs;
-    dialogs.answer(DialogService::Answer::Ok);
-    dialogs.answer(DialogService::Answer::Ok);
-    EXPECT_FALSE(acceptName(QStringLiteral("x.book"), NameKind::BookTitle, dialogs));
-    EXPECT_FALSE(acceptName(QStringLiteral("media.INF"), NameKind::BookTitle, dialogs));
-    EXPECT_EQ(dialogs.messages(),
+    QStringList messages;
+    for (const QString& title : {QStringLiteral("x.book"), QStringLiteral("media.INF")})
+        if (const auto refused = refusedName(title, NameKind::BookTitle))
+            messages.append(refused->message);
+    EXPECT_EQ(messages,
               (QStringList{QStringLiteral("「x.book」は名前に使えません。\r\n"
                                           "「.book」で終わるタイトルは、ほかのブックのファイルと"
                                           "重なるため使えません。"),
@@ -149,12 +147,10 @@ TEST(NameRules, AnAlbumNamedLikeItsBookInAnyLetterCaseIsRefused) {
 
     EXPECT_FALSE(albumNameProblem(QStringLiteral("Action"), QStringLiteral("Movies")));
     EXPECT_TRUE(albumNameProblem(QStringLiteral("a/b"), QStringLiteral("Movies")));
-    test::ScriptedDialogService dialogs;
-    dialogs.answer(DialogService::Answer::Ok);
-    EXPECT_FALSE(acceptAlbumName(QStringLiteral("MOVIES"), QStringLiteral("Movies"), dialogs));
-    EXPECT_TRUE(acceptAlbumName(QStringLiteral("Action"), QStringLiteral("Movies"), dialogs));
-    EXPECT_EQ(dialogs.messages(), QStringList{QStringLiteral("「MOVIES」は名前に使えません。\r\n"
-                                                             "ブックと同じ名前はアルバム名に使えま"
-                                                             "せん。")});
+    const auto refused = refusedAlbumName(QStringLiteral("MOVIES"), QStringLiteral("Movies"));
+    ASSERT_TRUE(refused);
+    EXPECT_EQ(refused->message, QStringLiteral("「MOVIES」は名前に使えません。\r\n"
+                                               "ブックと同じ名前はアルバム名に使えません。"));
+    EXPECT_FALSE(refusedAlbumName(QStringLiteral("Action"), QStringLiteral("Movies")));
     EXPECT_TRUE(albumNamedLikeBookReport(QStringLiteral("Movies")).contains(u"Movies"));
 }

@@ -261,12 +261,12 @@ TEST_F(PlaybackTest, AMediaAlbumFindsItsMediumOrAsksForItByItsLabel) {
     volumes.eject(usb);
     session.recordMedium(MediumRecord{kMediumRemovable, 0xAB, QStringLiteral("CAM")}, QString());
 
-    dialogs.answer(DialogService::Answer::Ok);
+    QSignalSpy problems(&playback, &Playback::problemFound);
     playback.setIndex(1);
     playback.openAndPlay();
-    EXPECT_EQ(dialogs.messages(),
-              QStringList{QStringLiteral(
-                  "ボリュームラベル　”CAM” の リムーバルディスクをセットしてください")});
+    ASSERT_EQ(problems.size(), 1);
+    EXPECT_EQ(problems.at(0).at(0).value<Problem>().message,
+              QStringLiteral("ボリュームラベル　”CAM” の リムーバルディスクをセットしてください"));
     EXPECT_TRUE(backend.opens.isEmpty());
 
     // Back in a drive: found by its serial, the video it lacks leaves the album, and the one

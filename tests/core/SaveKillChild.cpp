@@ -11,8 +11,8 @@
 #include "KillTestVideos.h"
 #include "core/BookAlbumOperations.h"
 #include "core/LibrarySession.h"
-#include "core/MessageOnlyDialogs.h"
 #include "core/VolumeTable.h"
+#include "ui/MessageOnlyDialogs.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -69,6 +69,12 @@ int main(int argc, char* argv[]) {
     if (session.loadBook(QStringLiteral("本")) != Book::LoadResult::Loaded)
         return 2;
     BookAlbumOperations ops(session);
+    // The operations' problems are faults too, told as the program tells them.
+    QList<Problem> problems;
+    const auto tellProblems = [&] {
+        dialogs.tell(problems);
+        problems.clear();
+    };
     for (int round = 0;; ++round) {
         if (!session.openAlbum(session.book().indexOfAlbum(QStringLiteral("旅"))))
             return 2;
@@ -82,13 +88,16 @@ int main(int argc, char* argv[]) {
 
         const bool toB = session.book().indexOfAlbum(QStringLiteral("A")) >= 0;
         say("begin rename", round);
-        if (!ops.renameTo(
-                session.book().indexOfAlbum(toB ? QStringLiteral("A") : QStringLiteral("B")),
-                toB ? QStringLiteral("B") : QStringLiteral("A")))
+        const bool renamed = ops.renameTo(
+            session.book().indexOfAlbum(toB ? QStringLiteral("A") : QStringLiteral("B")),
+            toB ? QStringLiteral("B") : QStringLiteral("A"), problems);
+        tellProblems();
+        if (!renamed)
             return 2;
         runEvents(5);
         say("begin create", round);
-        const int made = ops.createAlbum(QStringLiteral("仮"));
+        const int made = ops.createAlbum(QStringLiteral("仮"), problems);
+        tellProblems();
         runEvents(5);
         say("begin delete", round);
         ops.remove(made);

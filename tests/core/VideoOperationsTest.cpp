@@ -78,16 +78,17 @@ TEST_F(VideoOperationsTest, AMediaAlbumRecordsItsMediumAndForgetsItWhenEmptied) 
     open(BookMode::Media);
 
     const QString onE = touch(e + QStringLiteral("a.avi"));
-    EXPECT_EQ(ops.prepareAddition({onE}, probe), QStringList{onE});
+    QList<Problem> told;
+    EXPECT_EQ(ops.prepareAddition({onE}, probe, told), QStringList{onE});
     EXPECT_EQ(album.driveRoot(), e);
     EXPECT_EQ(session.book().record(0).serial, 0xEu);
     album.append(album.entryFor(onE), {});
 
-    dialogs.answer(DialogService::Answer::Ok);
-    EXPECT_TRUE(ops.prepareAddition({touch(f + QStringLiteral("b.avi"))}, probe).isEmpty());
-    EXPECT_EQ(dialogs.messages(), QStringList{kMediumMismatchMessage});
-    EXPECT_TRUE(ops.prepareAddition({onE}, probe).isEmpty()); // already there: nothing said
-    EXPECT_EQ(dialogs.messages().size(), 1);
+    EXPECT_TRUE(ops.prepareAddition({touch(f + QStringLiteral("b.avi"))}, probe, told).isEmpty());
+    ASSERT_EQ(told.size(), 1);
+    EXPECT_EQ(told[0].message, kMediumMismatchMessage);
+    EXPECT_TRUE(ops.prepareAddition({onE}, probe, told).isEmpty()); // already there: nothing said
+    EXPECT_EQ(told.size(), 1);
 
     // Emptied, the album belongs to no medium; the medium in its drive is still the one it
     // takes, as when an empty album is shown.
@@ -107,7 +108,9 @@ TEST_F(VideoOperationsTest, AnUnmountedMediumFoundByTheAlbumsFilesDropsWhatItLac
     touch(cd + QStringLiteral("kept.avi"));
     const QString added = touch(cd + QStringLiteral("new.avi"));
 
-    EXPECT_EQ(ops.prepareAddition({added}, probe), QStringList{added});
+    QList<Problem> told;
+    EXPECT_EQ(ops.prepareAddition({added}, probe, told), QStringList{added});
+    EXPECT_TRUE(told.isEmpty());
     EXPECT_EQ(album.entries(), QStringList{"kept.avi"});
     EXPECT_EQ(album.bookmark(0), 7);
     session.flush();
@@ -127,9 +130,12 @@ TEST_F(VideoOperationsTest, AMediaAlbumWrittenOnWindowsGrowsWithoutLosingAVideo)
 
     // The file the album holds already is not taken again; the one with a line break is
     // named in one message and left out.
-    dialogs.answer(DialogService::Answer::Ok);
-    EXPECT_EQ(ops.prepareAddition({held, added, broken}, session.probe()), QStringList{added});
-    EXPECT_EQ(dialogs.messages(), QStringList{unfitPathsMessage({broken})});
+    QList<Problem> told;
+    EXPECT_EQ(ops.prepareAddition({held, added, broken}, session.probe(), told),
+              QStringList{added});
+    ASSERT_EQ(told.size(), 1);
+    EXPECT_EQ(told[0].message, unfitPathsMessage({broken}));
+    EXPECT_EQ(told[0].icon, Problem::Icon::Warning);
     EXPECT_EQ(album.driveRoot(), usb);
     album.append(album.entryFor(added), {});
 

@@ -2,7 +2,6 @@
 
 #include "core/Album.h"
 #include "core/Book.h"
-#include "support/ScriptedDialogService.h"
 
 namespace tavimo::test {
 
@@ -12,7 +11,8 @@ namespace tavimo::test {
 class AlbumOfBook {
 public:
     AlbumOfBook(const QString& libraryFolder, BookMode mode) {
-        book.openNew(libraryFolder, QStringLiteral("本"), mode, dialogs);
+        QList<Problem> problems;
+        book.openNew(libraryFolder, QStringLiteral("本"), mode, problems);
         book.appendAlbum({QStringLiteral("旅")});
         album.setIdentity(book, 0);
     }
@@ -22,7 +22,6 @@ public:
         album.setDriveRoot(root);
     }
 
-    ScriptedDialogService dialogs;
     Book book;
     Album album;
 };

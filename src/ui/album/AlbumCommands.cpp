@@ -53,7 +53,9 @@ void AlbumCommands::deleteFromAlbum() {
 void AlbumCommands::deleteFile() {
     if (window_.isBusy() || !ops_.canDelete(window_.currentVideo()))
         return;
-    const int current = ops_.deleteFile(window_.currentVideo(), trash_);
+    if (const std::optional<Problem> problem = ops_.trashFile(window_.currentVideo(), trash_))
+        dialogs_.tell(*problem);
+    const int current = ops_.deleteFromAlbum(window_.currentVideo());
     window_.updateCaption();
     select(current);
 }
@@ -115,7 +117,10 @@ void AlbumCommands::addFiles(const QStringList& fullPaths) {
         return;
     const int before = window_.album().count();
     // The rules ask which volume holds each file: the mount table is read once for all.
-    const QStringList files = ops_.prepareAddition(fullPaths, session_.probe().snapshot());
+    QList<Problem> problems;
+    const QStringList files =
+        ops_.prepareAddition(fullPaths, session_.probe().snapshot(), problems);
+    dialogs_.tell(problems);
     if (window_.album().count() != before) {
         // The album's medium was found and the videos it lacks are gone.
         window_.updateCaption();
@@ -186,8 +191,10 @@ void AlbumCommands::addToFavourite(const QString& albumName) {
     // Windows too.
     const FavouriteVideo video{album.entry(current), album.bookmark(current),
                                album.playCount(current), album.pictureBytes(current)};
-    const auto entries = tavimo::addToFavourite(state_.libraryFolder, state_.favouriteBook,
-                                                albumName, video, dialogs_);
+    const FavouriteAdded added =
+        tavimo::addToFavourite(state_.libraryFolder, state_.favouriteBook, albumName, video);
+    dialogs_.tell(added.problems);
+    const std::optional<QStringList>& entries = added.entries;
     // The open book keeps the entries of its albums: the favourite album may be one of them.
     // It is found by name, since albums may have moved since the book file was written.
     Book& book = session_.book();

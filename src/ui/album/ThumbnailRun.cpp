@@ -3,6 +3,7 @@
 #include "core/Album.h"
 #include "core/AlbumShowing.h"
 #include "core/AppState.h"
+#include "core/DialogService.h"
 #include "core/ImageFunc.h"
 #include "core/JpegCodec.h"
 #include "media/ThumbnailPool.h"
@@ -72,8 +73,11 @@ void ThumbnailRun::start(Kind kind, const QStringList& paths) {
 }
 
 bool ThumbnailRun::keepUnreadable(const QString& fullPath, const media::Thumbnail& thumbnail) {
-    return keepUnreadableFile(fullPath, thumbnail.outcome == media::GrabOutcome::Partial,
-                              state_.skipUnreadable, dialogs_);
+    if (state_.skipUnreadable)
+        return false;
+    const bool partly = thumbnail.outcome == media::GrabOutcome::Partial;
+    return dialogs_.message(exclusionQuestion(fullPath, partly), DialogService::Buttons::YesNo,
+                            DialogService::Icon::Question) == DialogService::Answer::No;
 }
 
 void ThumbnailRun::made(int run, int index, const media::Thumbnail& thumbnail) {

@@ -15,6 +15,8 @@ constexpr int kProgressSteps = 1000; // the import reports thousandths
 AlbumImportCommand::AlbumImportCommand(LibrarySession& session, BookWindow& bookWindow)
     : QObject(&bookWindow), session_(session), bookWindow_(bookWindow), import_(session) {
     connect(&import_, &AlbumImportRun::finished, this, &AlbumImportCommand::importFinished);
+    connect(&import_, &AlbumImportRun::problemFound, this,
+            [this](const Problem& problem) { session_.dialogs().tell(problem); });
 }
 
 void AlbumImportCommand::run() {

@@ -134,7 +134,9 @@ void AlbumsFromFolders::runNext() {
         AlbumSource job = jobs_.takeFirst();
         if (!job.folder.isEmpty())
             state_.videoFolder = job.folder;
-        const int index = BookAlbumOperations(session_).createAlbum(job.name);
+        QList<Problem> problems;
+        const int index = BookAlbumOperations(session_).createAlbum(job.name, problems);
+        session_.dialogs().tell(problems);
         if (index < 0)
             continue;
         bookWindow_.selectAlbum(index);

@@ -1,5 +1,6 @@
 #include "ui/book/BookAlbumCommands.h"
 
+#include "core/DialogService.h"
 #include "core/LibrarySession.h"
 #include "ui/album/AlbumWindow.h"
 #include "ui/book/AlbumOpener.h"
@@ -28,16 +29,47 @@ int BookAlbumCommands::current() const {
 void BookAlbumCommands::add() {
     if (!ops_.editable())
         return;
-    window_.scrollBox->layOut();
-    select(index);
+    DialogService& dialogs = session_.dialogs();
+    const auto name = dialogs.input(QStringLiteral("タイトルの入力"),
+                                    QStringLiteral("ブックと同名のアルバムは作れません(>_<)"));
+    if (!name)
+        return;
+    QList<Problem> problems;
+    const int index = ops_.createAlbum(*name, problems);
+    dialogs.tell(problems);
+    if (index >= 0)
+        window_.selectAlbum(index);
 }
 
 void BookAlbumCommands::rename() {
-    ops_.rename(current());
+    const int index = current();
+    if (!ops_.editable() || !ops_.isValidIndex(index))
+        return;
+    DialogService& dialogs = session_.dialogs();
+    const auto name = dialogs.input(QStringLiteral("タイトルの変更"),
+                                    QStringLiteral("新しいアルバム名を入力してください"),
+                                    session_.book().album(index).name);
+    if (!name)
+        return;
+    QList<Problem> problems;
+    ops_.renameTo(index, *name, problems);
+    dialogs.tell(problems);
 }
 
 void BookAlbumCommands::pictureFromFile() {
-    ops_.pictureFromFile(current());
+    const int index = current();
+    if (!ops_.editable() || !ops_.isValidIndex(index))
+        return;
+    // The dialog starts in the book's images folder, named without its last '/'.
+    QString folder = session_.bookPaths().imagesFolder;
+    folder.chop(1);
+    DialogService& dialogs = session_.dialogs();
+    const auto path = dialogs.openFile(QString(), folder, QStringLiteral("jpeg (*.jpg)"));
+    if (!path)
+        return;
+    QList<Problem> problems;
+    ops_.pictureFromFile(index, *path, problems);
+    dialogs.tell(problems);
 }
 
 void BookAlbumCommands::pictureFromClipboard() {

@@ -62,6 +62,10 @@ bool BookFileCommands::openNewBook(const QString& title) {
     DialogService& dialogs = session_.dialogs();
     if (title.isEmpty())
         return false;
+    if (const std::optional<Problem> refused = refusedName(title, NameKind::BookTitle)) {
+        dialogs.tell(*refused);
+        return false;
+    }
     // The media-book list changes with the book, in the same save: in media mode the title
     // joins it; a normal book made under a title it still holds (its media book was deleted)
     // must not be taken for a media book at the next start.

@@ -110,7 +110,8 @@ bool BookListMenu::createBook() {
                              DialogService::Icon::Warning);
             continue;
         }
-        if (!acceptName(*typed, NameKind::BookTitle, dialogs_))
+        if (const std::optional<Problem> refused = refusedName(*typed, NameKind::BookTitle)) {
+            dialogs_.tell(*refused);
             continue;
         }
         title = *typed;

@@ -1,6 +1,7 @@
 #include "ui/player/PlayerWindow.h"
 
 #include "core/AppState.h"
+#include "core/DialogService.h"
 #include "core/Playback.h"
 #include "media/DisplayOptions.h"
 #include "media/MpvBackend.h"
@@ -189,6 +190,8 @@ void PlayerWindow::connectPlayback() {
     connect(playback_.get(), &Playback::playing, this, &PlayerWindow::playing);
     connect(playback_.get(), &Playback::bookmarkSet, this, &PlayerWindow::placeMarker);
     connect(playback_.get(), &Playback::closeRequested, this, &QWidget::hide);
+    connect(playback_.get(), &Playback::problemFound, this,
+            [this](const Problem& problem) { dialogs_.tell(problem); });
 }
 
 void PlayerWindow::playVideo(int index, bool continuous) {

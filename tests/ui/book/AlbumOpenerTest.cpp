@@ -116,7 +116,8 @@ TEST_F(AlbumOpenerTest, AMediaAlbumFindsItsMediumByItsFirstFile) {
     EXPECT_EQ(book.registry().get(0).serial, 0x1234abcdu);
     // What was learnt is on disk at once, not only at the next book save.
     MediaRegistry onDisk;
-    onDisk.loadFromFile(session.bookPaths().bookFolder + QStringLiteral("media.dat"), dialogs);
+    QList<Problem> problems;
+    ASSERT_TRUE(onDisk.loadFromFile(session.bookPaths().mediaDat, problems));
     ASSERT_EQ(onDisk.count(), 1);
     EXPECT_EQ(onDisk.get(0).serial, 0x1234abcdu);
     EXPECT_EQ(album.entries(), QStringList{QStringLiteral("動画/a.mp4")});

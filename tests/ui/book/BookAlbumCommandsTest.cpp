@@ -89,6 +89,8 @@ TEST_F(BookAlbumCommandsTest, MenusPopupsAndKeysReachTheOperationsAndMoveTheSele
     entry(window.actions().backgroundPopup, QStringLiteral("アルバムを追加"))->trigger();
     EXPECT_EQ(cellTitles(), (QStringList{"c", "a", "b"}));
     EXPECT_EQ(grid->currentIndex(), 2); // the new album
+    EXPECT_EQ(dialogs.asked().first().kind, test::ScriptedDialogService::Asked::Input);
+    EXPECT_EQ(dialogs.asked().first().text, QStringLiteral("タイトルの入力"));
 
     QTest::keyClick(&window, Qt::Key_B, Qt::ControlModifier);
     EXPECT_EQ(cellTitles(), (QStringList{"c", "b", "a"}));
@@ -109,7 +111,15 @@ TEST_F(BookAlbumCommandsTest, MenusPopupsAndKeysReachTheOperationsAndMoveTheSele
     dialogs.answer(QStringLiteral("山"));
     entry(window.actions().albumPopup, QStringLiteral("タイトルの変更"))->trigger();
     EXPECT_EQ(cellTitles(), (QStringList{"c", "山", "b"}));
+    EXPECT_EQ(dialogs.asked().last().text, QStringLiteral("タイトルの変更"));
+    EXPECT_EQ(dialogs.asked().last().initial, QStringLiteral("a"));
     EXPECT_TRUE(QFileInfo::exists(session.bookPaths().bookFolder + QStringLiteral("山.alb")));
+    // A cancelled box makes and renames nothing.
+    dialogs.answer(std::monostate{});
+    window.actions().addAlbum->trigger();
+    dialogs.answer(std::monostate{});
+    entry(window.actions().albumPopup, QStringLiteral("タイトルの変更"))->trigger();
+    EXPECT_EQ(cellTitles(), (QStringList{"c", "山", "b"}));
 
     QTest::keyClick(&window, Qt::Key_Delete);
     EXPECT_EQ(cellTitles(), (QStringList{"c", "b"}));
