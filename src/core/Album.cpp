@@ -179,14 +179,29 @@ void Album::removeAll(QList<int> indexes) {
     Q_EMIT rowsChanged();
 }
 
-void Album::setPicture(int i, const QByteArray& jpeg) {
+void Album::appendMade(const QString& entry, const QByteArray& jpeg) {
+    appendRow(makeRow(entry, jpeg, 0, 0));
+    Q_EMIT madeRowsAppended(jpeg.size());
+}
+
+bool Album::assignPicture(int i, const QByteArray& jpeg) {
     if (!isValidIndex(i))
-        return;
+        return false;
     VideoRow& row = rows_[i];
     row.jpeg = QByteArray(jpeg.constData(), jpeg.size());
     row.picture = jpeg.isEmpty() ? CellPicture() : CellPicture::fromJpeg(row.jpeg);
     rowUpdated(i, {PictureRole});
-    Q_EMIT rowsChanged();
+    return true;
+}
+
+void Album::setPicture(int i, const QByteArray& jpeg) {
+    if (assignPicture(i, jpeg))
+        Q_EMIT rowsChanged();
+}
+
+void Album::setMadePicture(int i, const QByteArray& jpeg) {
+    if (assignPicture(i, jpeg))
+        Q_EMIT picturesMade(jpeg.size());
 }
 
 bool Album::setBitmap(int i, const QImage& bitmap) {
@@ -217,6 +232,10 @@ void Album::setPlayCount(int i, int32_t count) {
 
 Tpackedjpg Album::store() const {
     Tpackedjpg store;
+    // Pictures that point into the loaded file go out straight from it, which stays mapped
+    // while the store lives, on whichever thread writes it.
+    if (loaded_)
+        store.shareLoadedBytes(*loaded_);
     for (const VideoRow& row : rows_)
         store.addSharedPicture(row.jpeg);
     return store;

@@ -104,6 +104,10 @@ public:
     void removeAll(QList<int> indexes);
     // Picture of video i from JPEG bytes (empty bytes leave it without one).
     void setPicture(int i, const QByteArray& jpeg);
+    // The same for videos and pictures that a thumbnail run made: a picture that can be made
+    // again may reach the disk later than the row it belongs to.
+    void appendMade(const QString& entry, const QByteArray& jpeg);
+    void setMadePicture(int i, const QByteArray& jpeg);
     // Picture of video i from a bitmap, stored as JPEG of quality 90. False when encoding fails.
     bool setBitmap(int i, const QImage& bitmap);
     void setBookmark(int i, int64_t position);
@@ -121,9 +125,15 @@ Q_SIGNALS:
     void rowsChanged();
     // Only bookmarks or play counts changed: the marks and counts files are due.
     void marksChanged();
+    // Videos were added at the end with pictures a run made (bytes in all): the album file,
+    // marks and counts are due, and the store with the pictures.
+    void madeRowsAppended(qsizetype bytes);
+    // A run made pictures for videos of the album: the store is due.
+    void picturesMade(qsizetype bytes);
 
 private:
     void rowsRearranged() override { Q_EMIT rowsChanged(); }
+    bool assignPicture(int i, const QByteArray& jpeg);
     VideoRow makeRow(const QString& entry, const QByteArray& jpeg, int64_t bookmark, int32_t count);
 
     const Book* book_ = nullptr;

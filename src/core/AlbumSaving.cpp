@@ -7,25 +7,49 @@
 
 namespace tavimo {
 
+namespace {
+
+// Lines of numbers, made and encoded when the unit writes them.
+template <class Number> SaveUnit::Pieces numberLines(QList<Number> numbers) {
+    return [numbers = std::move(numbers)](const std::function<bool(QByteArrayView)>& put) {
+        QStringList lines;
+        lines.reserve(numbers.size());
+        for (const Number number : numbers)
+            lines.append(QString::number(number));
+        return put(textfile::encodeLines(lines));
+    };
+}
+
+} // namespace
+
 bool stageAlbumMarks(const Album& album, SaveUnit& unit) {
     if (!album.isOpen())
         return false;
-    QStringList marks, counts;
+    QList<int64_t> marks;
+    QList<int32_t> counts;
     marks.reserve(album.count());
     counts.reserve(album.count());
     for (const VideoRow& row : album.rows()) {
-        marks.append(QString::number(row.bookmark));
-        counts.append(QString::number(row.count));
+        marks.append(row.bookmark);
+        counts.append(row.count);
     }
-    return unit.stage(album.paths().marks, textfile::encodeLines(marks)) &&
-           unit.stage(album.paths().counts, textfile::encodeLines(counts));
+    return unit.stage(album.paths().marks, numberLines(std::move(marks))) &&
+           unit.stage(album.paths().counts, numberLines(std::move(counts)));
+}
+
+bool stageAlbumEntries(const Album& album, SaveUnit& unit) {
+    if (!stageAlbumMarks(album, unit))
+        return false;
+    const QString path = album.paths().album;
+    return unit.stage(
+        path, [path, entries = album.entries()](const std::function<bool(QByteArrayView)>& put) {
+            return put(textfile::encodeLinesFor(path, entries));
+        });
 }
 
 bool stageAlbumFiles(const Album& album, SaveUnit& unit) {
     return album.isOpen() && album.store().stageTo(unit, album.paths().storeBase) &&
-           stageAlbumMarks(album, unit) &&
-           unit.stage(album.paths().album,
-                      textfile::encodeLinesFor(album.paths().album, album.entries()));
+           stageAlbumEntries(album, unit);
 }
 
 } // namespace tavimo

@@ -211,8 +211,21 @@ void Book::markSaved() {
     registryChanged_ = false;
 }
 
+Book::SaveState Book::saveState() const {
+    return {picturesChanged_, picturesDamaged_, registryChanged_, registryDamaged_};
+}
+
+void Book::restoreSaveState(const SaveState& state) {
+    picturesChanged_ = picturesChanged_ || state.picturesChanged;
+    picturesDamaged_ = picturesDamaged_ || state.picturesDamaged;
+    registryChanged_ = registryChanged_ || state.registryChanged;
+    registryDamaged_ = registryDamaged_ || state.registryDamaged;
+}
+
 Tpackedjpg Book::pictures() const {
     Tpackedjpg store;
+    if (loaded_)
+        store.shareLoadedBytes(*loaded_);
     for (const BookAlbum& album : rows_)
         store.addSharedPicture(album.jpeg);
     return store;

@@ -68,8 +68,18 @@ public:
     // store when its pictures changed. A file that could not be read when the book loaded is
     // first copied beside itself (".damaged"). False when anything failed (the unit says why).
     bool stageTo(SaveUnit& unit);
-    // The save that stageTo joined was written.
+    // The save that stageTo joined holds the book's files now: they are no longer due.
     void markSaved();
+    // What is due of the book's files, so that a save that failed can make it due again.
+    struct SaveState {
+        bool picturesChanged = false;
+        bool picturesDamaged = false;
+        bool registryChanged = false;
+        bool registryDamaged = false;
+    };
+    SaveState saveState() const;
+    // What was due before the failed save is due again, with whatever changed since.
+    void restoreSaveState(const SaveState& state);
 
     // Forgets the open book (no title) and clears every row. The mode stays.
     void close();

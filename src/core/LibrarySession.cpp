@@ -22,21 +22,46 @@ constexpr int kDefaultSaveDelay = 250;
 constexpr int kDefaultLongestSaveDelay = 500;
 // A failed save is tried again after this long.
 constexpr int kRetryDelay = 2000;
+// Pictures a thumbnail run made are written with the store, which is rewritten whole: when they
+// come to half of what the store held when it was last written (so a run writes its store about
+// twice over in all)...
+constexpr qsizetype kPictureShare = 2;
+constexpr qsizetype kLeastPictureBytes = 256 * 1024;
+// ...or at the latest after a time that grows with the store: two seconds per megabyte, at
+// least 5 and at most 60 seconds. A kill loses no more than these pictures, which are made again
+// when the album is next shown.
+constexpr qsizetype kStoreBytesPerPictureSecond = 512 * 1024;
+constexpr int kLeastPictureDelay = 5000;
+constexpr int kLongestPictureDelay = 60000;
 
 } // namespace
 
 LibrarySession::LibrarySession(const QString& libraryFolder, DialogService& dialogs,
                                const VolumeTable& volumes)
     : libraryFolder_(libraryFolder.endsWith(u'/') ? libraryFolder : libraryFolder + u'/'),
-      dialogs_(dialogs), probe_(volumes) {
+      dialogs_(dialogs), probe_(volumes),
+      writer_(std::make_unique<SaveWriter>(
+          [this](const SaveWriter::Result& result) { unitWritten(result); })) {
     for (QTimer* timer : {&saveTimer_, &deadlineTimer_, &retryTimer_}) {
         timer->setSingleShot(true);
-        connect(timer, &QTimer::timeout, this, [this] { flush(); });
+        // A retry takes along the pictures that the failed save held.
+        connect(timer, &QTimer::timeout, this,
+                [this, timer] { submitPending(timer == &retryTimer_, {}, true); });
     }
+    pictureTimer_.setSingleShot(true);
+    connect(&pictureTimer_, &QTimer::timeout, this, &LibrarySession::pictureWriteDue);
     saveTimer_.setInterval(kDefaultSaveDelay);
     deadlineTimer_.setInterval(kDefaultLongestSaveDelay);
     retryTimer_.setInterval(kRetryDelay);
     connect(&album_, &Album::rowsChanged, this, &LibrarySession::albumRowsChanged);
+    connect(&album_, &Album::madeRowsAppended, this, [this](qsizetype bytes) {
+        if (!albumOpen())
+            return;
+        albumEntriesDirty_ = true;
+        scheduleSave();
+        picturesMade(bytes);
+    });
+    connect(&album_, &Album::picturesMade, this, &LibrarySession::picturesMade);
     connect(&album_, &Album::marksChanged, this, [this] {
         albumMarksDirty_ = true;
         scheduleSave();
@@ -50,15 +75,13 @@ LibrarySession::LibrarySession(const QString& libraryFolder, DialogService& dial
 // Nothing pending is lost when the session goes (a test, an exit that skipped its sequence).
 LibrarySession::~LibrarySession() {
     flush();
+    // Whatever the writer tells from now on has no session to reach.
+    writer_.reset();
 }
 
 void LibrarySession::setSaveDelay(int milliseconds) {
     saveTimer_.setInterval(milliseconds);
     deadlineTimer_.setInterval(std::max(milliseconds, deadlineTimer_.interval()));
-}
-
-void LibrarySession::setLongestSaveDelay(int milliseconds) {
-    deadlineTimer_.setInterval(milliseconds);
 }
 
 bool LibrarySession::leaveBook() {
@@ -74,11 +97,13 @@ bool LibrarySession::leaveBook() {
 }
 
 void LibrarySession::discardPending() {
-    albumRowsDirty_ = albumMarksDirty_ = bookDirty_ = false;
+    albumRowsDirty_ = albumEntriesDirty_ = albumMarksDirty_ = albumPicturesDirty_ = bookDirty_ =
+        false;
+    picturesPending_ = 0;
     lastFailure_ = WriteResult{};
     saveFailure_.clear();
     reportedFailure_.clear();
-    for (QTimer* timer : {&saveTimer_, &deadlineTimer_, &retryTimer_})
+    for (QTimer* timer : {&saveTimer_, &deadlineTimer_, &retryTimer_, &pictureTimer_})
         timer->stop();
 }
 
@@ -181,7 +206,9 @@ bool LibrarySession::openAlbum(int index) {
             flush();
     }
     albumDamaged_ = contents.damaged;
-    albumRowsDirty_ = albumMarksDirty_ = false;
+    albumRowsDirty_ = albumEntriesDirty_ = albumMarksDirty_ = albumPicturesDirty_ = false;
+    picturesPending_ = 0;
+    storeWritten_ = 0;
     return true;
 }
 
@@ -195,7 +222,9 @@ void LibrarySession::closeAlbum() {
     albumDamaged_.clear();
     albumIndex_ = -1;
     albumReadOnly_ = false;
-    albumRowsDirty_ = albumMarksDirty_ = false;
+    albumRowsDirty_ = albumEntriesDirty_ = albumMarksDirty_ = albumPicturesDirty_ = false;
+    picturesPending_ = 0;
+    pictureTimer_.stop();
 }
 
 QStringList LibrarySession::entriesOf(int index) const {
@@ -243,60 +272,157 @@ bool LibrarySession::saveBook() {
 }
 
 bool LibrarySession::hasPendingSaves() const {
-    return albumRowsDirty_ || albumMarksDirty_ || bookDirty_;
+    return albumRowsDirty_ || albumEntriesDirty_ || albumMarksDirty_ || albumPicturesDirty_ ||
+           bookDirty_ || !inFlight_.empty();
 }
 
-bool LibrarySession::stageAlbum(SaveUnit& unit) {
-    // What could not be read is not written over before a copy of it is kept.
-    while (!albumDamaged_.isEmpty()) {
-        if (!unit.keepDamagedCopy(albumDamaged_.first()))
-            return false;
-        albumDamaged_.removeFirst();
+void LibrarySession::picturesMade(qsizetype bytes) {
+    if (!albumOpen())
+        return;
+    albumPicturesDirty_ = true;
+    picturesPending_ += bytes;
+    if (picturesPending_ >= std::max(kLeastPictureBytes, storeWritten_ / kPictureShare)) {
+        pictureWriteDue();
+        return;
     }
-    return albumRowsDirty_ ? stageAlbumFiles(album_, unit) : stageAlbumMarks(album_, unit);
+    if (!pictureTimer_.isActive())
+        pictureTimer_.start(
+            int(std::clamp<qsizetype>(storeWritten_ * 1000 / kStoreBytesPerPictureSecond,
+                                      kLeastPictureDelay, kLongestPictureDelay)));
 }
 
-bool LibrarySession::flush(const std::function<bool(SaveUnit&)>& also, bool report) {
+void LibrarySession::pictureWriteDue() {
+    pictureTimer_.stop();
+    if (albumPicturesDirty_)
+        submitPending(true, {}, true);
+}
+
+void LibrarySession::saveSoon() {
+    submitPending(true, {}, true);
+}
+
+bool LibrarySession::stageAlbum(SaveUnit& unit, bool withPictures) {
+    // What could not be read is not written over before a copy of it is kept.
+    for (const QString& damaged : std::as_const(albumDamaged_))
+        unit.keepDamagedCopy(damaged);
+    const bool store = albumRowsDirty_ || (albumPicturesDirty_ && withPictures);
+    const bool entries = albumRowsDirty_ || albumEntriesDirty_;
+    if (store) {
+        const Tpackedjpg pictures = album_.store();
+        storeWritten_ = pictures.byteSize();
+        if (!pictures.stageTo(unit, album_.paths().storeBase))
+            return false;
+    }
+    // The album file may list rows at its end that the store on the disk has no pictures for
+    // yet; opening the album makes those again. Rows in any other order take the store along.
+    return entries ? stageAlbumEntries(album_, unit) : stageAlbumMarks(album_, unit);
+}
+
+bool LibrarySession::submitPending(bool withPictures, const std::function<bool(SaveUnit&)>& also,
+                                   bool report) {
     for (QTimer* timer : {&saveTimer_, &deadlineTimer_, &retryTimer_})
         timer->stop();
     if (!albumOpen() || albumReadOnly_)
-        albumRowsDirty_ = albumMarksDirty_ = false;
+        albumRowsDirty_ = albumEntriesDirty_ = albumMarksDirty_ = albumPicturesDirty_ = false;
     if (!book_.isOpen())
         bookDirty_ = false;
-    if (!hasPendingSaves() && !also)
+    Carried carried;
+    carried.albumRows = albumRowsDirty_;
+    carried.albumEntries = albumEntriesDirty_;
+    carried.albumMarks = albumMarksDirty_;
+    carried.albumPictures = albumPicturesDirty_ && (withPictures || albumRowsDirty_);
+    carried.book = bookDirty_;
+    carried.report = report;
+    const bool albumDue =
+        carried.albumRows || carried.albumEntries || carried.albumMarks || carried.albumPictures;
+    if (!albumDue && !carried.book && !also)
         return true;
 
-    SaveUnit unit(libraryFolder_);
-    const bool albumDue = albumRowsDirty_ || albumMarksDirty_;
-    const bool bookDue = bookDirty_;
-    const bool staged = (!albumDue || stageAlbum(unit)) && (!bookDue || book_.stageTo(unit)) &&
-                        (!also || also(unit));
-    if (staged && unit.commit()) {
-        albumRowsDirty_ = albumMarksDirty_ = bookDirty_ = false;
-        if (bookDue)
-            book_.markSaved();
+    auto unit = std::make_unique<SaveUnit>(libraryFolder_);
+    carried.bookState = book_.saveState();
+    if (albumDue)
+        carried.albumDamaged = albumDamaged_;
+    const bool staged = (!albumDue || stageAlbum(*unit, withPictures)) &&
+                        (!carried.book || book_.stageTo(*unit)) && (!also || also(*unit));
+    if (!staged) {
+        book_.restoreSaveState(carried.bookState);
+        tellFailure(unit->failure(), report);
+        return false;
+    }
+    // From here on the unit holds the change: what it carries is due again only if it fails.
+    albumRowsDirty_ = albumEntriesDirty_ = albumMarksDirty_ = bookDirty_ = false;
+    if (carried.albumPictures) {
+        albumPicturesDirty_ = false;
+        picturesPending_ = 0;
+        pictureTimer_.stop();
+    }
+    if (carried.book)
+        book_.markSaved();
+    if (albumDue)
+        albumDamaged_.clear();
+    inFlight_.push_back(std::move(carried));
+    writer_->submit(std::move(unit));
+    return true;
+}
+
+void LibrarySession::unitWritten(const SaveWriter::Result& result) {
+    if (inFlight_.empty())
+        return;
+    const Carried carried = std::move(inFlight_.front());
+    inFlight_.pop_front();
+    if (result.failure) {
         lastFailure_ = WriteResult{};
         saveFailure_.clear();
         reportedFailure_.clear();
         Q_EMIT saved();
-        if (!unit.notRemoved().isEmpty())
+        if (!result.notRemoved.isEmpty())
             dialogs_.message(
                 QStringLiteral("ファイルを削除できません。\r\n%1")
-                    .arg(QDir::toNativeSeparators(unit.notRemoved().join(QStringLiteral("\r\n")))),
+                    .arg(QDir::toNativeSeparators(result.notRemoved.join(QStringLiteral("\r\n")))),
                 DialogService::Buttons::Ok, DialogService::Icon::Error);
-        return true;
+        return;
     }
+    // Due again, with whatever came since; the writer holds back the units behind this one, so
+    // none of them is on the disk without it.
+    albumRowsDirty_ = albumRowsDirty_ || carried.albumRows;
+    albumEntriesDirty_ = albumEntriesDirty_ || carried.albumEntries;
+    albumMarksDirty_ = albumMarksDirty_ || carried.albumMarks;
+    albumPicturesDirty_ = albumPicturesDirty_ || carried.albumPictures;
+    bookDirty_ = bookDirty_ || carried.book;
+    if (carried.book)
+        book_.restoreSaveState(carried.bookState);
+    for (const QString& damaged : carried.albumDamaged)
+        if (!albumDamaged_.contains(damaged))
+            albumDamaged_.append(damaged);
+    if (!result.skipped)
+        tellFailure(result.failure, carried.report);
+    if (inFlight_.empty())
+        writer_->resume();
+}
+
+void LibrarySession::tellFailure(const WriteResult& failure, bool report) {
     // Kept pending and tried again; told once while it fails the same way.
-    lastFailure_ = unit.failure();
+    lastFailure_ = failure;
     saveFailure_ = lastFailure_.message();
     if (report && saveFailure_ != reportedFailure_) {
         reportedFailure_ = saveFailure_;
         dialogs_.message(saveFailure_, DialogService::Buttons::Ok, DialogService::Icon::Error);
     }
-    Q_EMIT saveFailed(saveFailure_);
     if (hasPendingSaves())
         retryTimer_.start();
-    return false;
+}
+
+bool LibrarySession::flush(const std::function<bool(SaveUnit&)>& also, bool report) {
+    // Units handed over earlier are written first, and a failure among them is heard before
+    // this one is described, so that it carries whatever that failure left due.
+    writer_->waitForAll();
+    if (!submitPending(true, also, report))
+        return false;
+    writer_->waitForAll();
+    if (!lastFailure_)
+        return false;
+    retryTimer_.stop();
+    return !hasPendingSaves();
 }
 
 void LibrarySession::markAlbumChanged() {

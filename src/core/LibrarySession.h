@@ -4,11 +4,13 @@
 #include "core/Book.h"
 #include "core/BookMode.h"
 #include "core/DriveProbe.h"
+#include "core/SaveWriter.h"
 
-#include <QElapsedTimer>
 #include <QObject>
 #include <QTimer>
+#include <deque>
 #include <functional>
+#include <memory>
 #include <optional>
 
 namespace tavimo {
@@ -23,10 +25,14 @@ class VolumeTable;
 // Each fact is kept once: the mode is the book's, an open album's name, files and medium are
 // its row of the book, and its entries are the album's own while it is open.
 //
-// Saving: a change marks what it touches; the session writes it as one unit (see SaveUnit)
-// shortly after the change. Changes that keep coming are written together, but never later than
-// about 500 ms after the first of them. A save also happens whenever flush() is called: before
-// the album window closes, the book or the mode changes, and at exit. A failed save stays
+// Saving: a change marks what it touches; shortly after the change the session describes it as
+// one unit (see SaveUnit) from the rows as they are then, and hands it to the writer thread
+// (SaveWriter), so the window never waits for the disk. Changes that keep coming are written
+// together, but never later than about 500 ms after the first of them. Pictures that a
+// thumbnail run made, which can be made again, wait longer: a store is rewritten whole, so it is
+// written when the new pictures come to a good part of it, after a time that grows with its
+// size, when the run ends, and whenever flush() is called: before the album window closes, the
+// book or the mode changes, and at exit; flush() waits for the writer. A failed save stays
 // pending and is tried again; leaving the book while it fails asks the user first. An album that
 // could not be read is never written.
 class LibrarySession : public QObject {
@@ -89,10 +95,13 @@ public:
     void markAlbumChanged();
 
     // Writes everything pending now, with whatever `also` adds to the same unit (the files a
-    // change of the book renames, deletes or makes). True when nothing is pending afterwards; a
-    // failure is shown (once while it stays the same, unless report is false) and the save is
-    // tried again later.
+    // change of the book renames, deletes or makes), and waits until it is on the disk. True
+    // when nothing is pending afterwards; a failure is shown (once while it stays the same,
+    // unless report is false) and the save is tried again later.
     bool flush(const std::function<bool(SaveUnit&)>& also = {}, bool report = true);
+    // Hands everything pending to the writer now, without waiting for it: what the user asked
+    // to keep (a bookmark), or the pictures at the end of a thumbnail run.
+    void saveSoon();
     // Writes the book's files now, changed or not, with everything pending ("上書き保存").
     bool saveBook();
     bool hasPendingSaves() const;
@@ -102,18 +111,35 @@ public:
     // How long after the last change the pending files are written (250 ms by default); and at
     // the latest after the first pending change (500 ms by default).
     void setSaveDelay(int milliseconds);
-    void setLongestSaveDelay(int milliseconds);
 
 Q_SIGNALS:
     // The book was loaded, created or closed.
     void bookReplaced();
-    // A save was written (after any change), or failed.
+    // A save was written (after any change).
     void saved();
-    void saveFailed(const QString& message);
 
 private:
+    // What one unit handed to the writer carries, to be due again when it fails.
+    struct Carried {
+        bool albumRows = false;
+        bool albumEntries = false;
+        bool albumMarks = false;
+        bool albumPictures = false;
+        bool book = false;
+        Book::SaveState bookState;
+        QStringList albumDamaged;
+        bool report = true; // its failure is told
+    };
+
     void albumRowsChanged();
+    void picturesMade(qsizetype bytes);
     void scheduleSave();
+    // Describes what is pending as one unit and hands it to the writer. False when nothing was
+    // handed over because describing it failed (told like a failed save).
+    bool submitPending(bool withPictures, const std::function<bool(SaveUnit&)>& also, bool report);
+    void unitWritten(const SaveWriter::Result& result);
+    void tellFailure(const WriteResult& failure, bool report);
+    void pictureWriteDue();
     // Saving pending work before the book goes; asks the user when it fails. True: go on.
     bool leaveBook();
     void discardPending();
@@ -122,7 +148,7 @@ private:
     void applyEmptyMediumRule();
     // Adds the open album's due files to unit; false when it failed or a damaged file could not
     // be kept beside.
-    bool stageAlbum(SaveUnit& unit);
+    bool stageAlbum(SaveUnit& unit, bool withPictures);
 
     QString libraryFolder_;
     DialogService& dialogs_;
@@ -131,16 +157,23 @@ private:
     Album album_;
     int albumIndex_ = -1;
     bool albumReadOnly_ = false;
-    QStringList albumDamaged_; // its files that could not be read whole, not yet kept
-    bool albumRowsDirty_ = false;
-    bool albumMarksDirty_ = false;
+    QStringList albumDamaged_;        // its files that could not be read whole, not yet kept
+    bool albumRowsDirty_ = false;     // every file of the album, the store with the rows
+    bool albumEntriesDirty_ = false;  // rows added at the end: all but the store
+    bool albumMarksDirty_ = false;    // bookmarks and play counts
+    bool albumPicturesDirty_ = false; // pictures a run made: the store, in its own time
     bool bookDirty_ = false;
+    qsizetype picturesPending_ = 0; // bytes of the pictures made since the store was written
+    qsizetype storeWritten_ = 0;    // bytes of the album's store as last handed over
+    std::deque<Carried> inFlight_;  // units handed to the writer, oldest first
     WriteResult lastFailure_;
     QString saveFailure_;
     QString reportedFailure_; // shown already: not shown again while it stays the same
     QTimer saveTimer_;        // restarted by every change
     QTimer deadlineTimer_;    // started by the first pending change, never restarted
     QTimer retryTimer_;       // after a failed save
+    QTimer pictureTimer_;     // pictures made by a run wait at most this long
+    std::unique_ptr<SaveWriter> writer_;
 };
 
 } // namespace tavimo

@@ -230,8 +230,8 @@ void Playback::setBookmark() {
         !backend_.positions(&current, &stop))
         return;
     album.setBookmark(index_, current);
-    // A bookmark is written at once: it is what the user asked to keep.
-    session_.flush();
+    // A bookmark goes to the disk at once: it is what the user asked to keep.
+    session_.saveSoon();
     Q_EMIT bookmarkSet(current, backend_.durationMs());
 }
 

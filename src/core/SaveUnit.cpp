@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QRandomGenerator>
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -13,6 +14,8 @@
 namespace tavimo {
 
 namespace {
+
+std::atomic<qint64> writtenBytes{0};
 
 using savejournal::Step;
 using savejournal::StepKind;
@@ -30,6 +33,7 @@ int writeAll(int fd, const char* data, qsizetype size) {
             return ENOSPC;
         data += written;
         size -= written;
+        writtenBytes.fetch_add(written, std::memory_order_relaxed);
     }
     return 0;
 }
@@ -61,11 +65,12 @@ SaveUnit::SaveUnit(QString libraryFolder)
       journalPath_(libraryFolder_ + QString::fromUtf16(savejournal::kFileName)) {}
 
 SaveUnit::~SaveUnit() {
-    if (committed_)
-        return;
-    savejournal::discardTemporaries(steps_);
-    if (journalFd_ >= 0)
-        closeJournal(true);
+    if (!committed_)
+        discardPrepared();
+}
+
+qint64 SaveUnit::bytesWritten() {
+    return writtenBytes.load(std::memory_order_relaxed);
 }
 
 void SaveUnit::fail(const QString& path, int error) {
@@ -92,17 +97,26 @@ bool SaveUnit::completeEarlierSave() {
     return false;
 }
 
-bool SaveUnit::openJournal() {
+bool SaveUnit::keepDamagedCopies() {
+    for (const QString& path : std::as_const(damaged_)) {
+        if (!tavimo::keepDamagedCopy(path)) {
+            failWith(path + QStringLiteral(".damaged"), QStringLiteral("コピーを作れません"));
+            return false;
+        }
+    }
+    return true;
+}
+
+bool SaveUnit::openJournal(qsizetype steps) {
+    if (steps < 2)
+        return true; // one file needs no journal: its rename alone is atomic
     journalFd_ = ::open(QFile::encodeName(journalPath_).constData(),
-                        O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+                        O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0644);
     if (journalFd_ < 0) {
         fail(journalPath_, errno);
         return false;
     }
-    QByteArray lines = savejournal::header();
-    for (const Step& step : std::as_const(steps_))
-        lines += savejournal::stepLine(step, libraryFolder_).value_or(QByteArray());
-    return appendToJournal(lines, false);
+    return appendToJournal(savejournal::header(), false);
 }
 
 bool SaveUnit::appendToJournal(const QByteArray& bytes, bool sync) {
@@ -124,61 +138,35 @@ void SaveUnit::closeJournal(bool remove) {
         ::unlink(QFile::encodeName(journalPath_).constData());
 }
 
-bool SaveUnit::addStep(const Step& step) {
-    if (!failure_)
+void SaveUnit::discardPrepared() {
+    savejournal::discardTemporaries(steps_.first(prepared_));
+    prepared_ = 0;
+    if (journalFd_ >= 0)
+        closeJournal(true);
+}
+
+bool SaveUnit::addStep(const Step& step, Pieces pieces) {
+    if (!failure_ || committed_)
         return false;
-    const auto line = savejournal::stepLine(step, libraryFolder_);
-    if (!line) {
+    if (!savejournal::stepLine(
+            step.kind == StepKind::Write ? Step{step.kind, step.first, step.first} : step,
+            libraryFolder_)) {
         failWith(step.first, QStringLiteral("not in the library folder"));
         return false;
     }
-    // A save left unfinished is completed (or undone) before this unit makes its first file, so
-    // that neither can take the other's files.
-    if (steps_.isEmpty() && !completeEarlierSave())
-        return false;
-    // One file needs no journal: its rename alone is atomic. The journal starts with the second
-    // step and lists the first one too; a step's line is in it before its file is made.
     steps_.append(step);
-    if (steps_.size() == 2)
-        return openJournal();
-    if (steps_.size() > 2)
-        return appendToJournal(*line, false);
+    pieces_.append(std::move(pieces));
     return true;
 }
 
-bool SaveUnit::stage(const QString& path, const QList<QByteArrayView>& pieces) {
-    const Step step{StepKind::Write, path, temporaryName(path)};
-    if (!addStep(step))
-        return false;
-    const QByteArray temporary = QFile::encodeName(step.second);
-    const int fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (fd < 0) {
-        fail(path, errno);
-        return false;
-    }
-    int error = 0;
-    for (QByteArrayView piece : pieces)
-        if ((error = writeAll(fd, piece.data(), piece.size())) != 0)
-            break;
-    // The data must be on the disk before the rename makes it the file.
-    if (error == 0 && ::fsync(fd) != 0)
-        error = errno;
-    // Keep the old file's permissions, as a rewrite in place would.
-    struct stat old {};
-    if (error == 0 && ::stat(QFile::encodeName(path).constData(), &old) == 0) {
-        ::fchmod(fd, old.st_mode & 07777);
-    } else if (error == 0) {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        ::fchmod(fd, 0666 & ~mask);
-    }
-    if (::close(fd) != 0 && error == 0)
-        error = errno;
-    if (error != 0) {
-        fail(path, error);
-        return false;
-    }
-    return true;
+bool SaveUnit::stage(const QString& path, const QByteArray& bytes) {
+    return stage(path, Pieces([bytes](const std::function<bool(QByteArrayView)>& put) {
+                     return put(bytes);
+                 }));
+}
+
+bool SaveUnit::stage(const QString& path, Pieces pieces) {
+    return addStep({StepKind::Write, path, QString()}, std::move(pieces));
 }
 
 bool SaveUnit::move(const QString& from, const QString& to) {
@@ -190,12 +178,70 @@ bool SaveUnit::remove(const QString& path) {
 }
 
 bool SaveUnit::keepDamagedCopy(const QString& path) {
-    if (!failure_)
+    if (!failure_ || committed_)
         return false;
-    if (tavimo::keepDamagedCopy(path))
-        return true;
-    failWith(path + QStringLiteral(".damaged"), QStringLiteral("コピーを作れません"));
-    return false;
+    damaged_.append(path);
+    return true;
+}
+
+bool SaveUnit::writeTemporary(const Step& step, const Pieces& pieces) {
+    const QByteArray temporary = QFile::encodeName(step.second);
+    const int fd =
+        ::open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd < 0) {
+        fail(step.first, errno);
+        return false;
+    }
+    int error = 0;
+    const bool whole = pieces([&](QByteArrayView piece) {
+        error = writeAll(fd, piece.data(), piece.size());
+        return error == 0;
+    });
+    if (error == 0 && !whole)
+        error = EIO;
+    // The data must be on the disk before the rename makes it the file.
+    if (error == 0 && ::fsync(fd) != 0)
+        error = errno;
+    // Keep the old file's permissions, as a rewrite in place would.
+    struct stat old {};
+    if (error == 0 && ::stat(QFile::encodeName(step.first).constData(), &old) == 0) {
+        ::fchmod(fd, old.st_mode & 07777);
+    } else if (error == 0) {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        ::fchmod(fd, 0666 & ~mask);
+    }
+    if (::close(fd) != 0 && error == 0)
+        error = errno;
+    if (error != 0) {
+        fail(step.first, error);
+        return false;
+    }
+    return true;
+}
+
+bool SaveUnit::prepare() {
+    // A save left unfinished is completed (or undone) before this unit makes its first file,
+    // so that neither can take the other's files.
+    if (!completeEarlierSave() || !keepDamagedCopies() || !openJournal(steps_.size()))
+        return false;
+    for (qsizetype i = 0; i < steps_.size(); ++i) {
+        Step& step = steps_[i];
+        if (step.kind == StepKind::Write)
+            step.second = temporaryName(step.first);
+        // A step's line is in the journal before its file is made, so that recovery finds
+        // every temporary file a stop can leave.
+        if (journalFd_ >= 0 &&
+            !appendToJournal(savejournal::stepLine(step, libraryFolder_).value_or(QByteArray()),
+                             false))
+            return false;
+        prepared_ = i + 1;
+        if (step.kind == StepKind::Write && !writeTemporary(step, pieces_.at(i)))
+            return false;
+        // The bytes are on the disk: what made them is let go at once.
+        pieces_[i] = Pieces();
+    }
+    return true;
 }
 
 bool SaveUnit::preflight() {
@@ -257,17 +303,21 @@ void SaveUnit::takeRemoves() {
 bool SaveUnit::commit() {
     if (!failure_ || committed_)
         return false;
-    if (steps_.isEmpty())
+    if (isEmpty())
         return true;
+    if (!prepare() || !preflight()) {
+        discardPrepared();
+        return false;
+    }
     const bool journalled = journalFd_ >= 0;
-    if (!preflight())
-        return false;
     // The commit point: from here on, a stop at any instant is completed at the next opening.
-    if (journalled && !appendToJournal(savejournal::commitLines(journalText_, steps_.size()), true))
+    if (journalled &&
+        !appendToJournal(savejournal::commitLines(journalText_, steps_.size()), true)) {
+        discardPrepared();
         return false;
+    }
     if (!takeMoves()) {
-        if (journalled)
-            closeJournal(true);
+        discardPrepared();
         return false;
     }
     committed_ = true;

@@ -318,9 +318,28 @@ WriteResult Tpackedjpg::saveToFile(const QString& pathWithoutExtension) const {
 
 bool Tpackedjpg::stageTo(SaveUnit& unit, const QString& pathWithoutExtension) const {
     const QString name = QFileInfo(pathWithoutExtension).fileName();
-    QByteArray head;
-    std::deque<QByteArray> staged;
-    return unit.stage(pathWithoutExtension + kExtension, pieces(name, head, staged));
+    return unit.stage(pathWithoutExtension + kExtension,
+                      [store = *this, name](const std::function<bool(QByteArrayView)>& put) {
+                          QByteArray head;
+                          std::deque<QByteArray> staged;
+                          for (QByteArrayView piece : store.pieces(name, head, staged))
+                              if (!put(piece))
+                                  return false;
+                          return true;
+                      });
+}
+
+qsizetype Tpackedjpg::byteSize() const {
+    qsizetype size = kHeaderSize + 4 * qsizetype(entries_.size());
+    for (const Entry& entry : entries_)
+        if (entry.hasPicture)
+            size += entry.jpeg.size();
+    return size;
+}
+
+void Tpackedjpg::shareLoadedBytes(const Tpackedjpg& other) {
+    loaded_ = other.loaded_;
+    mapped_ = other.mapped_;
 }
 
 Tpackedjpg::FilesRead Tpackedjpg::loadFromFiles(const QStringList& paths) {

@@ -85,8 +85,15 @@ public:
     // Writes path + ".pjpg" atomically, named after the file-name part of path.
     WriteResult saveToFile(const QString& pathWithoutExtension) const;
 
-    // Stages the file path + ".pjpg" among files that are renamed into place together.
+    // Stages the file path + ".pjpg" among files that are renamed into place together. The unit
+    // holds a copy of the store (the pictures' bytes are shared, not copied) and puts the file
+    // together when it is written, so the store may change or go meanwhile.
     bool stageTo(SaveUnit& unit, const QString& pathWithoutExtension) const;
+    // The size of the file the store makes.
+    qsizetype byteSize() const;
+    // Keeps the loaded file of `other` mapped while this store lives: entries added with
+    // addSharedPicture from `other` stay valid, and go out straight from its file.
+    void shareLoadedBytes(const Tpackedjpg& other);
 
     // Loading and saving in memory; see loadFromFile. The store keeps a reference to the bytes.
     bool loadFromBytes(QByteArray bytes);

@@ -8,6 +8,7 @@
 #include "support/ScriptedDialogService.h"
 #include "support/TestFiles.h"
 
+#include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -195,7 +196,13 @@ TEST_F(PlaybackTest, ABookmarkIsWrittenAtOnceAndItsMarkerStaysOnTheBar) {
     playback.setIndex(1);
     playback.openAndPlay();
     backend.current = 12345678;
+    // Other changes wait for a quiet moment; a bookmark goes to the writer at once.
+    session.setSaveDelay(60000);
     playback.setBookmark();
+    QElapsedTimer waited;
+    waited.start();
+    while (session.hasPendingSaves() && waited.elapsed() < 10000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
     EXPECT_EQ(textfile::readLines(session.album().paths().marks).value_or(QStringList()),
               (QStringList{"0", "12345678"}));
     backend.current = 0;

@@ -1,6 +1,8 @@
 // The child process of the kill test: works on the library given as its argument as a user
 // would, in rounds, until it is killed: adds thirty videos to the album "旅" (each appended the
-// way a thumbnail run appends a row, the event loop running between them), closes the album,
+// way a thumbnail run appends a row, the event loop running between them; in odd rounds the
+// pictures are the run's own, which may reach the disk later than their rows, and the bookmark
+// and count are the user's changes after it), closes the album,
 // renames the album "A" to "B" or back, makes and deletes the album "仮", and sorts the book.
 // It prints a line for every row shown, "row K MS", and for every book operation begun,
 // "begin WHAT MS", MS being CLOCK_MONOTONIC in milliseconds; a message it is shown goes to
@@ -80,7 +82,13 @@ int main(int argc, char* argv[]) {
             return 2;
         for (int i = 0; i < killtest::kVideosPerRound; ++i) {
             const int k = session.album().count();
-            session.album().append(killtest::entryOf(k), killtest::pictureOf(k), 100 * k, k);
+            if (round % 2 == 1) {
+                session.album().appendMade(killtest::entryOf(k), killtest::pictureOf(k));
+                session.album().setBookmark(k, 100 * k);
+                session.album().setPlayCount(k, k);
+            } else {
+                session.album().append(killtest::entryOf(k), killtest::pictureOf(k), 100 * k, k);
+            }
             say("row", k);
             runEvents(8);
         }

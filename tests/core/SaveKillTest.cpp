@@ -1,5 +1,6 @@
-// A program killed at any instant loses nothing it showed more than a second before, and leaves
-// a library that opens with no message, its files agreeing with each other. The child
+// A program killed at any instant loses nothing it showed more than a second before but pictures
+// a thumbnail run made (which opening the album makes again), and leaves a library that opens
+// with no message, its files agreeing with each other. The child
 // (SaveKillChild.cpp) adds videos to an album and renames, makes, deletes and sorts albums
 // between; it is killed at random instants, some of them just as a book operation begins.
 
@@ -158,20 +159,24 @@ TEST(SaveKillTest, AKillAtAnyInstantLosesNothingShownASecondBeforeAndLeavesFiles
         ASSERT_TRUE(pictures.loadFromFile(book.pictureStore));
         EXPECT_EQ(pictures.count(), listed.size());
 
-        // The album's four files hold the same rows, each row whole and in order.
+        // The album's files hold the same rows, each row whole and in order; the store may lack
+        // the pictures of the last rows a run added, never hold one in another row's place.
         const AlbumPaths album = AlbumPaths::of(book, QStringLiteral("旅"));
         const auto entries = albumfile::read(album.album);
         ASSERT_TRUE(entries.has_value());
         const qsizetype n = entries->size();
         Tpackedjpg store;
         if (n > 0) {
-            ASSERT_TRUE(store.loadFromFile(album.store));
             EXPECT_EQ(lineCount(album.marks), n);
             EXPECT_EQ(lineCount(album.counts), n);
         }
-        EXPECT_EQ(store.count(), n);
-        for (int k = 0; k < n; ++k) {
+        if (QFile::exists(album.store)) {
+            ASSERT_TRUE(store.loadFromFile(album.store));
+        }
+        EXPECT_LE(store.count(), n);
+        for (int k = 0; k < n; ++k)
             ASSERT_EQ(entries->at(k), killtest::entryOf(k));
+        for (int k = 0; k < store.count(); ++k) {
             QByteArray jpeg;
             store.getPicture(k, jpeg);
             ASSERT_EQ(jpeg, killtest::pictureOf(k)) << "row " << k;

@@ -57,8 +57,9 @@ TEST_F(SaveUnitTest, ACommittedUnitWritesRenamesAndDeletesTogetherAndLeavesNothi
         ASSERT_TRUE(unit.move(path("本/海.mrk"), path("本/山.mrk")));
         ASSERT_TRUE(unit.remove(path("本/川.alb")));
         ASSERT_TRUE(unit.stage(path("本.book"), QByteArray("new book")));
-        EXPECT_TRUE(QFile::exists(journal())) << "a unit of several steps keeps a journal";
         EXPECT_EQ(contents(path("本.book")), "old book") << "nothing changes before the commit";
+        EXPECT_EQ(files(), (QStringList{"川.alb", "海.alb", "海.mrk", "/本.book"}))
+            << "putting a unit together touches no file";
         ASSERT_TRUE(unit.commit());
     }
     EXPECT_EQ(contents(path("本/山.alb")), "old sea");
@@ -80,12 +81,19 @@ TEST_F(SaveUnitTest, AUnitThatFailsOrIsDroppedChangesNothing) {
         EXPECT_EQ(unit.failure().path, path("本/山.alb"));
     }
     {
-        // A file that cannot be staged (its folder is gone) fails the unit at once.
+        // A file that cannot be written (its folder is gone) fails the unit before its commit
+        // point: the files written before it go again.
         SaveUnit unit(library);
         EXPECT_TRUE(unit.stage(path("本.book"), QByteArray("new book")));
-        EXPECT_FALSE(unit.stage(path("消えた/x.alb"), QByteArray("x")));
+        EXPECT_TRUE(unit.stage(path("消えた/x.alb"), QByteArray("x")));
         EXPECT_FALSE(unit.commit());
         EXPECT_EQ(unit.failure().path, path("消えた/x.alb"));
+    }
+    {
+        // Nor can a unit name a file outside the library.
+        SaveUnit unit(library);
+        EXPECT_FALSE(unit.stage(library + QStringLiteral("../外.book"), QByteArray("x")));
+        EXPECT_FALSE(unit.commit());
     }
     {
         SaveUnit unit(library);

@@ -86,6 +86,8 @@ void AlbumWindow::runStarted(ThumbnailRun::Kind kind, int files) {
 }
 
 void AlbumWindow::runFinished(ThumbnailRun::Kind kind) {
+    // The pictures the run made, which the session let wait, go to the disk now.
+    session_.saveSoon();
     const int current = currentVideo();
     layOutGrid();
     updateCaption();

@@ -92,17 +92,21 @@ void ThumbnailRun::made(int run, int index, const media::Thumbnail& thumbnail) {
             }
             jpeg = jpeg::encode(imagefunc::placeholderPicture());
         }
-        album_.append(album_.entryFor(paths_.at(index)), jpeg);
+        album_.appendMade(album_.entryFor(paths_.at(index)), jpeg);
     } else {
         const int video = album_.indexOf(ids_.at(index), hints_.at(index));
         // A video the user removed meanwhile needs no picture.
         if (video >= 0) {
-            if (thumbnail.built())
+            // A picture the user asked for is saved as soon as any change; the ones a run makes
+            // for videos without one may follow later.
+            if (thumbnail.built() && kind_ == Kind::Refresh)
                 album_.setPicture(video, thumbnail.jpeg);
+            else if (thumbnail.built())
+                album_.setMadePicture(video, thumbnail.jpeg);
             // A refresh that fails keeps the old picture and asks nothing.
             else if (kind_ == Kind::Show) {
                 if (keepUnreadable(paths_.at(index), thumbnail))
-                    album_.setPicture(video, jpeg::encode(imagefunc::placeholderPicture()));
+                    album_.setMadePicture(video, jpeg::encode(imagefunc::placeholderPicture()));
                 else
                     dropped_.append(ids_.at(index));
             }

@@ -158,7 +158,8 @@ void AlbumsFromFolders::runNext() {
     }
     scans_.clear();
     active_ = false;
-    session_.flush();
+    // On the disk in a moment; the window does not wait for it.
+    session_.saveSoon();
     if (!unfit_.isEmpty())
         session_.dialogs().message(unfitPathsMessage(std::exchange(unfit_, {})),
                                    DialogService::Buttons::Ok, DialogService::Icon::Warning);
