@@ -38,7 +38,11 @@ bool stageAlbumMarks(const Album& album, SaveUnit& unit) {
 }
 
 bool stageAlbumEntries(const Album& album, SaveUnit& unit) {
-    if (!stageAlbumMarks(album, unit))
+    return stageAlbumMarks(album, unit) && stageAlbumFile(album, unit);
+}
+
+bool stageAlbumFile(const Album& album, SaveUnit& unit) {
+    if (!album.isOpen())
         return false;
     const QString path = album.paths().album;
     return unit.stage(
