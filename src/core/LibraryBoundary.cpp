@@ -94,7 +94,13 @@ LibraryBoundary::Look LibraryBoundary::look(const QString& path) const {
     return found;
 }
 
-int LibraryBoundary::problemOfFile(Kind kind) {
+int LibraryBoundary::problemOfFile(const Parent& parent) {
+    if (parent.problem != 0)
+        return parent.problem;
+    int error = 0;
+    const Kind kind = kindAt(parent.fd, parent.name, &error);
+    if (error != 0)
+        return error;
     switch (kind) {
     case Kind::Absent:
         return ENOENT;
@@ -113,20 +119,16 @@ int LibraryBoundary::problemOfFile(Kind kind) {
 int LibraryBoundary::rename(const QString& from, const QString& to, bool replace) const {
     Parent source;
     resolve(from, source);
-    if (source.problem != 0)
-        return source.problem;
+    if (const int problem = problemOfFile(source))
+        return problem;
     Parent target;
     resolve(to, target);
     if (target.problem != 0)
         return target.problem;
-    int error = 0;
-    if (const int problem = problemOfFile(kindAt(source.fd, source.name, &error)))
-        return error != 0 ? error : problem;
-    const Kind there = kindAt(target.fd, target.name, &error);
-    if (error != 0)
-        return error;
-    if (there != Kind::Absent && !(replace && there == Kind::RegularFile))
-        return there == Kind::RegularFile ? EEXIST : problemOfFile(there);
+    // The target is to be absent, or a regular file that is replaced.
+    const int there = problemOfFile(target);
+    if (there != ENOENT && !(replace && there == 0))
+        return there == 0 ? EEXIST : there;
     if (::renameat(source.fd, source.name.constData(), target.fd, target.name.constData()) != 0)
         return errno;
     return 0;
@@ -135,11 +137,8 @@ int LibraryBoundary::rename(const QString& from, const QString& to, bool replace
 int LibraryBoundary::remove(const QString& path) const {
     Parent parent;
     resolve(path, parent);
-    if (parent.problem != 0)
-        return parent.problem;
-    int error = 0;
-    if (const int problem = problemOfFile(kindAt(parent.fd, parent.name, &error)))
-        return error != 0 ? error : problem;
+    if (const int problem = problemOfFile(parent))
+        return problem;
     if (::unlinkat(parent.fd, parent.name.constData(), 0) != 0)
         return errno;
     return 0;

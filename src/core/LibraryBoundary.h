@@ -66,8 +66,9 @@ private:
         ~Parent();
     };
     void resolve(const QString& path, Parent& parent) const;
-    // The problem of a file that is to be renamed or deleted (0 for a regular file).
-    static int problemOfFile(Kind kind);
+    // The problem of a file that is to be renamed or deleted: 0 for a regular file, ENOENT when
+    // there is none (or a folder on the way is missing).
+    static int problemOfFile(const Parent& parent);
     static Kind kindAt(int folderFd, const QByteArray& name, int* error = nullptr);
 
     QString folder_;
