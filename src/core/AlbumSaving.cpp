@@ -38,11 +38,7 @@ bool stageAlbumMarks(const Album& album, SaveUnit& unit) {
 }
 
 bool stageAlbumEntries(const Album& album, SaveUnit& unit) {
-    return stageAlbumMarks(album, unit) && stageAlbumFile(album, unit);
-}
-
-bool stageAlbumFile(const Album& album, SaveUnit& unit) {
-    if (!album.isOpen())
+    if (!stageAlbumMarks(album, unit))
         return false;
     const QString path = album.paths().album;
     return unit.stage(

@@ -15,9 +15,6 @@ bool stageAlbumFiles(const Album& album, SaveUnit& unit);
 // The album file, the marks and the counts, without the store: after rows were added at the
 // end whose pictures may follow later (the store on the disk is then shorter than the album).
 bool stageAlbumEntries(const Album& album, SaveUnit& unit);
-// The album file alone: after rows without bookmarks or counts were added at the end, which a
-// marks or counts file that ends before them reads as 0.
-bool stageAlbumFile(const Album& album, SaveUnit& unit);
 // The marks and counts files alone: after bookmarks or play counts changed.
 bool stageAlbumMarks(const Album& album, SaveUnit& unit);
 

@@ -313,10 +313,6 @@ bool LibrarySession::stageAlbum(SaveUnit& unit, bool withPictures) {
     }
     // The album file may list rows at its end that the store on the disk has no pictures for
     // yet; opening the album makes those again. Rows in any other order take the store along.
-    // Rows a run added have no bookmark and no count yet, which is what a marks file that ends
-    // before them says: the marks go only when they changed.
-    if (entries && !albumRowsDirty_ && !albumMarksDirty_)
-        return stageAlbumFile(album_, unit);
     if (entries)
         return stageAlbumEntries(album_, unit);
     return !albumMarksDirty_ || stageAlbumMarks(album_, unit);
