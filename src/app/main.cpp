@@ -1,6 +1,7 @@
 #include "app/AppRoot.h"
 #include "core/DialogService.h"
 #include "core/SaveJournal.h"
+#include "core/SaveLeftovers.h"
 #include "platform/LibraryLocation.h"
 #include "platform/LibraryLock.h"
 #include "platform/LinuxVolumeTable.h"
@@ -46,6 +47,10 @@ int main(int argc, char* argv[]) {
     if (!recovery.problem.isEmpty())
         dialogs.message(recovery.problem, tavimo::DialogService::Buttons::Ok,
                         tavimo::DialogService::Icon::Warning, QString());
+    // Then the temporary files of saves killed before a journal listed them; none while a
+    // journal that could not be completed may still need them.
+    if (recovery.problem.isEmpty())
+        tavimo::saveleftovers::removeLeftoverTemporaries(library);
 
     tavimo::platform::LinuxVolumeTable volumes;
     tavimo::AppRoot root(library, dialogs, volumes);

@@ -22,17 +22,20 @@ constexpr int kDefaultSaveDelay = 250;
 constexpr int kDefaultLongestSaveDelay = 500;
 // A failed save is tried again after this long.
 constexpr int kRetryDelay = 2000;
+// Rows a thumbnail run added are written at the latest this long after the first of them: within
+// a second, with the time the writing takes, and not more often, since each save rewrites the
+// whole album file.
+constexpr int kRunRowsDelay = 800;
 // Pictures a thumbnail run made are written with the store, which is rewritten whole: when they
-// come to half of what the store held when it was last written (so a run writes its store about
-// twice over in all)...
-constexpr qsizetype kPictureShare = 2;
+// come to twice what the store held when it was last written (so that a run writes its store
+// about one and a half times over in all)...
+constexpr qsizetype kPictureGrowth = 2;
 constexpr qsizetype kLeastPictureBytes = 256 * 1024;
-// ...or at the latest after a time that grows with the store: two seconds per megabyte, at
-// least 5 and at most 60 seconds. A kill loses no more than these pictures, which are made again
-// when the album is next shown.
-constexpr qsizetype kStoreBytesPerPictureSecond = 512 * 1024;
-constexpr int kLeastPictureDelay = 5000;
-constexpr int kLongestPictureDelay = 60000;
+// ...or at the latest after a minute, or five seconds per megabyte of a larger store, so that
+// writing it takes a small share of the run. A kill loses no more than these pictures, which are
+// made again when the album is next shown.
+constexpr qsizetype kStoreBytesPerPictureSecond = 200 * 1024;
+constexpr int kLeastPictureDelay = 60000;
 
 } // namespace
 
@@ -51,14 +54,15 @@ LibrarySession::LibrarySession(const QString& libraryFolder, DialogService& dial
     pictureTimer_.setSingleShot(true);
     connect(&pictureTimer_, &QTimer::timeout, this, &LibrarySession::pictureWriteDue);
     saveTimer_.setInterval(kDefaultSaveDelay);
-    deadlineTimer_.setInterval(kDefaultLongestSaveDelay);
+    deadlineDelay_ = kDefaultLongestSaveDelay;
     retryTimer_.setInterval(kRetryDelay);
     connect(&album_, &Album::rowsChanged, this, &LibrarySession::albumRowsChanged);
     connect(&album_, &Album::madeRowsAppended, this, [this](qsizetype bytes) {
         if (!albumOpen())
             return;
         albumEntriesDirty_ = true;
-        scheduleSave();
+        if (!deadlineTimer_.isActive())
+            deadlineTimer_.start(kRunRowsDelay);
         picturesMade(bytes);
     });
     connect(&album_, &Album::picturesMade, this, &LibrarySession::picturesMade);
@@ -81,7 +85,7 @@ LibrarySession::~LibrarySession() {
 
 void LibrarySession::setSaveDelay(int milliseconds) {
     saveTimer_.setInterval(milliseconds);
-    deadlineTimer_.setInterval(std::max(milliseconds, deadlineTimer_.interval()));
+    deadlineDelay_ = std::max(milliseconds, deadlineDelay_);
 }
 
 bool LibrarySession::leaveBook() {
@@ -262,8 +266,9 @@ void LibrarySession::setAlbumPicture(const QByteArray& jpeg) {
 
 void LibrarySession::scheduleSave() {
     saveTimer_.start();
-    if (!deadlineTimer_.isActive())
-        deadlineTimer_.start();
+    // A change of the user's is never later than the usual deadline, whatever waits already.
+    if (!deadlineTimer_.isActive() || deadlineTimer_.remainingTime() > deadlineDelay_)
+        deadlineTimer_.start(deadlineDelay_);
 }
 
 bool LibrarySession::saveBook() {
@@ -281,14 +286,13 @@ void LibrarySession::picturesMade(qsizetype bytes) {
         return;
     albumPicturesDirty_ = true;
     picturesPending_ += bytes;
-    if (picturesPending_ >= std::max(kLeastPictureBytes, storeWritten_ / kPictureShare)) {
+    if (picturesPending_ >= std::max(kLeastPictureBytes, storeWritten_ * kPictureGrowth)) {
         pictureWriteDue();
         return;
     }
     if (!pictureTimer_.isActive())
-        pictureTimer_.start(
-            int(std::clamp<qsizetype>(storeWritten_ * 1000 / kStoreBytesPerPictureSecond,
-                                      kLeastPictureDelay, kLongestPictureDelay)));
+        pictureTimer_.start(int(std::max<qsizetype>(
+            storeWritten_ / kStoreBytesPerPictureSecond * 1000, kLeastPictureDelay)));
 }
 
 void LibrarySession::pictureWriteDue() {
@@ -315,7 +319,9 @@ bool LibrarySession::stageAlbum(SaveUnit& unit, bool withPictures) {
     }
     // The album file may list rows at its end that the store on the disk has no pictures for
     // yet; opening the album makes those again. Rows in any other order take the store along.
-    return entries ? stageAlbumEntries(album_, unit) : stageAlbumMarks(album_, unit);
+    if (entries)
+        return stageAlbumEntries(album_, unit);
+    return !albumMarksDirty_ || stageAlbumMarks(album_, unit);
 }
 
 bool LibrarySession::submitPending(bool withPictures, const std::function<bool(SaveUnit&)>& also,

@@ -170,9 +170,10 @@ private:
     QString saveFailure_;
     QString reportedFailure_; // shown already: not shown again while it stays the same
     QTimer saveTimer_;        // restarted by every change
-    QTimer deadlineTimer_;    // started by the first pending change, never restarted
-    QTimer retryTimer_;       // after a failed save
-    QTimer pictureTimer_;     // pictures made by a run wait at most this long
+    QTimer deadlineTimer_;    // started by the first pending change, only ever brought forward
+    int deadlineDelay_ = 0;
+    QTimer retryTimer_;   // after a failed save
+    QTimer pictureTimer_; // pictures made by a run wait at most this long
     std::unique_ptr<SaveWriter> writer_;
 };
 

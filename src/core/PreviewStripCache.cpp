@@ -13,8 +13,10 @@
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <algorithm>
+#include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace tavimo {
@@ -54,10 +56,58 @@ bool isStripName(const QString& name) {
     return pattern.match(name).hasMatch();
 }
 
+// The temporary file of a strip's atomic write: the strip's name and six letters or digits.
+bool isStripTemporaryName(const QString& name) {
+    static const QRegularExpression pattern(
+        QStringLiteral("^[0-9a-f]{32}\\.pjpg\\.[A-Za-z0-9]{6}$"));
+    return pattern.match(name).hasMatch();
+}
+
+struct stat statOf(const QString& path, bool* there) {
+    struct stat info {};
+    *there = ::lstat(QFile::encodeName(path).constData(), &info) == 0;
+    return info;
+}
+
+// A folder, and no link to one: a cache folder that is a link is never used, so that nothing
+// of where it points is read, replaced or deleted.
+bool isOwnFolder(const QString& path) {
+    bool there = false;
+    const struct stat info = statOf(path, &there);
+    return there && S_ISDIR(info.st_mode);
+}
+
 // Marks the file used now, so the order of use survives the program's end.
 void touch(const QString& path) {
     const timespec times[2] = {{0, UTIME_OMIT}, {0, UTIME_NOW}};
-    utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0);
+    utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, AT_SYMLINK_NOFOLLOW);
+}
+
+// A strip file's bytes when it is a regular file of a strip's size: a link is not followed and
+// a FIFO is never waited on.
+std::optional<QByteArray> readStripFile(const QString& path) {
+    const int fd =
+        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return std::nullopt;
+    struct stat info {};
+    std::optional<QByteArray> bytes;
+    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
+        bytes.emplace(qsizetype(std::min<qint64>(info.st_size, kMaxStripFileBytes + 1)),
+                      Qt::Uninitialized);
+        qsizetype got = 0;
+        while (got < bytes->size()) {
+            const ssize_t n = ::read(fd, bytes->data() + got, size_t(bytes->size() - got));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                break;
+            got += n;
+        }
+        bytes->truncate(got);
+    }
+    ::close(fd);
+    return bytes;
 }
 
 } // namespace
@@ -124,21 +174,26 @@ std::optional<QList<QByteArray>> PreviewStripCache::readStrip(const QByteArray& 
 }
 
 void PreviewStripCache::index() {
-    if (indexed_)
+    if (indexed_ || !isOwnFolder(folder_))
         return;
     indexed_ = true;
     const qint64 now = QDateTime::currentMSecsSinceEpoch();
     QDirIterator it(folder_, QDir::Files | QDir::Hidden | QDir::System);
     while (it.hasNext()) {
-        it.next();
-        const QFileInfo info = it.fileInfo();
-        const qint64 modified = info.lastModified().toMSecsSinceEpoch();
-        if (isStripName(info.fileName())) {
-            items_[info.fileName()] = {info.size(), modified};
-            used_ += info.size();
+        const QString path = it.next();
+        const QString name = it.fileName();
+        bool there = false;
+        const struct stat info = statOf(path, &there);
+        // Only the cache's own regular files count; anything else there is left alone.
+        if (!there || !S_ISREG(info.st_mode))
+            continue;
+        const qint64 modified = info.st_mtim.tv_sec * 1000LL + info.st_mtim.tv_nsec / 1000000;
+        if (isStripName(name)) {
+            items_[name] = {qint64(info.st_size), modified};
+            used_ += info.st_size;
             clock_ = std::max(clock_, modified);
-        } else if (now - modified > kStaleTemporaryMs) {
-            QFile::remove(info.filePath());
+        } else if (isStripTemporaryName(name) && now - modified > kStaleTemporaryMs) {
+            QFile::remove(path);
         }
     }
 }
@@ -159,18 +214,19 @@ void PreviewStripCache::forget(const QString& name) {
 
 std::optional<QList<QByteArray>> PreviewStripCache::load(const PreviewKey& key) {
     std::lock_guard lock(mutex_);
+    if (!isOwnFolder(folder_))
+        return std::nullopt;
     index();
     const QString name = key.fileName();
     const QString path = folder_ + u'/' + name;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    const std::optional<QByteArray> bytes = readStripFile(path);
+    if (!bytes) {
         forget(name);
         return std::nullopt;
     }
     std::optional<QList<QByteArray>> strip;
-    if (file.size() <= kMaxStripFileBytes)
-        strip = readStrip(file.read(file.size()), name);
-    file.close();
+    if (bytes->size() <= kMaxStripFileBytes)
+        strip = readStrip(*bytes, name);
     if (!strip) {
         // Damaged: deleted, so the strip is made again and stored in its place.
         QFile::remove(path);
@@ -180,7 +236,7 @@ std::optional<QList<QByteArray>> PreviewStripCache::load(const PreviewKey& key) 
     touch(path);
     Item& item = items_[name];
     if (item.bytes == 0) { // written by an earlier run after this one read the folder
-        item.bytes = QFileInfo(path).size();
+        item.bytes = bytes->size();
         used_ += item.bytes;
     }
     item.lastUsedMs = nextUse();
@@ -192,15 +248,22 @@ bool PreviewStripCache::store(const PreviewKey& key, const QList<QByteArray>& fr
         std::any_of(frames.begin(), frames.end(), [](const QByteArray& f) { return f.isEmpty(); }))
         return false;
     std::lock_guard lock(mutex_);
+    if (!QDir().mkpath(folder_) || !isOwnFolder(folder_))
+        return false;
     index();
-    if (!QDir().mkpath(folder_))
+    const QString name = key.fileName();
+    const QString path = folder_ + u'/' + name;
+    // An atomic write follows a link in the file's place and replaces what it points to: a
+    // link named like the strip is no strip, and goes first.
+    bool there = false;
+    const struct stat info = statOf(path, &there);
+    if (there && S_ISLNK(info.st_mode) && !QFile::remove(path))
         return false;
     Tpackedjpg store;
     for (const QByteArray& frame : frames)
         store.addPicture(frame);
-    const QString name = key.fileName();
     const QByteArray file = store.saveToBytes(QString::fromLatin1(stripName(name, frames)));
-    if (!writeFileAtomically(folder_ + u'/' + name, file))
+    if (!writeFileAtomically(path, file))
         return false;
     forget(name);
     const qint64 bytes = file.size();
@@ -211,7 +274,7 @@ bool PreviewStripCache::store(const PreviewKey& key, const QList<QByteArray>& fr
 }
 
 void PreviewStripCache::evict() {
-    if (used_ <= maxBytes_)
+    if (used_ <= maxBytes_ || !isOwnFolder(folder_))
         return;
     std::vector<std::pair<qint64, QString>> byAge;
     byAge.reserve(items_.size());

@@ -32,6 +32,10 @@ struct PreviewKey {
 // reader) named after its key. The folder is bounded: past maxBytes the strips used least
 // recently are deleted first. Strips are read and written by worker threads; every call is
 // safe from any thread.
+// The folder holds only what this cache put there, and the cache touches nothing else: a cache
+// folder that is a symbolic link is not used at all (nothing is read, stored or deleted; the
+// previews are made each time), entries that are not regular files are never read, and only
+// strips and strips' temporary files left by a killed write are ever deleted.
 class PreviewStripCache {
 public:
     static constexpr int kFrames = 10;

@@ -1,11 +1,12 @@
 #include "core/SaveJournal.h"
 
+#include "core/LibraryBoundary.h"
+
 #include <QDir>
 #include <QFile>
 #include <QSet>
 #include <QtGlobal>
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -82,14 +83,9 @@ bool isTemporaryOf(const QString& temporary, const QString& target) {
            temporary.at(target.size()) == u'.';
 }
 
-bool exists(const QString& path) {
-    struct stat info {};
-    return ::lstat(QFile::encodeName(path).constData(), &info) == 0;
-}
-
-QString reason(const QString& path) {
+QString reason(const QString& path, int problem) {
     return QStringLiteral("%1\r\n%2")
-        .arg(QDir::toNativeSeparators(path), QString::fromLocal8Bit(std::strerror(errno)));
+        .arg(QDir::toNativeSeparators(path), LibraryBoundary::reason(problem));
 }
 
 void syncFolder(const QString& folder) {
@@ -215,35 +211,63 @@ QList<Step> inTakingOrder(const QList<Step>& steps) {
     return ordered;
 }
 
-void discardTemporaries(const QList<Step>& steps) {
-    for (const Step& step : steps)
-        if (step.kind == StepKind::Write)
-            ::unlink(QFile::encodeName(step.second).constData());
+std::optional<PathProblem> boundaryProblem(const LibraryBoundary& library, const Step& step) {
+    for (const QString& path : {step.first, step.second}) {
+        if (path.isEmpty())
+            continue;
+        const LibraryBoundary::Look found = library.look(path);
+        if (found.problem != 0)
+            return PathProblem{path, found.problem};
+        switch (found.kind) {
+        case LibraryBoundary::Kind::Absent:
+        case LibraryBoundary::Kind::RegularFile:
+            break;
+        case LibraryBoundary::Kind::Link:
+            return PathProblem{path, LibraryBoundary::kPassesLink};
+        case LibraryBoundary::Kind::Folder:
+            return PathProblem{path, EISDIR};
+        case LibraryBoundary::Kind::Other:
+            return PathProblem{path, LibraryBoundary::kNotRegularFile};
+        }
+    }
+    return std::nullopt;
 }
 
-QString completeSteps(const QList<Step>& steps) {
+void discardTemporaries(const QString& libraryFolder, const QList<Step>& steps) {
+    const LibraryBoundary library(libraryFolder);
+    for (const Step& step : steps)
+        if (step.kind == StepKind::Write)
+            library.remove(step.second);
+}
+
+QString completeSteps(const QString& libraryFolder, const QList<Step>& steps) {
+    const LibraryBoundary library(libraryFolder);
+    const auto there = [&](const QString& path) {
+        return library.look(path).kind != LibraryBoundary::Kind::Absent;
+    };
     QString problem;
     for (const Step& step : inTakingOrder(steps)) {
-        const QByteArray first = QFile::encodeName(step.first);
-        const QByteArray second = QFile::encodeName(step.second);
+        int error = 0;
         switch (step.kind) {
         case StepKind::Move:
             // Taken already when the old name is gone; never over a file that is there.
-            if (exists(step.first) && !exists(step.second) &&
-                ::rename(first.constData(), second.constData()) != 0)
-                problem = reason(step.first);
+            if (there(step.first) && !there(step.second))
+                error = library.rename(step.first, step.second, false);
             break;
         case StepKind::Write:
-            if (exists(step.second) && ::rename(second.constData(), first.constData()) != 0)
-                problem = reason(step.first);
+            if (there(step.second))
+                error = library.rename(step.second, step.first, true);
             break;
         case StepKind::Remove:
-            if (::unlink(first.constData()) != 0 && errno != ENOENT)
-                problem = reason(step.first);
+            error = library.remove(step.first);
+            if (error == ENOENT)
+                error = 0;
             break;
         }
-        if (!problem.isEmpty())
+        if (error != 0) {
+            problem = reason(step.first, error);
             break;
+        }
     }
     // The renames must be on the disk before the journal that would complete them goes.
     syncFoldersOf(steps);
@@ -258,32 +282,124 @@ void syncFoldersOf(const QList<Step>& steps) {
         syncFolder(folder);
 }
 
+namespace {
+
+// What stands in the journal's place, read only when it is a regular file of a journal's size:
+// a link is never followed, and a FIFO, a device or a folder is never read.
+struct JournalFile {
+    bool found = false;
+    int error = 0;   // it could not be read
+    QString refusal; // it is no journal file: why, for the user
+    QByteArray bytes;
+};
+
+JournalFile readJournal(int folderFd) {
+    JournalFile file;
+    const QByteArray name = QFile::encodeName(QString::fromUtf16(kFileName));
+    const int fd =
+        ::openat(folderFd, name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        file.found = errno != ENOENT;
+        if (errno == ELOOP)
+            file.refusal = QStringLiteral("記録がシンボリックリンクになっていました。");
+        else
+            file.error = errno;
+        return file;
+    }
+    file.found = true;
+    struct stat info {};
+    if (::fstat(fd, &info) != 0) {
+        file.error = errno;
+    } else if (!S_ISREG(info.st_mode)) {
+        file.refusal = QStringLiteral("記録が通常のファイルではありませんでした。");
+    } else if (info.st_size > kMaxJournalBytes) {
+        file.refusal = QStringLiteral("記録が大きすぎました。");
+    } else {
+        // Read to its end, which may lie past the size it had a moment ago, but never past
+        // the limit.
+        char chunk[16384];
+        while (file.bytes.size() <= kMaxJournalBytes) {
+            const ssize_t n = ::read(fd, chunk, sizeof chunk);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0)
+                file.error = errno;
+            if (n <= 0)
+                break;
+            file.bytes.append(chunk, n);
+        }
+        if (file.bytes.size() > kMaxJournalBytes)
+            file.refusal = QStringLiteral("記録が大きすぎました。");
+    }
+    ::close(fd);
+    return file;
+}
+
+// A journal nothing can be done with is set aside, not followed and not read again: nothing is
+// undone or completed, and it is kept for whoever wants to look, out of the way of the next
+// save. The message tells what was found, that the library opens as it is, and where the
+// journal went.
+QString setAside(const LibraryBoundary& library, const QString& path, const QString& why) {
+    const QString kept = path + QStringLiteral(".damaged");
+    const QByteArray name = QFile::encodeName(QString::fromUtf16(kFileName));
+    const QByteArray keptName = name + ".damaged";
+    const QString head =
+        QStringLiteral("保存の記録が壊れていたため、前回の保存を確認できませんでした。") + why;
+    // An earlier damaged journal gives way (a folder in its name stays, and the rename fails).
+    ::unlinkat(library.folderFd(), keptName.constData(), 0);
+    if (::renameat(library.folderFd(), name.constData(), library.folderFd(),
+                   keptName.constData()) != 0) {
+        const int error = errno;
+        return head +
+               QStringLiteral("\r\n記録を別の名前に移せませんでした。Tavimo を終了し、次のファイル"
+                              "を取り除いてから、もう一度起動してください。\r\n") +
+               reason(path, error);
+    }
+    return head +
+           QStringLiteral("\r\nファイルには手を加えずにライブラリを開きます。ブックとアルバムの"
+                          "内容を確かめてください。記録は次のファイルに残しました。\r\n%1")
+               .arg(QDir::toNativeSeparators(kept));
+}
+
+} // namespace
+
 Recovery recover(const QString& libraryFolder) {
     Recovery recovery;
     const QString path = libraryFolder + QString::fromUtf16(kFileName);
-    QFile file(path);
-    if (!file.exists())
+    const LibraryBoundary library(libraryFolder);
+    if (library.folderFd() < 0)
+        return recovery; // no folder, no journal: opening the library says the rest
+    const JournalFile file = readJournal(library.folderFd());
+    recovery.found = file.found;
+    if (!file.found)
         return recovery;
-    recovery.found = true;
-    if (!file.open(QIODevice::ReadOnly)) {
-        recovery.problem = reason(path);
+    if (file.error != 0) {
+        recovery.problem =
+            QStringLiteral("保存の記録を読めませんでした。\r\n") + reason(path, file.error);
         return recovery;
     }
-    const Decoded decoded = decode(file.readAll(), libraryFolder);
-    file.close();
-    if (decoded.damaged) {
-        // Its steps are unknown: nothing is undone or completed, and the journal is kept for
-        // whoever wants to look, out of the way of the next save.
-        const QString kept = path + QStringLiteral(".damaged");
-        QFile::remove(kept);
-        QFile::rename(path, kept);
-        recovery.problem = QStringLiteral("保存の記録が壊れていたため、前回の保存を確認できません"
-                                          "でした。\r\n%1")
-                               .arg(QDir::toNativeSeparators(kept));
+    if (!file.refusal.isEmpty()) {
+        recovery.problem = setAside(library, path, file.refusal);
         return recovery;
+    }
+    const Decoded decoded = decode(file.bytes, libraryFolder);
+    if (decoded.damaged) {
+        recovery.problem = setAside(library, path, QString());
+        return recovery;
+    }
+    // Checked whole before any step: a journal that would reach outside the folder, or take a
+    // folder for a file, is not half taken.
+    for (const Step& step : decoded.journal.steps) {
+        if (boundaryProblem(library, step)) {
+            recovery.problem = setAside(
+                library, path,
+                QStringLiteral("記録が、ライブラリフォルダーの中のシンボリックリンクや、ファイル"
+                               "でないものを指していました。"));
+            return recovery;
+        }
     }
     if (decoded.journal.committed) {
-        recovery.problem = completeSteps(decoded.journal.steps);
+        recovery.problem = completeSteps(libraryFolder, decoded.journal.steps);
         if (!recovery.problem.isEmpty()) {
             // Kept, so the next save tries again before it changes anything.
             recovery.problem.prepend(QStringLiteral("前回の保存を完了できませんでした。\r\n"));
@@ -291,9 +407,9 @@ Recovery recover(const QString& libraryFolder) {
         }
         recovery.completed = true;
     } else {
-        discardTemporaries(decoded.journal.steps);
+        discardTemporaries(libraryFolder, decoded.journal.steps);
     }
-    ::unlink(QFile::encodeName(path).constData());
+    ::unlinkat(library.folderFd(), QFile::encodeName(QString::fromUtf16(kFileName)).constData(), 0);
     syncFolder(libraryFolder);
     return recovery;
 }

@@ -16,9 +16,16 @@
 // the number of steps and a commit line with a checksum of all before it, written once every new
 // file is whole on the disk. Without the commit line the save is undone (its temporary files are
 // removed); with it, the save is completed.
+namespace tavimo {
+class LibraryBoundary;
+}
+
 namespace tavimo::savejournal {
 
 inline constexpr char16_t kFileName[] = u"Tavimo.journal";
+// A journal lists a save's dozen steps in a few kilobytes; a file far larger is no journal and
+// is not read into memory to find that out.
+inline constexpr qsizetype kMaxJournalBytes = 4 * 1024 * 1024;
 
 enum class StepKind {
     Write,  // the temporary file `second` becomes `first`
@@ -67,15 +74,28 @@ struct Recovery {
     QString problem;
 };
 
-// Completes or undoes the save whose journal is in libraryFolder, then removes the journal. A
-// journal that cannot be read is kept beside as "Tavimo.journal.damaged" and reported.
+// Completes or undoes the save whose journal is in libraryFolder, then removes the journal.
+// Damaged, and set aside as "Tavimo.journal.damaged" without any step taken or undone: a
+// journal whose text is no journal, that is not a regular file (a link, a FIFO, a folder) or
+// larger than kMaxJournalBytes, or one of whose steps passes a symbolic link below the library
+// folder or names something other than a regular file (see boundaryProblem).
 Recovery recover(const QString& libraryFolder);
+
+// Why a step may not be taken: one of its paths passes a symbolic link below the library
+// folder, or names a link, a folder or anything else but a regular file (a file that is not
+// there is fine). Every step of a save concerns regular files of the library, nothing else.
+struct PathProblem {
+    QString path;
+    int problem = 0; // as LibraryBoundary's calls answer it
+};
+std::optional<PathProblem> boundaryProblem(const LibraryBoundary& library, const Step& step);
 
 // Takes the steps of a committed journal that are still to be taken, the renames of albums first,
 // then the new files, then the deletions; each step may have been taken already (the save
-// stopped after it), so each is taken only when its files show it is not. Stops at the first
-// failure and answers it (empty when none). The folders are synced before it answers.
-QString completeSteps(const QList<Step>& steps);
+// stopped after it), so each is taken only when its files show it is not. Every path is
+// resolved below libraryFolder without following a link. Stops at the first failure and answers
+// it (empty when none). The folders are synced before it answers.
+QString completeSteps(const QString& libraryFolder, const QList<Step>& steps);
 
 // The steps in the order they are taken: moves, then writes, then removes.
 QList<Step> inTakingOrder(const QList<Step>& steps);
@@ -83,7 +103,8 @@ QList<Step> inTakingOrder(const QList<Step>& steps);
 // Syncs the folders the steps change, so that their renames are on the disk.
 void syncFoldersOf(const QList<Step>& steps);
 
-// Removes the temporary files of an uncommitted journal's writes.
-void discardTemporaries(const QList<Step>& steps);
+// Removes the temporary files of an uncommitted journal's writes (regular files only, reached
+// without following a link).
+void discardTemporaries(const QString& libraryFolder, const QList<Step>& steps);
 
 } // namespace tavimo::savejournal

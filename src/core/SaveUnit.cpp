@@ -1,6 +1,7 @@
 #include "core/SaveUnit.h"
 
 #include "core/DamagedFiles.h"
+#include "core/LibraryBoundary.h"
 
 #include <QFile>
 #include <QRandomGenerator>
@@ -74,7 +75,7 @@ qint64 SaveUnit::bytesWritten() {
 }
 
 void SaveUnit::fail(const QString& path, int error) {
-    failWith(path, QString::fromLocal8Bit(std::strerror(error)));
+    failWith(path, LibraryBoundary::reason(error));
 }
 
 void SaveUnit::failWith(const QString& path, const QString& reason) {
@@ -139,7 +140,7 @@ void SaveUnit::closeJournal(bool remove) {
 }
 
 void SaveUnit::discardPrepared() {
-    savejournal::discardTemporaries(steps_.first(prepared_));
+    savejournal::discardTemporaries(libraryFolder_, steps_.first(prepared_));
     prepared_ = 0;
     if (journalFd_ >= 0)
         closeJournal(true);
@@ -185,11 +186,9 @@ bool SaveUnit::keepDamagedCopy(const QString& path) {
 }
 
 bool SaveUnit::writeTemporary(const Step& step, const Pieces& pieces) {
-    const QByteArray temporary = QFile::encodeName(step.second);
-    const int fd =
-        ::open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
+    const auto [fd, problem] = LibraryBoundary(libraryFolder_).createFile(step.second, 0600);
     if (fd < 0) {
-        fail(step.first, errno);
+        fail(step.first, problem);
         return false;
     }
     int error = 0;
@@ -223,7 +222,18 @@ bool SaveUnit::writeTemporary(const Step& step, const Pieces& pieces) {
 bool SaveUnit::prepare() {
     // A save left unfinished is completed (or undone) before this unit makes its first file,
     // so that neither can take the other's files.
-    if (!completeEarlierSave() || !keepDamagedCopies() || !openJournal(steps_.size()))
+    if (!completeEarlierSave())
+        return false;
+    // What a journal's replay would refuse, a save refuses too, before it makes any file: it
+    // never half happens.
+    const LibraryBoundary library(libraryFolder_);
+    for (const Step& step : std::as_const(steps_)) {
+        if (const auto problem = savejournal::boundaryProblem(library, step)) {
+            fail(problem->path, problem->problem);
+            return false;
+        }
+    }
+    if (!keepDamagedCopies() || !openJournal(steps_.size()))
         return false;
     for (qsizetype i = 0; i < steps_.size(); ++i) {
         Step& step = steps_[i];
@@ -261,18 +271,15 @@ bool SaveUnit::preflight() {
 
 bool SaveUnit::takeMoves() {
     // Undone on failure, so that the unit changes nothing.
+    const LibraryBoundary library(libraryFolder_);
     QList<const Step*> done;
     for (const Step& step : std::as_const(steps_)) {
         if (step.kind != StepKind::Move)
             continue;
-        const QByteArray from = QFile::encodeName(step.first);
-        const QByteArray to = QFile::encodeName(step.second);
-        const bool clash = exists(step.second);
-        if (clash || ::rename(from.constData(), to.constData()) != 0) {
-            fail(step.first, clash ? EEXIST : errno);
+        if (const int problem = library.rename(step.first, step.second, false)) {
+            fail(step.first, problem);
             for (auto it = done.crbegin(); it != done.crend(); ++it)
-                ::rename(QFile::encodeName((*it)->second).constData(),
-                         QFile::encodeName((*it)->first).constData());
+                library.rename((*it)->second, (*it)->first, false);
             return false;
         }
         done.append(&step);
@@ -281,12 +288,12 @@ bool SaveUnit::takeMoves() {
 }
 
 bool SaveUnit::takeWrites() {
+    const LibraryBoundary library(libraryFolder_);
     for (const Step& step : std::as_const(steps_)) {
         if (step.kind != StepKind::Write)
             continue;
-        if (::rename(QFile::encodeName(step.second).constData(),
-                     QFile::encodeName(step.first).constData()) != 0) {
-            fail(step.first, errno);
+        if (const int problem = library.rename(step.second, step.first, true)) {
+            fail(step.first, problem);
             return false;
         }
     }
@@ -294,10 +301,12 @@ bool SaveUnit::takeWrites() {
 }
 
 void SaveUnit::takeRemoves() {
-    for (const Step& step : std::as_const(steps_))
-        if (step.kind == StepKind::Remove &&
-            ::unlink(QFile::encodeName(step.first).constData()) != 0 && errno != ENOENT)
+    const LibraryBoundary library(libraryFolder_);
+    for (const Step& step : std::as_const(steps_)) {
+        const int problem = step.kind == StepKind::Remove ? library.remove(step.first) : 0;
+        if (problem != 0 && problem != ENOENT)
             notRemoved_.append(step.first);
+    }
 }
 
 bool SaveUnit::commit() {

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QSysInfo>
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -60,11 +61,22 @@ bool writeAt(int fd, const QByteArray& text) {
     return ::fdatasync(fd) == 0;
 }
 
-QString thisProgram() {
-    QFile comm(QStringLiteral("/proc/self/comm"));
+// The name of the program a process runs, as the system keeps it (/proc/PID/comm is readable
+// for every user's processes, unlike /proc/PID/exe); empty when the process is gone.
+QString programOf(const QString& process) {
+    QFile comm(QStringLiteral("/proc/%1/comm").arg(process));
     if (!comm.open(QIODevice::ReadOnly))
         return {};
     return QString::fromUtf8(comm.readAll().trimmed());
+}
+
+QString thisProgram() {
+    return programOf(QStringLiteral("self"));
+}
+
+bool exists(const QString& path) {
+    struct stat info {};
+    return ::lstat(QFile::encodeName(path).constData(), &info) == 0;
 }
 
 } // namespace
@@ -108,11 +120,9 @@ bool LockHolder::mayBeRunning() const {
         return true;
     if (pid == me.pid)
         return false; // a file left by an earlier process that had our pid
-    QFile comm(QStringLiteral("/proc/%1/comm").arg(pid));
-    if (!comm.open(QIODevice::ReadOnly))
-        return false; // the process is gone
-    // A pid the system gave to another program since.
-    return program.isEmpty() || QString::fromUtf8(comm.readAll().trimmed()) == program;
+    if (me.program.isEmpty())
+        return true;                                      // nothing here can tell programs apart
+    return programOf(QString::number(pid)) == me.program; // empty when the process is gone
 }
 
 LibraryLock::LibraryLock(const QString& libraryFolder)
@@ -127,14 +137,27 @@ bool LibraryLock::acquire() {
     if (fd_ >= 0)
         return true;
     holder_ = {};
+    failure_ = 0;
     const QByteArray native = QFile::encodeName(path_);
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
-        const int fd = ::open(native.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
+        // Never through a link (a dangling one would make the file wherever it points), and
+        // never blocking on a FIFO.
+        const int fd = ::open(native.constData(),
+                              O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0644);
         if (fd < 0) {
-            // No lock file can be made (a read-only folder or share): one that is there still
-            // keeps this program away while its holder may run.
+            // A lock that cannot be taken guards nothing: a second program would pass it too.
+            failure_ = errno;
             holder_ = holderOfFile(native);
-            return !holder_.mayBeRunning();
+            return false;
+        }
+        struct stat info {};
+        if (::fstat(fd, &info) != 0)
+            failure_ = errno;
+        else if (!S_ISREG(info.st_mode))
+            failure_ = kNotRegularFile;
+        if (failure_ != 0) {
+            ::close(fd);
+            return false;
         }
         int rc;
         do {
@@ -146,6 +169,7 @@ bool LibraryLock::acquire() {
             return false;
         }
         // Any other failure: the file system keeps no locks, and the holder named decides.
+        const bool locked = rc == 0;
         if (!lockfile::stillNames(fd, path_)) {
             // The holder removed the file (its exit) between our open and our lock.
             ::close(fd);
@@ -158,7 +182,13 @@ bool LibraryLock::acquire() {
             return false;
         }
         holder_ = LockHolder::self();
-        writeAt(fd, holder_.toText());
+        // Where the system keeps no locks, only the file's text keeps a second program away.
+        if (!writeAt(fd, holder_.toText()) && !locked) {
+            failure_ = errno != 0 ? errno : EIO;
+            holder_ = {};
+            ::close(fd);
+            return false;
+        }
         fd_ = fd;
         return true;
     }
@@ -177,18 +207,42 @@ void LibraryLock::release() {
 
 QString LibraryLock::refusal() const {
     const QString folder = QDir::toNativeSeparators(folder_);
+    const QString file = QDir::toNativeSeparators(path_);
+    if (failure_ != 0 && !holder_.mayBeRunning()) {
+        const QString why = failure_ == kNotRegularFile
+                                ? QStringLiteral("通常のファイルではありません")
+                            : failure_ == ELOOP ? QStringLiteral("シンボリックリンクです")
+                                                : QString::fromLocal8Bit(std::strerror(failure_));
+        // A file that is there and cannot be used, or a folder where none can be made.
+        if (exists(path_))
+            return QStringLiteral("ライブラリフォルダー「%1」のロックファイルを使えないため、"
+                                  "ライブラリを開けません。\r\n%2\r\n%3\r\nほかの Tavimo が"
+                                  "動いていないときは、%2 を削除してから、もう一度起動してくだ"
+                                  "さい。")
+                .arg(folder, file, why);
+        return QStringLiteral("ライブラリフォルダー「%1」にロックファイルを作れないため、ライブ"
+                              "ラリを開けません。\r\n%2\r\n%3\r\nフォルダーに書き込めるように"
+                              "してから、もう一度起動してください。")
+            .arg(folder, file, why);
+    }
     const QString retry =
         QStringLiteral("\r\nその Tavimo を終了してから、もう一度起動してください。");
     if (!holder_.known())
         return QStringLiteral("ライブラリフォルダー「%1」は、ほかの Tavimo が使っています。")
                    .arg(folder) +
-               retry;
+               retry +
+               QStringLiteral("\r\nTavimo が動いていないときは、%1 を削除してから起動して"
+                              "ください。")
+                   .arg(file);
     if (holder_.host == QSysInfo::machineHostName())
         return QStringLiteral("ライブラリフォルダー「%1」は、このコンピューターのほかの Tavimo"
                               "（プロセス %2）が使っています。")
                    .arg(folder)
                    .arg(holder_.pid) +
-               retry;
+               retry +
+               QStringLiteral("\r\nこのコンピューターで Tavimo が動いていないときは、%1 "
+                              "を削除してから起動してください。")
+                   .arg(file);
     return QStringLiteral("ライブラリフォルダー「%1」は、コンピューター「%2」の Tavimo"
                           "（プロセス %3）が使っています。")
                .arg(folder, holder_.host)
@@ -196,7 +250,7 @@ QString LibraryLock::refusal() const {
            retry +
            QStringLiteral("\r\nそのコンピューターで Tavimo が動いていないときは、%1 "
                           "を削除してから起動してください。")
-               .arg(QDir::toNativeSeparators(path_));
+               .arg(file);
 }
 
 namespace lockfile {

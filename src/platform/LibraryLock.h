@@ -17,8 +17,10 @@ struct LockHolder {
     // This process.
     static LockHolder self();
     // True while the holder can still be using the library: a process of another computer is
-    // taken to be (nothing here can ask); one of this computer only while its pid runs the
-    // program the file names.
+    // taken to be (nothing here can ask); one of this computer only while its pid runs this
+    // very program (its name in /proc/PID/comm is ours), whatever the file says it runs: a pid
+    // the system gave to another program since, or a hand-made file naming any live process,
+    // holds nothing.
     bool mayBeRunning() const;
 };
 
@@ -27,7 +29,9 @@ struct LockHolder {
 // which dies with the process. Network shares do not all carry locks between computers, so the
 // file also names its holder (host, pid, program) and a lock is honoured while that holder may
 // still run; a file left by a process that is gone is taken over. The file is removed at a
-// clean exit.
+// clean exit. A lock that cannot be taken (the file is a link, a folder, a file this user may
+// not write, or the folder is read-only) keeps the program away as a holder does: it never
+// runs unguarded.
 class LibraryLock {
 public:
     static constexpr char16_t kFileName[] = u"Tavimo.lock";
@@ -37,10 +41,9 @@ public:
     LibraryLock(const LibraryLock&) = delete;
     LibraryLock& operator=(const LibraryLock&) = delete;
 
-    // True when this process may use the library: it holds the lock now (or already did), or
-    // no lock file can be made at all and none names a holder that may run (a read-only
-    // folder: the program runs unguarded, as it would have to anyway). False when another
-    // program holds it; holder() and refusal() then say who.
+    // True when this process holds the lock now (or already did). False when another program
+    // holds it, or when the lock file cannot be made, opened for writing or locked;
+    // holder(), failure() and refusal() then say who or why. Nothing is written then.
     bool acquire();
     // Removes the lock file, if it is still this process's, and drops the lock.
     void release();
@@ -48,13 +51,19 @@ public:
     bool isHeld() const { return fd_ >= 0; }
     QString lockPath() const { return path_; }
     const LockHolder& holder() const { return holder_; }
-    // The message for the user when acquire() refused: the library folder and who holds it.
+    // Why the lock could not be taken when no holder keeps it: the system's error number, or
+    // kNotRegularFile; 0 when it was taken or held by another.
+    int failure() const { return failure_; }
+    static constexpr int kNotRegularFile = -1;
+    // The message for the user when acquire() refused: the library folder, who holds it or
+    // why the lock could not be taken, and the file to remove when no Tavimo runs.
     QString refusal() const;
 
 private:
     QString folder_;
     QString path_;
     int fd_ = -1;
+    int failure_ = 0;
     LockHolder holder_;
 };
 

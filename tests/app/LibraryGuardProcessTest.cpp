@@ -50,6 +50,19 @@ bool holdsLibrary(QProcess* process, const QString& library) {
     return false;
 }
 
+// What a program that refuses the library says on its error output, once it has said it (its
+// message box then waits for the user).
+QString refusalOf(QProcess* program) {
+    QString said;
+    QDeadlineTimer deadline(60000);
+    while (!said.contains(QStringLiteral("もう一度起動してください")) && !deadline.hasExpired() &&
+           program->state() != QProcess::NotRunning) {
+        program->waitForReadyRead(200);
+        said += QString::fromLocal8Bit(program->readAllStandardError());
+    }
+    return said;
+}
+
 // Every entry below folder with its size and times of change: any write shows.
 std::string snapshot(const QString& folder) {
     QStringList entries;
@@ -134,13 +147,7 @@ TEST(LibraryLockProcess, ASecondProgramOnTheLibraryRefusesAndWritesNothingAndASt
 
     // Another runtime folder: the single-instance lock lets it through, the library does not.
     QProcess* second = startTavimo(&owner, secondRuntime.path(), library.path());
-    QString said;
-    QDeadlineTimer deadline(60000);
-    while (!said.contains(QStringLiteral("もう一度起動してください")) && !deadline.hasExpired() &&
-           second->state() != QProcess::NotRunning) {
-        second->waitForReadyRead(200);
-        said += QString::fromLocal8Bit(second->readAllStandardError());
-    }
+    const QString said = refusalOf(second);
     EXPECT_TRUE(said.contains(QStringLiteral("「%1」").arg(library.path()))) << said.toStdString();
     EXPECT_TRUE(said.contains(QStringLiteral("このコンピューター")));
     EXPECT_TRUE(said.contains(QString::number(first->processId())));
@@ -167,4 +174,53 @@ TEST(LibraryLockProcess, ASecondProgramOnTheLibraryRefusesAndWritesNothingAndASt
     ASSERT_TRUE(third->waitForFinished(60000));
     EXPECT_EQ(third->exitCode(), 0);
     EXPECT_FALSE(QFile::exists(lockFile(library.path())));
+}
+
+TEST(LibraryLockProcess, ALockThatCannotBeTakenEndsTheProgramWithStatusOneWritingNothing) {
+    QTemporaryDir runtime;
+    QTemporaryDir library;
+    QTemporaryDir elsewhere;
+    writeLibrary(library.path());
+    // A dangling link in the lock's place: taking it would make a file where it points.
+    const QString target = elsewhere.filePath(QStringLiteral("lock"));
+    ASSERT_TRUE(QFile::link(target, lockFile(library.path())));
+    const std::string before = snapshot(library.path());
+
+    QObject owner;
+    QProcess* program = startTavimo(&owner, runtime.path(), library.path());
+    const QString said = refusalOf(program);
+    // The file, the reason, and what to do.
+    EXPECT_TRUE(said.contains(lockFile(library.path()))) << said.toStdString();
+    EXPECT_TRUE(said.contains(QStringLiteral("シンボリックリンク"))) << said.toStdString();
+    ::kill(pid_t(program->processId()), SIGTERM);
+    ASSERT_TRUE(program->waitForFinished(60000));
+    EXPECT_EQ(program->exitCode(), 1);
+    EXPECT_EQ(snapshot(library.path()), before) << "nothing of the library was written";
+    EXPECT_FALSE(QFileInfo::exists(target));
+}
+
+TEST(StartUpProcess, TheTemporaryFilesOfAKilledSaveAreRemovedAtStartUp) {
+    QTemporaryDir runtime;
+    QTemporaryDir library;
+    writeLibrary(library.path());
+    const QStringList leftovers = {library.filePath(QStringLiteral("本.book.AbCdEf")),
+                                   library.filePath(QStringLiteral("本/trip.alb.QwErTy"))};
+    for (const QString& leftover : leftovers)
+        ASSERT_TRUE(writeTestFile(leftover, "half a save"));
+    const QString notOurs = library.filePath(QStringLiteral("notes.txt.AbCdEf"));
+    ASSERT_TRUE(writeTestFile(notOurs, "the user's"));
+
+    QObject owner;
+    QProcess* program = startTavimo(&owner, runtime.path(), library.path());
+    ASSERT_TRUE(holdsLibrary(program, library.path()));
+    QDeadlineTimer deadline(60000);
+    while (!deadline.hasExpired() &&
+           (QFile::exists(leftovers.at(0)) || QFile::exists(leftovers.at(1))))
+        QThread::msleep(50);
+    EXPECT_FALSE(QFile::exists(leftovers.at(0)));
+    EXPECT_FALSE(QFile::exists(leftovers.at(1)));
+    EXPECT_EQ(readTestFile(notOurs), "the user's");
+    ::kill(pid_t(program->processId()), SIGTERM);
+    ASSERT_TRUE(program->waitForFinished(60000));
+    EXPECT_EQ(program->exitCode(), 0);
 }

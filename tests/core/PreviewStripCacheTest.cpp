@@ -3,6 +3,7 @@
 #include "core/JpegCodec.h"
 #include "core/PreviewSteps.h"
 #include "core/Tpackedjpg.h"
+#include "support/FolderSnapshot.h"
 #include "support/TestFiles.h"
 
 #include <QDateTime>
@@ -12,6 +13,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace tavimo;
 using tavimo::test::readTestFile;
@@ -202,6 +204,51 @@ TEST_F(PreviewStripCacheTest, LeftoverTemporariesAreDeleted) {
     EXPECT_EQ(cache.usedBytes(), 0);
     EXPECT_FALSE(QFile::exists(old));
     EXPECT_TRUE(QFile::exists(fresh));
+}
+
+// The cache folder holds what the cache put there and nothing it may not touch: a cache folder
+// that is a link to another folder is not used at all, and in its own folder the cache deletes
+// only strips and their temporary files, and never reads or writes through a link.
+TEST_F(PreviewStripCacheTest, TheCacheTouchesNothingButItsOwnStrips) {
+    const QString other = dir.filePath("other/");
+    const QString oldTemporary = other + "0123456789abcdef0123456789abcdef.pjpg.Ab12Cd";
+    writeTestFile(other + "photo.jpg", "the user's picture");
+    writeTestFile(oldTemporary, "named like a strip's temporary file");
+    setModified(other + "photo.jpg", QDateTime::currentDateTime().addSecs(-3600));
+    setModified(oldTemporary, QDateTime::currentDateTime().addSecs(-3600));
+    const auto before = test::folderSnapshot(other);
+    const PreviewKey key = *PreviewKey::of(video("a.mp4"));
+    {
+        ASSERT_TRUE(QDir().mkpath(dir.filePath("cache/Tavimo")));
+        ASSERT_TRUE(QFile::link(other, cacheFolder()));
+        PreviewStripCache cache(cacheFolder(), 1);
+        EXPECT_EQ(cache.usedBytes(), 0);
+        EXPECT_FALSE(cache.store(key, stripOf(10)));
+        EXPECT_FALSE(cache.load(key));
+        EXPECT_EQ(test::folderSnapshot(other), before);
+        ASSERT_TRUE(QFile::remove(cacheFolder()));
+    }
+
+    // Its own folder: an old file of another name stays; a link named like a strip is never
+    // read, and a strip stored in its place replaces the link, not what it points to; a FIFO
+    // named like a strip is never waited on.
+    const QString notes = cacheFolder() + "/notes.txt";
+    writeTestFile(notes, "not a strip");
+    setModified(notes, QDateTime::currentDateTime().addSecs(-3600));
+    ASSERT_TRUE(QFile::link(other + "photo.jpg", cacheFolder() + u'/' + key.fileName()));
+    const PreviewKey piped = *PreviewKey::of(video("b.mp4", "other"));
+    ASSERT_EQ(
+        ::mkfifo(QFile::encodeName(cacheFolder() + u'/' + piped.fileName()).constData(), 0600), 0);
+    PreviewStripCache cache(cacheFolder());
+    EXPECT_EQ(cache.usedBytes(), 0);
+    EXPECT_FALSE(cache.load(key));
+    EXPECT_FALSE(cache.load(piped));
+    ASSERT_TRUE(cache.store(key, stripOf(30)));
+    EXPECT_EQ(shadeOf(*cache.load(key)), 30);
+    EXPECT_TRUE(QFileInfo(cacheFolder() + u'/' + key.fileName()).isFile());
+    EXPECT_FALSE(QFileInfo(cacheFolder() + u'/' + key.fileName()).isSymLink());
+    EXPECT_EQ(readTestFile(notes), "not a strip");
+    EXPECT_EQ(test::folderSnapshot(other), before);
 }
 
 TEST(PreviewSteps, ThePointersPlaceChoosesATenthOfTheVideo) {

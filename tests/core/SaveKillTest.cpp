@@ -9,6 +9,7 @@
 #include "core/BookFile.h"
 #include "core/LibrarySession.h"
 #include "core/SaveJournal.h"
+#include "core/SaveLeftovers.h"
 #include "core/SaveUnit.h"
 #include "core/TextFile.h"
 #include "core/Tpackedjpg.h"
@@ -16,8 +17,10 @@
 #include "support/ScriptedDialogService.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <ctime>
 #include <gtest/gtest.h>
@@ -133,6 +136,12 @@ TEST(SaveKillTest, AKillAtAnyInstantLosesNothingShownASecondBeforeAndLeavesFiles
         // The library opens as the program opens it: the journal first, then the book.
         const savejournal::Recovery recovery = savejournal::recover(library);
         EXPECT_TRUE(recovery.problem.isEmpty()) << recovery.problem.toStdString();
+        // Then the temporary files of a save killed before its journal held a step: none stays.
+        saveleftovers::removeLeftoverTemporaries(library);
+        static const QRegularExpression temporary(
+            QStringLiteral("\\.(book|alb|mrk|cnt|pjpg|dat|inf|ini)\\.[A-Za-z0-9]{6}$"));
+        for (QDirIterator it(library, QDir::Files, QDirIterator::Subdirectories); it.hasNext();)
+            EXPECT_FALSE(temporary.match(it.next()).hasMatch()) << it.filePath().toStdString();
         test::ScriptedDialogService dialogs;
         test::FakeVolumeTable volumes;
         LibrarySession session(library, dialogs, volumes);

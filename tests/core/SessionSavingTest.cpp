@@ -154,3 +154,27 @@ TEST_F(SessionSavingTest, AnOpenAlbumsEntriesNameAndMediumAreKeptOnce) {
     EXPECT_EQ(session.album().medium(), session.book().record(0));
     EXPECT_EQ(session.album().medium().serial, 0x99u);
 }
+
+TEST_F(SessionSavingTest, ASaveThatFailsOnTheWriterIsSaidOnceAndTriedAgainUntilItIsWritten) {
+    ASSERT_TRUE(session.openAlbum(0));
+    session.setSaveDelay(1);
+    const QString images = session.bookPaths().imagesFolder.chopped(1);
+    ASSERT_TRUE(QDir().rename(images, images + QStringLiteral(".away")));
+    dialogs.answer(DialogService::Answer::Ok);
+    appendVideo(1);
+    for (int waited = 0; dialogs.messages().isEmpty() && waited < 200; ++waited)
+        QTest::qWait(25);
+    ASSERT_EQ(dialogs.messages().size(), 1);
+    EXPECT_TRUE(dialogs.messages().first().contains(QStringLiteral("A.pjpg")));
+    EXPECT_TRUE(session.hasPendingSaves());
+    QTest::qWait(2500); // a retry, failing the same way, is not said again
+    EXPECT_EQ(dialogs.messages().size(), 1);
+    EXPECT_EQ(linesOnDisk(session.album().paths().album), 0);
+
+    ASSERT_TRUE(QDir().rename(images + QStringLiteral(".away"), images));
+    for (int waited = 0; session.hasPendingSaves() && waited < 200; ++waited)
+        QTest::qWait(25);
+    EXPECT_FALSE(session.hasPendingSaves());
+    EXPECT_EQ(linesOnDisk(session.album().paths().album), 1);
+    EXPECT_TRUE(dialogs.allAnswersUsed());
+}

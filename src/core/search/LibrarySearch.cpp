@@ -11,6 +11,7 @@ LibrarySearch::LibrarySearch(const QString& libraryFolder, RomajiOpener romaji, 
 
 LibrarySearch::~LibrarySearch() {
     stopping_ = true;
+    folding_.stopAndWait();
     if (worker_)
         worker_->wait();
 }
@@ -104,6 +105,7 @@ void LibrarySearch::change(std::function<bool(SearchIndex&)> change) {
         waiting_.push_back(std::move(change));
         return;
     }
+    ++applied_;
     if (change(index_))
         Q_EMIT changed();
 }
@@ -114,7 +116,46 @@ SearchResults LibrarySearch::find(const QString& text) {
 
 void LibrarySearch::setBook(const QString& title, BookMode mode,
                             const QList<SearchAlbumSource>& albums) {
-    change([=](SearchIndex& index) { return index.setBook(title, mode, albums); });
+    // Folding the names of a big album takes longer than a window may stand still (a tenth of
+    // a second for 12,000 names): those are folded on a thread, and the index follows a moment
+    // later. Small changes, and all while the index is built, are taken at once.
+    constexpr qsizetype kNamesFoldedAtOnce = 2000;
+    qsizetype names = 0;
+    if (!building_)
+        for (int row : index_.albumsToFold(title, mode, albums))
+            names += albums.at(row).entries.size();
+    if (names < kNamesFoldedAtOnce) {
+        toFold_.reset();
+        change([=](SearchIndex& index) { return index.setBook(title, mode, albums); });
+        return;
+    }
+    toFold_ = BookChange{title, mode, albums};
+    foldNext();
+}
+
+void LibrarySearch::foldNext() {
+    if (folding_.isRunning() || !toFold_)
+        return;
+    auto given = std::make_shared<const BookChange>(std::move(*toFold_));
+    toFold_.reset();
+    const QList<int> rows = index_.albumsToFold(given->title, given->mode, given->albums);
+    folding_.start(
+        [given, rows](WorkerThread& self) {
+            auto folded = std::make_shared<std::map<int, SearchAlbum>>();
+            for (int row : rows) {
+                if (self.stopRequested())
+                    break;
+                folded->emplace(row, SearchAlbum::make(given->albums.at(row), given->mode));
+            }
+            return folded;
+        },
+        [this, given, since = applied_](std::shared_ptr<std::map<int, SearchAlbum>> folded) {
+            // A change taken at once meanwhile is newer than this one.
+            if (since == applied_ &&
+                index_.setBook(given->title, given->mode, given->albums, std::move(*folded)))
+                Q_EMIT changed();
+            foldNext();
+        });
 }
 
 void LibrarySearch::removeBook(const QString& title) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/WorkerThread.h"
 #include "core/search/RomajiReading.h"
 #include "core/search/SearchIndex.h"
 #include "core/search/SearchQuery.h"
@@ -9,6 +10,7 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QThread;
@@ -79,6 +81,16 @@ private:
     // answers true.
     void change(std::function<bool(SearchIndex&)> change);
     void finish(int unreadableBooks);
+    // Folds the albums of the book change waiting, if any, on the folding thread.
+    void foldNext();
+
+    // A book as the session gave it, whose new albums hold many names: they are folded on a
+    // thread of their own, and the index takes them when they are done.
+    struct BookChange {
+        QString title;
+        BookMode mode = BookMode::Normal;
+        QList<SearchAlbumSource> albums;
+    };
 
     SearchIndex index_;
     RomajiOpener romajiOpener_;
@@ -90,6 +102,10 @@ private:
     int progress_ = 0;
     int unreadable_ = 0;
     std::vector<std::function<bool(SearchIndex&)>> waiting_;
+    WorkerThread folding_;
+    std::optional<BookChange> toFold_; // the latest one given while another was folded
+    // Counts the changes applied at once: a folding begun before one of them is out of date.
+    quint64 applied_ = 0;
 };
 
 } // namespace tavimo

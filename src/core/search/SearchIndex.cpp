@@ -40,6 +40,11 @@ SearchBook* SearchIndex::book(const QString& title) {
     return i < 0 ? nullptr : &books_[size_t(i)];
 }
 
+const SearchBook* SearchIndex::book(const QString& title) const {
+    const int i = bookIndex(title);
+    return i < 0 ? nullptr : &books_[size_t(i)];
+}
+
 qsizetype SearchIndex::videoCount() const {
     qsizetype n = 0;
     for (const SearchBook& book : books_)
@@ -76,8 +81,28 @@ void SearchIndex::numberPictures(SearchBook& book) {
         book.albums[i].setPictureIndex(int(i));
 }
 
+QList<int> SearchIndex::albumsToFold(const QString& title, BookMode mode,
+                                     const QList<SearchAlbumSource>& albums) const {
+    const SearchBook* old = book(title);
+    QHash<QString, size_t> oldByName;
+    if (old && old->mode == mode)
+        for (size_t i = 0; i < old->albums.size(); ++i)
+            oldByName.insert(old->albums[i].name(), i);
+    QList<int> fold;
+    for (int row = 0; row < albums.size(); ++row) {
+        const SearchAlbumSource& source = albums.at(row);
+        const auto kept = oldByName.constFind(source.name);
+        if (kept != oldByName.cend() && old->albums[*kept].sameEntries(source.entries))
+            oldByName.erase(kept);
+        else
+            fold.append(row);
+    }
+    return fold;
+}
+
 bool SearchIndex::setBook(const QString& title, BookMode mode,
-                          const QList<SearchAlbumSource>& albums) {
+                          const QList<SearchAlbumSource>& albums,
+                          std::map<int, SearchAlbum> folded) {
     SearchBook fresh{title, mode, {}};
     fresh.albums.reserve(size_t(albums.size()));
     SearchBook* old = book(title);
@@ -99,6 +124,9 @@ bool SearchIndex::setBook(const QString& title, BookMode mode,
             fresh.albums.push_back(std::move(album));
             fresh.albums.back().setMedium(source.medium);
             oldByName.erase(kept);
+        } else if (const auto made = folded.find(int(row)); made != folded.end()) {
+            fresh.albums.push_back(std::move(made->second));
+            changed = true;
         } else {
             fresh.albums.push_back(SearchAlbum::make(source, mode));
             changed = true;

@@ -7,6 +7,7 @@
 
 #include <QList>
 #include <QString>
+#include <map>
 #include <optional>
 #include <vector>
 
@@ -80,7 +81,13 @@ public:
     // The session's changes. A book the session loaded, made or changed as a whole: its rows
     // in order; albums whose name and lines did not change keep their folded names. False
     // when the index holds the book as given already.
-    bool setBook(const QString& title, BookMode mode, const QList<SearchAlbumSource>& albums);
+    // `folded` holds albums folded beforehand (elsewhere), by their place in `albums`.
+    bool setBook(const QString& title, BookMode mode, const QList<SearchAlbumSource>& albums,
+                 std::map<int, SearchAlbum> folded = {});
+    // The places in `albums` whose names setBook would fold anew: new albums, or albums whose
+    // lines changed.
+    QList<int> albumsToFold(const QString& title, BookMode mode,
+                            const QList<SearchAlbumSource>& albums) const;
     void removeBook(const QString& title);
     // Changes to albums of a book given before, by row as the session numbers them. A call
     // for a book or row the index does not hold does nothing.
@@ -98,6 +105,7 @@ public:
 
 private:
     SearchBook* book(const QString& title);
+    const SearchBook* book(const QString& title) const;
     // After a change made by rows, pictures are where the session saves them: at the rows.
     static void numberPictures(SearchBook& book);
 

@@ -13,6 +13,7 @@
 #include <QDirIterator>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTest>
 #include <gtest/gtest.h>
 
 using namespace tavimo;
@@ -161,6 +162,32 @@ TEST_F(LibrarySearchTest, ChangesMadeWhileBuildingAreAppliedOnceTheFilesAreRead)
     search.insertAlbum("新しい本", 0, {"最初", {"/n/初めて.mp4"}, {}});
     EXPECT_EQ(changed.count(), 1);
     EXPECT_EQ(found(search, "初めて"), QStringList{"新しい本/最初/初めて.mp4"});
+}
+
+TEST_F(LibrarySearchTest, ABigAlbumIsFoldedOffTheWindowsThreadAndALaterChangeWins) {
+    LibrarySearch search(library());
+    build(search);
+    QStringList many;
+    for (int k = 0; k < 3000; ++k)
+        many.append(QStringLiteral("/big/動画%1.mp4").arg(k));
+    many.append(QStringLiteral("/big/最後の一本.mp4"));
+    QSignalSpy changed(&search, &LibrarySearch::changed);
+    search.setBook("旅行", BookMode::Normal, {{"東京", many, {}}, {"京都", {"/v/金閣寺.mp4"}, {}}});
+    EXPECT_TRUE(search.find("最後の一本").hits.empty()) << "folded on a thread, not at once";
+    ASSERT_TRUE(changed.wait(10000));
+    EXPECT_EQ(found(search, "最後の一本"), QStringList{"旅行/東京/最後の一本.mp4"});
+    EXPECT_EQ(found(search, "金閣寺"), QStringList{"旅行/京都/金閣寺.mp4"}) << "kept as it was";
+
+    // A small change taken at once after a big one was begun is the newer: the big one, when
+    // it is folded, does not go over it.
+    many.append(QStringLiteral("/big/おまけ.mp4"));
+    search.setBook("旅行", BookMode::Normal, {{"大阪", many, {}}});
+    search.setBook("旅行", BookMode::Normal, {{"奈良", {"/v/大仏.mp4"}, {}}});
+    QTest::qWait(300);
+    while (changed.wait(500)) {
+    }
+    EXPECT_EQ(found(search, "大仏"), QStringList{"旅行/奈良/大仏.mp4"});
+    EXPECT_TRUE(search.find("おまけ").hits.empty());
 }
 
 TEST(MigemoReadingTest, RomajiReadsAsKanaAndDictionaryWords) {

@@ -254,6 +254,8 @@ TEST_F(PlayerWindowTest, ABookmarkIsKeptShownAndPlayedFrom) {
     EXPECT_GE(mark, 30 * 10'000'000LL);
     EXPECT_LT(mark, 32 * 10'000'000LL);
     const QString marks = AlbumPaths::of(BookPaths::of(state.libraryFolder, "本"), "旅").marks;
+    for (int waited = 0; session.hasPendingSaves() && waited < 400; ++waited)
+        QTest::qWait(25);
     EXPECT_EQ(test::readTestFile(marks), QByteArray::number(mark) + "\r\n") << "written at once";
     PlayerControlBar& c = player.controls();
     EXPECT_TRUE(c.marker->isVisible());
