@@ -120,12 +120,11 @@ int main(int argc, char** argv) {
     auto* opener = new AlbumOpener(session, bookWindow, albumWindow);
     auto* commands = new AlbumCommands(albumWindow, *albumWindow.actions().favourites, session,
                                        state, trash, launcher);
-    auto* folders = new AlbumsFromFolders(session, state, bookWindow, albumWindow, *opener,
-                                          *commands, *bookFileCommands);
+    auto* folders =
+        new AlbumsFromFolders({session, state, bookWindow, albumWindow, *opener, *commands});
     bookWindow.wire({.files = bookFileCommands, .opener = opener, .fromFolders = folders});
     albumWindow.wire({.videos = commands});
     bookFileCommands->loadBook(QStringLiteral("本"));
-    bookWindow.applyBookOpenState();
     bookWindow.show();
 
     // The album from the folder, until its last picture is on the disk.

@@ -50,9 +50,9 @@ template <class Done> bool waitUntil(Done done, int milliseconds = 10000) {
 TEST(SaveWriterTest, AUnitWritesTheRowsAsTheyWereAndUnitsCommitInOrderOrNotAtAll) {
     QTemporaryDir dir;
     const QString library = dir.path() + u'/';
-    test::ScriptedDialogService dialogs;
+    QList<Problem> problems;
     Book book;
-    ASSERT_TRUE(book.openNew(library, QStringLiteral("本"), BookMode::Normal, dialogs));
+    ASSERT_TRUE(book.openNew(library, QStringLiteral("本"), BookMode::Normal, problems));
     book.appendAlbum({QStringLiteral("旅")});
     Album album;
     album.setIdentity(book, 0);
