@@ -22,10 +22,11 @@ constexpr int kDefaultSaveDelay = 250;
 constexpr int kDefaultLongestSaveDelay = 500;
 // A failed save is tried again after this long.
 constexpr int kRetryDelay = 2000;
-// Rows a thumbnail run added are written at the latest this long after the first of them: within
-// a second, with the time the writing takes, and not more often, since each save rewrites the
-// whole album file.
+// Rows a thumbnail run adds to a big album are written at the latest this long after the first
+// of them: within a second, with the time the writing takes, and not more often, since each save
+// rewrites the whole album file. A smaller album takes the usual deadline.
 constexpr int kRunRowsDelay = 800;
+constexpr int kBigAlbumRows = 2000;
 // Pictures a thumbnail run made are written with the store, which is rewritten whole: when they
 // come to twice what the store held when it was last written (so that a run writes its store
 // about one and a half times over in all)...
@@ -62,7 +63,7 @@ LibrarySession::LibrarySession(const QString& libraryFolder, DialogService& dial
             return;
         albumEntriesDirty_ = true;
         if (!deadlineTimer_.isActive())
-            deadlineTimer_.start(kRunRowsDelay);
+            deadlineTimer_.start(album_.count() < kBigAlbumRows ? deadlineDelay_ : kRunRowsDelay);
         picturesMade(bytes);
     });
     connect(&album_, &Album::picturesMade, this, &LibrarySession::picturesMade);

@@ -186,9 +186,11 @@ bool SaveUnit::keepDamagedCopy(const QString& path) {
 }
 
 bool SaveUnit::writeTemporary(const Step& step, const Pieces& pieces) {
-    const auto [fd, problem] = LibraryBoundary(libraryFolder_).createFile(step.second, 0600);
+    const LibraryBoundary::Created created =
+        LibraryBoundary(libraryFolder_).createFile(step.second, 0600);
+    const int fd = created.fd;
     if (fd < 0) {
-        fail(step.first, problem);
+        fail(step.first, created.problem);
         return false;
     }
     int error = 0;
